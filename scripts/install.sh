@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs what building and testing Kelto needs on Debian 12. Idempotent; run as root.
+# Says what is missing when it cannot install it.
+set -u
+
+need_cmds="i686-w64-mingw32-g++-posix i686-w64-mingw32-windres cmake wine xvfb-run xdpyinfo xwd convert"
+packages="g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make wine wine32:i386 xvfb xauth x11-utils x11-apps imagemagick googletest dpkg-dev"
+
+missing_pkgs() {
+    local p out=""
+    for p in $packages; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || out="$out $p"
+    done
+    echo "$out"
+}
+
+todo=$(missing_pkgs)
+if [ -n "$todo" ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "install.sh: missing packages:$todo" >&2
+        echo "install.sh: run this script as root to install them" >&2
+        exit 1
+    fi
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386 || { echo "install.sh: cannot add the i386 architecture" >&2; exit 1; }
+    fi
+    # Source packages are needed later for the disassembler (binutils).
+    for f in /etc/apt/sources.list.d/debian.sources; do
+        if [ -f "$f" ] && ! grep -q '^Types:.*deb-src' "$f"; then
+            sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
+        fi
+    done
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null || echo "install.sh: apt-get update reported errors" >&2
+    # shellcheck disable=SC2086
+    apt-get install -y -q --no-install-recommends $todo >/dev/null 2>/tmp/kelto-install.err || {
+        cat /tmp/kelto-install.err >&2
+        echo "install.sh: apt-get install failed for:$todo" >&2
+    }
+    todo=$(missing_pkgs)
+    if [ -n "$todo" ]; then
+        echo "install.sh: still missing after install:$todo" >&2
+        exit 1
+    fi
+fi
+
+for c in $need_cmds; do
+    command -v "$c" >/dev/null 2>&1 || { echo "install.sh: command $c not found" >&2; exit 1; }
+done
+[ -f /usr/src/googletest/CMakeLists.txt ] || { echo "install.sh: /usr/src/googletest is missing (package googletest)" >&2; exit 1; }
+exit 0

@@ -1,0 +1,342 @@
+// The list of open documents, their lines, and the views on them.
+#include "editor/Document.h"
+
+#include <string.h>
+
+#include "core/Boxes.h"
+#include "core/Memory.h"
+#include "core/TextUtil.h"
+#include "debugger/DebugStart.h"
+#include "platform/Files.h"
+
+EditorState *g_editor;
+
+EditorState *NewEditorState() {
+    FreeEditorState();
+    g_editor = static_cast<EditorState *>(Allocate(sizeof(EditorState)));
+    return g_editor;
+}
+
+void FreeEditorState() {
+    if (!g_editor)
+        return;
+    while (View *view = g_editor->views) {
+        g_editor->views = view->next;
+        Release(view);
+    }
+    while (Document *doc = g_editor->documents) {
+        doc->viewCount = 0;
+        FreeDocument(doc);
+    }
+    for (char *&path : g_editor->recent) {
+        Release(path);
+        path = nullptr;
+    }
+    Release(g_editor);
+    g_editor = nullptr;
+}
+
+// ---- Lines ----
+
+Line *NewLine(const char *text, int length) {
+    if (length < 0 || length > 0x7FF0)
+        return nullptr;
+    int capacity = length <= 16 ? 16 : (length + 15) & ~15;
+    Line *line = static_cast<Line *>(Allocate(offsetof(Line, text) + capacity + 1));
+    if (!line)
+        return nullptr;
+    line->capacity = static_cast<unsigned short>(capacity);
+    line->length = static_cast<short>(length);
+    if (length > 0)
+        memcpy(line->text, text, length);
+    return line;
+}
+
+void LinkLineAfter(Line *after, Line *line) {
+    line->prev = after;
+    line->next = after->next;
+    after->next->prev = line;
+    after->next = line;
+}
+
+char *LineText(const Line *line, char *buffer, size_t size) {
+    size_t n = static_cast<size_t>(line->length);
+    if (n >= size)
+        n = size - 1;
+    memcpy(buffer, line->text, n);
+    buffer[n] = '\0';
+    return buffer;
+}
+
+// Releases every line; the views of the document are put on the (now empty) sentinel and the
+// scanner's state of the document is dropped with the text it described.
+void FreeLines(Document *doc) {
+    Line *sentinel = doc->sentinel;
+    for (Line *line = sentinel->next; line != sentinel;) {
+        Line *next = line->next;
+        Release(line);
+        line = next;
+    }
+    sentinel->next = sentinel->prev = sentinel;
+    doc->lineCount = 0;
+    doc->browserWord = nullptr;
+    doc->comments = nullptr;
+    doc->savedLine = doc->savedAnchor = nullptr;
+    doc->savedColumn = doc->savedAnchorColumn = 0;
+    if (!g_editor)
+        return;
+    for (View *view = g_editor->views; view; view = view->next) {
+        if (view->doc != doc)
+            continue;
+        view->top = view->current = sentinel;
+        view->anchor = nullptr;
+        view->column = view->anchorColumn = 0;
+        view->cursorRow = view->cursorVisualColumn = view->firstColumn = 0;
+        view->state |= kViewRedrawAll;
+    }
+}
+
+// ---- Documents ----
+
+Document *FindDocument(const char *path, bool create) {
+    Document *prev = nullptr;
+    Document *doc = g_editor->documents;
+    for (; doc; prev = doc, doc = doc->next) {
+        int order = strcmp(doc->path, path);
+        if (order == 0)
+            return doc;
+        if (order > 0)
+            break;
+    }
+    if (!create)
+        return nullptr;
+    if (strlen(path) > kMaxPathLength || !path[0]) {
+        IncorrectFileName(path);
+        return nullptr;
+    }
+    Document *fresh = static_cast<Document *>(Allocate(sizeof(Document)));
+    Line *sentinel = NewLine("", 0);
+    if (!fresh || !sentinel) {
+        Release(fresh);
+        Release(sentinel);
+        NoMemory();
+        return nullptr;
+    }
+    sentinel->next = sentinel->prev = sentinel;
+    fresh->sentinel = sentinel;
+    strcpy(fresh->path, path);
+    fresh->next = doc;
+    if (prev)
+        prev->next = fresh;
+    else
+        g_editor->documents = fresh;
+    return fresh;
+}
+
+static void UnlinkDocument(Document *doc) {
+    for (Document **link = &g_editor->documents; *link; link = &(*link)->next) {
+        if (*link == doc) {
+            *link = doc->next;
+            return;
+        }
+    }
+}
+
+void RenamedDocument(Document *doc) {
+    UnlinkDocument(doc);
+    Document *prev = nullptr;
+    Document *at = g_editor->documents;
+    while (at && strcmp(at->path, doc->path) < 0) {
+        prev = at;
+        at = at->next;
+    }
+    doc->next = at;
+    if (prev)
+        prev->next = doc;
+    else
+        g_editor->documents = doc;
+}
+
+void FreeDocument(Document *doc) {
+    if (!doc || doc->viewCount > 0)
+        return;
+    FreeLines(doc);
+    UnlinkDocument(doc);
+    if (g_editor->doc == doc)
+        g_editor->doc = nullptr;
+    Release(doc->sentinel);
+    Release(doc);
+}
+
+bool DocumentPath(const char *text, char *path) {
+    const char *start = text;
+    size_t length;
+    if (*start == '"') {
+        start++;
+        const char *end = strchr(start, '"');
+        length = end ? static_cast<size_t>(end - start) : strlen(start);
+    } else {
+        length = strcspn(start, " ");
+    }
+    if (length == 0 || length > kMaxPathLength) {
+        char shown[kMaxPathLength + 8];
+        CopyBounded(shown, start, length + 1 < sizeof shown ? length + 1 : sizeof shown);
+        IncorrectFileName(shown);
+        return false;
+    }
+    memcpy(path, start, length);
+    path[length] = '\0';
+    UpperCase(path);
+    return true;
+}
+
+void RememberRecentFile(const char *path) {
+    char **recent = g_editor->recent;
+    int used = 0;
+    while (used < kRecentFileCount && recent[used])
+        used++;
+    for (int i = 0; i < used; i++) {
+        if (strcmp(recent[i], path) == 0) {
+            char *same = recent[i];
+            memmove(&recent[i], &recent[i + 1], (used - 1 - i) * sizeof(char *));
+            recent[used - 1] = same;
+            return;
+        }
+    }
+    char *copy = DupString(path);
+    if (!copy)
+        return;
+    if (used == kRecentFileCount) {
+        Release(recent[0]);
+        memmove(&recent[0], &recent[1], (kRecentFileCount - 1) * sizeof(char *));
+        used--;
+    }
+    recent[used] = copy;
+}
+
+// ---- Views ----
+
+static void SavePositions(View *view) {
+    Document *doc = view->doc;
+    doc->savedLine = view->current;
+    doc->savedAnchor = view->anchor;
+    doc->savedColumn = view->column;
+    doc->savedAnchorColumn = view->anchorColumn;
+}
+
+void MakeCurrent(View *view) {
+    if (g_editor->view && g_editor->view != view && g_editor->view->doc)
+        SavePositions(g_editor->view);
+    g_editor->view = view;
+    g_editor->doc = view ? view->doc : nullptr;
+}
+
+View *AttachView(HWND window, const char *path) {
+    Document *doc = FindDocument(path, true);
+    if (!doc)
+        return nullptr;
+    View *view = static_cast<View *>(Allocate(sizeof(View)));
+    if (!view) {
+        NoMemory();
+        if (doc->viewCount == 0)
+            FreeDocument(doc);
+        return nullptr;
+    }
+    if (g_editor->view && g_editor->doc)
+        SavePositions(g_editor->view);
+    view->window = window;
+    view->doc = doc;
+    view->current = doc->savedLine ? doc->savedLine : FirstLine(doc);
+    view->top = view->current;
+    view->anchor = doc->savedAnchor;
+    view->column = doc->savedColumn;
+    view->anchorColumn = doc->savedAnchorColumn;
+    view->state = kViewRedrawAll;
+    View **link = &g_editor->views;
+    while (*link)
+        link = &(*link)->next;
+    *link = view;
+    doc->viewCount++;
+    // A document without a file (the permanent "untitled") shows in one window at a time.
+    if (doc->flags & kDocNoFile) {
+        for (View *other = g_editor->views; other;) {
+            View *next = other->next;
+            if (other->doc == doc && other != view)
+                DetachView(other);
+            other = next;
+        }
+    }
+    g_editor->view = view;
+    g_editor->doc = doc;
+    return view;
+}
+
+void DetachView(View *view) {
+    for (View **link = &g_editor->views; *link; link = &(*link)->next) {
+        if (*link == view) {
+            *link = view->next;
+            break;
+        }
+    }
+    Document *doc = view->doc;
+    if (g_editor->view == view) {
+        SavePositions(view);
+        g_editor->view = nullptr;
+        g_editor->doc = nullptr;
+    }
+    Release(view);
+    if (doc && doc->viewCount > 0 && --doc->viewCount == 0)
+        FreeDocument(doc);
+}
+
+static View *FirstViewOf(Document *doc) {
+    for (View *view = g_editor->views; view; view = view->next)
+        if (view->doc == doc)
+            return view;
+    return nullptr;
+}
+
+bool OpenDocument(const char *text) {
+    while (*text == ' ')
+        text++;
+    char path[kMaxPathLength + 1];
+    if (!DocumentPath(text, path))
+        return false;
+    if (strstr(path, ".EXE"))
+        return StartDebugging(text);
+    Document *doc = FindDocument(path, false);
+    if (doc) {
+        if (View *view = FirstViewOf(doc)) {
+            MakeCurrent(view);
+            RememberRecentFile(path);
+            return true;
+        }
+    }
+    // Editor windows arrive with the frame; until then the view has no window.
+    if (!AttachView(nullptr, path))
+        return false;
+    return ReadDocument(path);
+}
+
+Document *LoadQuiet(const char *path) {
+    Document *doc = FindDocument(path, false);
+    if (doc)
+        return doc;   // already open: its text (edits included) is what the caller wants
+    if (!FileExists(path))
+        return nullptr;
+    doc = FindDocument(path, true);
+    if (!doc)
+        return nullptr;
+    View *view = g_editor->view;
+    Document *current = g_editor->doc;
+    g_editor->view = nullptr;
+    g_editor->doc = doc;
+    bool read = ReadDocument(path);
+    g_editor->view = view;
+    g_editor->doc = current;
+    if (!read) {
+        FreeDocument(doc);
+        return nullptr;
+    }
+    return doc;
+}

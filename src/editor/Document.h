@@ -1,0 +1,156 @@
+// Documents, lines and views.
+//
+// A document is an open file held as a circular doubly linked list of lines closed by a
+// sentinel line: sentinel->next is the first line, sentinel->prev the last, and an empty
+// document's sentinel points to itself. Open documents form a singly linked list sorted by
+// path (strcmp); paths are upper-cased, so the permanent "untitled" document sorts last.
+// A view is one editor window's cursor and scroll position on a document; views form a list
+// in creation order. Every editing command works on g_editor->doc through g_editor->view.
+#pragma once
+
+#include <stddef.h>
+
+typedef struct HWND__ *HWND;
+struct Language;
+struct CommentSpan;
+
+enum {
+    kMaxPathLength = 120,        // longest document path
+    kSplitLength = 497,          // the reader splits longer lines
+    kFileBufferSize = 150001,
+    kRecentFileCount = 8,
+};
+
+// Line flags.
+enum { kLineMarked = 4, kLineBreakpoint = 64, kLineExecuting = 128 };
+
+// Document state flags.
+enum {
+    kDocModified = 2,
+    kDocTruncated = 4,
+    kDocNoFile = 8,
+    kDocFunctionsValid = 0x80,
+    kDocCommentsValid = 0x100,
+    kDocStampLine = 0x200,
+    kDocCSource = 0x400,
+    kDocAutosaved = 0x2000,
+};
+
+// View state bits.
+enum { kViewCaretMoved = 2, kViewRedrawAll = 8, kViewOverwrite = 32 };
+
+struct Line {
+    Line *next;
+    Line *prev;
+    unsigned short capacity;  // room for text: length rounded up to 16, at least 16
+    short length;
+    unsigned char flags;
+    char text[1];             // capacity + 1 bytes
+};
+
+struct Document {
+    Document *next;
+    Line *sentinel;
+    Line *savedLine;
+    Line *savedAnchor;
+    unsigned short savedColumn;
+    unsigned short savedAnchorColumn;
+    unsigned char viewCount;
+    unsigned short flags;
+    char path[kMaxPathLength + 1];
+    long lineCount;
+    void *browserWord;
+    CommentSpan *comments;
+    Language *language;
+    long long fileTime;
+};
+
+typedef void (*PaintRoutine)(struct View *view);
+
+struct View {
+    View *next;
+    HWND window;
+    Document *doc;
+    Line *top;
+    Line *current;
+    Line *anchor;               // null when there is no selection
+    short firstColumn;          // first visible visual column
+    short cursorRow;
+    short cursorVisualColumn;
+    unsigned short column;
+    unsigned short anchorColumn;
+    unsigned char visibleRows;
+    unsigned char state;
+    PaintRoutine paint;
+    void *browserData;
+};
+
+// The editor's global state: open documents, views, the current pair and recent files.
+struct EditorState {
+    Document *documents;
+    View *views;
+    Document *doc;
+    View *view;
+    char *recent[kRecentFileCount];
+    int splitLines;             // lines split by the last read
+};
+
+extern EditorState *g_editor;
+
+// Builds a fresh, empty editor state (releasing the old one with all its documents).
+EditorState *NewEditorState();
+void FreeEditorState();
+
+// Lines.
+Line *NewLine(const char *text, int length);
+void FreeLines(Document *doc);
+inline Line *FirstLine(const Document *doc) { return doc->sentinel->next; }
+inline bool IsSentinel(const Document *doc, const Line *line) { return line == doc->sentinel; }
+// Links `line` into the list after `after`.
+void LinkLineAfter(Line *after, Line *line);
+// A NUL-terminated copy of the line's text in `buffer`.
+char *LineText(const Line *line, char *buffer, size_t size);
+
+// Documents and views.
+Document *FindDocument(const char *path, bool create);
+// The path that a document opened from `text` would get: quotes or the first blank end it,
+// upper-cased. False (after "[%s]: incorrect file name") when it does not fit.
+bool DocumentPath(const char *text, char *path);
+bool OpenDocument(const char *text);
+View *AttachView(HWND window, const char *path);
+// Takes a view off its document; the document is freed with its last view.
+void DetachView(View *view);
+void MakeCurrent(View *view);
+void FreeDocument(Document *doc);
+Document *LoadQuiet(const char *path);
+// Re-sorts a document whose path changed.
+void RenamedDocument(Document *doc);
+void RememberRecentFile(const char *path);
+
+// Reading and writing.
+bool ReadDocument(const char *path);
+bool ReloadDocument();
+bool InsertFile(const char *path);
+bool WriteDocument(const char *path);
+bool WriteDocumentRaw(const char *path, Document *doc, const char *header);
+bool SaveDocument();
+bool SaveAll();
+bool SaveAs();
+void CheckFilesChangedOnDisk();
+
+// The backup name of `path`: MAIN.C -> MAIN.~C, MAIN.CPP -> MAIN.~CP.
+void BackupName(const char *path, char *backup, size_t size);
+// Renews the date field of a version-stamp line in place; the field keeps its width.
+void RenewStampField(char *text, int length, const char *stamp);
+
+// The texts of the file information dialog for the current document.
+struct FileInfoTexts {
+    char title[160];
+    char position[80];
+    char size[80];
+    char marks[80];
+    char language[120];
+    bool modified;
+    char date[40];              // empty when the file cannot be examined
+};
+void GetFileInfoTexts(FileInfoTexts *info);

@@ -1,0 +1,247 @@
+// Reading files into documents: the line reader with its 150,001-byte buffer.
+//
+// A line ends at LF; CR bytes never reach a line. A line longer than 497 characters is split
+// there and the rest of the physical line becomes the next line; the reader counts the
+// splits so the user can be told. A line that runs past the end of the buffer is carried
+// over in the line text while the buffer is refilled.
+#include <string.h>
+
+#include "core/Boxes.h"
+#include "core/Memory.h"
+#include "core/Messages.h"
+#include "core/TextUtil.h"
+#include "editor/Document.h"
+#include "editor/Language.h"
+#include "editor/OutputWindow.h"
+#include "platform/Files.h"
+#include "platform/UiPort.h"
+
+namespace {
+
+enum ReadResult { kReadOk, kReadNoFile, kReadNoMemory };
+
+struct Reader {
+    int file;
+    char *buffer;
+    long position;   // next unread byte
+    long end;        // end of the data in the buffer
+    bool endOfFile;
+    int splitLines;
+};
+
+// Refills the buffer from the file; false when nothing more came.
+bool Refill(Reader &r) {
+    r.position = r.end = 0;
+    if (r.endOfFile)
+        return false;
+    long got = ReadBytes(r.file, r.buffer, kFileBufferSize - 1);
+    if (got <= 0) {
+        r.endOfFile = true;   // a read that returns nothing counts as the end of the file
+        return false;
+    }
+    r.end = got;
+    return true;
+}
+
+// Copies [from, from+n) without CR bytes into `out`; returns the characters copied.
+int CopyWithoutCr(char *out, const char *from, long n) {
+    const char *cr = static_cast<const char *>(memchr(from, '\r', n));
+    if (!cr) {
+        memcpy(out, from, n);
+        return static_cast<int>(n);
+    }
+    int length = 0;
+    for (long i = 0; i < n; i++)
+        if (from[i] != '\r')
+            out[length++] = from[i];
+    return length;
+}
+
+// Gets the next line into `text`; returns its length, or -1 at the end of the file.
+int NextLine(Reader &r, char *text) {
+    int length = 0;
+    for (;;) {
+        const char *start = r.buffer + r.position;
+        long available = r.end - r.position;
+        if (length == 0) {
+            // Fast case: the whole line is in the buffer and short enough.
+            const char *lf = static_cast<const char *>(memchr(start, '\n', available));
+            if (lf && lf - start <= kSplitLength) {
+                r.position += lf - start + 1;
+                return CopyWithoutCr(text, start, lf - start);
+            }
+        }
+        for (long i = 0; i < available; i++) {
+            char c = start[i];
+            if (c == '\n') {
+                r.position += i + 1;
+                return length;
+            }
+            if (c == '\r')
+                continue;
+            if (length == kSplitLength) {
+                // The line is full: the rest of the physical line becomes the next line.
+                r.position += i;
+                r.splitLines++;
+                return length;
+            }
+            text[length++] = c;
+        }
+        if (!Refill(r))
+            return length > 0 ? length : -1;
+    }
+}
+
+ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) {
+    *count = 0;
+    int file = OpenRead(path);
+    if (file == kNoFile)
+        return kReadNoFile;
+    Reader r = {file, static_cast<char *>(Allocate(kFileBufferSize)), 0, 0, false, 0};
+    if (!r.buffer) {
+        CloseFile(file);
+        NoMemory();
+        return kReadNoMemory;
+    }
+    RememberRecentFile(path);
+    doc->flags |= kDocTruncated;
+    ReadResult result = kReadOk;
+    char text[kSplitLength + 1];
+    for (;;) {
+        int length = NextLine(r, text);
+        if (length < 0)
+            break;
+        Line *line = NewLine(text, length);
+        if (!line) {
+            NoMemory();
+            result = kReadNoMemory;
+            break;
+        }
+        LinkLineAfter(after, line);
+        after = line;
+        (*count)++;
+    }
+    CloseFile(file);
+    Release(r.buffer);
+    doc->fileTime = FileTime(path);
+    g_editor->splitLines = r.splitLines;
+    if (result != kReadOk)
+        return result;
+    if (r.splitLines > 0) {
+        char *message = FormatMessageId(4552, path, r.splitLines);
+        ErrorBox(LowerCase(message));
+    } else {
+        doc->flags &= ~kDocTruncated;
+    }
+    return kReadOk;
+}
+
+const char *Extension(const char *path) {
+    const char *dot = strrchr(path, '.');
+    return dot ? dot + 1 : "";
+}
+
+class BusyCursor {
+public:
+    BusyCursor() { CurrentUiPort()->SetBusy(true); }
+    ~BusyCursor() { CurrentUiPort()->SetBusy(false); }
+};
+
+} // namespace
+
+bool ReadDocument(const char *path) {
+    Document *doc = g_editor->doc;
+    if (!doc)
+        return false;
+    BusyCursor busy;
+    FreeLines(doc);
+    long count = 0;
+    ReadResult result = ReadLines(doc, path, doc->sentinel, &count);
+    doc->lineCount = count;
+    if (result == kReadNoFile)
+        doc->fileTime = 0;
+    doc->flags &= ~kDocModified;
+    ChooseLanguage(Extension(path));
+    Line *first = FirstLine(doc);
+    for (View *view = g_editor->views; view; view = view->next) {
+        if (view->doc != doc)
+            continue;
+        view->top = view->current = first;
+        view->anchor = nullptr;
+        view->column = view->anchorColumn = 0;
+        view->cursorRow = view->cursorVisualColumn = view->firstColumn = 0;
+        view->state |= kViewRedrawAll;
+    }
+    return result != kReadNoMemory;
+}
+
+static long LineNumber(Document *doc, Line *target) {
+    long n = 0;
+    for (Line *line = FirstLine(doc); line != doc->sentinel; line = line->next, n++)
+        if (line == target)
+            return n;
+    return n;
+}
+
+static Line *LineAt(Document *doc, long n) {
+    Line *line = FirstLine(doc);
+    while (n-- > 0 && line != doc->sentinel)
+        line = line->next;
+    if (line == doc->sentinel && doc->lineCount > 0)
+        line = doc->sentinel->prev;
+    return line;
+}
+
+bool ReloadDocument() {
+    View *view = g_editor->view;
+    Document *doc = g_editor->doc;
+    if (!view || !doc)
+        return false;
+    doc->flags = 0;
+    long current = LineNumber(doc, view->current);
+    long top = LineNumber(doc, view->top);
+    char path[kMaxPathLength + 1];
+    strcpy(path, doc->path);
+    bool ok = ReadDocument(path);
+    view->current = LineAt(doc, current);
+    view->top = LineAt(doc, top);
+    view->state |= kViewRedrawAll;
+    return ok;
+}
+
+bool InsertFile(const char *path) {
+    View *view = g_editor->view;
+    Document *doc = g_editor->doc;
+    if (!view || !doc)
+        return false;
+    if (!FileExists(path)) {
+        FileNotFound(path);
+        return false;
+    }
+    BusyCursor busy;
+    Line *own = view->current;
+    Line *above = own->prev;
+    long count = 0;
+    unsigned short truncated = doc->flags & kDocTruncated;
+    ReadResult result = ReadLines(doc, path, above, &count);
+    doc->flags |= truncated;
+    if (result == kReadNoFile) {
+        FileNotFound(path);
+        return false;
+    }
+    doc->lineCount += count;
+    view->current = own;
+    view->column = 0;
+    view->anchor = count > 0 ? above->next : nullptr;
+    view->anchorColumn = 0;
+    view->state |= kViewRedrawAll;
+    doc->flags &= ~kDocCommentsValid;
+    if (count > 0)
+        doc->flags = (doc->flags | kDocModified) & ~(kDocFunctionsValid | kDocAutosaved);
+    doc->savedLine = view->current;
+    doc->savedAnchor = view->anchor;
+    doc->savedColumn = view->column;
+    doc->savedAnchorColumn = view->anchorColumn;
+    ShowStatus(FormatMessageId(4388, static_cast<int>(count)));
+    return result == kReadOk;
+}

@@ -1,0 +1,339 @@
+// Writing documents back: Save, Save as, Save all, backups and the version-stamp line.
+//
+// A document is never written over its file directly: the text goes to a temporary file in
+// the same directory, and only when every byte is written and the file closed does it take
+// the file's place (the old file becoming the backup when backups are on). A full disk or a
+// failed write thus leaves the old file as it was.
+#include <stdio.h>
+#include <string.h>
+#include <time.h>
+
+#include "browse/Scanner.h"
+#include "core/AppState.h"
+#include "core/Boxes.h"
+#include "core/Memory.h"
+#include "core/Messages.h"
+#include "core/TextUtil.h"
+#include "editor/Autosave.h"
+#include "editor/Bookmarks.h"
+#include "editor/Document.h"
+#include "editor/EditorWindow.h"
+#include "editor/Language.h"
+#include "platform/Files.h"
+#include "platform/UiPort.h"
+
+namespace {
+
+enum { kWriteBufferSize = 150000, kWriteFlushMark = 149998 };
+
+int TrimmedLength(const Line *line) {
+    int n = line->length;
+    while (n > 0 && (line->text[n - 1] == ' ' || line->text[n - 1] == '\t'))
+        n--;
+    return n;
+}
+
+bool PutAll(int file, const char *data, long n) {
+    if (WriteBytes(file, data, n) == n)
+        return true;
+    ErrorBox(GetString(1155));
+    return false;
+}
+
+// Writes every line of `doc` (trailing blanks removed from the document itself) followed by
+// CR LF into the open file.
+bool WriteLines(Document *doc, int file, char *buffer) {
+    long fill = 0;
+    for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next) {
+        line->length = static_cast<short>(TrimmedLength(line));
+        if (fill >= kWriteFlushMark - line->length) {
+            if (!PutAll(file, buffer, fill))
+                return false;
+            fill = 0;
+        }
+        memcpy(buffer + fill, line->text, line->length);
+        fill += line->length;
+        buffer[fill++] = '\r';
+        buffer[fill++] = '\n';
+    }
+    return fill == 0 || PutAll(file, buffer, fill);
+}
+
+// Writes the document at `path`; when `backup` is given the old file is kept under that name.
+bool WriteDocumentAs(const char *path, const char *backup) {
+    Document *doc = FindDocument(path, false);
+    if (!doc) {
+        ErrorBox(FormatMessageId(4383, path));
+        return false;
+    }
+    char temp[300];
+    int file = CreateTempBeside(path, temp, sizeof temp);
+    if (file == kNoFile) {
+        ErrorBox(FormatMessageId(1154, path));
+        return false;
+    }
+    char *buffer = static_cast<char *>(Allocate(kWriteBufferSize));
+    if (!buffer) {
+        CloseFile(file);
+        RemoveFile(temp);
+        NoMemory();
+        return false;
+    }
+    bool written = WriteLines(doc, file, buffer);
+    CloseFile(file);
+    Release(buffer);
+    if (!written) {
+        RemoveFile(temp);
+        return false;
+    }
+    if (backup && FileExists(path)) {
+        RemoveFile(backup);
+        MoveFileAnyDrive(path, backup);
+    }
+    if (!ReplaceFileWith(temp, path)) {
+        RemoveFile(temp);
+        ErrorBox(FormatMessageId(1154, path));
+        return false;
+    }
+    doc->fileTime = FileTime(path);
+    DeleteAutosave(doc);
+    View *view = g_editor->view;
+    if (view && view->doc == doc && !IsSentinel(doc, view->current) &&
+        view->column > view->current->length) {
+        view->column = view->current->length;
+        view->state |= kViewRedrawAll;
+    }
+    return true;
+}
+
+Line *LineNumbered(Document *doc, int number) {
+    Line *line = FirstLine(doc);
+    while (--number > 0 && !IsSentinel(doc, line))
+        line = line->next;
+    return IsSentinel(doc, line) ? nullptr : line;
+}
+
+// Passes the document through the check of its language; false when the user, told why it
+// failed, chose not to save.
+bool CheckBeforeSaving(Document *doc) {
+    if (!doc->language || !g_app || !(g_app->optionByte & kOptionCheckBeforeSave))
+        return true;
+    bool passed = true;
+    if (strcmp(doc->language->name, GetString(1197)) == 0)
+        passed = CheckCSyntax(doc);
+    else if (strcmp(doc->language->name, "eiffel") == 0)
+        passed = CheckEiffelSyntax(doc);
+    if (passed)
+        return true;
+    char reason[512];
+    CopyBounded(reason, g_scratch ? g_scratch : "", sizeof reason);
+    return Confirm(FormatMessageId(290, reason));
+}
+
+class BusyCursor {
+public:
+    BusyCursor() { CurrentUiPort()->SetBusy(true); }
+    ~BusyCursor() { CurrentUiPort()->SetBusy(false); }
+};
+
+} // namespace
+
+bool WriteDocument(const char *path) { return WriteDocumentAs(path, nullptr); }
+
+void BackupName(const char *path, char *backup, size_t size) {
+    const char *dot = strrchr(path, '.');
+    const char *slash = strrchr(path, '\\');
+    if (dot && slash && dot < slash)
+        dot = nullptr;
+    size_t base = dot ? static_cast<size_t>(dot - path) : strlen(path);
+    char extension[3] = {0, 0, 0};
+    if (dot)
+        strncpy(extension, dot + 1, 2);
+    snprintf(backup, size, "%.*s.~%s", static_cast<int>(base), path, extension);
+}
+
+void RenewStampField(char *text, int length, const char *stamp) {
+    char *end = text + length;
+    char *p = text;
+    while (p + 1 < end && !(p[0] == '$' && p[1] == 'D'))
+        p++;
+    if (p + 1 >= end)
+        return;
+    while (p < end && *p != ':')
+        p++;
+    if (p == end)
+        return;
+    p++;
+    while (p < end && *p != '$' && *stamp)
+        *p++ = *stamp++;
+    if (!*stamp)
+        while (p < end && *p != '$')
+            *p++ = ' ';
+}
+
+bool SaveDocument() {
+    Document *doc = g_editor->doc;
+    if (!doc || !(doc->flags & kDocModified))
+        return true;
+    BusyCursor busy;
+    if (doc->flags & kDocTruncated) {
+        if (!ConfirmMessage(4551))
+            return false;
+        doc->flags &= ~kDocTruncated;
+    }
+    if (!CheckBeforeSaving(doc))
+        return false;
+    char backup[kMaxPathLength + 8];
+    bool makeBackup = g_app && (g_app->optionByte & kOptionMakeBackups);
+    if (makeBackup)
+        BackupName(doc->path, backup, sizeof backup);
+    if (int number = FindStampLine(nullptr)) {
+        if (Line *line = LineNumbered(doc, number)) {
+            doc->flags |= kDocStampLine;
+            RenewStampField(line->text, line->length, TimeStamp());
+        }
+    }
+    if (!WriteDocumentAs(doc->path, makeBackup ? backup : nullptr))
+        return false;
+    doc->flags &= ~kDocModified;
+    if (View *view = g_editor->view)
+        RefreshEditorWindow(view);
+    UpdateFrameTitle();
+    return true;
+}
+
+bool SaveAll() {
+    View *view = g_editor->view;
+    Document *current = g_editor->doc;
+    bool all = true;
+    for (Document *doc = g_editor->documents; doc && all; doc = doc->next) {
+        if (!(doc->flags & kDocModified))
+            continue;
+        g_editor->doc = doc;
+        g_editor->view = nullptr;
+        all = SaveDocument();
+    }
+    g_editor->view = view;
+    g_editor->doc = current;
+    return all;
+}
+
+bool SaveAs() {
+    Document *doc = g_editor->doc;
+    if (!doc)
+        return false;
+    char answer[400];
+    CopyBounded(answer, doc->flags & kDocNoFile ? "" : doc->path, sizeof answer);
+    LowerCase(answer);
+    if (!CurrentUiPort()->AskFileName(true, "Save as", "All files (*.*)\0*.*\0", answer,
+                                      sizeof answer))
+        return false;
+    if (strlen(answer) > kMaxPathLength) {
+        IncorrectFileName(answer);
+        return false;
+    }
+    UpperCase(answer);
+    if (FindDocument(answer, false)) {
+        InfoBox(GetString(4000));
+        return false;
+    }
+    strcpy(doc->path, answer);
+    RenamedDocument(doc);
+    doc->flags = (doc->flags | kDocModified) & ~(kDocAutosaved | kDocNoFile);
+    bool saved = SaveDocument();
+    for (View *view = g_editor->views; view; view = view->next)
+        if (view->doc == doc)
+            SetEditorWindowTitle(view, doc->path);
+    UpdateFrameTitle();
+    return saved;
+}
+
+bool WriteDocumentRaw(const char *path, Document *doc, const char *header) {
+    FILE *f = fopen(path, "wb");
+    if (!f)
+        return false;
+    bool ok = true;
+    if (header) {
+        size_t n = strlen(header);
+        ok = fwrite(header, 1, n, f) == n;
+    }
+    for (Line *line = FirstLine(doc); ok && !IsSentinel(doc, line); line = line->next) {
+        size_t n = static_cast<size_t>(line->length);
+        ok = fwrite(line->text, 1, n, f) == n && fwrite("\r\n", 1, 2, f) == 2;
+    }
+    if (fclose(f) != 0)
+        ok = false;
+    return ok;
+}
+
+void CheckFilesChangedOnDisk() {
+    View *active = g_editor->view;
+    for (Document *doc = g_editor->documents; doc; doc = doc->next) {
+        if (strcmp(doc->path, "untitled") == 0)
+            continue;
+        long long onDisk = FileTime(doc->path);
+        if (onDisk == 0 || onDisk == doc->fileTime)
+            continue;
+        doc->fileTime = onDisk;
+        if (!Confirm(FormatMessageId(1202, doc->path)))
+            continue;
+        View *view = g_editor->views;
+        while (view && view->doc != doc)
+            view = view->next;
+        if (!view)
+            continue;
+        ActivateEditorWindow(view);
+        ReloadDocument();
+    }
+    if (active)
+        ActivateEditorWindow(active);
+}
+
+void GetFileInfoTexts(FileInfoTexts *info) {
+    memset(info, 0, sizeof *info);
+    Document *doc = g_editor->doc;
+    View *view = g_editor->view;
+    if (!doc)
+        return;
+    char path[kMaxPathLength + 1];
+    LowerCase(strcpy(path, doc->path));
+    snprintf(info->title, sizeof info->title, "Information about '%s'", path);
+
+    long total = 0, offset = 0, lineNumber = 1, number = 1;
+    for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++) {
+        if (view && line == view->current) {
+            offset = total + view->column;
+            lineNumber = number;
+        }
+        total += line->length + 1;
+    }
+    if (view && IsSentinel(doc, view->current)) {
+        offset = total;
+        lineNumber = number;
+    }
+    int percent = total ? static_cast<int>(offset * 100LL / total) : 0;
+    snprintf(info->position, sizeof info->position, "Line %d (%d%%) Column %d",
+             static_cast<int>(lineNumber), percent, view ? view->column + 1 : 1);
+    snprintf(info->size, sizeof info->size, "%ld bytes, %d lines", total,
+             static_cast<int>(doc->lineCount + 1));
+
+    long markLine;
+    int markColumn;
+    if (FindDocumentMark(doc, &markLine, &markColumn))
+        snprintf(info->marks, sizeof info->marks, "Mark set at line %d, char %d",
+                 static_cast<int>(markLine), markColumn);
+    else
+        strcpy(info->marks, "No marks");
+
+    if (doc->language)
+        snprintf(info->language, sizeof info->language, "%s, %d functions", doc->language->name,
+                 FunctionCount(doc));
+    else
+        strcpy(info->language, "--");
+    info->modified = (doc->flags & kDocModified) != 0;
+    if (long long when = FileTime(doc->path)) {
+        time_t t = static_cast<time_t>(when);
+        if (const char *text = ctime(&t))
+            CopyBounded(info->date, text, sizeof info->date);
+    }
+}

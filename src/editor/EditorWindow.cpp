@@ -1,0 +1,25 @@
+#include "editor/EditorWindow.h"
+
+#include <windows.h>
+
+#include "core/AppState.h"
+#include "editor/Document.h"
+
+void ActivateEditorWindow(View *view) {
+    MakeCurrent(view);
+    if (view->window && g_app && g_app->mdiClient)
+        SendMessageA(g_app->mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(view->window), 0);
+}
+
+void SetEditorWindowTitle(View *view, const char *title) {
+    if (view->window)
+        SetWindowTextA(view->window, title);
+}
+
+void RefreshEditorWindow(View *view) {
+    if (view->window && (view->state & kViewRedrawAll))
+        InvalidateRect(view->window, nullptr, TRUE);
+}
+
+// The frame's title follows the current document once the frame shows documents.
+void UpdateFrameTitle() {}

@@ -1,0 +1,18 @@
+// Language records: which files get which keywords and colouring. The list is filled by the
+// scanner's built-in languages and the user's settings; a document without a language is
+// drawn without colours.
+#pragma once
+
+struct Document;
+
+struct Language {
+    Language *next;
+    const char *name;
+    const char *extensions;     // blank-separated, without dots
+};
+
+extern Language *g_languages;
+
+// Chooses the current document's language from a file extension (the text after the last
+// dot, without regard to case); sets or clears the C-source flag accordingly.
+Language *ChooseLanguage(const char *extension);

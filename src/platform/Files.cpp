@@ -1,0 +1,146 @@
+#include "platform/Files.h"
+
+#include <windows.h>
+#include <sys/stat.h>
+#include <string.h>
+
+#include "core/TextUtil.h"
+
+namespace {
+
+long g_writeBudget = -1;
+
+HANDLE ToHandle(int handle) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)); }
+
+int FromHandle(HANDLE h) {
+    return h == INVALID_HANDLE_VALUE ? kNoFile : static_cast<int>(reinterpret_cast<intptr_t>(h));
+}
+
+char DriveOf(const char *path) {
+    if (path[0] && path[1] == ':')
+        return static_cast<char>(path[0] & ~0x20);
+    char dir[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
+    return n >= 2 && dir[1] == ':' ? static_cast<char>(dir[0] & ~0x20) : 0;
+}
+
+} // namespace
+
+void InjectWriteFailure(long bytes) { g_writeBudget = bytes; }
+
+int OpenRead(const char *path) {
+    return FromHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+int OpenCreate(const char *path) {
+    return FromHandle(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+long ReadBytes(int handle, void *buffer, long count) {
+    DWORD done = 0;
+    if (!ReadFile(ToHandle(handle), buffer, static_cast<DWORD>(count), &done, nullptr))
+        return -1;
+    return static_cast<long>(done);
+}
+
+long WriteBytes(int handle, const void *buffer, long count) {
+    if (g_writeBudget >= 0) {
+        if (count > g_writeBudget)
+            count = g_writeBudget;
+        g_writeBudget -= count;
+    }
+    DWORD done = 0;
+    if (!WriteFile(ToHandle(handle), buffer, static_cast<DWORD>(count), &done, nullptr))
+        return -1;
+    return static_cast<long>(done);
+}
+
+void CloseFile(int handle) {
+    if (handle != kNoFile)
+        CloseHandle(ToHandle(handle));
+}
+
+int RemoveFile(const char *path) { return DeleteFileA(path) ? 0 : -1; }
+
+bool ReplaceFileWith(const char *from, const char *to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+int MoveFileAnyDrive(const char *from, const char *to) {
+    if (DriveOf(from) != DriveOf(to)) {
+        if (!CopyFileA(from, to, FALSE))
+            return -1;
+        DeleteFileA(from);
+        return 0;
+    }
+    return MoveFileA(from, to) ? 0 : -1;
+}
+
+bool MakeReadOnly(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_READONLY);
+}
+
+bool ClearReadOnly(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+long long FileTime(const char *path) {
+    struct _stati64 info;
+    if (_stati64(path, &info) != 0)
+        return 0;
+    return static_cast<long long>(info.st_mtime);
+}
+
+bool FileExists(const char *path) {
+    int h = OpenRead(path);
+    if (h == kNoFile)
+        return false;
+    CloseFile(h);
+    return true;
+}
+
+char *CurrentDirectory(char *buffer, int size) {
+    if (size <= 0)
+        return buffer;
+    DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
+    if (n == 0 || n >= static_cast<DWORD>(size))
+        buffer[0] = '\0';
+    UpperCase(buffer);
+    return buffer;
+}
+
+int SetDirectory(const char *path) { return SetCurrentDirectoryA(path) ? 0 : -1; }
+
+bool MakeDirectory(const char *path) { return CreateDirectoryA(path, nullptr) != 0; }
+
+int CreateTempBeside(const char *path, char *tempPath, size_t size) {
+    char dir[MAX_PATH];
+    const char *slash = strrchr(path, '\\');
+    const char *forward = strrchr(path, '/');
+    if (forward && (!slash || forward > slash))
+        slash = forward;
+    size_t n = slash ? static_cast<size_t>(slash - path) + 1
+                     : (path[0] && path[1] == ':' ? 2 : 0);
+    if (n + 1 > sizeof dir)
+        return kNoFile;
+    memcpy(dir, path, n);
+    dir[n] = '\0';
+    if (n == 0)
+        strcpy(dir, ".");
+    char name[MAX_PATH];
+    if (size < sizeof name || !GetTempFileNameA(dir, "klt", 0, name))
+        return kNoFile;
+    int handle = OpenCreate(name);
+    if (handle == kNoFile) {
+        DeleteFileA(name);
+        return kNoFile;
+    }
+    strcpy(tempPath, name);
+    return handle;
+}

@@ -1,0 +1,34 @@
+// Thin file layer over Win32. Handles are small integers; -1 means failure.
+#pragma once
+
+#include <stddef.h>
+
+enum { kNoFile = -1 };
+
+int OpenRead(const char *path);
+int OpenCreate(const char *path);     // creates or truncates, for writing
+long ReadBytes(int handle, void *buffer, long count);         // bytes read, -1 on error
+long WriteBytes(int handle, const void *buffer, long count);  // bytes written, -1 on error
+void CloseFile(int handle);
+int RemoveFile(const char *path);    // 0 on success, -1 on failure
+// Replaces `to` with `from` on the same drive (the file `to` need not exist).
+bool ReplaceFileWith(const char *from, const char *to);
+
+// Renames, or copies and deletes when the drives differ; 0 on success, -1 on failure.
+int MoveFileAnyDrive(const char *from, const char *to);
+bool MakeReadOnly(const char *path);
+bool ClearReadOnly(const char *path);
+long long FileTime(const char *path);   // modification time, 0 when it cannot be examined
+bool FileExists(const char *path);
+
+// The current directory, upper-cased.
+char *CurrentDirectory(char *buffer, int size);
+int SetDirectory(const char *path);     // 0 on success, -1 on failure
+bool MakeDirectory(const char *path);
+
+// Tests make writes fail: after `bytes` more bytes every write is short. -1 turns it off.
+void InjectWriteFailure(long bytes);
+
+// Creates a new, uniquely named temporary file in the directory of `path` and opens it for
+// writing; its name goes to `tempPath` (size bytes). kNoFile when that is not possible.
+int CreateTempBeside(const char *path, char *tempPath, size_t size);

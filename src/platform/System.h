@@ -1,0 +1,13 @@
+// Small system services that logic needs without including windows.h.
+#pragma once
+
+#include <stddef.h>
+
+// Zero-filled memory straight from the system (GlobalAlloc); null when refused.
+void *SystemAllocZeroed(size_t size);
+// Gives it back (GlobalFree); false when the system refuses.
+bool SystemFree(void *p);
+
+// Local time as year, month (1-12), day, hour, minute, second.
+void LocalTimeParts(int parts[6]);
+unsigned long TickCount();

@@ -1,0 +1,39 @@
+// The user-interface port: every box, question, input line and file dialog that logic shows
+// goes through here. The real port shows Win32 boxes; tests install a port that records each
+// text and answers from a queue, so no logic ever waits for a person in a test.
+#pragma once
+
+typedef struct HWND__ *HWND;
+
+// Box styles and answers carry the Win32 values so the real port passes them straight on.
+enum BoxStyle : unsigned {
+    kBoxOk = 0x0,
+    kBoxYesNo = 0x4,
+    kBoxIconHand = 0x10,
+    kBoxIconAsterisk = 0x40,
+    kBoxTaskModal = 0x2000,
+    kBoxSetForeground = 0x10000,
+};
+enum BoxAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+
+// Who owns a box: the frame window (restored first if minimised) or the active window.
+enum BoxOwner { kOwnerFrame, kOwnerActive };
+
+class UiPort {
+public:
+    virtual ~UiPort() {}
+    // Shows a message box; title null means the system's default title. Returns the answer.
+    virtual int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) = 0;
+    // Asks for a file name with the open (save = false) or save dialog. Returns false when
+    // cancelled; on success `path` (of `size` bytes) holds the chosen name.
+    virtual bool AskFileName(bool save, const char *title, const char *filter, char *path,
+                             int size) = 0;
+    // Asks for one line of text; returns false when cancelled.
+    virtual bool AskText(const char *prompt, char *text, int size) = 0;
+    // Shows or takes away the busy cursor.
+    virtual void SetBusy(bool busy) = 0;
+};
+
+UiPort *CurrentUiPort();
+// Installs `port` (null restores the real Win32 port) and returns the previous one.
+UiPort *SetUiPort(UiPort *port);

@@ -1,0 +1,2 @@
+#include "editor/Document.h"
+#include "support/TestSupport.h"

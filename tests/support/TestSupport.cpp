@@ -1,0 +1,113 @@
+#include "support/TestSupport.h"
+
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "core/AppState.h"
+#include "core/Messages.h"
+#include "core/TextUtil.h"
+#include "editor/Document.h"
+
+int RecordingUiPort::ShowBox(BoxOwner owner, const char *text, const char *title,
+                             unsigned style) {
+    boxes.push_back({text, title ? title : "", style, owner});
+    if (!answers.empty()) {
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return (style & kBoxYesNo) ? kAnswerNo : kAnswerOk;
+}
+
+bool RecordingUiPort::AskFileName(bool, const char *, const char *, char *path, int size) {
+    if (fileNames.empty() || fileNames.front().empty()) {
+        if (!fileNames.empty())
+            fileNames.pop_front();
+        return false;
+    }
+    snprintf(path, size, "%s", fileNames.front().c_str());
+    fileNames.pop_front();
+    return true;
+}
+
+bool RecordingUiPort::AskText(const char *, char *, int) { return false; }
+
+std::vector<std::string> RecordingUiPort::Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownBox &box : boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+static void RemoveTree(const std::string &path) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = path + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(h, &data));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void KeltoTest::SetUp() {
+    SetUiPort(&ui);
+    NewAppState();
+    NewEditorState();
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    char name[MAX_PATH];
+    snprintf(name, sizeof name, "%skt_%lu_%s", temp, GetCurrentProcessId(), info->name());
+    dir = name;
+    UpperCase(&dir[0]);
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+}
+
+void KeltoTest::TearDown() {
+    FreeEditorState();
+    FreeAppState();
+    SetUiPort(nullptr);
+    RemoveTree(dir);
+}
+
+std::string KeltoTest::PathOf(const std::string &name) const {
+    std::string path = dir + "\\" + name;
+    UpperCase(&path[0]);
+    return path;
+}
+
+std::string ReadWholeFile(const std::string &path) {
+    std::string bytes;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return "<missing>";
+    char chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.append(chunk, n);
+    fclose(f);
+    return bytes;
+}
+
+void WriteWholeFile(const std::string &path, const std::string &bytes) {
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f != nullptr) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+bool PathExists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

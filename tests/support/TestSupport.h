@@ -1,0 +1,53 @@
+// Shared test helpers: a recording user-interface port and scratch files.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/UiPort.h"
+
+struct ShownBox {
+    std::string text;
+    std::string title;   // "" for the system's default title
+    unsigned style;
+    BoxOwner owner;
+};
+
+// Records every box and answers from a queue: yes/no questions default to No, others to OK.
+class RecordingUiPort : public UiPort {
+public:
+    std::vector<ShownBox> boxes;
+    std::deque<int> answers;
+    std::deque<std::string> fileNames;   // answers to file dialogs; empty = cancelled
+    int busyDepth = 0;
+
+    int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override;
+    bool AskFileName(bool save, const char *title, const char *filter, char *path,
+                     int size) override;
+    bool AskText(const char *prompt, char *text, int size) override;
+    void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+
+    std::vector<std::string> Texts() const;
+    void Answer(int answer) { answers.push_back(answer); }
+};
+
+// Installs a recording port and fresh application and editor states for each test, and
+// gives each test an empty directory of its own.
+class KeltoTest : public ::testing::Test {
+protected:
+    RecordingUiPort ui;
+    std::string dir;   // Windows path, no trailing backslash, upper-case
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Full (upper-cased) path of `name` in the test's directory.
+    std::string PathOf(const std::string &name) const;
+};
+
+std::string ReadWholeFile(const std::string &path);
+void WriteWholeFile(const std::string &path, const std::string &bytes);
+bool PathExists(const std::string &path);
