@@ -4,7 +4,7 @@
 set -u
 
 need_cmds="i686-w64-mingw32-g++-posix i686-w64-mingw32-windres cmake wine xvfb-run xdpyinfo xwd convert"
-packages="g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make wine wine32:i386 xvfb xauth x11-utils x11-apps imagemagick googletest dpkg-dev"
+packages="g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make wine wine32:i386 fonts-wine xvfb xauth x11-utils x11-apps imagemagick googletest dpkg-dev"
 
 missing_pkgs() {
     local p out=""

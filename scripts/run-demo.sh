@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts kelto.exe on the demo workspace.
+# With a display ($DISPLAY) the program runs until you close it. Without one it runs under
+# Xvfb: a screenshot of the screen is saved to build/kelto-screenshot.png and the program
+# is closed.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KELTO_BUILD:-$root/build}
+"$root/scripts/install.sh" || exit 1
+"$root/scripts/build.sh" kelto winctl || exit 1
+
+workspace=$build/demo-workspace
+mkdir -p "$workspace"
+cp -r "$root/demo/." "$workspace/"
+export KELTO_WINEPREFIX=$build/wineprefix
+wine_run=$root/scripts/wine-run.sh
+"$wine_run" --prepare
+cd "$workspace" || exit 1
+
+if [ -n "${DISPLAY:-}" ]; then
+    exec "$wine_run" "$build/kelto.exe" main.c
+fi
+
+screenshot=$build/kelto-screenshot.png
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
+
+"$wine_run" "$build/kelto.exe" main.c &
+kelto=$!
+if ! "$wine_run" "$build/tools/winctl.exe" wait clMDIFrame 60 >/dev/null; then
+    echo "run-demo: the kelto window did not appear" >&2
+    kill $kelto 2>/dev/null
+    exit 1
+fi
+sleep 2
+xwd -root -silent | convert xwd:- png:"$screenshot"
+"$wine_run" "$build/tools/winctl.exe" close clMDIFrame
+wait $kelto
+status=$?
+echo "run-demo: kelto.exe ran on $workspace and exited with $status; screenshot: $screenshot"
+exit $status

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test under Wine.
+# The last line printed is CTest's summary line.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KELTO_BUILD:-$root/build}
+"$root/scripts/install.sh" || exit 1
+"$root/scripts/build.sh" || exit 1
+KELTO_WINEPREFIX=$build/wineprefix "$root/scripts/wine-run.sh" --prepare
+cd "$build" || exit 1
+log=$(mktemp)
+ctest --output-on-failure -j"$(nproc)" 2>&1 | tee "$log"
+status=${PIPESTATUS[0]}
+grep -E '^[0-9]+% tests passed' "$log" | tail -n 1
+rm -f "$log"
+exit "$status"
