@@ -86,11 +86,14 @@ bool WriteDocumentAs(const char *path, const char *backup) {
         RemoveFile(temp);
         return false;
     }
+    bool backedUp = false;
     if (backup && FileExists(path)) {
         RemoveFile(backup);
-        MoveFileAnyDrive(path, backup);
+        backedUp = MoveFileAnyDrive(path, backup) == 0;
     }
     if (!ReplaceFileWith(temp, path)) {
+        if (backedUp)
+            MoveFileAnyDrive(backup, path);
         RemoveFile(temp);
         ErrorBox(FormatMessageId(1154, path));
         return false;
@@ -209,8 +212,11 @@ bool SaveAll() {
     for (Document *doc = g_editor->documents; doc && all; doc = doc->next) {
         if (!(doc->flags & kDocModified))
             continue;
+        View *shown = g_editor->views;
+        while (shown && shown->doc != doc)
+            shown = shown->next;
         g_editor->doc = doc;
-        g_editor->view = nullptr;
+        g_editor->view = shown;
         all = SaveDocument();
     }
     g_editor->view = view;
