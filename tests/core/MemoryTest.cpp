@@ -2,7 +2,6 @@
 // that Release shows.
 #include <string.h>
 
-#include <set>
 #include <vector>
 
 #include "core/Memory.h"
@@ -131,15 +130,20 @@ TEST_F(MemoryTest, PoolRefillsOneChunkEachTimeAClassRunsDry) {
         ASSERT_EQ(3u, refillsAt.size()) << c.request;
         EXPECT_EQ(c.perChunk, refillsAt[1] - refillsAt[0]) << c.request;
         EXPECT_EQ(c.perChunk, refillsAt[2] - refillsAt[1]) << c.request;
-        std::set<char *> distinct;
-        for (void *b : blocks)
-            distinct.insert(static_cast<char *>(b));
-        EXPECT_EQ(blocks.size(), distinct.size());
-        // Blocks may not overlap: write each one whole, then check none was disturbed.
-        for (size_t i = 0; i < blocks.size(); i++)
-            memset(blocks[i], int(i & 0xFF), c.request);
-        for (size_t i = 0; i < blocks.size(); i++)
-            EXPECT_EQ(char(i & 0xFF), static_cast<char *>(blocks[i])[c.request - 1]);
+        // Blocks are distinct and do not overlap: fill each whole, then check every one.
+        for (size_t i = 0; i < blocks.size(); i++) {
+            char *b = static_cast<char *>(blocks[i]);
+            memset(b, 0x5A, c.request);
+            memcpy(b, &i, sizeof i);
+            memcpy(b + c.request - sizeof i, &i, sizeof i);
+        }
+        for (size_t i = 0; i < blocks.size(); i++) {
+            const char *b = static_cast<const char *>(blocks[i]);
+            size_t head, tail;
+            memcpy(&head, b, sizeof head);
+            memcpy(&tail, b + c.request - sizeof tail, sizeof tail);
+            ASSERT_TRUE(head == i && tail == i) << c.request << " block " << i;
+        }
         for (void *b : blocks)
             PoolPut(b, c.request);
     }
