@@ -29,18 +29,14 @@ int ViewCount() {
 // Rewrites a file and moves its time `seconds` ahead, so that the change shows in FileTime.
 void Rewrite(const std::string &path, const std::string &bytes, int seconds) {
     WriteWholeFile(path, bytes);
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER t;
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
+    GetSystemTimeAsFileTime(reinterpret_cast<FILETIME *>(&t));
     t.QuadPart += seconds * 10000000ULL;
-    now.dwLowDateTime = t.LowPart;
-    now.dwHighDateTime = t.HighPart;
+    FILETIME when = {t.LowPart, t.HighPart};
     HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
                            nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    SetFileTime(h, nullptr, nullptr, &now);
+    SetFileTime(h, nullptr, nullptr, &when);
     CloseHandle(h);
 }
 
@@ -132,6 +128,12 @@ TEST_F(DocumentsTest, QuietLoadsAndClosedViewsReleaseEverything) {
     DetachView(second);
     EXPECT_EQ(nullptr, FindDocument(path.c_str(), false));
     EXPECT_EQ(inUse, g_memoryStats.inUse);
+
+    // The file-less "untitled" shows in one window at a time: a new view replaces the old.
+    AttachView(nullptr, "untitled")->doc->flags |= kDocNoFile;
+    View *replacing = AttachView(nullptr, "untitled");
+    EXPECT_EQ(1, replacing->doc->viewCount);
+    EXPECT_EQ(2, ViewCount());   // CUR.C's and the new one
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -188,6 +190,14 @@ TEST_F(DocumentsTest, SaveAllSavesTheModifiedAndStopsAtAFailure) {
     EXPECT_EQ(0, (a->flags | c->flags) & kDocModified);
     EXPECT_EQ(b, g_editor->doc);
     EXPECT_EQ(bView, g_editor->view);
+
+    // The current document is saved like the others, its cursor kept inside the trimmed line.
+    ReplaceLine(b, 0, "b2   ");
+    bView->current = FirstLine(b);
+    bView->column = 5;
+    EXPECT_TRUE(SaveAll());
+    EXPECT_EQ("b2\r\n", ReadWholeFile(PathOf("B.C")));
+    EXPECT_EQ(2, bView->column);
 
     ReplaceLine(a, 0, "a3");
     a->flags |= kDocTruncated;   // its question is answered No

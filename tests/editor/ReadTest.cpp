@@ -87,13 +87,13 @@ TEST_F(ReadTest, OverlongLinesAreSplitAndReported) {
 
 TEST_F(ReadTest, SplitStartsAfter497CharactersAndIgnoresCarriageReturns) {
     std::string exact = Pattern(497);
-    Document *doc = OpenFile("EXACT.C", exact + "\r\n" + exact);
-    EXPECT_EQ((Lines{exact, exact}), LinesOf(doc));
+    Document *doc = OpenFile("EXACT.C", exact + "\n" + exact + "\r\n" + exact);
+    EXPECT_EQ((Lines{exact, exact, exact}), LinesOf(doc));
     EXPECT_FALSE(doc->flags & kDocTruncated);
     EXPECT_TRUE(ui.boxes.empty());
 
     std::string over = Pattern(498);
-    doc = OpenFile("OVER.C", over + "\r\n");
+    doc = OpenFile("OVER.C", over + "\n");
     EXPECT_EQ((Lines{over.substr(0, 497), over.substr(497)}), LinesOf(doc));
     ASSERT_EQ(1u, ui.boxes.size());
     EXPECT_EQ(SplitMessage(PathOf("OVER.C"), 1), ui.boxes[0].text);
