@@ -18,7 +18,7 @@
 
 namespace {
 
-enum ReadResult { kReadOk, kReadNoFile, kReadNoMemory };
+enum ReadResult { kReadOk, kReadNoFile, kReadNoMemory, kReadFailed };
 
 struct Reader {
     int file;
@@ -26,6 +26,7 @@ struct Reader {
     long position;   // next unread byte
     long end;        // end of the data in the buffer
     bool endOfFile;
+    bool failed;     // a read reported an error: what was read is not the whole file
     int splitLines;
 };
 
@@ -37,6 +38,7 @@ bool Refill(Reader &r) {
     long got = ReadBytes(r.file, r.buffer, kFileBufferSize - 1);
     if (got <= 0) {
         r.endOfFile = true;   // a read that returns nothing counts as the end of the file
+        r.failed = got < 0;
         return false;
     }
     r.end = got;
@@ -97,7 +99,7 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
     int file = OpenRead(path);
     if (file == kNoFile)
         return kReadNoFile;
-    Reader r = {file, static_cast<char *>(Allocate(kFileBufferSize)), 0, 0, false, 0};
+    Reader r = {file, static_cast<char *>(Allocate(kFileBufferSize)), 0, 0, false, false, 0};
     if (!r.buffer) {
         CloseFile(file);
         NoMemory();
@@ -127,6 +129,11 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
     g_editor->splitLines = r.splitLines;
     if (result != kReadOk)
         return result;
+    if (r.failed) {
+        // Only part of the file is in the document: keep flag 4 so that saving asks first.
+        ErrorMessage(141);
+        return kReadFailed;
+    }
     if (r.splitLines > 0) {
         char *message = FormatMessageId(4552, path, r.splitLines);
         ErrorBox(LowerCase(message));
@@ -172,7 +179,7 @@ bool ReadDocument(const char *path) {
         view->cursorRow = view->cursorVisualColumn = view->firstColumn = 0;
         view->state |= kViewRedrawAll;
     }
-    return result != kReadNoMemory;
+    return result == kReadOk || result == kReadNoFile;
 }
 
 static long LineNumber(Document *doc, Line *target) {

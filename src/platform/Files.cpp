@@ -9,6 +9,7 @@
 namespace {
 
 long g_writeBudget = -1;
+long g_readBudget = -1;
 
 HANDLE ToHandle(int handle) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)); }
 
@@ -28,6 +29,8 @@ char DriveOf(const char *path) {
 
 void InjectWriteFailure(long bytes) { g_writeBudget = bytes; }
 
+void InjectReadFailure(long bytes) { g_readBudget = bytes; }
+
 int OpenRead(const char *path) {
     return FromHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -39,6 +42,13 @@ int OpenCreate(const char *path) {
 }
 
 long ReadBytes(int handle, void *buffer, long count) {
+    if (g_readBudget >= 0) {
+        if (g_readBudget == 0)
+            return -1;
+        if (count > g_readBudget)
+            count = g_readBudget;
+        g_readBudget -= count;
+    }
     DWORD done = 0;
     if (!ReadFile(ToHandle(handle), buffer, static_cast<DWORD>(count), &done, nullptr))
         return -1;

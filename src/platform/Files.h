@@ -28,6 +28,8 @@ bool MakeDirectory(const char *path);
 
 // Tests make writes fail: after `bytes` more bytes every write is short. -1 turns it off.
 void InjectWriteFailure(long bytes);
+// Tests make reads fail: after `bytes` more bytes every read reports an error. -1 turns it off.
+void InjectReadFailure(long bytes);
 
 // Creates a new, uniquely named temporary file in the directory of `path` and opens it for
 // writing; its name goes to `tempPath` (size bytes). kNoFile when that is not possible.

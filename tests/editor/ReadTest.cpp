@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "editor/DocumentTestSupport.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -165,6 +166,33 @@ TEST_F(ReadTest, FileLargerThanTheBufferReadsLineForLine) {
     ASSERT_TRUE(SaveDocument());
     EXPECT_EQ(written, ReadWholeFile(PathOf("BIG.TXT")));
     EXPECT_EQ(expected, LinesOf(doc));
+}
+
+TEST_F(ReadTest, FailedReadIsReportedAndGuardsTheFile) {
+    std::string bytes = BigFile();
+    WriteWholeFile(PathOf("BIG.TXT"), bytes);
+    InjectReadFailure(200000);
+    bool opened = OpenDocument(PathOf("BIG.TXT").c_str());
+    InjectReadFailure(-1);
+    EXPECT_FALSE(opened);
+    Document *doc = g_editor->doc;
+    ASSERT_NE(nullptr, doc);
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ("File read or write error.", ui.boxes.back().text);
+    EXPECT_TRUE(doc->flags & kDocTruncated);
+
+    // Saving the part that was read must be the user's explicit choice.
+    doc->flags |= kDocModified;
+    EXPECT_FALSE(SaveDocument());
+    EXPECT_EQ("File contains truncated lines\nSave anyway?", ui.boxes.back().text);
+    EXPECT_EQ(bytes, ReadWholeFile(PathOf("BIG.TXT")));
+
+    // A quiet load that fails leaves no document behind.
+    WriteWholeFile(PathOf("OTHER.TXT"), Pattern(5000));
+    InjectReadFailure(1000);
+    EXPECT_EQ(nullptr, LoadQuiet(PathOf("OTHER.TXT").c_str()));
+    InjectReadFailure(-1);
+    EXPECT_EQ(nullptr, FindDocument(PathOf("OTHER.TXT").c_str(), false));
 }
 
 TEST_F(ReadTest, MissingFileGivesAnEmptyDocumentQuietly) {
