@@ -148,12 +148,6 @@ const char *Extension(const char *path) {
     return dot ? dot + 1 : "";
 }
 
-class BusyCursor {
-public:
-    BusyCursor() { CurrentUiPort()->SetBusy(true); }
-    ~BusyCursor() { CurrentUiPort()->SetBusy(false); }
-};
-
 } // namespace
 
 bool ReadDocument(const char *path) {

@@ -133,12 +133,6 @@ bool CheckBeforeSaving(Document *doc) {
     return Confirm(FormatMessageId(290, reason));
 }
 
-class BusyCursor {
-public:
-    BusyCursor() { CurrentUiPort()->SetBusy(true); }
-    ~BusyCursor() { CurrentUiPort()->SetBusy(false); }
-};
-
 } // namespace
 
 bool WriteDocument(const char *path) { return WriteDocumentAs(path, nullptr); }

@@ -37,3 +37,10 @@ public:
 UiPort *CurrentUiPort();
 // Installs `port` (null restores the real Win32 port) and returns the previous one.
 UiPort *SetUiPort(UiPort *port);
+
+// Shows the busy cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { CurrentUiPort()->SetBusy(true); }
+    ~BusyCursor() { CurrentUiPort()->SetBusy(false); }
+};
