@@ -143,8 +143,13 @@ void Release(void *p) {
         ErrorMessage(4072);
         return;
     }
-    WriteWord(block, 0);
     uint32_t total = ReadWord(block + 4);
+    if (total < kBlockOverhead) {
+        // The header was written over: the size cannot be trusted to find the guard.
+        ErrorMessage(4072);
+        return;
+    }
+    WriteWord(block, 0);
     if (ReadWord(block + total - 4) != kBlockGuard) {
         // The shared scratch buffer may be the damaged block itself; format on the stack.
         char text[64];

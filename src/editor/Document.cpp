@@ -7,6 +7,7 @@
 #include "core/Memory.h"
 #include "core/TextUtil.h"
 #include "debugger/DebugStart.h"
+#include "editor/EditorWindow.h"
 #include "platform/Files.h"
 
 EditorState *g_editor;
@@ -233,7 +234,7 @@ void MakeCurrent(View *view) {
 
 View *AttachView(HWND window, const char *path) {
     Document *doc = FindDocument(path, true);
-    if (!doc)
+    if (!doc || doc->viewCount == 255)   // the count is a byte
         return nullptr;
     View *view = static_cast<View *>(Allocate(sizeof(View)));
     if (!view) {
@@ -307,7 +308,7 @@ bool OpenDocument(const char *text) {
     Document *doc = FindDocument(path, false);
     if (doc) {
         if (View *view = FirstViewOf(doc)) {
-            MakeCurrent(view);
+            ActivateEditorWindow(view);
             RememberRecentFile(path);
             return true;
         }

@@ -67,7 +67,8 @@ int NextLine(Reader &r, char *text) {
         long available = r.end - r.position;
         if (length == 0) {
             // Fast case: the whole line is in the buffer and short enough.
-            const char *lf = static_cast<const char *>(memchr(start, '\n', available));
+            long reach = available < kSplitLength + 1 ? available : kSplitLength + 1;
+            const char *lf = static_cast<const char *>(memchr(start, '\n', reach));
             if (lf && lf - start <= kSplitLength) {
                 r.position += lf - start + 1;
                 return CopyWithoutCr(text, start, lf - start);
@@ -97,8 +98,16 @@ int NextLine(Reader &r, char *text) {
 ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) {
     *count = 0;
     int file = OpenRead(path);
-    if (file == kNoFile)
-        return kReadNoFile;
+    if (file == kNoFile) {
+        if (!PathPresent(path))
+            return kReadNoFile;   // a new file: the document starts empty
+        // The file is there but cannot be read (locked, no access): an empty document must
+        // not pass for its text.
+        doc->flags |= kDocTruncated;
+        ErrorMessage(141);
+        return kReadFailed;
+    }
+    doc->flags |= kDocTruncated;
     Reader r = {file, static_cast<char *>(Allocate(kFileBufferSize)), 0, 0, false, false, 0};
     if (!r.buffer) {
         CloseFile(file);
@@ -106,7 +115,6 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
         return kReadNoMemory;
     }
     RememberRecentFile(path);
-    doc->flags |= kDocTruncated;
     ReadResult result = kReadOk;
     char text[kSplitLength + 1];
     for (;;) {
@@ -125,7 +133,6 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
     }
     CloseFile(file);
     Release(r.buffer);
-    doc->fileTime = FileTime(path);
     g_editor->splitLines = r.splitLines;
     if (result != kReadOk)
         return result;
@@ -159,8 +166,7 @@ bool ReadDocument(const char *path) {
     long count = 0;
     ReadResult result = ReadLines(doc, path, doc->sentinel, &count);
     doc->lineCount = count;
-    if (result == kReadNoFile)
-        doc->fileTime = 0;
+    doc->fileTime = result == kReadNoFile ? 0 : FileTime(path);
     doc->flags &= ~kDocModified;
     ChooseLanguage(Extension(path));
     Line *first = FirstLine(doc);

@@ -59,6 +59,17 @@ bool WriteLines(Document *doc, int file, char *buffer) {
     return fill == 0 || PutAll(file, buffer, fill);
 }
 
+// Trimming may leave a cursor beyond the end of its line: put it at the line end.
+void ClampCursors(Document *doc) {
+    for (View *view = g_editor->views; view; view = view->next) {
+        if (view->doc != doc || IsSentinel(doc, view->current) ||
+            view->column <= view->current->length)
+            continue;
+        view->column = view->current->length;
+        view->state |= kViewRedrawAll;
+    }
+}
+
 // Writes the document at `path`; when `backup` is given the old file is kept under that name.
 bool WriteDocumentAs(const char *path, const char *backup) {
     Document *doc = FindDocument(path, false);
@@ -80,8 +91,13 @@ bool WriteDocumentAs(const char *path, const char *backup) {
         return false;
     }
     bool written = WriteLines(doc, file, buffer);
-    CloseFile(file);
+    ClampCursors(doc);
+    bool closed = FlushAndClose(file);
     Release(buffer);
+    if (written && !closed) {
+        ErrorBox(GetString(1155));
+        written = false;
+    }
     if (!written) {
         RemoveFile(temp);
         return false;
@@ -100,12 +116,6 @@ bool WriteDocumentAs(const char *path, const char *backup) {
     }
     doc->fileTime = FileTime(path);
     DeleteAutosave(doc);
-    View *view = g_editor->view;
-    if (view && view->doc == doc && !IsSentinel(doc, view->current) &&
-        view->column > view->current->length) {
-        view->column = view->current->length;
-        view->state |= kViewRedrawAll;
-    }
     return true;
 }
 
@@ -172,6 +182,8 @@ bool SaveDocument() {
     Document *doc = g_editor->doc;
     if (!doc || !(doc->flags & kDocModified))
         return true;
+    if (doc->flags & kDocNoFile)
+        return SaveAs();   // "untitled" has no file of its own to go back to
     BusyCursor busy;
     if (doc->flags & kDocTruncated) {
         if (!ConfirmMessage(4551))
@@ -185,7 +197,10 @@ bool SaveDocument() {
     if (makeBackup)
         BackupName(doc->path, backup, sizeof backup);
     if (int number = FindStampLine(nullptr)) {
-        if (Line *line = LineNumbered(doc, number)) {
+        Line *line = LineNumbered(doc, number);
+        const char *prefix = GetString(3999);
+        size_t n = strlen(prefix);
+        if (line && static_cast<size_t>(line->length) >= n && memcmp(line->text, prefix, n) == 0) {
             doc->flags |= kDocStampLine;
             RenewStampField(line->text, line->length, TimeStamp());
         }
@@ -204,7 +219,7 @@ bool SaveAll() {
     Document *current = g_editor->doc;
     bool all = true;
     for (Document *doc = g_editor->documents; doc && all; doc = doc->next) {
-        if (!(doc->flags & kDocModified))
+        if (!(doc->flags & kDocModified) || (doc->flags & kDocNoFile))
             continue;
         View *shown = g_editor->views;
         while (shown && shown->doc != doc)

@@ -72,10 +72,17 @@ void CloseFile(int handle) {
         CloseHandle(ToHandle(handle));
 }
 
+bool FlushAndClose(int handle) {
+    if (handle == kNoFile)
+        return false;
+    bool flushed = FlushFileBuffers(ToHandle(handle)) != 0;
+    return CloseHandle(ToHandle(handle)) != 0 && flushed;
+}
+
 int RemoveFile(const char *path) { return DeleteFileA(path) ? 0 : -1; }
 
 bool ReplaceFileWith(const char *from, const char *to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 int MoveFileAnyDrive(const char *from, const char *to) {
@@ -114,6 +121,8 @@ bool FileExists(const char *path) {
     CloseFile(h);
     return true;
 }
+
+bool PathPresent(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 char *CurrentDirectory(char *buffer, int size) {
     if (size <= 0)

@@ -10,6 +10,8 @@ int OpenCreate(const char *path);     // creates or truncates, for writing
 long ReadBytes(int handle, void *buffer, long count);         // bytes read, -1 on error
 long WriteBytes(int handle, const void *buffer, long count);  // bytes written, -1 on error
 void CloseFile(int handle);
+// Puts the written data on the disk and closes; false when either fails.
+bool FlushAndClose(int handle);
 int RemoveFile(const char *path);    // 0 on success, -1 on failure
 // Replaces `to` with `from` on the same drive (the file `to` need not exist).
 bool ReplaceFileWith(const char *from, const char *to);
@@ -20,6 +22,8 @@ bool MakeReadOnly(const char *path);
 bool ClearReadOnly(const char *path);
 long long FileTime(const char *path);   // modification time, 0 when it cannot be examined
 bool FileExists(const char *path);
+// True when a file or directory of that name is there, readable or not.
+bool PathPresent(const char *path);
 
 // The current directory, upper-cased.
 char *CurrentDirectory(char *buffer, int size);
