@@ -1,30 +1,31 @@
 // Helpers for the document tests: open a file as the current document, read its lines back,
-// edit a line the way the editing commands will (new line record, modified flag).
+// edit a line.
 #pragma once
 
 #include <windows.h>
+#include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "core/Memory.h"
 #include "core/TextUtil.h"
 #include "editor/Document.h"
 #include "support/TestSupport.h"
+
+typedef std::vector<std::string> Lines;
 
 class DocumentTest : public KeltoTest {
 protected:
     // Writes `bytes` as `name` in the test directory and opens it; the current document.
     Document *OpenFile(const std::string &name, const std::string &bytes) {
         WriteWholeFile(PathOf(name), bytes);
-        if (!OpenDocument(PathOf(name).c_str()))
-            return nullptr;
-        return g_editor->doc;
+        return OpenDocument(PathOf(name).c_str()) ? g_editor->doc : nullptr;
     }
 };
 
-inline std::vector<std::string> LinesOf(const Document *doc) {
-    std::vector<std::string> lines;
+inline Lines LinesOf(const Document *doc) {
+    Lines lines;
     for (const Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next)
         lines.push_back(std::string(line->text, line->length));
     return lines;
@@ -37,22 +38,14 @@ inline Line *LineAt(const Document *doc, int index) {
     return line;
 }
 
-// Replaces line `index` by a new record holding `text` and marks the document modified.
-inline Line *ReplaceLine(Document *doc, int index, const std::string &text) {
-    Line *old = LineAt(doc, index);
-    Line *fresh = NewLine(text.data(), int(text.size()));
-    LinkLineAfter(old, fresh);
-    old->prev->next = fresh;
-    fresh->prev = old->prev;
-    for (View *view = g_editor->views; view; view = view->next) {
-        if (view->current == old)
-            view->current = fresh;
-        if (view->top == old)
-            view->top = fresh;
-    }
-    Release(old);
+// Puts `text` (which must fit the line's capacity) into line `index` and marks the document
+// modified.
+inline void ReplaceLine(Document *doc, int index, const std::string &text) {
+    Line *line = LineAt(doc, index);
+    ASSERT_LE(text.size(), size_t(line->capacity));
+    memcpy(line->text, text.data(), text.size());
+    line->length = short(text.size());
     doc->flags |= kDocModified;
-    return fresh;
 }
 
 inline std::string Lower(std::string text) {
@@ -60,18 +53,18 @@ inline std::string Lower(std::string text) {
     return text;
 }
 
-// Names of the files in `dir`, upper-cased.
-inline std::vector<std::string> FilesIn(const std::string &dir) {
-    std::vector<std::string> names;
+// Names of the files in `dir`, upper-cased and sorted.
+inline Lines FilesIn(const std::string &dir) {
+    Lines names;
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &data)) {
         std::string name = data.cFileName;
         if (name != "." && name != "..")
             names.push_back(UpperCase(&name[0]));
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
+    std::sort(names.begin(), names.end());
     return names;
 }
