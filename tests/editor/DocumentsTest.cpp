@@ -111,8 +111,10 @@ TEST_F(DocumentsTest, SaveAsRenamesAndResorts) {
     LinkLineAfter(untitled->sentinel, NewLine("u  ", 3));
     untitled->lineCount = 1;
 
+    // Saving "untitled" asks for a name instead of writing a file called untitled.
+    untitled->flags |= kDocModified;
     ui.fileNames.push_back(Lower(PathOf("A.C")));
-    ASSERT_TRUE(SaveAs());
+    ASSERT_TRUE(SaveDocument());
     EXPECT_EQ((Lines{PathOf("A.C"), PathOf("B.C"), PathOf("D.C")}), DocumentPaths());
     EXPECT_EQ("u\r\n", ReadWholeFile(PathOf("A.C")));
     EXPECT_EQ(0, untitled->flags & (kDocNoFile | kDocModified));
@@ -184,6 +186,13 @@ TEST_F(DocumentsTest, InsertedFileLandsAboveTheCursorLineSelected) {
     Document *doc = OpenFile("MAIN.C", "one\ntwo\nthree\n");
     std::string part = PathOf("PART.H"), missing = PathOf("NONE.H");
     WriteWholeFile(part, "x\r\ny\n");
+    {   // an older file, so that mixing up the two files' times shows
+        HANDLE h = CreateFileA(part.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+        FILETIME old = {0, 0x01BF53EB};   // 1 January 2000
+        SetFileTime(h, nullptr, nullptr, &old);
+        CloseHandle(h);
+    }
     View *view = g_editor->view;
     Line *two = view->current = LineAt(doc, 1);
     view->column = 2;
@@ -206,6 +215,10 @@ TEST_F(DocumentsTest, InsertedFileLandsAboveTheCursorLineSelected) {
     ASSERT_EQ(1u, ui.boxes.size());
     EXPECT_EQ("File " + missing + " not found!", ui.boxes[0].text);
     EXPECT_EQ(7, doc->lineCount);
+
+    // The inserted file's time is not the document's: no question about a change on disk.
+    CheckFilesChangedOnDisk();
+    EXPECT_EQ(1u, ui.boxes.size());
 }
 
 // The document's recorded file time is set back to stand for a change made on disk.

@@ -164,6 +164,18 @@ TEST_F(ReadTest, FailedReadIsReportedAndGuardsTheFile) {
     EXPECT_EQ("File contains truncated lines\nSave anyway?", ui.boxes.back().text);
     EXPECT_EQ(bytes, ReadWholeFile(PathOf("BIG.TXT")));
 
+    // A file that is there but locked by another program reads as a failure, not as empty.
+    std::string locked = PathOf("LOCKED.C");
+    WriteWholeFile(locked, "int x;\r\n");
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    size_t shown = ui.boxes.size();
+    EXPECT_FALSE(OpenDocument(locked.c_str()));
+    CloseHandle(lock);
+    ASSERT_EQ(shown + 1, ui.boxes.size());
+    EXPECT_EQ("File read or write error.", ui.boxes.back().text);
+    EXPECT_TRUE(g_editor->doc->flags & kDocTruncated);
+
     // A quiet load that fails leaves no document behind.
     WriteWholeFile(PathOf("OTHER.TXT"), Pattern(5000));
     InjectReadFailure(1000);
