@@ -6,7 +6,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KELTO_BUILD:-$root/build}
 "$root/scripts/install.sh" || exit 1
 "$root/scripts/build.sh" || exit 1
-KELTO_WINEPREFIX=$build/wineprefix "$root/scripts/wine-run.sh" --prepare
+# Create the Wine prefixes before the tests start side by side.
+for prefix in wineprefix wineprefix-gui; do
+    KELTO_WINEPREFIX=$build/$prefix "$root/scripts/wine-run.sh" --prepare
+done
 cd "$build" || exit 1
 log=$(mktemp)
 ctest --output-on-failure -j"$(nproc)" 2>&1 | tee "$log"
