@@ -12,7 +12,7 @@ build=${KELTO_BUILD:-$root/build}
 workspace=$build/demo-workspace
 mkdir -p "$workspace"
 cp -r "$root/demo/." "$workspace/"
-export KELTO_WINEPREFIX=$build/wineprefix
+export KELTO_WINEPREFIX=$build/wineprefix-gui
 wine_run=$root/scripts/wine-run.sh
 "$wine_run" --prepare
 cd "$workspace" || exit 1
