@@ -41,5 +41,6 @@ xwd -root -silent | convert xwd:- png:"$screenshot"
 "$wine_run" "$build/tools/winctl.exe" close clMDIFrame
 wait $kelto
 status=$?
+WINEPREFIX=$KELTO_WINEPREFIX wineserver -w   # let Wine leave the display before it goes
 echo "run-demo: kelto.exe ran on $workspace and exited with $status; screenshot: $screenshot"
 exit $status
