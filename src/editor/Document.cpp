@@ -53,6 +53,13 @@ Line *NewLine(const char *text, int length) {
     return line;
 }
 
+Line *NthLine(const Document *doc, long index) {
+    Line *line = doc->sentinel->next;
+    while (index-- > 0 && line != doc->sentinel)
+        line = line->next;
+    return line;
+}
+
 void LinkLineAfter(Line *after, Line *line) {
     line->prev = after;
     line->next = after->next;
@@ -84,12 +91,16 @@ void FreeLines(Document *doc) {
     doc->comments = nullptr;
     doc->savedLine = doc->savedAnchor = nullptr;
     doc->savedColumn = doc->savedAnchorColumn = 0;
+    ResetViews(doc, sentinel);
+}
+
+void ResetViews(Document *doc, Line *line) {
     if (!g_editor)
         return;
     for (View *view = g_editor->views; view; view = view->next) {
         if (view->doc != doc)
             continue;
-        view->top = view->current = sentinel;
+        view->top = view->current = line;
         view->anchor = nullptr;
         view->column = view->anchorColumn = 0;
         view->cursorRow = view->cursorVisualColumn = view->firstColumn = 0;
@@ -217,7 +228,7 @@ void RememberRecentFile(const char *path) {
 
 // ---- Views ----
 
-static void SavePositions(View *view) {
+void SavePositions(View *view) {
     Document *doc = view->doc;
     doc->savedLine = view->current;
     doc->savedAnchor = view->anchor;
@@ -290,7 +301,7 @@ void DetachView(View *view) {
         FreeDocument(doc);
 }
 
-static View *FirstViewOf(Document *doc) {
+View *FirstViewOf(Document *doc) {
     for (View *view = g_editor->views; view; view = view->next)
         if (view->doc == doc)
             return view;

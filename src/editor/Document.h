@@ -106,6 +106,8 @@ Line *NewLine(const char *text, int length);
 void FreeLines(Document *doc);
 inline Line *FirstLine(const Document *doc) { return doc->sentinel->next; }
 inline bool IsSentinel(const Document *doc, const Line *line) { return line == doc->sentinel; }
+// Line `index` (from 0), or the sentinel when the document is shorter.
+Line *NthLine(const Document *doc, long index);
 // Links `line` into the list after `after`.
 void LinkLineAfter(Line *after, Line *line);
 // A NUL-terminated copy of the line's text in `buffer`.
@@ -121,6 +123,12 @@ View *AttachView(HWND window, const char *path);
 // Takes a view off its document; the document is freed with its last view.
 void DetachView(View *view);
 void MakeCurrent(View *view);
+// The first view showing `doc`, or null.
+View *FirstViewOf(Document *doc);
+// Keeps the view's cursor, selection and columns in its document for the next view.
+void SavePositions(View *view);
+// Puts every view of `doc` on `line`, column 0, without selection, for a full redraw.
+void ResetViews(Document *doc, Line *line);
 void FreeDocument(Document *doc);
 Document *LoadQuiet(const char *path);
 // Re-sorts a document whose path changed.

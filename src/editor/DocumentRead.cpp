@@ -169,16 +169,7 @@ bool ReadDocument(const char *path) {
     doc->fileTime = result == kReadNoFile ? 0 : FileTime(path);
     doc->flags &= ~kDocModified;
     ChooseLanguage(Extension(path));
-    Line *first = FirstLine(doc);
-    for (View *view = g_editor->views; view; view = view->next) {
-        if (view->doc != doc)
-            continue;
-        view->top = view->current = first;
-        view->anchor = nullptr;
-        view->column = view->anchorColumn = 0;
-        view->cursorRow = view->cursorVisualColumn = view->firstColumn = 0;
-        view->state |= kViewRedrawAll;
-    }
+    ResetViews(doc, FirstLine(doc));
     return result == kReadOk || result == kReadNoFile;
 }
 
@@ -190,13 +181,10 @@ static long LineNumber(Document *doc, Line *target) {
     return n;
 }
 
+// Line `n` (from 0), clamped to the last line.
 static Line *LineAt(Document *doc, long n) {
-    Line *line = FirstLine(doc);
-    while (n-- > 0 && line != doc->sentinel)
-        line = line->next;
-    if (line == doc->sentinel && doc->lineCount > 0)
-        line = doc->sentinel->prev;
-    return line;
+    Line *line = NthLine(doc, n);
+    return IsSentinel(doc, line) && doc->lineCount > 0 ? doc->sentinel->prev : line;
 }
 
 bool ReloadDocument() {
@@ -221,10 +209,6 @@ bool InsertFile(const char *path) {
     Document *doc = g_editor->doc;
     if (!view || !doc)
         return false;
-    if (!FileExists(path)) {
-        FileNotFound(path);
-        return false;
-    }
     BusyCursor busy;
     Line *own = view->current;
     Line *above = own->prev;
@@ -236,6 +220,11 @@ bool InsertFile(const char *path) {
         FileNotFound(path);
         return false;
     }
+    if (result == kReadFailed && count == 0) {
+        // Nothing was inserted: the document's own text is whole.
+        doc->flags = (doc->flags & ~kDocTruncated) | truncated;
+        return false;
+    }
     doc->lineCount += count;
     view->current = own;
     view->column = 0;
@@ -245,10 +234,7 @@ bool InsertFile(const char *path) {
     doc->flags &= ~kDocCommentsValid;
     if (count > 0)
         doc->flags = (doc->flags | kDocModified) & ~(kDocFunctionsValid | kDocAutosaved);
-    doc->savedLine = view->current;
-    doc->savedAnchor = view->anchor;
-    doc->savedColumn = view->column;
-    doc->savedAnchorColumn = view->anchorColumn;
+    SavePositions(view);
     ShowStatus(FormatMessageId(4388, static_cast<int>(count)));
     return result == kReadOk;
 }

@@ -119,13 +119,6 @@ bool WriteDocumentAs(const char *path, const char *backup) {
     return true;
 }
 
-Line *LineNumbered(Document *doc, int number) {
-    Line *line = FirstLine(doc);
-    while (--number > 0 && !IsSentinel(doc, line))
-        line = line->next;
-    return IsSentinel(doc, line) ? nullptr : line;
-}
-
 // Passes the document through the check of its language; false when the user, told why it
 // failed, chose not to save.
 bool CheckBeforeSaving(Document *doc) {
@@ -196,11 +189,10 @@ bool SaveDocument() {
     bool makeBackup = g_app && (g_app->optionByte & kOptionMakeBackups);
     if (makeBackup)
         BackupName(doc->path, backup, sizeof backup);
+    // The line that FindStampLine names begins with the stamp declaration.
     if (int number = FindStampLine(nullptr)) {
-        Line *line = LineNumbered(doc, number);
-        const char *prefix = GetString(3999);
-        size_t n = strlen(prefix);
-        if (line && static_cast<size_t>(line->length) >= n && memcmp(line->text, prefix, n) == 0) {
+        Line *line = NthLine(doc, number - 1);
+        if (!IsSentinel(doc, line)) {
             doc->flags |= kDocStampLine;
             RenewStampField(line->text, line->length, TimeStamp());
         }
@@ -221,11 +213,8 @@ bool SaveAll() {
     for (Document *doc = g_editor->documents; doc && all; doc = doc->next) {
         if (!(doc->flags & kDocModified) || (doc->flags & kDocNoFile))
             continue;
-        View *shown = g_editor->views;
-        while (shown && shown->doc != doc)
-            shown = shown->next;
         g_editor->doc = doc;
-        g_editor->view = shown;
+        g_editor->view = FirstViewOf(doc);
         all = SaveDocument();
     }
     g_editor->view = view;
@@ -292,9 +281,7 @@ void CheckFilesChangedOnDisk() {
         doc->fileTime = onDisk;
         if (!Confirm(FormatMessageId(1202, doc->path)))
             continue;
-        View *view = g_editor->views;
-        while (view && view->doc != doc)
-            view = view->next;
+        View *view = FirstViewOf(doc);
         if (!view)
             continue;
         ActivateEditorWindow(view);
