@@ -7,7 +7,10 @@
 #include "core/Memory.h"
 #include "core/TextUtil.h"
 #include "debugger/DebugStart.h"
+#include "editor/Bookmarks.h"
+#include "editor/Editing.h"
 #include "editor/EditorWindow.h"
+#include "editor/Journal.h"
 #include "platform/Files.h"
 
 EditorState *g_editor;
@@ -21,6 +24,10 @@ EditorState *NewEditorState() {
 void FreeEditorState() {
     if (!g_editor)
         return;
+    FreeBookmarks();
+    ResetJournal();
+    ClearCutBuffer();
+    ForgetLineNumber();
     while (View *view = g_editor->views) {
         g_editor->views = view->next;
         Release(view);
@@ -48,7 +55,7 @@ Line *NewLine(const char *text, int length) {
         return nullptr;
     line->capacity = static_cast<unsigned short>(capacity);
     line->length = static_cast<short>(length);
-    if (length > 0)
+    if (length > 0 && text)
         memcpy(line->text, text, length);
     return line;
 }
@@ -79,6 +86,8 @@ char *LineText(const Line *line, char *buffer, size_t size) {
 // Releases every line; the views of the document are put on the (now empty) sentinel and the
 // scanner's state of the document is dropped with the text it described.
 void FreeLines(Document *doc) {
+    BookmarksDropDocument(doc);
+    ForgetLineNumber();
     Line *sentinel = doc->sentinel;
     for (Line *line = sentinel->next; line != sentinel;) {
         Line *next = line->next;
@@ -284,6 +293,7 @@ View *AttachView(HWND window, const char *path) {
 }
 
 void DetachView(View *view) {
+    BookmarksDropView(view);
     for (View **link = &g_editor->views; *link; link = &(*link)->next) {
         if (*link == view) {
             *link = view->next;

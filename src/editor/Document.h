@@ -37,7 +37,7 @@ enum {
 };
 
 // View state bits.
-enum { kViewCaretMoved = 2, kViewRedrawAll = 8, kViewOverwrite = 32 };
+enum { kViewLineChanged = 1, kViewCaretMoved = 2, kViewRedrawAll = 8, kViewOverwrite = 32 };
 
 struct Line {
     Line *next;

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/TextUtil.h"
 #include "editor/Document.h"
+#include "editor/Editing.h"
 #include "editor/Language.h"
 #include "editor/OutputWindow.h"
 #include "platform/Files.h"
@@ -226,6 +227,7 @@ bool InsertFile(const char *path) {
         return false;
     }
     doc->lineCount += count;
+    ForgetLineNumber();
     view->current = own;
     view->column = 0;
     view->anchor = count > 0 ? above->next : nullptr;

@@ -4,11 +4,15 @@
 #pragma once
 
 struct Document;
+struct Line;
 
 struct Language {
     Language *next;
     const char *name;
     const char *extensions;     // blank-separated, without dots
+    // Told of every character inserted into a document of this language, so that the
+    // scanner can follow the change; null when the language does not need it.
+    void (*characterHook)(Line *line, int column, int c);
 };
 
 extern Language *g_languages;

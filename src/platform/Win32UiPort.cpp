@@ -8,6 +8,70 @@
 
 namespace {
 
+// The list dialog, built in memory: a list box and OK/Cancel.
+enum { kListBoxId = 101 };
+
+struct ListDialogData {
+    const char *title;
+    const char *const *items;
+    int count;
+    int choice;
+};
+
+class TemplateWriter {
+public:
+    explicit TemplateWriter(WORD *buffer) : p_(buffer) {}
+    void Word(WORD w) { *p_++ = w; }
+    void Dword(DWORD d) { Word(LOWORD(d)); Word(HIWORD(d)); }
+    void Text(const char *text) {
+        p_ += MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<LPWSTR>(p_), 64);
+    }
+    void Align() {
+        if (reinterpret_cast<ULONG_PTR>(p_) & 3)
+            p_++;
+    }
+    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD classAtom,
+              const char *text) {
+        Align();
+        Dword(style | WS_CHILD | WS_VISIBLE);
+        Dword(0);
+        Word(x), Word(y), Word(cx), Word(cy), Word(id);
+        Word(0xFFFF), Word(classAtom);
+        Text(text);
+        Word(0);
+    }
+
+private:
+    WORD *p_;
+};
+
+INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ListDialogData *data = reinterpret_cast<ListDialogData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        data = reinterpret_cast<ListDialogData *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowTextA(dialog, data->title);
+        for (int i = 0; i < data->count; i++)
+            SendDlgItemMessageA(dialog, kListBoxId, LB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(data->items[i]));
+        SendDlgItemMessageA(dialog, kListBoxId, LB_SETCURSEL, 0, 0);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || (LOWORD(wParam) == kListBoxId && HIWORD(wParam) == LBN_DBLCLK)) {
+            data->choice = static_cast<int>(SendDlgItemMessageA(dialog, kListBoxId, LB_GETCURSEL, 0, 0));
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
 class Win32UiPort : public UiPort {
 public:
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override {
@@ -43,6 +107,31 @@ public:
     void SetBusy(bool busy) override {
         SetCursor(LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
     }
+
+    int ChooseFromList(const char *title, const char *const *items, int count) override {
+        static WORD buffer[512];
+        memset(buffer, 0, sizeof buffer);
+        TemplateWriter w(buffer);
+        w.Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        w.Dword(0);
+        w.Word(3);   // controls
+        w.Word(0), w.Word(0), w.Word(240), w.Word(130);
+        w.Word(0), w.Word(0);   // no menu, the dialog class
+        w.Text(title);
+        w.Word(8);
+        w.Text("MS Shell Dlg");
+        w.Item(LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 7, 226, 96, kListBoxId, 0x0083, "");
+        w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 66, 108, 50, 14, IDOK, 0x0080, "OK");
+        w.Item(BS_PUSHBUTTON | WS_TABSTOP, 124, 108, 50, 14, IDCANCEL, 0x0080, "Cancel");
+        ListDialogData data = {title, items, count, -1};
+        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                                                 reinterpret_cast<LPCDLGTEMPLATEA>(buffer), owner,
+                                                 ListDialogProc, reinterpret_cast<LPARAM>(&data));
+        return result == 1 ? data.choice : -1;
+    }
+
+    void Beep() override { MessageBeep(MB_ICONEXCLAMATION); }
 };
 
 Win32UiPort g_win32Port;

@@ -275,7 +275,7 @@ TEST_F(DocumentsTest, FileInformationTexts) {
     EXPECT_STREQ("0 bytes, 1 lines", info.size);
     EXPECT_STREQ("", info.date);
 
-    Language c = {nullptr, GetString(1197), "c h"};
+    Language c = {nullptr, GetString(1197), "c h", nullptr};
     g_languages = &c;
     OpenFile("X.C", "int a;\n");
     g_languages = nullptr;

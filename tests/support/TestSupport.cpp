@@ -33,6 +33,18 @@ bool RecordingUiPort::AskFileName(bool, const char *, const char *, char *path, 
 
 bool RecordingUiPort::AskText(const char *, char *, int) { return false; }
 
+int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count) {
+    std::vector<std::string> list{title};
+    for (int i = 0; i < count; i++)
+        list.push_back(items[i]);
+    lists.push_back(list);
+    if (choices.empty())
+        return -1;
+    int choice = choices.front();
+    choices.pop_front();
+    return choice;
+}
+
 std::vector<std::string> RecordingUiPort::Texts() const {
     std::vector<std::string> texts;
     for (const ShownBox &box : boxes)

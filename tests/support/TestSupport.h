@@ -29,6 +29,12 @@ public:
                      int size) override;
     bool AskText(const char *prompt, char *text, int size) override;
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    // Lists shown (title, then the entries); the answer is taken from `choices` (default -1).
+    std::vector<std::vector<std::string>> lists;
+    std::deque<int> choices;
+    int beeps = 0;
+    int ChooseFromList(const char *title, const char *const *items, int count) override;
+    void Beep() override { beeps++; }
 
     std::vector<std::string> Texts() const;
     void Answer(int answer) { answers.push_back(answer); }

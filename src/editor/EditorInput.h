@@ -1,0 +1,103 @@
+// What the editor does with keys, characters, mouse buttons and editing commands that reach
+// the current view. Each action that changes text or moves the cursor is journaled for Undo.
+#pragma once
+
+// Editing commands handled here.
+enum EditCommandId {
+    kCmdUndo = 1110,
+    kCmdCut = 1111,
+    kCmdCopy = 1112,
+    kCmdPaste = 1113,
+    kCmdExtendDown = 1115,
+    kCmdTop = 1121,
+    kCmdEnd = 1122,
+    kCmdCopyToFile = 1126,
+    kCmdSetBookmark = 1142,
+    kCmdGotoBookmark = 1143,
+    kCmdNextBookmark = 1144,
+    kCmdDeleteBookmark = 1145,
+    kCmdExtendUp = 1153,
+    kCmdExtendRight = 1154,
+    kCmdExtendLeft = 1155,
+    kCmdWordRight = 1163,
+    kCmdWordLeft = 1164,
+    kCmdExtendWordRight = 1165,
+    kCmdExtendDownRow = 1166,
+    kCmdExtendToTop = 1171,
+    kCmdExtendToEnd = 1172,
+    kCmdExtendLineEnd = 1188,
+    kCmdSpacesToTabs = 1189,
+    kCmdTabsToSpaces = 1190,
+    kCmdRecentre = 1191,
+    kCmdExtendLineStart = 1199,
+    kCmdWordRightRepeat = 1207,
+    kCmdWordLeftRepeat = 1208,
+    kCmdExtendPageUp = 1211,
+    kCmdExtendPageDown = 1212,
+    kCmdExtendWordLeft = 1272,
+    kCmdCompletion = 1280,
+    kCmdExpansion = 1400,
+};
+
+// Virtual keys the editor handles itself.
+enum EditorKeyCode {
+    kKeyBackspace = 8,
+    kKeyEscape = 27,
+    kKeyPageUp = 33,
+    kKeyPageDown = 34,
+    kKeyEnd = 35,
+    kKeyHome = 36,
+    kKeyLeft = 37,
+    kKeyUp = 38,
+    kKeyRight = 39,
+    kKeyDown = 40,
+    kKeyInsert = 45,
+    kKeyDelete = 46,
+};
+
+// The sizes the display gives to turn pixels into rows and columns.
+struct EditorMetrics {
+    int lineHeight;
+    int charWidth;
+    int leftMargin;
+    int clientWidth;
+};
+
+// A key without a command-table row; `repeat` is the key's repeat count.
+void EditorKey(int key, int repeat, bool ctrl);
+// A character message (typing, Backspace 8, Enter 13, Escape 27, Ctrl+letter 1-26).
+void EditorChar(int c, int repeat, bool ctrl);
+
+void EditorButtonDown(bool left, int x, int y, bool shift, const EditorMetrics &metrics);
+// The pointer moved; while a drag runs, the selection follows it.
+void EditorMouseMove(int x, int y, const EditorMetrics &metrics);
+void EditorButtonUp();
+bool EditorDragging();
+void EditorDoubleClick(int x, int y, const EditorMetrics &metrics);
+
+// Runs an editing command; false when the command is not one of the editor's.
+bool EditCommand(int command);
+
+// Text macros bound to Ctrl+letter (the settings load them).
+struct TextMacro {
+    TextMacro *next;
+    int code;            // the letter, 'a' to 'z'
+    int cursorOffset;    // where the cursor goes, counted from the start of the text
+    int length;
+    char *text;
+};
+extern TextMacro *g_textMacros;
+TextMacro *FindTextMacro(int letter);
+void FreeTextMacros();
+
+// Symbol completion (command 1280): candidates come from the browser through this source.
+// It fills `names` with up to `max` allocated names starting with `prefix` (members of the
+// structure named `structure` when it is not null) and returns how many it found.
+typedef int (*CompletionSource)(const char *prefix, const char *structure, char **names, int max);
+extern CompletionSource g_completionSource;
+void SymbolCompletion();
+// Inserts the rest of a completed name at the cursor, journaled so that Undo takes it back.
+void InsertCompletion(const char *text);
+
+// Copy to File (1126): writes the cut buffer to a file the user names.
+bool CopyCutBufferToFile();

@@ -1,0 +1,508 @@
+// The undo journal and Undo.
+//
+// Every reversal first checks that the text it is about to change is still what the record
+// describes (the line exists, the typed characters are there, ...); a record that no longer
+// fits the document, for example after a reload, is skipped rather than applied.
+#include "editor/Journal.h"
+
+#include <string.h>
+
+#include "core/Boxes.h"
+#include "core/Memory.h"
+#include "editor/Document.h"
+#include "editor/Editing.h"
+#include "editor/EditorWindow.h"
+
+namespace {
+
+enum {
+    kVkPrior = 33,
+    kVkDelete = 46,
+    kCmdCut = 1111,
+    kCmdPaste = 1113,
+    kCmdDefinition = 1158,
+    kCmdCompletion = 1280,
+    kCmdExpansion = 1400,
+    kMaxBackspaceMemory = 4,
+};
+
+JournalRecord g_ring[kJournalSize];
+int g_next;    // the next free record
+int g_count;   // records written since the ring was last reset
+JournalRecord g_noted;
+
+inline int Wrap(int index) { return (index % kJournalSize + kJournalSize) % kJournalSize; }
+
+void ClearRecord(JournalRecord &record) {
+    Release(record.text);
+    memset(&record, 0, sizeof record);
+}
+
+HWND ActiveWindow() { return g_editor && g_editor->view ? g_editor->view->window : nullptr; }
+
+uint32_t PackPosition(long line, int column) {
+    return static_cast<uint32_t>(line * 256 + (column & 255));
+}
+
+// Fills the record's position with the cursor of the current view.
+void TakeCursor(JournalRecord &record) {
+    View *view = g_editor->view;
+    record.line = CurrentLineNumber();
+    record.column = view->column;
+    record.position = PackPosition(record.line, record.column);
+}
+
+// The characters a Backspace of `count` is about to delete, packed with the leftmost (the
+// last deleted) in the low byte; the record's position becomes the start of that text.
+void NoteBackspace(JournalRecord &record, int count) {
+    View *view = g_editor->view;
+    Line *line = view->current;
+    int column = view->column;
+    long number = CurrentLineNumber();
+    char taken[kMaxBackspaceMemory];
+    int n = 0;
+    for (; n < count && n < kMaxBackspaceMemory; n++) {
+        if (column > 0) {
+            taken[n] = line->text[--column];
+        } else {
+            if (IsSentinel(view->doc, line->prev))
+                break;
+            line = line->prev;
+            column = line->length;
+            number--;
+            taken[n] = '\n';
+        }
+    }
+    uint32_t packed = 0;
+    for (int i = 0; i < n; i++)   // taken[n-1] is the leftmost
+        packed |= static_cast<uint32_t>(static_cast<unsigned char>(taken[n - 1 - i])) << (8 * i);
+    record.position = packed;
+    record.extra = n;
+    record.line = number;
+    record.column = column;
+}
+
+bool LineExists(long line) {
+    return line >= 1 && line <= g_editor->doc->lineCount + 1;
+}
+
+// Puts the cursor on the record's position; false when that position no longer exists.
+bool At(long line, int column) {
+    if (!LineExists(line))
+        return false;
+    GotoPosition(line, column);
+    return g_editor->view->column == column;
+}
+
+// True when the document holds `text` (LF for line breaks) at the cursor.
+bool TextAtCursor(const char *text, long length) {
+    View *view = g_editor->view;
+    Document *doc = view->doc;
+    const Line *line = view->current;
+    int column = view->column;
+    for (long i = 0; i < length; i++) {
+        if (IsSentinel(doc, line))
+            return false;
+        if (column < line->length) {
+            if (line->text[column++] != text[i])
+                return false;
+        } else {
+            if (text[i] != '\n')
+                return false;
+            line = line->next;
+            column = 0;
+        }
+    }
+    return true;
+}
+
+// Characters from the cursor to the document's end, up to `limit`.
+long CharactersAhead(long limit) {
+    View *view = g_editor->view;
+    Document *doc = view->doc;
+    const Line *line = view->current;
+    long n = 0;
+    if (IsSentinel(doc, line))
+        return 0;
+    n = line->length - view->column;
+    for (line = line->next; n < limit && !IsSentinel(doc, line); line = line->next)
+        n += line->length + 1;
+    return n + 1;   // the break after the last line
+}
+
+void InsertCharacterBehind(char c) {
+    InsertText(&c, 1);
+    CursorLeft(1);
+}
+
+bool ReverseCharacter(const JournalRecord &r, const JournalRecord *before) {
+    int count = static_cast<int>(r.param2 & 0xFFFF);
+    int c = static_cast<int>(r.param1);
+    if (c == 8) {
+        if (!At(r.line, r.column))
+            return false;
+        char chars[kMaxBackspaceMemory];
+        for (int i = 0; i < r.extra && i < kMaxBackspaceMemory; i++)
+            chars[i] = static_cast<char>(r.position >> (8 * i));
+        InsertText(chars, r.extra);
+        return true;
+    }
+    if (c == 13) {
+        if (before && before->message == kMsgAutomatic)
+            return At(before->line, before->column);
+        // The break left line r.line ending at the record's column, and the new line starting
+        // with the indentation that was added.
+        if (!At(r.line + 1, 0))
+            return false;
+        View *view = g_editor->view;
+        if (r.extra > 0) {
+            if (view->current->length < r.extra)
+                return false;
+            for (int i = 0; i < r.extra; i++)
+                if (view->current->text[i] != ' ' && view->current->text[i] != '\t')
+                    return false;
+            DeleteChars(r.extra, false);
+        }
+        if (!At(r.line, r.column) || view->column != view->current->length)
+            return false;
+        DeleteChars(1, false);
+        return true;
+    }
+    // The typed characters must still be there.
+    if (!At(r.line, r.column))
+        return false;
+    const Line *line = g_editor->view->current;
+    if (r.column + count > line->length)
+        return false;
+    for (int i = 0; i < count; i++)
+        if (static_cast<unsigned char>(line->text[r.column + i]) != (c & 255))
+            return false;
+    DeleteChars(count + ((r.flags & kRecordNewLastLine) ? 1 : 0), false);
+    if (r.text) {
+        // The brace outdent cut white space from the line: it goes back, and so does the cursor.
+        InsertText(r.text, static_cast<long>(strlen(r.text)));
+        GotoPosition(r.line, r.extra);
+    }
+    return true;
+}
+
+bool ReverseCommand(const JournalRecord &r) {
+    switch (r.param1) {
+    case kCmdCut:
+        if (!r.text || !At(r.line, r.column))
+            return false;
+        InsertText(r.text, static_cast<long>(strlen(r.text)));
+        if (r.flags & kRecordCursorAtStart)
+            GotoPosition(r.line, r.column);
+        return true;
+    case kCmdPaste:
+    case kCmdExpansion: {
+        long length = static_cast<int32_t>(r.param2);
+        if (!At(r.line, r.column))
+            return false;
+        if (length < 0) {
+            Backspace(static_cast<int>(-length));
+            return true;
+        }
+        if (CharactersAhead(length) < length)
+            return false;
+        DeleteChars(static_cast<int>(length), false);
+        return true;
+    }
+    case kCmdCompletion: {
+        long length = r.text ? static_cast<long>(strlen(r.text)) : 0;
+        if (!At(r.line, r.column) || !TextAtCursor(r.text, length))
+            return false;
+        DeleteChars(static_cast<int>(length), false);
+        return true;
+    }
+    default:
+        return At(r.line, r.column);
+    }
+}
+
+bool ReverseAutomatic(const JournalRecord &r) {
+    if (r.param1 == 13)
+        return At(r.line, r.column);
+    if (!At(r.line, r.column))
+        return false;
+    if (r.param1 == 10) {   // the break before a character typed into a long line
+        if (g_editor->view->column != g_editor->view->current->length)
+            return false;
+        DeleteChars(1, false);
+        return true;
+    }
+    InsertCharacterBehind(static_cast<char>(r.param1));
+    return true;
+}
+
+// Takes the record at ring index `index` out, closing the gap; returns it (the caller
+// releases its text).
+JournalRecord TakeRecord(int index) {
+    JournalRecord taken = g_ring[index];
+    int newest = Wrap(g_next - 1);
+    for (int i = index; i != newest; i = Wrap(i + 1))
+        g_ring[i] = g_ring[Wrap(i + 1)];
+    memset(&g_ring[newest], 0, sizeof(JournalRecord));
+    g_next = newest;
+    if (g_count > 0)
+        g_count--;
+    return taken;
+}
+
+// A replace group ends at ring index `last`: its replacements are undone newest first, so each
+// one finds its text exactly where it was made. Returns false when the group's first record
+// is missing.
+bool ReverseReplaceGroup(int last) {
+    const JournalRecord &newest = g_ring[last];
+    int size = static_cast<int>(newest.param1) + 1;
+    int first = Wrap(last - newest.param1);
+    const JournalRecord &head = g_ring[first];
+    bool headOk = head.param1 == 0 && head.text && head.window == newest.window &&
+                  (newest.message == kMsgReplace ? head.message == kMsgReplace
+                                                 : head.message == kMsgReplaceFirst);
+    if (!headOk || size > kJournalSize) {
+        ErrorBox("Undo: internal error");
+        return false;
+    }
+    for (int k = size - 1; k >= 0; k--) {
+        const JournalRecord &r = g_ring[Wrap(first + k)];
+        const char *texts = newest.message == kMsgReplace ? head.text : r.text;
+        if (!texts)
+            continue;
+        const char *original = texts;
+        const char *replacement = texts + strlen(texts) + 1;
+        long length = static_cast<long>(strlen(replacement));
+        if (!At(r.line, r.column) || !TextAtCursor(replacement, length))
+            continue;
+        DeleteChars(static_cast<int>(length), false);
+        InsertText(original, static_cast<long>(strlen(original)));
+    }
+    for (int k = 0; k < size; k++)
+        ClearRecord(g_ring[Wrap(first + k)]);
+    g_next = first;
+    g_count = g_count > size ? g_count - size : 0;
+    return true;
+}
+
+void Reverse(const JournalRecord &r, const JournalRecord *before) {
+    switch (r.message) {
+    case kMsgChar:
+        ReverseCharacter(r, before);
+        break;
+    case kMsgKeyDown:
+        if (r.param1 == kVkDelete) {
+            if (At(r.line, r.column))
+                InsertCharacterBehind(static_cast<char>(r.position));
+        } else {
+            At(r.line, r.column);
+        }
+        break;
+    case kMsgCommand:
+        ReverseCommand(r);
+        break;
+    case kMsgAutomatic:
+        ReverseAutomatic(r);
+        break;
+    default:   // mouse buttons, scrolling
+        At(r.line, r.column);
+        break;
+    }
+}
+
+} // namespace
+
+void ResetJournal() {
+    for (JournalRecord &record : g_ring)
+        ClearRecord(record);
+    ClearRecord(g_noted);
+    g_next = 0;
+    g_count = 0;
+}
+
+int JournalCount() { return g_count; }
+
+JournalRecord *JournalRecordAt(int back) {
+    if (back < 0 || back >= g_count)
+        return nullptr;
+    return &g_ring[Wrap(g_next - 1 - back)];
+}
+
+void NoteMessage(unsigned message, uint32_t param1, uint32_t param2) {
+    ClearRecord(g_noted);
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view)
+        return;
+    g_noted.window = view->window;
+    g_noted.message = message;
+    g_noted.param1 = param1;
+    g_noted.param2 = param2;
+    TakeCursor(g_noted);
+    if (message == kMsgChar && param1 == 8) {
+        int count = static_cast<int>(param2 & 0xFFFF);
+        NoteBackspace(g_noted, count < kMaxBackspaceMemory ? count : kMaxBackspaceMemory);
+    } else if (message == kMsgKeyDown && param1 == kVkDelete) {
+        const Line *line = view->current;
+        g_noted.position = view->column < line->length ? static_cast<unsigned char>(line->text[view->column]) : '\n';
+    } else if (message == kMsgCommand && param1 == kCmdCut) {
+        Line *start = nullptr;
+        int column = 0;
+        long length = 0;
+        if (SelectionRange(&start, &column, &length)) {
+            g_noted.text = SelectionText(&length);
+            // A selection within one line carries no line break of its own.
+            if (g_noted.text && view->anchor == view->current && length > 0 &&
+                g_noted.text[length - 1] == '\n')
+                g_noted.text[length - 1] = '\0';
+            g_noted.line = LineNumberOf(view->doc, start);
+            g_noted.column = column;
+            g_noted.position = PackPosition(g_noted.line, column);
+            if (start == view->current && column == view->column)
+                g_noted.flags |= kRecordCursorAtStart;
+        }
+    }
+}
+
+JournalRecord *JournalNoted(long line, int column) {
+    if (!g_editor || !g_editor->view)
+        return nullptr;
+    if (g_noted.message == 10000) {
+        ErrorBox("Registering 10000");
+        ClearRecord(g_noted);
+        return nullptr;
+    }
+    JournalRecord &slot = g_ring[g_next];
+    ClearRecord(slot);   // the oldest record gives back its text
+    slot = g_noted;
+    memset(&g_noted, 0, sizeof g_noted);
+    if (line > 0) {
+        slot.line = line;
+        slot.column = column;
+        slot.position = PackPosition(line, column);
+    }
+    JournalRecord *written = &slot;
+    g_next++;
+    g_count++;
+    if (g_count >= kJournalSize) {
+        // The ring is full: history before this point is given up at once.
+        g_next = 0;
+        g_count = 0;
+    }
+    return written;
+}
+
+JournalRecord *Journal(unsigned message, uint32_t param1, uint32_t param2) {
+    NoteMessage(message, param1, param2);
+    return JournalNoted();
+}
+
+void JournalAutomatic(int c) {
+    JournalRecord pending = g_noted;   // an automatic record comes amid a noted action
+    memset(&g_noted, 0, sizeof g_noted);
+    Journal(kMsgAutomatic, static_cast<uint32_t>(c), 0);
+    ClearRecord(g_noted);
+    g_noted = pending;
+}
+
+void DropLastRecord() {
+    if (g_count <= 0)
+        return;
+    g_next = Wrap(g_next - 1);
+    g_count--;
+    ClearRecord(g_ring[g_next]);
+}
+
+void DropAfterDefinition() {
+    int newestJump = -1;
+    for (int back = 0; back < 4 && back < g_count; back++) {
+        const JournalRecord *r = JournalRecordAt(back);
+        if (r->message == kMsgCommand && r->param1 == kCmdDefinition) {
+            newestJump = back;
+            break;
+        }
+    }
+    for (int i = 0; i < newestJump; i++)
+        DropLastRecord();
+}
+
+void JournalReplacement(bool variable, int index, const char *original, const char *replacement) {
+    unsigned message = !variable ? kMsgReplace : index == 0 ? kMsgReplaceFirst : kMsgReplaceNext;
+    NoteMessage(message, static_cast<uint32_t>(index), 0);
+    if (variable || index == 0) {
+        size_t a = strlen(original);
+        size_t b = strlen(replacement);
+        g_noted.text = static_cast<char *>(Allocate(a + b + 2));
+        if (g_noted.text) {
+            memcpy(g_noted.text, original, a + 1);
+            memcpy(g_noted.text + a + 1, replacement, b + 1);
+        }
+    }
+    JournalNoted();
+}
+
+void Undo() {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view)
+        return;
+    CancelSelection();
+    if (g_count <= 0)
+        return;
+    HWND active = ActiveWindow();
+    int index = Wrap(g_next - 1);
+    JournalRecord &newest = g_ring[index];
+    if (newest.window != active) {
+        bool jump = (newest.message == kMsgCommand && newest.param1 == kCmdDefinition) ||
+                    newest.message == kMsgRightButtonDown;
+        if (jump) {
+            for (View *v = g_editor->views; v; v = v->next) {
+                if (v->window == newest.window) {
+                    ActivateEditorWindow(v);
+                    At(newest.line, newest.column);
+                    break;
+                }
+            }
+            DropLastRecord();
+            view = g_editor->view;
+            view->state |= kViewRedrawAll | kViewCaretMoved;
+            KeepCursorVisible(view);
+            RefreshEditorWindow(view);
+            return;
+        }
+        // The newest record of this window, further back.
+        int back = 1;
+        for (; back < g_count; back++)
+            if (g_ring[Wrap(g_next - 1 - back)].window == active)
+                break;
+        if (back >= g_count)
+            return;
+        index = Wrap(g_next - 1 - back);
+    }
+    for (;;) {
+        JournalRecord &r = g_ring[index];
+        if (r.message == kMsgReplace || r.message == kMsgReplaceNext ||
+            r.message == kMsgReplaceFirst) {
+            // A group is undone whole; one reached past another window's records is dropped.
+            if (index != Wrap(g_next - 1))
+                Release(TakeRecord(index).text);
+            else if (!ReverseReplaceGroup(index))
+                DropLastRecord();
+            break;
+        }
+        bool hasBefore = g_count > 1 && index != Wrap(g_next - g_count);
+        const JournalRecord *before = hasBefore ? &g_ring[Wrap(index - 1)] : nullptr;
+        JournalRecord taken = TakeRecord(index);
+        Reverse(taken, before && before->window == taken.window ? before : nullptr);
+        Release(taken.text);
+        // Automatic records written just before this one go with it.
+        if (!hasBefore)
+            break;
+        index = Wrap(index - 1);
+        if (g_ring[index].message != kMsgAutomatic || g_ring[index].window != active || g_count == 0)
+            break;
+    }
+    CancelSelection();
+    view = g_editor->view;
+    view->state |= kViewRedrawAll | kViewCaretMoved;
+    KeepCursorVisible(view);
+    RefreshEditorWindow(view);
+}

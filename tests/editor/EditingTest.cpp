@@ -1,0 +1,322 @@
+// Cursor movement, typing, line breaks, indentation, deletion and the tab conversions.
+#include "editor/Bookmarks.h"
+#include "editor/CommentSpans.h"
+#include "editor/EditTestSupport.h"
+
+TEST_F(EditTest, TypingIntoAnEmptyDocumentMakesLineOneAndUndoTakesItBack) {
+    Document *doc = Doc("");
+    ASSERT_TRUE(IsSentinel(doc, g_editor->view->current));
+    Type("ab");
+    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
+    EXPECT_EQ(1, doc->lineCount);
+    EXPECT_TRUE(doc->flags & kDocModified);
+    UndoAll();
+    EXPECT_EQ(Lines(), LinesOf(doc));
+    EXPECT_EQ(0, doc->lineCount);
+}
+
+TEST_F(EditTest, MovingAcrossLinesAndOntoTheSentinel) {
+    Document *doc = Doc("ab\ncd");
+    At(2, 1);
+    EXPECT_TRUE(CursorRight(1));
+    EXPECT_TRUE(CursorRight(1));   // past the end of the last line: the sentinel
+    EXPECT_TRUE(IsSentinel(doc, g_editor->view->current));
+    EXPECT_FALSE(CursorRight(1));
+    EXPECT_TRUE(CursorLeft(1));
+    EXPECT_EQ(2, CurrentLineNumber());
+    EXPECT_EQ(2, Column());
+    EXPECT_TRUE(CursorLeft(3));    // over the line break to the end of line 1
+    EXPECT_EQ(1, CurrentLineNumber());
+    EXPECT_EQ(2, Column());
+    At(1, 0);
+    EXPECT_FALSE(CursorLeft(1));
+    EXPECT_TRUE(CursorLeft(-2));   // a negative count moves right
+    EXPECT_EQ(2, Column());
+}
+
+TEST_F(EditTest, VerticalMovesKeepTheDesiredVisualColumn) {
+    Doc("abcdefgh\nx\n\tyz\nabcdefgh");
+    At(1, 6);
+    EXPECT_TRUE(CursorDown(1));
+    EXPECT_EQ(1, Column());        // short line: its end
+    EXPECT_TRUE(CursorDown(1));
+    EXPECT_EQ(3, Column());        // the tab reaches visual 4, "y" 4, "z" 5: column 3 is visual 6
+    EXPECT_TRUE(CursorDown(1));
+    EXPECT_EQ(6, Column());
+    EXPECT_TRUE(CursorDown(1));    // to the sentinel
+    EXPECT_FALSE(CursorDown(1));
+    EXPECT_EQ(5, CurrentLineNumber());
+    EXPECT_TRUE(CursorUp(4));
+    EXPECT_EQ(1, CurrentLineNumber());
+}
+
+TEST_F(EditTest, VisualColumnsExpandTabs) {
+    Document *doc = Doc("\ta\tb");
+    Line *line = FirstLine(doc);
+    EXPECT_EQ(0, VisualColumnOf(line, 0));
+    EXPECT_EQ(4, VisualColumnOf(line, 1));
+    EXPECT_EQ(5, VisualColumnOf(line, 2));
+    EXPECT_EQ(8, VisualColumnOf(line, 3));
+    bool reached = false;
+    EXPECT_EQ(2, ColumnAtVisual(line, 6, &reached));   // inside the second tab
+    EXPECT_TRUE(reached);
+    EXPECT_EQ(4, ColumnAtVisual(line, 40, &reached));
+    EXPECT_FALSE(reached);
+    g_tabSize = 0;   // a broken setting counts as 1
+    EXPECT_EQ(3, VisualColumnOf(line, 3));
+}
+
+TEST_F(EditTest, LineNumberCacheFollowsEditsAboveTheCursor) {
+    Doc("a\nb\nc\nd");
+    At(3, 0);
+    EXPECT_EQ(3, CurrentLineNumber());
+    CursorDown(1);
+    EXPECT_EQ(4, CurrentLineNumber());
+    At(1, 1);
+    SplitLine();
+    At(5, 0);
+    EXPECT_EQ(5, CurrentLineNumber());
+    At(1, 1);
+    DeleteChars(1, false);   // joins lines 1 and 2
+    GotoLine(4);
+    EXPECT_EQ(4, CurrentLineNumber());
+    EXPECT_EQ('d', g_editor->view->current->text[0]);
+}
+
+TEST_F(EditTest, BackspaceJoinsLinesAndUndoSplitsThemAgain) {
+    Document *doc = Doc("abc\ndef");
+    At(2, 0);
+    Type("\b");
+    EXPECT_EQ(Lines({"abcdef"}), LinesOf(doc));
+    EXPECT_EQ(3, Column());
+    Undo();
+    EXPECT_EQ(Lines({"abc", "def"}), LinesOf(doc));
+    EXPECT_EQ(2, CurrentLineNumber());
+    EXPECT_EQ(0, Column());
+    // A repeat count of six deletes six characters, each four kept for Undo.
+    At(2, 3);
+    EditorChar(8, 6, false);
+    EXPECT_EQ(Lines({"a"}), LinesOf(doc));
+    UndoAll();
+    EXPECT_EQ(Lines({"abc", "def"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, DeleteKeyKeepsEachCharacterAndJoinsAtTheLineEnd) {
+    Document *doc = Doc("ab\ncd\n");
+    At(1, 1);
+    EditorKey(kKeyDelete, 3, false);
+    EXPECT_EQ(Lines({"ad"}), LinesOf(doc));
+    EXPECT_EQ(3, JournalCount());
+    EXPECT_EQ('\n', JournalRecordAt(1)->position);
+    UndoAll();
+    EXPECT_EQ(Lines({"ab", "cd"}), LinesOf(doc));
+    EXPECT_EQ(1, Column());
+    // At the end of the last line nothing is deleted and nothing journaled.
+    At(2, 2);
+    EditorKey(kKeyDelete, 1, false);
+    EXPECT_EQ(0, JournalCount());
+}
+
+TEST_F(EditTest, EnterIndentsAfterOpenersAndHeaders) {
+    Document *doc = Doc("", "T.C");
+    doc->flags |= kDocCSource;
+    Type("int f()\n{\nif (a)\nx();\ny();\n}");
+    EXPECT_EQ(Lines({"int f()", "{", "\tif (a)", "\t\tx();", "\ty();", "}"}), LinesOf(doc));
+
+    Document *other = Doc("", "U.C");
+    other->flags |= kDocCSource;
+    Type("switch (a) {\ncase 1:\nbreak;\n}\nelse\nz;\nw;");
+    EXPECT_EQ(Lines({"switch (a) {", "\tcase 1:", "\t\tbreak;", "\t}", "\telse", "\t\tz;", "\tw;"}),
+              LinesOf(other));
+}
+
+TEST_F(EditTest, EnterKeepsIndentationOfTheLineAboveAndSubtractsBlanksAfterTheBreak) {
+    Document *doc = Doc("      abc  def\n\n");
+    g_tabSize = 4;
+    At(1, 9);
+    Type("\n");   // width 6: one tab and two blanks, less the two blanks already there
+    EXPECT_EQ(Lines({"      abc", "\t  def", ""}), LinesOf(doc));
+    At(3, 0);
+    Type("\n");   // an empty line takes the indentation of the nearest line above with text
+    EXPECT_EQ("\t  ", std::string(LineAt(doc, 3)->text, LineAt(doc, 3)->length));
+    UndoAll();
+    EXPECT_EQ(Lines({"      abc  def", ""}), LinesOf(doc));
+    g_autoIndent = false;
+    At(1, 3);
+    Type("\n");
+    EXPECT_EQ(Lines({"   ", "   abc  def", ""}), LinesOf(doc));
+}
+
+TEST_F(EditTest, ClosingBraceOutdentsOneLevelInCSource) {
+    Document *doc = Doc("\t\t\nx", "T.C");
+    doc->flags |= kDocCSource;
+    At(1, 2);
+    Type("}");
+    EXPECT_EQ(Lines({"\t}", "x"}), LinesOf(doc));
+    Undo();
+    EXPECT_EQ(Lines({"\t\t", "x"}), LinesOf(doc));
+    EXPECT_EQ(2, Column());
+    // Blanks: the cut is one tab width of visual columns, and Undo puts the blanks back.
+    Doc("        \nx", "U.C")->flags |= kDocCSource;
+    At(1, 5);
+    Type("}");
+    EXPECT_EQ(Lines({" }", "x"}), LinesOf(g_editor->doc));
+    Undo();
+    EXPECT_EQ(Lines({"        ", "x"}), LinesOf(g_editor->doc));
+    EXPECT_EQ(5, Column());
+    // Not C, or text on the line: no outdent.
+    doc = Doc("\t\tx", "V.TXT");
+    At(1, 2);
+    Type("}");
+    EXPECT_EQ(Lines({"\t\t}x"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, OverwriteModeRecordsWhatItReplacedAndUndoRestoresIt) {
+    Document *doc = Doc("abcd\n\tx\nlast");
+    EditorKey(kKeyInsert, 1, false);
+    ASSERT_TRUE(g_editor->view->state & kViewOverwrite);
+    At(1, 1);
+    EditorChar('X', 2, false);
+    EXPECT_EQ(Lines({"aXXd", "\tx", "last"}), LinesOf(doc));
+    EXPECT_EQ(kMsgChar, JournalRecordAt(0)->message);
+    EXPECT_EQ(kMsgAutomatic, JournalRecordAt(1)->message);
+    EXPECT_EQ('c', JournalRecordAt(1)->param1);
+    Undo();   // one Undo: the characters and both automatic records
+    EXPECT_EQ(Lines({"abcd", "\tx", "last"}), LinesOf(doc));
+    EXPECT_EQ(0, JournalCount());
+    // A tab wider than one column absorbs the typed character.
+    At(2, 0);
+    Type("y");
+    EXPECT_EQ("y\tx", std::string(LineAt(doc, 1)->text, LineAt(doc, 1)->length));
+    // Enter only moves down; Undo goes back.
+    At(2, 2);
+    Type("\n");
+    EXPECT_EQ(3, CurrentLineNumber());
+    EXPECT_EQ(0, Column());
+    Undo();
+    EXPECT_EQ(2, CurrentLineNumber());
+    EXPECT_EQ(2, Column());
+    EXPECT_EQ(3, doc->lineCount);
+}
+
+TEST_F(EditTest, LongLinesBreakBeforeTypingAndInsertionStopsAtColumn1000) {
+    Document *doc = Doc("");
+    InsertChars(512, 'a');
+    Type("b");
+    EXPECT_EQ(Lines({std::string(512, 'a'), "b"}), LinesOf(doc));
+    EXPECT_EQ(std::vector<std::string>{"Line too long!"}, ui.Texts());
+    Undo();
+    EXPECT_EQ(Lines({std::string(512, 'a')}), LinesOf(doc));
+
+    Doc("", "W.TXT");
+    InsertChars(1200, 'c');
+    g_editor->view->column = 1001;
+    EXPECT_FALSE(InsertChars(1, 'x'));
+    EXPECT_EQ("InternalError 29512", ui.Texts().back());
+    EXPECT_EQ(1200, FirstLine(g_editor->doc)->length);
+    g_editor->view->column = 1000;
+    EXPECT_TRUE(InsertChars(1, 'x'));
+    EXPECT_EQ('x', FirstLine(g_editor->doc)->text[1000]);
+}
+
+TEST_F(EditTest, GrowingALineMovesEveryReferenceToTheNewRecord) {
+    Document *doc = Doc("abc\nline two");
+    View *first = g_editor->view;
+    At(1, 3);
+    SetBookmark();
+    Line *old = FirstLine(doc);
+    View *second = AttachView(nullptr, doc->path);
+    ASSERT_NE(first, second);
+    second->visibleRows = 20;
+    second->current = second->top = old;
+    second->column = 2;
+    CommentSpan span = {nullptr, nullptr, old, old, 1, 2};
+    doc->comments = &span;
+    MakeCurrent(first);
+    GotoPosition(1, 0);
+    InsertChars(40, 'z');
+    Line *now = FirstLine(doc);
+    ASSERT_NE(old, now);   // capacity 16 did not hold 43 characters
+    EXPECT_EQ(now, second->current);
+    EXPECT_EQ(now, second->top);
+    EXPECT_EQ(42, second->column);
+    EXPECT_EQ(now, FirstBookmark()->line);
+    EXPECT_EQ(now, span.firstLine);
+    EXPECT_EQ(41, span.firstColumn);
+    EXPECT_EQ(42, span.lastColumn);
+    doc->comments = nullptr;
+}
+
+TEST_F(EditTest, SplittingAndJoiningMoveCommentSpanBoundaries) {
+    Document *doc = Doc("a /* x */ b\nc // d", "T.C");
+    doc->flags |= kDocCSource;
+    Line *one = FirstLine(doc);
+    Line *two = one->next;
+    CommentSpan block = {nullptr, nullptr, one, one, 2, 8};
+    CommentSpan line = {nullptr, nullptr, two, two, 2, 5};
+    block.next = &line;
+    doc->comments = &block;
+    At(1, 5);   // inside the block comment
+    SplitLine();
+    EXPECT_EQ(one->prev, block.firstLine);
+    EXPECT_EQ(2, block.firstColumn);
+    EXPECT_EQ(one, block.lastLine);
+    EXPECT_EQ(3, block.lastColumn);
+    At(3, 4);   // after "//": the first part holds the comment to its end
+    SplitLine();
+    EXPECT_EQ(two->prev, line.firstLine);
+    EXPECT_EQ(two->prev, line.lastLine);
+    EXPECT_EQ(3, line.lastColumn);
+    At(1, 5);   // joining moves the spans of the lower line onto the upper one
+    DeleteChars(1, false);
+    EXPECT_EQ(one->prev, block.lastLine);
+    EXPECT_EQ(8, block.lastColumn);
+    doc->comments = nullptr;
+    EXPECT_EQ(Lines({"a /* x */ b", "c //", " d"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, TabConversionsTouchOnlyLeadingWhiteSpace) {
+    Document *doc = Doc("\t  x\ty\n          z\n  w\n\tv");
+    g_tabSize = 8;
+    At(2, 10);
+    TabsToSpaces();
+    EXPECT_EQ(Lines({"          x\ty", "          z", "  w", "        v"}), LinesOf(doc));
+    EXPECT_EQ(2, CurrentLineNumber());
+    EXPECT_EQ(10, Column());
+    SpacesToTabs();
+    EXPECT_EQ(Lines({"\t  x\ty", "\t  z", "  w", "\tv"}), LinesOf(doc));
+    EXPECT_EQ(3, Column());   // back at visual column 10
+    EXPECT_TRUE(doc->flags & kDocModified);
+}
+
+TEST_F(EditTest, InsertTextAppendsWholeLinesBelowTheLastOne) {
+    Document *doc = Doc("a");
+    GotoEnd();
+    EXPECT_EQ(4, InsertText("b\nc\n", 4));
+    EXPECT_EQ(Lines({"a", "b", "c"}), LinesOf(doc));
+    EXPECT_TRUE(IsSentinel(doc, g_editor->view->current));
+    EXPECT_EQ(3, InsertText("de", 2));   // the new last line counts its line break
+    EXPECT_EQ(Lines({"a", "b", "c", "de"}), LinesOf(doc));
+    GotoPosition(4, 0);
+    EXPECT_EQ(3, DeleteChars(5, false));  // "de" and the empty last line
+    EXPECT_EQ(Lines({"a", "b", "c"}), LinesOf(doc));
+    EXPECT_EQ(3, doc->lineCount);
+}
+
+TEST_F(EditTest, RecentrePutsTheCursorOnTheMiddleRow) {
+    std::string text;
+    for (int i = 1; i <= 100; i++)
+        text += "line " + std::to_string(i) + "\n";
+    Doc(text);
+    View *view = g_editor->view;
+    view->visibleRows = 10;
+    GotoLine(50);
+    Recentre();
+    EXPECT_EQ(45, LineNumberOf(view->doc, view->top));
+    view->state = 0;
+    Recentre();
+    EXPECT_EQ(0, view->state & kViewRedrawAll);   // already there: nothing happens
+    GotoLine(2);
+    Recentre();
+    EXPECT_EQ(1, LineNumberOf(view->doc, view->top));
+}
