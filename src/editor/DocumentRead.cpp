@@ -12,6 +12,7 @@
 #include "core/TextUtil.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
+#include "editor/Journal.h"
 #include "editor/Language.h"
 #include "editor/OutputWindow.h"
 #include "platform/Files.h"
@@ -164,6 +165,9 @@ bool ReadDocument(const char *path) {
         return false;
     BusyCursor busy;
     FreeLines(doc);
+    for (View *view = g_editor->views; view; view = view->next)
+        if (view->doc == doc)
+            ForgetWindowRecords(view->window);
     long count = 0;
     ReadResult result = ReadLines(doc, path, doc->sentinel, &count);
     doc->lineCount = count;

@@ -440,6 +440,26 @@ void JournalReplacement(bool variable, int index, const char *original, const ch
     JournalNoted();
 }
 
+void ForgetWindowRecords(HWND window) {
+    int oldest = Wrap(g_next - g_count);
+    int kept = 0;
+    for (int k = 0; k < g_count; k++) {
+        JournalRecord &record = g_ring[Wrap(oldest + k)];
+        if (record.window == window) {
+            ClearRecord(record);
+            continue;
+        }
+        JournalRecord &to = g_ring[Wrap(oldest + kept)];
+        if (&to != &record) {
+            to = record;
+            memset(&record, 0, sizeof record);
+        }
+        kept++;
+    }
+    g_count = kept;
+    g_next = Wrap(oldest + kept);
+}
+
 void Undo() {
     View *view = g_editor ? g_editor->view : nullptr;
     if (!view)

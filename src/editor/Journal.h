@@ -73,5 +73,9 @@ void DropAfterDefinition();
 // replaced and its replacement.
 void JournalReplacement(bool variable, int index, const char *original, const char *replacement);
 
+// Forgets the records of a window whose document was read again: their positions no longer
+// describe its text.
+void ForgetWindowRecords(HWND window);
+
 // Undoes the newest action of the active editor window.
 void Undo();

@@ -4,6 +4,7 @@
 #include "editor/DocumentTestSupport.h"
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"
+#include "core/Memory.h"
 #include "editor/Journal.h"
 
 class EditTest : public DocumentTest {

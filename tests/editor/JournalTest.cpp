@@ -1,0 +1,262 @@
+// The undo journal: its ring, the special records, replace groups and the records that no
+// longer fit the document.
+#include "editor/EditTestSupport.h"
+
+TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
+    Document *doc = Doc("");
+    for (int i = 0; i < 254; i++)
+        Type("x");
+    EXPECT_EQ(254, JournalCount());
+    Type("y");   // the 255th record: history before it is given up
+    EXPECT_EQ(0, JournalCount());
+    Type("z");
+    EXPECT_EQ(1, JournalCount());
+    UndoAll();
+    EXPECT_EQ(std::string(254, 'x') + "y", Text());
+    Undo();      // nothing further back
+    EXPECT_EQ(255u, std::string(FirstLine(doc)->text, FirstLine(doc)->length).size());
+}
+
+TEST_F(EditTest, PasteAndCutAreUndoneExactly) {
+    Document *doc = Doc("one\ntwo\nthree");
+    At(1, 1);
+    EditCommand(kCmdExtendDown);
+    EditCommand(kCmdExtendRight);
+    EditCommand(kCmdCut);
+    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
+    long length = 0;
+    char *cut = CutBufferText(&length);
+    EXPECT_STREQ("ne\ntw", cut);
+    Release(cut);
+    GotoEnd();
+    EditCommand(kCmdPaste);
+    EXPECT_EQ(Lines({"oo", "three", "ne", "tw"}), LinesOf(doc));
+    EXPECT_EQ(6u, JournalRecordAt(0)->param2);   // five characters and the new last line's break
+    Undo();
+    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
+    // Pasting over a selection: the replaced text comes back with a second Undo.
+    At(2, 0);
+    EditCommand(kCmdExtendLineEnd);
+    EditCommand(kCmdPaste);
+    EXPECT_EQ(Lines({"oo", "ne", "tw"}), LinesOf(doc));
+    Undo();
+    EXPECT_EQ(Lines({"oo", ""}), LinesOf(doc));
+    Undo();
+    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
+    UndoAll();
+    EXPECT_EQ(Lines({"one", "two", "three"}), LinesOf(doc));
+    EXPECT_EQ(1, CurrentLineNumber());
+    EXPECT_EQ(1, Column());
+}
+
+TEST_F(EditTest, TypingOverASelectionCutsItFirst) {
+    Document *doc = Doc("hello world");
+    At(1, 6);
+    EditCommand(kCmdExtendLineEnd);
+    Type("there");
+    EXPECT_EQ(Lines({"hello there"}), LinesOf(doc));
+    long length = 0;
+    char *cut = CutBufferText(&length);
+    EXPECT_STREQ("world", cut);
+    Release(cut);
+    UndoAll();
+    EXPECT_EQ(Lines({"hello world"}), LinesOf(doc));
+    // Backspace with a selection only deletes it; Escape only cancels it.
+    At(1, 0);
+    EditCommand(kCmdExtendRight);
+    EditorChar(27, 1, false);
+    EXPECT_FALSE(HasSelection());
+    EditCommand(kCmdExtendRight);
+    Type("\b");
+    EXPECT_EQ(Lines({"hllo world"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
+    Document *doc = Doc("a cat, a cat\ncat");
+    // A fixed group made as a replace-all makes it: cursor at each match, then the change.
+    struct Match { long line; int column; };
+    const Match matches[] = {{1, 2}, {1, 11}, {2, 0}};
+    for (int i = 0; i < 3; i++) {
+        GotoPosition(matches[i].line, matches[i].column);
+        JournalReplacement(false, i, "cat", "tiger");
+        DeleteChars(3, false);
+        InsertText("tiger", 5);
+    }
+    EXPECT_EQ(Lines({"a tiger, a tiger", "tiger"}), LinesOf(doc));
+    Type("!");
+    Undo();
+    Undo();
+    EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
+    EXPECT_EQ(0, JournalCount());
+    // A variable group keeps each record's own texts.
+    const char *found[] = {"cat", "cat"};
+    const char *made[] = {"CAT1", "C"};
+    for (int i = 0; i < 2; i++) {
+        GotoPosition(1, i == 0 ? 2 : 10);
+        JournalReplacement(true, i, found[i], made[i]);
+        DeleteChars(3, false);
+        InsertText(made[i], static_cast<long>(strlen(made[i])));
+    }
+    EXPECT_EQ(Lines({"a CAT1, a C", "cat"}), LinesOf(doc));
+    Undo();
+    EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
+    // A group whose first record is gone cannot be undone.
+    GotoPosition(2, 0);
+    JournalReplacement(false, 3, "cat", "dog");
+    Undo();
+    EXPECT_EQ("Undo: internal error", ui.Texts().back());
+    EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, RecordsThatNoLongerFitTheDocumentAreSkipped) {
+    Document *doc = OpenFile("R.TXT", "one\ntwo\nthree\n");
+    GotoPosition(3, 5);
+    Type("xyz\nmore");
+    At(1, 0);
+    EditorKey(kKeyDelete, 1, false);
+    // Lines taken away behind the journal's back: its records point past the end.
+    At(2, 0);
+    DeleteChars(100, false);
+    ASSERT_EQ(Lines({"ne"}), LinesOf(doc));
+    UndoAll();
+    EXPECT_EQ(Lines({"one"}), LinesOf(doc));
+    // A reload forgets what was journaled in the document's windows.
+    Type("abc");
+    WriteWholeFile(PathOf("R.TXT"), "short\n");
+    ASSERT_TRUE(ReloadDocument());
+    EXPECT_EQ(0, JournalCount());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(EditTest, UndoInAnotherWindowSkipsForeignRecords) {
+    Document *a = Doc("aaa", "A.TXT");
+    View *viewA = g_editor->view;
+    viewA->window = reinterpret_cast<HWND>(0x100);
+    Document *b = Doc("bbb", "B.TXT");
+    View *viewB = g_editor->view;
+    viewB->window = reinterpret_cast<HWND>(0x200);
+    MakeCurrent(viewA);
+    GotoPosition(1, 3);
+    Type("1");
+    MakeCurrent(viewB);
+    GotoPosition(1, 3);
+    Type("2");
+    MakeCurrent(viewA);
+    Undo();   // A's record lies behind B's
+    EXPECT_EQ(Lines({"aaa"}), LinesOf(a));
+    EXPECT_EQ(Lines({"bbb2"}), LinesOf(b));
+    EXPECT_EQ(1, JournalCount());
+    Undo();   // nothing of A's is left
+    EXPECT_EQ(Lines({"bbb2"}), LinesOf(b));
+    MakeCurrent(viewB);
+    Undo();
+    EXPECT_EQ(Lines({"bbb"}), LinesOf(b));
+}
+
+TEST_F(EditTest, JumpsToDefinitionsUndoInOneStep) {
+    Doc("l1\nl2\nl3\nl4\nl5");
+    At(1, 0);
+    Journal(kMsgCommand, 1158, 0);   // the jump, recorded where it started
+    At(4, 1);
+    Journal(kMsgKeyDown, kKeyLeft, 1);   // what the jump's own moves recorded
+    Journal(kMsgKeyDown, kKeyDown, 1);
+    DropAfterDefinition();
+    EXPECT_EQ(1, JournalCount());
+    Undo();
+    EXPECT_EQ(1, CurrentLineNumber());
+    // A record for the message number 10000 is refused.
+    NoteMessage(10000, 0, 0);
+    EXPECT_EQ(nullptr, JournalNoted());
+    EXPECT_EQ("Registering 10000", ui.Texts().back());
+}
+
+TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
+    Doc("  first\nsecond line\nthird");
+    At(1, 5);
+    EditorKey(kKeyHome, 1, false);
+    EXPECT_EQ(2, Column());
+    EditorKey(kKeyHome, 1, false);
+    EXPECT_EQ(0, Column());
+    EditorKey(kKeyEnd, 1, false);
+    EditorKey(kKeyEnd, 1, false);   // already there: no record
+    EditorKey(kKeyDown, 2, false);
+    EditorKey(kKeyLeft, 2, false);
+    EditCommand(kCmdTop);
+    EXPECT_EQ(6, JournalCount());
+    Undo();
+    EXPECT_EQ(3, CurrentLineNumber());
+    EXPECT_EQ(3, Column());
+    Undo();
+    EXPECT_EQ(5, Column());
+    UndoAll();
+    EXPECT_EQ(1, CurrentLineNumber());
+    EXPECT_EQ(5, Column());
+    // Left with a selection goes to its anchor.
+    EditCommand(kCmdExtendRight);
+    EditCommand(kCmdExtendRight);
+    EditorKey(kKeyLeft, 1, false);
+    EXPECT_EQ(5, Column());
+    EXPECT_FALSE(HasSelection());
+}
+
+TEST_F(EditTest, MacrosAndCompletionsInsertTextThatUndoTakesBack) {
+    Document *doc = Doc("x");
+    TextMacro macro = {nullptr, 'f', 4, 13, DupString("for (;;) {\n}\n")};
+    g_textMacros = &macro;
+    At(1, 1);
+    EditorChar(6, 1, true);   // Ctrl+F
+    EXPECT_EQ(Lines({"xfor (;;) {", "}", ""}), LinesOf(doc));
+    EXPECT_EQ(5, Column());
+    Undo();
+    EXPECT_EQ(Lines({"x"}), LinesOf(doc));
+    EditorChar(7, 1, true);   // no macro for Ctrl+G: nothing
+    EXPECT_EQ(Lines({"x"}), LinesOf(doc));
+    g_textMacros = nullptr;
+    Release(macro.text);
+
+    g_completionSource = [](const char *prefix, const char *, char **names, int) {
+        names[0] = DupString(std::string(prefix).append("_value").c_str());
+        return 1;
+    };
+    At(1, 1);
+    SymbolCompletion();
+    g_completionSource = nullptr;
+    EXPECT_EQ(Lines({"x_value"}), LinesOf(doc));
+    Undo();
+    EXPECT_EQ(Lines({"x"}), LinesOf(doc));
+    EditorKey(kKeyEscape, 1, false);   // no source: a beep
+    EXPECT_EQ(1, ui.beeps);
+}
+
+TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
+    Doc("int value = 42;\n\tother;\n");
+    EditorMetrics m = {16, 8, 0, 800};
+    EditorButtonDown(true, 8 * 6, 5, false, m);   // on "value"
+    EXPECT_EQ(6, Column());
+    EXPECT_TRUE(EditorDragging());
+    EditorMouseMove(8 * 11, 20, m);   // drag to the second line (visual 11 is past its end)
+    EditorButtonUp();
+    EXPECT_FALSE(EditorDragging());
+    long length = 0;
+    char *text = SelectionText(&length);
+    EXPECT_STREQ("lue = 42;\n\tother;", text);
+    Release(text);
+    EditorButtonDown(true, 8 * 2, 0, true, m);    // Shift: from the last position to here
+    text = SelectionText(&length);
+    EXPECT_STREQ("t value = 42;\n\tother;", text);
+    Release(text);
+    EditorDoubleClick(8 * 12, 3, m);   // on the blank after "=": passes it backwards
+    text = SelectionText(&length);
+    EXPECT_STREQ("", text);
+    Release(text);
+    EditorDoubleClick(8 * 14, 3, m);
+    text = SelectionText(&length);
+    EXPECT_STREQ("42", text);
+    Release(text);
+    // Near the right edge the view scrolls sideways instead.
+    g_editor->view->firstColumn = 0;
+    GotoPosition(1, 0);
+    EditorButtonDown(true, 790, 0, false, m);
+    EXPECT_EQ(10, g_editor->view->firstColumn);
+    EXPECT_EQ(10, Column());
+}
