@@ -215,6 +215,18 @@ long CurrentLineNumber() {
 
 void ForgetLineNumber() { g_cachedLine = nullptr; }
 
+void LineRecordReplaced(const Line *old, const Line *now) {
+    if (g_cachedLine == old)
+        g_cachedLine = now;
+}
+
+void LineNumberShifted(const Line *line, int delta) {
+    if (g_cachedLine == line)
+        g_cachedNumber += delta;
+    else
+        g_cachedLine = nullptr;
+}
+
 int CurrentVisualColumn() {
     View *view = CurrentView();
     return view ? VisualColumnOf(view->current, view->column) : 0;

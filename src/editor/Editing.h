@@ -48,6 +48,11 @@ int CurrentVisualColumn();
 long LineNumberOf(const Document *doc, const Line *line);
 // Forgets the cached line number; called whenever lines are added or removed.
 void ForgetLineNumber();
+// Keeps the cache right when a line record is replaced by another holding the same line,
+// and when `delta` lines were added (or removed) just above `line`; any other cached line
+// is forgotten.
+void LineRecordReplaced(const Line *old, const Line *now);
+void LineNumberShifted(const Line *line, int delta);
 
 // ---- The view's window position ----
 // Moves the top line so that the cursor is among the visible rows and sets the cursor row.

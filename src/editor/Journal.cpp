@@ -465,6 +465,7 @@ void Undo() {
     if (!view)
         return;
     CancelSelection();
+    EndVerticalMove();
     if (g_count <= 0)
         return;
     HWND active = ActiveWindow();

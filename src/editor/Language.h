@@ -10,8 +10,9 @@ struct Language {
     Language *next;
     const char *name;
     const char *extensions;     // blank-separated, without dots
-    // Told of every character inserted into a document of this language, so that the
-    // scanner can follow the change; null when the language does not need it.
+    // Told of every change of a line of a document in this language, so that the scanner
+    // can follow it: a character c inserted at `column`, or (c < 0) -c characters deleted
+    // there. Null when the language does not need it.
     void (*characterHook)(Line *line, int column, int c);
 };
 

@@ -56,7 +56,7 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
             span->lastColumn = static_cast<unsigned short>(span->lastColumn + shift);
         }
     }
-    ForgetLineNumber();
+    LineRecordReplaced(old, now);
 }
 
 // Gives `line` room for `length` characters; returns the record that now holds the line.
@@ -203,6 +203,7 @@ bool JoinNext(Document *doc, Line *line) {
     memcpy(line->text + at, next->text, next->length);
     line->length = static_cast<short>(at + next->length);
     line->flags |= next->flags;
+    LineNumberShifted(line, 0);
     FollowLine(doc, next, line, at);
     BookmarksDropLine(next);
     next->prev->next = next->next;
@@ -215,6 +216,7 @@ bool JoinNext(Document *doc, Line *line) {
 // Takes the empty last line `line` out; whatever stood on it moves to the sentinel.
 void RemoveEmptyLastLine(Document *doc, Line *line) {
     FollowLine(doc, line, doc->sentinel, 0);
+    ForgetLineNumber();
     BookmarksDropLine(line);
     line->prev->next = line->next;
     line->next->prev = line->prev;
@@ -417,7 +419,7 @@ bool SplitLine() {
     view->column = 0;
     view->state |= kViewCaretMoved;
     doc->lineCount++;
-    ForgetLineNumber();
+    LineNumberShifted(line, 1);
     DocumentChanged(doc);
     return true;
 }
@@ -489,6 +491,8 @@ int DeleteChars(int n, bool toClipboard) {
             memmove(line->text + at, line->text + at + k, line->length - at - k);
             line->length = static_cast<short>(line->length - k);
             ShrinkAfter(doc, line, at, k);
+            if (doc->language && doc->language->characterHook)
+                doc->language->characterHook(line, at, -k);
             n -= k;
             deleted += k;
             continue;
