@@ -1,0 +1,79 @@
+// Bookmarks, and Copy to File of the cut buffer.
+#include "editor/Bookmarks.h"
+#include "editor/EditTestSupport.h"
+#include "editor/OutputWindow.h"
+
+TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
+    EditCommand(kCmdGotoBookmark);
+    EXPECT_EQ("No book marks defined", ui.Texts().back());
+    Document *doc = Doc("first\nsecond\n\tthird\n");
+    At(1, 2);
+    EditCommand(kCmdSetBookmark);
+    At(3, 1);
+    EditCommand(kCmdSetBookmark);
+    EditCommand(kCmdSetBookmark);   // the same line: updated, not doubled
+    EXPECT_EQ(2, BookmarkCount());
+    long line = 0;
+    int column = 0;
+    ASSERT_TRUE(FindDocumentMark(doc, &line, &column));
+    EXPECT_EQ(3, line);
+    EXPECT_EQ(2, column);
+
+    At(1, 0);
+    Type("a longer text that makes the first line grow ");   // replaces its record
+    ui.choices.push_back(1);
+    EditCommand(kCmdGotoBookmark);
+    ASSERT_EQ(1u, ui.lists.size());
+    EXPECT_EQ((std::vector<std::string>{"Book marks", "T.TXT(3):  third",
+                                        "T.TXT(1): a longer text that makes the first line grow first"}),
+              ui.lists[0]);
+    EXPECT_EQ(1, CurrentLineNumber());
+    EXPECT_EQ(0, Column());
+    EditCommand(kCmdNextBookmark);   // round the list to the head
+    EXPECT_EQ(3, CurrentLineNumber());
+
+    // Deleted with their line; the dialog's Cancel deletes nothing.
+    At(2, 6);
+    EditorKey(kKeyDelete, 1, false);   // joins line 3 onto line 2
+    EXPECT_EQ(1, BookmarkCount());
+    EditCommand(kCmdDeleteBookmark);
+    EXPECT_EQ(1, BookmarkCount());
+    ui.choices.push_back(0);
+    EditCommand(kCmdDeleteBookmark);
+    EXPECT_EQ(0, BookmarkCount());
+    EXPECT_FALSE(FindDocumentMark(doc, &line, &column));
+}
+
+TEST_F(EditTest, BookmarksDieWithTheirViewAndOnReload) {
+    Document *doc = Doc("a\nb\n");
+    View *first = g_editor->view;
+    At(2, 0);
+    SetBookmark();
+    View *second = AttachView(nullptr, doc->path);
+    GotoPosition(1, 0);
+    SetBookmark();
+    EXPECT_EQ(2, BookmarkCount());
+    DetachView(second);
+    EXPECT_EQ(1, BookmarkCount());
+    MakeCurrent(first);
+    ASSERT_TRUE(ReloadDocument());
+    EXPECT_EQ(0, BookmarkCount());
+}
+
+TEST_F(EditTest, CopyToFileWritesTheCutBufferLineByLine) {
+    Doc("x");
+    EditCommand(kCmdCopyToFile);
+    EXPECT_STREQ("Clipboard empty", StatusText());
+    AppendCutBuffer("one\n\ttwo\nthree", 14);
+    ui.fileNames.push_back(PathOf("OUT.TXT"));
+    EditCommand(kCmdCopyToFile);
+    EXPECT_EQ("one\r\n\ttwo\r\nthree\r\n", ReadWholeFile(PathOf("OUT.TXT")));
+    ClearCutBuffer();
+    AppendCutBuffer("only\n", 5);
+    ui.fileNames.push_back(PathOf("OUT2.TXT"));
+    EditCommand(kCmdCopyToFile);
+    EXPECT_EQ("only\r\n", ReadWholeFile(PathOf("OUT2.TXT")));
+    ui.fileNames.push_back(dir + "\\NO\\SUCH\\DIR\\X.TXT");
+    EditCommand(kCmdCopyToFile);
+    EXPECT_NE(std::string::npos, ui.Texts().back().find("for writing"));
+}
