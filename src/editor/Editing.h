@@ -65,6 +65,8 @@ void ScrollLines(int lines);
 void ScrollPage(int direction);
 
 // ---- Text changes ----
+// Undo puts text back wherever it was taken from, also beyond the insertion column limit.
+void AllowAnyColumn(bool allow);
 // Marks the current document changed and its views for redrawing.
 void DocumentChanged(Document *doc);
 bool InsertChars(int n, int c);

@@ -150,6 +150,13 @@ bool ReverseCharacter(const JournalRecord &r, const JournalRecord *before) {
     if (c == 13) {
         if (before && before->message == kMsgAutomatic)
             return At(before->line, before->column);
+        if (count > 1) {
+            // Several plain breaks: line r.line ends at the record's column, empty lines follow.
+            if (!At(r.line, r.column) || g_editor->view->column != g_editor->view->current->length)
+                return false;
+            DeleteChars(count, false);
+            return true;
+        }
         // The break left line r.line ending at the record's column, and the new line starting
         // with the indentation that was added.
         if (!At(r.line + 1, 0))
@@ -276,7 +283,9 @@ bool ReverseReplaceGroup(int last) {
         if (!At(r.line, r.column) || !TextAtCursor(replacement, length))
             continue;
         DeleteChars(static_cast<int>(length), false);
+        AllowAnyColumn(true);
         InsertText(original, static_cast<long>(strlen(original)));
+        AllowAnyColumn(false);
     }
     for (int k = 0; k < size; k++)
         ClearRecord(g_ring[Wrap(first + k)]);
@@ -286,6 +295,7 @@ bool ReverseReplaceGroup(int last) {
 }
 
 void Reverse(const JournalRecord &r, const JournalRecord *before) {
+    AllowAnyColumn(true);
     switch (r.message) {
     case kMsgChar:
         ReverseCharacter(r, before);
@@ -308,6 +318,7 @@ void Reverse(const JournalRecord &r, const JournalRecord *before) {
         At(r.line, r.column);
         break;
     }
+    AllowAnyColumn(false);
 }
 
 } // namespace

@@ -20,6 +20,8 @@ namespace {
 
 enum { kMaxLineLength = 0x7FF0 };
 
+bool g_anyColumn;
+
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Moves every reference to `old` over to `now`; positions on `old` gain `shift` columns.
@@ -96,7 +98,7 @@ void ShiftAfter(Document *doc, Line *line, int at, int n, View *self) {
     if (doc->savedAnchor == line && doc->savedAnchorColumn > at)
         doc->savedAnchorColumn = static_cast<unsigned short>(doc->savedAnchorColumn + n);
     for (CommentSpan *span = doc->comments; span; span = span->next) {
-        if (span->firstLine == line && span->firstColumn > at)
+        if (span->firstLine == line && span->firstColumn >= at)
             span->firstColumn = static_cast<unsigned short>(span->firstColumn + n);
         if (span->lastLine == line && span->lastColumn >= at)
             span->lastColumn = static_cast<unsigned short>(span->lastColumn + n);
@@ -158,7 +160,7 @@ bool InsertAtCursor(const char *text, int n, int fill) {
         return true;
     }
     int at = view->column;
-    if (at > kMaxInsertColumn) {
+    if (at > kMaxInsertColumn && !g_anyColumn) {
         InternalError(29512);
         return false;
     }
@@ -289,6 +291,8 @@ bool IsHeader(const Document *doc, const Line *line) {
 }
 
 } // namespace
+
+void AllowAnyColumn(bool allow) { g_anyColumn = allow; }
 
 void DocumentChanged(Document *doc) {
     doc->flags |= kDocModified;

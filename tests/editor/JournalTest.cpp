@@ -260,3 +260,29 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     EXPECT_EQ(10, g_editor->view->firstColumn);
     EXPECT_EQ(10, Column());
 }
+
+TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
+    Document *doc = Doc("ab");
+    At(1, 1);
+    EditorChar(13, 2, false);
+    EXPECT_EQ(Lines({"a", "", "b"}), LinesOf(doc));
+    Undo();
+    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
+    GotoEnd();
+    EditorChar(13, 2, false);
+    Undo();
+    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
+
+    // Lines longer than 1000 characters get their deleted text back.
+    doc = Doc("", "L.TXT");
+    EditorChar('q', 1100, false);
+    EditorChar(8, 1, false);
+    EditCommand(kCmdExtendLeft);
+    EditCommand(kCmdCut);
+    At(1, 1050);
+    EditorKey(kKeyDelete, 1, false);
+    while (JournalCount() > 1)   // all but the typing
+        Undo();
+    EXPECT_EQ(Lines({std::string(1100, 'q')}), LinesOf(doc));
+    EXPECT_TRUE(ui.boxes.empty());
+}
