@@ -181,6 +181,7 @@ void RenamedDocument(Document *doc) {
 void FreeDocument(Document *doc) {
     if (!doc || doc->viewCount > 0)
         return;
+    ForgetDocumentRecords(doc);
     FreeLines(doc);
     UnlinkDocument(doc);
     if (g_editor->doc == doc)

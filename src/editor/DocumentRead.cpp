@@ -165,9 +165,7 @@ bool ReadDocument(const char *path) {
         return false;
     BusyCursor busy;
     FreeLines(doc);
-    for (View *view = g_editor->views; view; view = view->next)
-        if (view->doc == doc)
-            ForgetWindowRecords(view->window);
+    ForgetDocumentRecords(doc);
     long count = 0;
     ReadResult result = ReadLines(doc, path, doc->sentinel, &count);
     doc->lineCount = count;
@@ -232,6 +230,7 @@ bool InsertFile(const char *path) {
     }
     doc->lineCount += count;
     ForgetLineNumber();
+    ForgetDocumentRecords(doc);
     view->current = own;
     view->column = 0;
     view->anchor = count > 0 ? above->next : nullptr;

@@ -45,7 +45,10 @@ void Settle(View *view) {
 // A selection that holds at least one character.
 bool SelectionNotEmpty() {
     View *view = CurrentView();
-    return view && view->anchor && (view->anchor != view->current || view->anchorColumn != view->column);
+    Line *line = nullptr;
+    int column = 0;
+    long length = 0;
+    return view && view->anchor && SelectionRange(&line, &column, &length) && length > 0;
 }
 
 // Deletes the selection into the cut buffer, journaled as a Cut.
@@ -242,12 +245,27 @@ void TypeCharacter(int c, int repeat) {
 
 void Enter(int repeat) {
     View *view = CurrentView();
+    Document *doc = view->doc;
     NoteMessage(kMsgChar, 13, static_cast<uint32_t>(repeat));
-    if (view->state & kViewOverwrite)
+    bool overwrite = (view->state & kViewOverwrite) != 0;
+    long lines = doc->lineCount;
+    const Line *line = view->current;
+    if (overwrite)
         JournalAutomatic(13);
     int added = NewLines(repeat);
-    if (JournalRecord *record = JournalNoted())
-        record->extra = added;
+    bool done = overwrite ? view->current != line : doc->lineCount == lines + repeat;
+    JournalRecord *record = JournalNoted();
+    if (!record)
+        return;
+    record->extra = added;
+    if (overwrite)
+        record->flags |= kRecordOverwrite;
+    if (!done) {
+        // Out of memory part way: what was done cannot be told apart, so nothing is kept.
+        DropLastRecord();
+        if (overwrite)
+            DropLastRecord();
+    }
 }
 
 void BackspaceKey(int repeat) {
@@ -295,14 +313,16 @@ void EditorKey(int key, int repeat, bool ctrl) {
     switch (key) {
     case kKeyLeft:
         NoteMessage(kMsgKeyDown, key, static_cast<uint32_t>(repeat));
-        if (view->anchor) {
+        if (SelectionNotEmpty()) {
             view->current = view->anchor;
             view->column = view->anchorColumn;
             view->state |= kViewCaretMoved;
             CancelSelection();
             JournalNoted();
-        } else if (CursorLeft(repeat)) {
-            JournalNoted();
+        } else {
+            CancelSelection();
+            if (CursorLeft(repeat))
+                JournalNoted();
         }
         break;
     case kKeyRight: {
@@ -499,8 +519,10 @@ void EditorDoubleClick(int x, int y, const EditorMetrics &m) {
     PointAt(x, y, m, &line, &column);
     if (IsSentinel(view->doc, line))
         return;
-    while (column > 0 && IsBlank(line->text[column - 1]))
-        column--;
+    // Off a word, the blanks before the pointer are passed over to reach the word before.
+    if (column >= line->length || !IsIdentifierChar(line->text[column]))
+        while (column > 0 && IsBlank(line->text[column - 1]))
+            column--;
     int start = column;
     while (start > 0 && IsIdentifierChar(line->text[start - 1]))
         start--;
@@ -562,7 +584,7 @@ bool EditCommand(int command) {
     case kCmdTabsToSpaces:
         // The journal's positions do not survive the rewritten indentation.
         command == kCmdSpacesToTabs ? SpacesToTabs() : TabsToSpaces();
-        ResetJournal();
+        ForgetDocumentRecords(view->doc);
         Settle(view);
         return true;
     case kCmdTop:

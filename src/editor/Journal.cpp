@@ -135,7 +135,7 @@ void InsertCharacterBehind(char c) {
     CursorLeft(1);
 }
 
-bool ReverseCharacter(const JournalRecord &r, const JournalRecord *before) {
+bool ReverseCharacter(const JournalRecord &r) {
     int count = static_cast<int>(r.param2 & 0xFFFF);
     int c = static_cast<int>(r.param1);
     if (c == 8) {
@@ -148,8 +148,8 @@ bool ReverseCharacter(const JournalRecord &r, const JournalRecord *before) {
         return true;
     }
     if (c == 13) {
-        if (before && before->message == kMsgAutomatic)
-            return At(before->line, before->column);
+        if (r.flags & kRecordOverwrite)
+            return At(r.line, r.column);
         if (count > 1) {
             // Several plain breaks: line r.line ends at the record's column, empty lines follow.
             if (!At(r.line, r.column) || g_editor->view->column != g_editor->view->current->length)
@@ -198,7 +198,7 @@ bool ReverseCommand(const JournalRecord &r) {
     case kCmdCut:
         if (!r.text || !At(r.line, r.column))
             return false;
-        InsertText(r.text, static_cast<long>(strlen(r.text)));
+        InsertText(r.text, static_cast<long>(r.param2));
         if (r.flags & kRecordCursorAtStart)
             GotoPosition(r.line, r.column);
         return true;
@@ -265,13 +265,15 @@ bool ReverseReplaceGroup(int last) {
     int size = static_cast<int>(newest.param1) + 1;
     int first = Wrap(last - newest.param1);
     const JournalRecord &head = g_ring[first];
-    bool headOk = head.param1 == 0 && head.text && head.window == newest.window &&
+    bool headOk = size < kJournalSize && head.param1 == 0 && head.text &&
+                  head.window == newest.window &&
                   (newest.message == kMsgReplace ? head.message == kMsgReplace
                                                  : head.message == kMsgReplaceFirst);
-    if (!headOk || size > kJournalSize) {
+    if (!headOk) {
         ErrorBox("Undo: internal error");
         return false;
     }
+    AllowAnyColumn(true);
     for (int k = size - 1; k >= 0; k--) {
         const JournalRecord &r = g_ring[Wrap(first + k)];
         const char *texts = newest.message == kMsgReplace ? head.text : r.text;
@@ -283,22 +285,33 @@ bool ReverseReplaceGroup(int last) {
         if (!At(r.line, r.column) || !TextAtCursor(replacement, length))
             continue;
         DeleteChars(static_cast<int>(length), false);
-        AllowAnyColumn(true);
         InsertText(original, static_cast<long>(strlen(original)));
-        AllowAnyColumn(false);
     }
+    AllowAnyColumn(false);
     for (int k = 0; k < size; k++)
-        ClearRecord(g_ring[Wrap(first + k)]);
-    g_next = first;
-    g_count = g_count > size ? g_count - size : 0;
+        Release(TakeRecord(first).text);
     return true;
 }
 
-void Reverse(const JournalRecord &r, const JournalRecord *before) {
+bool IsReplace(const JournalRecord &r) {
+    return r.message == kMsgReplace || r.message == kMsgReplaceFirst || r.message == kMsgReplaceNext;
+}
+
+// Whether the record changed text (rather than only moving the cursor).
+bool ChangesText(const JournalRecord &r) {
+    if (r.message == kMsgChar || r.message == kMsgAutomatic || IsReplace(r))
+        return true;
+    if (r.message == kMsgKeyDown)
+        return r.param1 == kVkDelete;
+    return r.message == kMsgCommand && (r.param1 == kCmdCut || r.param1 == kCmdPaste ||
+                                        r.param1 == kCmdCompletion || r.param1 == kCmdExpansion);
+}
+
+void Reverse(const JournalRecord &r) {
     AllowAnyColumn(true);
     switch (r.message) {
     case kMsgChar:
-        ReverseCharacter(r, before);
+        ReverseCharacter(r);
         break;
     case kMsgKeyDown:
         if (r.param1 == kVkDelete) {
@@ -345,6 +358,7 @@ void NoteMessage(unsigned message, uint32_t param1, uint32_t param2) {
     if (!view)
         return;
     g_noted.window = view->window;
+    g_noted.doc = view->doc;
     g_noted.message = message;
     g_noted.param1 = param1;
     g_noted.param2 = param2;
@@ -364,7 +378,8 @@ void NoteMessage(unsigned message, uint32_t param1, uint32_t param2) {
             // A selection within one line carries no line break of its own.
             if (g_noted.text && view->anchor == view->current && length > 0 &&
                 g_noted.text[length - 1] == '\n')
-                g_noted.text[length - 1] = '\0';
+                g_noted.text[--length] = '\0';
+            g_noted.param2 = static_cast<uint32_t>(g_noted.text ? length : 0);
             g_noted.line = LineNumberOf(view->doc, start);
             g_noted.column = column;
             g_noted.position = PackPosition(g_noted.line, column);
@@ -392,10 +407,11 @@ JournalRecord *JournalNoted(long line, int column) {
         slot.position = PackPosition(line, column);
     }
     JournalRecord *written = &slot;
-    g_next++;
+    g_next = Wrap(g_next + 1);
     g_count++;
-    if (g_count >= kJournalSize) {
-        // The ring is full: history before this point is given up at once.
+    // The ring is full: history before this point is given up at once. An action's automatic
+    // records stay with it, so the reset waits for the action's own record.
+    if (g_count >= kJournalSize && slot.message != kMsgAutomatic) {
         g_next = 0;
         g_count = 0;
     }
@@ -437,6 +453,7 @@ void DropAfterDefinition() {
 }
 
 void JournalReplacement(bool variable, int index, const char *original, const char *replacement) {
+    index %= kJournalSize - 1;   // a group holds at most 254 replacements; then a new one starts
     unsigned message = !variable ? kMsgReplace : index == 0 ? kMsgReplaceFirst : kMsgReplaceNext;
     NoteMessage(message, static_cast<uint32_t>(index), 0);
     if (variable || index == 0) {
@@ -451,12 +468,12 @@ void JournalReplacement(bool variable, int index, const char *original, const ch
     JournalNoted();
 }
 
-void ForgetWindowRecords(HWND window) {
+void ForgetDocumentRecords(const Document *doc) {
     int oldest = Wrap(g_next - g_count);
     int kept = 0;
     for (int k = 0; k < g_count; k++) {
         JournalRecord &record = g_ring[Wrap(oldest + k)];
-        if (record.window == window) {
+        if (record.doc == doc) {
             ClearRecord(record);
             continue;
         }
@@ -500,30 +517,30 @@ void Undo() {
             RefreshEditorWindow(view);
             return;
         }
-        // The newest record of this window, further back.
-        int back = 1;
-        for (; back < g_count; back++)
-            if (g_ring[Wrap(g_next - 1 - back)].window == active)
+        // The newest record of this window, further back. Text that another window changed
+        // in the same document since then would make its positions wrong: nothing is done.
+        int back = 0;
+        for (; back < g_count; back++) {
+            const JournalRecord &r = g_ring[Wrap(g_next - 1 - back)];
+            if (r.window == active)
                 break;
+            if (r.doc == view->doc && ChangesText(r))
+                return;
+        }
         if (back >= g_count)
             return;
         index = Wrap(g_next - 1 - back);
     }
     for (;;) {
         JournalRecord &r = g_ring[index];
-        if (r.message == kMsgReplace || r.message == kMsgReplaceNext ||
-            r.message == kMsgReplaceFirst) {
-            // A group is undone whole; one reached past another window's records is dropped.
-            if (index != Wrap(g_next - 1))
+        if (IsReplace(r)) {
+            if (!ReverseReplaceGroup(index))
                 Release(TakeRecord(index).text);
-            else if (!ReverseReplaceGroup(index))
-                DropLastRecord();
             break;
         }
         bool hasBefore = g_count > 1 && index != Wrap(g_next - g_count);
-        const JournalRecord *before = hasBefore ? &g_ring[Wrap(index - 1)] : nullptr;
         JournalRecord taken = TakeRecord(index);
-        Reverse(taken, before && before->window == taken.window ? before : nullptr);
+        Reverse(taken);
         Release(taken.text);
         // Automatic records written just before this one go with it.
         if (!hasBefore)

@@ -32,13 +32,17 @@ enum {
 enum {
     kRecordNewLastLine = 1,      // the action made a new last line below the old text
     kRecordCursorAtStart = 2,    // a cut whose cursor stood at the start of the selection
+    kRecordOverwrite = 4,        // Enter in overwrite mode: it only moved the cursor
 };
+
+struct Document;
 
 struct JournalRecord {
     HWND window;
+    const Document *doc;         // the document the window showed (compared, never followed)
     unsigned message;
     uint32_t param1;             // character, virtual key or command
-    uint32_t param2;             // repeat count (keys, characters), inserted length (paste)
+    uint32_t param2;             // repeat count (keys, characters), inserted or cut length
     uint32_t position;           // line * 256 + column % 256, or the deleted characters
     long line;                   // the whole position: line from 1 (the sentinel: count + 1)
     int column;
@@ -73,9 +77,10 @@ void DropAfterDefinition();
 // replaced and its replacement.
 void JournalReplacement(bool variable, int index, const char *original, const char *replacement);
 
-// Forgets the records of a window whose document was read again: their positions no longer
-// describe its text.
-void ForgetWindowRecords(HWND window);
+// Forgets the records made in a document whose text changed behind the journal's back (read
+// again, lines inserted from a file, indentation rewritten, or the document closed): their
+// positions no longer describe its text.
+void ForgetDocumentRecords(const Document *doc);
 
 // Undoes the newest action of the active editor window.
 void Undo();

@@ -11,8 +11,8 @@ struct Language {
     const char *name;
     const char *extensions;     // blank-separated, without dots
     // Told of every change of a line of a document in this language, so that the scanner
-    // can follow it: a character c inserted at `column`, or (c < 0) -c characters deleted
-    // there. Null when the language does not need it.
+    // can follow it: a character c inserted at `column`, (c < 0) -c characters deleted
+    // there, or ('\n') the next line joined there. Null when the language does not need it.
     void (*characterHook)(Line *line, int column, int c);
 };
 

@@ -207,6 +207,8 @@ bool JoinNext(Document *doc, Line *line) {
     line->flags |= next->flags;
     LineNumberShifted(line, 0);
     FollowLine(doc, next, line, at);
+    if (doc->language && doc->language->characterHook)
+        doc->language->characterHook(line, at, '\n');
     BookmarksDropLine(next);
     next->prev->next = next->next;
     next->next->prev = next->prev;
@@ -247,6 +249,10 @@ void FirstWord(const Line *line, char *word) {
     while (i < line->length && n < 100 && line->text[i] >= 'a' && line->text[i] <= 'z')
         word[n++] = line->text[i++];
     word[n] = '\0';
+    // "else_count" is no "else".
+    char next = i < line->length ? line->text[i] : ' ';
+    if ((next >= 'A' && next <= 'Z') || (next >= '0' && next <= '9') || next == '_')
+        word[0] = '\0';
 }
 
 bool IsCKeyword(const char *word) {
@@ -335,7 +341,7 @@ void TypeChar(int c, int n, char *removed) {
         Line *line = view->current;
         int characters = 0;
         LeadingWidth(line, &characters);
-        if (characters == line->length && view->column > 0) {
+        if (characters == line->length) {
             int visual = VisualColumnOf(line, view->column) - TabWidth();
             int cut = ColumnAtVisual(line, visual < 0 ? 0 : visual, nullptr);
             if (removed) {
@@ -348,6 +354,8 @@ void TypeChar(int c, int n, char *removed) {
             int gone = line->length - cut;
             line->length = static_cast<short>(cut);
             ShrinkAfter(doc, line, cut, gone);
+            if (gone > 0 && doc->language && doc->language->characterHook)
+                doc->language->characterHook(line, cut, -gone);
             view->column = static_cast<unsigned short>(cut);
             DocumentChanged(doc);
         }
@@ -373,6 +381,12 @@ bool SplitLine() {
     if (!IsSentinel(doc, line)) {
         memmove(line->text, line->text + at, line->length - at);
         line->length = static_cast<short>(line->length - at);
+        // A break after the line's start leaves the line's marks and bookmarks above it.
+        if (at > 0) {
+            first->flags = line->flags;
+            line->flags = 0;
+            BookmarksFollowLine(line, first);
+        }
     }
     auto follow = [&](Line *&where, unsigned short &column, bool self) {
         if (where != line)
@@ -397,12 +411,12 @@ bool SplitLine() {
     if (doc->savedAnchor)
         follow(doc->savedAnchor, doc->savedAnchorColumn, false);
     bool cSource = (doc->flags & kDocCSource) != 0;
-    bool slashes = false;
-    for (int i = 0; cSource && i + 1 < first->length && !slashes; i++)
-        slashes = first->text[i] == '/' && first->text[i + 1] == '/';
     for (CommentSpan *span = doc->comments; span; span = span->next) {
         bool startsBefore = span->firstLine == line && span->firstColumn < at;
         bool endsHere = span->lastLine == line;
+        // A "//" comment runs to the end of the line it starts on.
+        bool slashes = cSource && span->firstColumn + 1 < first->length &&
+                       first->text[span->firstColumn] == '/' && first->text[span->firstColumn + 1] == '/';
         if (startsBefore && endsHere && span->lastColumn >= at && slashes) {
             span->firstLine = first;
             span->lastLine = first;

@@ -128,6 +128,12 @@ TEST_F(EditTest, EnterIndentsAfterOpenersAndHeaders) {
     Type("switch (a) {\ncase 1:\nbreak;\n}\nelse\nz;\nw;");
     EXPECT_EQ(Lines({"switch (a) {", "\tcase 1:", "\t\tbreak;", "\t}", "\telse", "\t\tz;", "\tw;"}),
               LinesOf(other));
+
+    // A first word that only begins with a keyword is no header.
+    Document *third = Doc("", "V.C");
+    third->flags |= kDocCSource;
+    Type("\telse_count = 1;\nx;\ny;");
+    EXPECT_EQ(Lines({"\telse_count = 1;", "\tx;", "\ty;"}), LinesOf(third));
 }
 
 TEST_F(EditTest, EnterKeepsIndentationOfTheLineAboveAndSubtractsBlanksAfterTheBreak) {
@@ -164,6 +170,13 @@ TEST_F(EditTest, ClosingBraceOutdentsOneLevelInCSource) {
     Undo();
     EXPECT_EQ(Lines({"        ", "x"}), LinesOf(g_editor->doc));
     EXPECT_EQ(5, Column());
+    // At the start of a blank line the whole line is cut.
+    Doc("\t\t\nx", "W.C")->flags |= kDocCSource;
+    Type("}");
+    EXPECT_EQ(Lines({"}", "x"}), LinesOf(g_editor->doc));
+    Undo();
+    EXPECT_EQ(Lines({"\t\t", "x"}), LinesOf(g_editor->doc));
+    EXPECT_EQ(0, Column());
     // Not C, or text on the line: no outdent.
     doc = Doc("\t\tx", "V.TXT");
     At(1, 2);

@@ -1,5 +1,6 @@
 // The undo journal: its ring, the special records, replace groups and the records that no
 // longer fit the document.
+#include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
 
 TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
@@ -245,14 +246,18 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     text = SelectionText(&length);
     EXPECT_STREQ("t value = 42;\n\tother;", text);
     Release(text);
-    EditorDoubleClick(8 * 12, 3, m);   // on the blank after "=": passes it backwards
-    text = SelectionText(&length);
-    EXPECT_STREQ("", text);
-    Release(text);
-    EditorDoubleClick(8 * 14, 3, m);
-    text = SelectionText(&length);
-    EXPECT_STREQ("42", text);
-    Release(text);
+    const struct { int column; const char *word; } clicks[] = {
+        {11, ""},        // the blank after "=": passed backwards to "=", no word there
+        {12, "42"},
+        {4, "value"},    // on a word's first letter: that word, not the one before
+        {9, "value"},    // the blank after "value"
+    };
+    for (const auto &click : clicks) {
+        EditorDoubleClick(8 * click.column, 3, m);
+        text = SelectionText(&length);
+        EXPECT_STREQ(click.word, text) << click.column;
+        Release(text);
+    }
     // Near the right edge the view scrolls sideways instead.
     g_editor->view->firstColumn = 0;
     GotoPosition(1, 0);
@@ -285,4 +290,66 @@ TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
         Undo();
     EXPECT_EQ(Lines({std::string(1100, 'q')}), LinesOf(doc));
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(EditTest, UndoStopsAtAnotherWindowsChangesToTheSameDocument) {
+    Document *doc = Doc("1\nay\nb");
+    View *a = g_editor->view;
+    a->window = reinterpret_cast<HWND>(0x100);
+    View *b = AttachView(reinterpret_cast<HWND>(0x200), doc->path);
+    MakeCurrent(a);
+    GotoPosition(3, 1);
+    Type("y");
+    MakeCurrent(b);
+    GotoPosition(1, 0);
+    Type("\n");
+    MakeCurrent(a);
+    Undo();   // B's line break lies in between: A's record would land on the wrong line
+    EXPECT_EQ(Lines({"", "1", "ay", "by"}), LinesOf(doc));
+    MakeCurrent(b);
+    Undo();
+    MakeCurrent(a);
+    Undo();
+    EXPECT_EQ(Lines({"1", "ay", "b"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, TextChangedOutsideTheJournalForgetsItsRecords) {
+    Document *doc = Doc("l1\nzzb\nab");
+    WriteWholeFile(PathOf("ONE.TXT"), "inserted\n");
+    GotoPosition(3, 2);
+    Type("b");
+    GotoPosition(1, 0);
+    ASSERT_TRUE(InsertFile(PathOf("ONE.TXT").c_str()));
+    Undo();
+    EXPECT_EQ(Lines({"inserted", "l1", "zzb", "abb"}), LinesOf(doc));
+    // A cut holding a NUL byte comes back whole.
+    doc = OpenFile("ZERO.TXT", std::string("a\0b\ncd\n", 7));
+    ASSERT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
+    EditCommand(kCmdExtendLineEnd);
+    EditCommand(kCmdCut);
+    Undo();
+    EXPECT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
+}
+
+TEST_F(EditTest, ABreakLeavesTheLinesMarksAbove) {
+    Document *doc = Doc("foo();\nbar();");
+    FirstLine(doc)->flags = kLineBreakpoint;
+    SetBookmark();
+    EditorKey(kKeyEnd, 1, false);
+    Type("\n");
+    EXPECT_EQ(kLineBreakpoint, FirstLine(doc)->flags);
+    EXPECT_EQ(0, FirstLine(doc)->next->flags);
+    EXPECT_EQ(FirstLine(doc), FirstBookmark()->line);
+}
+
+TEST_F(EditTest, AnAutomaticRecordStaysWithItsActionWhenTheRingStartsAgain) {
+    Document *doc = Doc("ab\ncd");
+    for (int i = 0; i < 254; i++)
+        Journal(kMsgKeyDown, kKeyHome, 1);
+    EditorKey(kKeyInsert, 1, false);
+    GotoPosition(1, 2);
+    Type("\n");   // the automatic record is the 255th; the ring starts again after the Enter
+    EXPECT_EQ(0, JournalCount());
+    Undo();
+    EXPECT_EQ(Lines({"ab", "cd"}), LinesOf(doc));
 }
