@@ -9,7 +9,23 @@ struct AppState {
     HWND mdiClient;
     HWND outputWindow;
     char startDirectory[400];
-    unsigned char optionByte;   // editor options: 2 check before saving, 4 backups, 64 autosave
+    unsigned optionByte;        // editor options (EditorFlags): 2 check before saving, 4 backups,
+                                // 16 save before a build, 32 test the target before debugging,
+                                // 64 autosave
+    char compilerRoot[400];     // holds bin, include and lib
+    // The frame's placement; a width or height of 0 or less means the system's default.
+    int frameX, frameY, frameWidth, frameHeight;
+    bool frameZoomed;
+    int toolbarRect[4];         // the files toolbar's screen rectangle; all 0 when closed
+    int outputHeight;           // height of the output window, 0 for the default
+    int includeFlags;
+    char helpDatabase[400];     // the Windows API help file
+    char currentFile[400];      // the document that was active, empty when none
+    char lastDirectory[400];    // the current directory at the end of the last run
+    char printerFont[64];
+    int printerFontSize;
+    int printFlags;
+    unsigned short extraShortcuts[4];   // command-table rows with a user key but no menu item
     int modalDepth;             // modal dialogs open (RunDialog)
     bool debugging;
     bool restoring;
@@ -18,7 +34,10 @@ struct AppState {
 // Editor option bits of AppState::optionByte.
 enum {
     kOptionCheckBeforeSave = 2,
+    kOptionAutoIndent = 1,
     kOptionMakeBackups = 4,
+    kOptionSaveBeforeBuild = 16,
+    kOptionTestTarget = 32,
     kOptionAutosave = 64,
 };
 

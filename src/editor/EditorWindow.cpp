@@ -23,3 +23,17 @@ void RefreshEditorWindow(View *view) {
 
 // The frame's title follows the current document once the frame shows documents.
 void UpdateFrameTitle() {}
+
+bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maximized) {
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    if (!view->window || !GetWindowPlacement(view->window, &placement))
+        return false;
+    rect[0] = placement.rcNormalPosition.left;
+    rect[1] = placement.rcNormalPosition.top;
+    rect[2] = placement.rcNormalPosition.right;
+    rect[3] = placement.rcNormalPosition.bottom;
+    *minimized = placement.showCmd == SW_SHOWMINIMIZED || IsIconic(view->window);
+    *maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(view->window);
+    return true;
+}

@@ -9,3 +9,6 @@ void SetEditorWindowTitle(View *view, const char *title);
 // Redraws what the view marked for redrawing.
 void RefreshEditorWindow(View *view);
 void UpdateFrameTitle();
+// The editor window's normal-position rectangle on the screen and its state; false when the
+// view has no window.
+bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maximized);

@@ -18,3 +18,5 @@ void LocalTimeParts(int parts[6]) {
 }
 
 unsigned long TickCount() { return GetTickCount(); }
+
+const char *ProgramCommandLine() { return GetCommandLineA(); }

@@ -11,3 +11,5 @@ bool SystemFree(void *p);
 // Local time as year, month (1-12), day, hour, minute, second.
 void LocalTimeParts(int parts[6]);
 unsigned long TickCount();
+// The program's command line as Windows gave it.
+const char *ProgramCommandLine();

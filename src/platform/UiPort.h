@@ -28,6 +28,9 @@ public:
     // cancelled; on success `path` (of `size` bytes) holds the chosen name.
     virtual bool AskFileName(bool save, const char *title, const char *filter, char *path,
                              int size) = 0;
+    // Asks for a directory with the directory browser; false when cancelled. On success `path`
+    // (of `size` bytes) holds the chosen directory.
+    virtual bool AskDirectory(const char *prompt, const char *filter, char *path, int size) = 0;
     // Asks for one line of text; returns false when cancelled.
     virtual bool AskText(const char *prompt, char *text, int size) = 0;
     // Shows or takes away the busy cursor.

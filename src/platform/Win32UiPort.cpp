@@ -1,6 +1,8 @@
 // The real user-interface port: Win32 message boxes, common file dialogs and cursors.
 #include <windows.h>
 #include <commdlg.h>
+#include <shlobj.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "core/AppState.h"
@@ -97,6 +99,24 @@ public:
         ofn.lpstrTitle = title;
         ofn.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
         return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
+    }
+
+    bool AskDirectory(const char *prompt, const char *, char *path, int size) override {
+        BROWSEINFOA info;
+        memset(&info, 0, sizeof info);
+        char chosen[MAX_PATH] = "";
+        info.hwndOwner = g_app ? g_app->frameWindow : nullptr;
+        info.pszDisplayName = chosen;
+        info.lpszTitle = prompt;
+        info.ulFlags = BIF_RETURNONLYFSDIRS;
+        LPITEMIDLIST item = SHBrowseForFolderA(&info);
+        if (!item)
+            return false;
+        bool ok = SHGetPathFromIDListA(item, chosen) != 0;
+        CoTaskMemFree(item);
+        if (ok)
+            snprintf(path, size, "%s", chosen);
+        return ok;
     }
 
     bool AskText(const char *, char *, int) override {

@@ -275,10 +275,10 @@ TEST_F(DocumentsTest, FileInformationTexts) {
     EXPECT_STREQ("0 bytes, 1 lines", info.size);
     EXPECT_STREQ("", info.date);
 
-    Language c = {nullptr, GetString(1197), "c h", nullptr};
-    g_languages = &c;
+    Language *c = AddLanguage(GetString(1197));
+    SetLanguageText(&c->extensions, "C;H");
     OpenFile("X.C", "int a;\n");
-    g_languages = nullptr;
+    FreeLanguages();
     GetFileInfoTexts(&info);
     EXPECT_STREQ("C Language, 0 functions", info.language);
 }

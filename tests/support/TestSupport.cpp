@@ -33,6 +33,18 @@ bool RecordingUiPort::AskFileName(bool, const char *, const char *, char *path, 
 
 bool RecordingUiPort::AskText(const char *, char *, int) { return false; }
 
+bool RecordingUiPort::AskDirectory(const char *prompt, const char *, char *path, int size) {
+    directoryPrompts.push_back(prompt);
+    if (directories.empty() || directories.front().empty()) {
+        if (!directories.empty())
+            directories.pop_front();
+        return false;
+    }
+    snprintf(path, size, "%s", directories.front().c_str());
+    directories.pop_front();
+    return true;
+}
+
 int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count) {
     std::vector<std::string> list{title};
     for (int i = 0; i < count; i++)

@@ -28,6 +28,10 @@ public:
     bool AskFileName(bool save, const char *title, const char *filter, char *path,
                      int size) override;
     bool AskText(const char *prompt, char *text, int size) override;
+    // Answers to the directory browser (empty = cancelled); the prompts asked.
+    std::deque<std::string> directories;
+    std::vector<std::string> directoryPrompts;
+    bool AskDirectory(const char *prompt, const char *filter, char *path, int size) override;
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
     // Lists shown (title, then the entries); the answer is taken from `choices` (default -1).
     std::vector<std::vector<std::string>> lists;

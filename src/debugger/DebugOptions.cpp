@@ -1,0 +1,3 @@
+#include "debugger/DebugOptions.h"
+
+DebugOptions g_debugOptions;

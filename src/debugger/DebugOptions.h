@@ -1,0 +1,13 @@
+// What the debugger starts: the program, its arguments and directory, and its option bits.
+#pragma once
+
+enum { kDebugTextSize = 256, kDebugTrapExceptions = 1 };
+
+struct DebugOptions {
+    char arguments[kDebugTextSize];
+    char directory[kDebugTextSize];
+    char program[kDebugTextSize];
+    int flags;
+};
+
+extern DebugOptions g_debugOptions;

@@ -1,0 +1,3 @@
+#include "editor/SearchOptions.h"
+
+unsigned short g_findFlags = kDefaultFindFlags;

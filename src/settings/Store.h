@@ -1,0 +1,67 @@
+// The tree of keys that holds the settings: keys with subkeys and named text values. One
+// implementation is the Windows registry of the current user; the other keeps the tree in
+// memory and can save it to a file and load it back. The settings code works on whichever
+// store is current.
+#pragma once
+
+typedef void *StoreKey;
+
+// Results, with the registry's values.
+enum {
+    kStoreOk = 0,
+    kStoreMissing = 2,      // no such key or value
+    kStoreTooLong = 234,    // the value does not fit the buffer
+};
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() {}
+    // Opens the key `path` (names separated by backslashes) below `parent`, null meaning the
+    // store's root (HKEY_CURRENT_USER); with `create` the missing keys are made. Null on
+    // failure, with the error in `error`.
+    virtual StoreKey Open(StoreKey parent, const char *path, bool create, long *error) = 0;
+    virtual void Close(StoreKey key) = 0;
+    // Reads a text value into `buffer` (`size` bytes, NUL included).
+    virtual long Query(StoreKey key, const char *name, char *buffer, unsigned long size) = 0;
+    virtual long Set(StoreKey key, const char *name, const char *text) = 0;
+    // The name of subkey `index` (from 0); false past the last.
+    virtual bool EnumKey(StoreKey key, int index, char *name, unsigned long size) = 0;
+    // Name and text of value `index` (from 0); false past the last or when either does not fit.
+    virtual bool EnumValue(StoreKey key, int index, char *name, unsigned long nameSize,
+                           char *text, unsigned long textSize) = 0;
+    // Deletes the subkey `name` of `parent` with everything below it.
+    virtual long DeleteKey(StoreKey parent, const char *name) = 0;
+};
+
+SettingsStore *CurrentStore();
+// Makes `store` current (the caller keeps it) and returns the previous one; null restores the
+// registry of the current user.
+SettingsStore *SetStore(SettingsStore *store);
+
+// The registry below HKEY_CURRENT_USER\`base` (the empty text: HKEY_CURRENT_USER itself).
+SettingsStore *NewRegistryStore(const char *base);
+// Deletes HKEY_CURRENT_USER\`base` with everything below it.
+bool DeleteRegistryTree(const char *base);
+
+// A store in memory. `file`, when not null, is read at creation (a missing file gives an
+// empty store) and written back by Save.
+class MemoryStore : public SettingsStore {
+public:
+    explicit MemoryStore(const char *file = nullptr);
+    ~MemoryStore() override;
+    StoreKey Open(StoreKey parent, const char *path, bool create, long *error) override;
+    void Close(StoreKey) override {}
+    long Query(StoreKey key, const char *name, char *buffer, unsigned long size) override;
+    long Set(StoreKey key, const char *name, const char *text) override;
+    bool EnumKey(StoreKey key, int index, char *name, unsigned long size) override;
+    bool EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
+                   unsigned long textSize) override;
+    long DeleteKey(StoreKey parent, const char *name) override;
+    bool Save();
+
+    struct Node;
+
+private:
+    Node *root_;
+    char *file_;
+};

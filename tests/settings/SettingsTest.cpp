@@ -1,0 +1,399 @@
+// The configuration store: defaults, lists, malformed values, project files and the compiler
+// root, over a store in memory; one group runs the same code over the real registry.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/AppState.h"
+#include "core/CommandTable.h"
+#include "core/Memory.h"
+#include "debugger/DebugOptions.h"
+#include "editor/DisplayOptions.h"
+#include "editor/Editing.h"
+#include "editor/EditorInput.h"
+#include "editor/Language.h"
+#include "editor/SearchOptions.h"
+#include "project/ProjectList.h"
+#include "project/Utilities.h"
+#include "settings/Settings.h"
+#include "settings/Store.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class SettingsTest : public KeltoTest {
+protected:
+    MemoryStore store;
+
+    void SetUp() override {
+        KeltoTest::SetUp();
+        SetStore(&store);
+        // A registered compiler: no first-run detection.
+        Put("Software\\bdx\\Compiler", "includepath", "C:\\BDX\\include");
+        SetDefaultSettings();
+    }
+    void TearDown() override {
+        SetDefaultSettings();
+        FreeLanguages();
+        SetStore(nullptr);
+        KeltoTest::TearDown();
+    }
+
+    void Put(const char *key, const char *name, const std::string &text) {
+        StoreKey k = store.Open(nullptr, key, true, nullptr);
+        ASSERT_TRUE(k);
+        store.Set(k, name, text.c_str());
+    }
+    void Put(const char *name, const std::string &text) { Put("Software\\bdx\\Kelto", name, text); }
+    std::string Get(const char *key, const char *name) {
+        StoreKey k = store.Open(nullptr, key, false, nullptr);
+        char buffer[2000] = "<missing>";
+        if (!k || store.Query(k, name, buffer, sizeof buffer) != kStoreOk)
+            return "<missing>";
+        return buffer;
+    }
+    std::string Get(const char *name) { return Get("Software\\bdx\\Kelto", name); }
+
+    // Saves, forgets everything and loads again.
+    void RoundTrip() {
+        ASSERT_TRUE(SaveAllSettings());
+        FreeLanguages();
+        SetDefaultSettings();
+        ASSERT_TRUE(LoadAllSettings());
+    }
+};
+
+std::vector<std::string> MacroTexts() {
+    std::vector<std::string> texts;
+    for (TextMacro *m = g_textMacros; m; m = m->next)
+        texts.push_back(std::string(1, static_cast<char>(m->code)) + ":" + std::to_string(m->cursorOffset) +
+                        ":" + std::string(m->text, m->length));
+    return texts;
+}
+
+} // namespace
+
+TEST_F(SettingsTest, AnEmptyStoreGivesTheDefaults) {
+    g_tabSize = 9;
+    g_display.subScroll = 7;
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_EQ(4, g_tabSize);
+    EXPECT_EQ(47u, g_app->optionByte);
+    EXPECT_TRUE(g_autoIndent);
+    EXPECT_STREQ("Courier", g_display.fontName);
+    EXPECT_EQ(-13, g_display.fontHeight);
+    EXPECT_EQ(48, g_display.fontFamily);
+    EXPECT_EQ(0x808080u, g_display.commentColor);
+    EXPECT_EQ(192u, g_display.keywordColor);
+    EXPECT_EQ(0xFFFFFFu, g_display.backgroundColor);
+    EXPECT_EQ(1, g_display.subScroll);
+    EXPECT_EQ(kDefaultFindFlags, g_findFlags);
+    EXPECT_STREQ("Courier New", g_app->printerFont);
+    EXPECT_EQ(1053, g_app->printFlags);
+    EXPECT_EQ(1, g_app->includeFlags);
+    EXPECT_STREQ("C:\\BDX", g_app->compilerRoot);
+    EXPECT_STREQ("C:\\BDX\\bin\\win32hlp.hlp", g_app->helpDatabase);
+    EXPECT_EQ(nullptr, g_projectNames);
+    EXPECT_EQ(nullptr, g_sessionFiles);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SettingsTest, StoredValuesAndTheirOddCases) {
+    Put("SubScroll", "-3");
+    Put("BackupFile", "1");
+    Put("EditorFlags", "34");   // automatic indentation (1) off
+    Put("CurrentFile", "UNTITLED");
+    Put("Tabsize", "");         // present but empty: 0
+    Put("FontName", std::string(511, 'f'));
+    Put("PrinterFontName", std::string(512, 'p'));   // too long to read: missing
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_EQ(1, g_display.subScroll);
+    EXPECT_EQ(34u | 4u, g_app->optionByte);
+    EXPECT_FALSE(g_autoIndent);
+    EXPECT_EQ("0", Get("BackupFile"));
+    EXPECT_STREQ("", g_app->currentFile);
+    EXPECT_EQ(0, g_tabSize);
+    EXPECT_EQ(std::string(63, 'f'), g_display.fontName);   // read whole, kept to its field
+    EXPECT_STREQ("Courier New", g_app->printerFont);
+
+    Put("BackupFile", "2");   // any other value is left alone
+    Put("EditorFlags", "32");
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_EQ(32u, g_app->optionByte);
+    EXPECT_EQ("2", Get("BackupFile"));
+}
+
+TEST_F(SettingsTest, ListsSurviveASaveAndLoadInOrder) {
+    AddUtility("third", "c.exe", "", "", 1302);
+    AddUtility("second", "b.exe", "-x", "C:\\", 1301);
+    AddUtility("first", "a.exe", "%s", "D:\\W", 1300);
+    Language *pascalLanguage = AddLanguage("Pascal");
+    SetLanguageText(&pascalLanguage->extensions, "PAS");
+    Language *fortran = AddLanguage("Fortran");
+    SetLanguageText(&fortran->extensions, "F;FOR");
+    SetLanguageText(&fortran->icon, "FICON");
+    const char *words[] = {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9"};
+    SetLanguageKeywords(fortran, words, 9);
+    TextMacro *second = static_cast<TextMacro *>(Allocate(sizeof(TextMacro)));
+    *second = {nullptr, 'w', 2, 5, DupString("while")};
+    TextMacro *first = static_cast<TextMacro *>(Allocate(sizeof(TextMacro)));
+    *first = {second, 'f', 4, 22, DupString("for (i = 0; i < n; i++")};
+    g_textMacros = first;
+    AddName(&g_projectNames, "beta");
+    AddName(&g_projectNames, "alpha");
+    snprintf(g_openProject, sizeof g_openProject, "alpha");
+    RoundTrip();
+
+    std::vector<std::string> tools;
+    for (Utility *u = g_utilities; u; u = u->next)
+        tools.push_back(std::string(u->nickname) + "|" + u->program + "|" + u->arguments + "|" +
+                        u->startDirectory + "|" + std::to_string(u->id));
+    EXPECT_EQ((std::vector<std::string>{"first|a.exe|%s|D:\\W|1300", "second|b.exe|-x|C:\\|1301",
+                                        "third|c.exe|||1302"}),
+              tools);
+    ASSERT_TRUE(g_languages && g_languages->next);
+    EXPECT_STREQ("Fortran", g_languages->name);
+    EXPECT_STREQ("Pascal", g_languages->next->name);
+    EXPECT_STREQ("FICON", g_languages->icon);
+    EXPECT_EQ(nullptr, g_languages->next->icon);
+    ASSERT_EQ(9, g_languages->keywordCount);
+    EXPECT_STREQ("a9", g_languages->keywords[8]);
+    EXPECT_EQ("a1 a2 a3 a4 a5 a6 a7", Get("Language1Keywords1"));
+    EXPECT_EQ("a8 a9", Get("Language1Keywords2"));
+    EXPECT_EQ((std::vector<std::string>{"f:4:for (i = 0; i < n; i++", "w:2:while"}), MacroTexts());
+    // 22 characters: 63 digits and 3 digits.
+    EXPECT_EQ(63u, Get("Macro1TextLine0").size());
+    EXPECT_EQ("043", Get("Macro1TextLine1"));
+    EXPECT_EQ("2", Get("Projects"));
+    EXPECT_EQ("alpha", Get("CurrentProject"));
+    EXPECT_STREQ("alpha", g_projectToReopen);
+}
+
+TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
+    Put("Accelerators", "6");
+    Put("Accel1", "   5  65  12  13");   // row 5 gets key 65 and modifiers 13; 12 is ignored
+    Put("Accel2", " 999  66 110   1");   // no such row
+    Put("Accel3", "  -1  66 110   1");
+    Put("Accel4", "  2x  66 110   1");   // not a number
+    Put("Accel5", "   5  65");           // too short
+    Put("Accel6", "  25  75 111   9");   // a row without a menu item: an extra shortcut slot
+    Put("Macros", "40");                 // more than there are
+    Put("Macro1Code", "a");
+    Put("Macro1Length", "5");
+    Put("Macro1TextLine0", "104105");    // two characters for a length of five
+    Put("Macro2Code", "b");
+    Put("Macro2Length", "2");
+    Put("Macro2TextLine0", "1x4105");
+    Put("Macro3Code", "c");
+    Put("Macro3Position", "1");
+    Put("Macro3Length", "2");
+    Put("Macro3TextLine0", "104105");
+    Put("NumberOfUtilities", "1000000");
+    Put("Util1Nickname", "n");
+    Put("Util1Progname", "p");
+    Put("Util1ProgArgs", "");
+    Put("Util1StartDir", "");
+    Put("OpenFiles", "9999");
+    Put("OpenFile1", "C:\\A.C 12 1 2 3 4");
+    Put("OpenFile2", "C:\\B.C   7");
+    ASSERT_TRUE(LoadAllSettings());
+    const CommandRow &row5 = g_commandTable[5];
+    EXPECT_EQ(65, row5.key);
+    EXPECT_EQ(13, row5.modifiers);
+    EXPECT_STREQ("Set bookmark\tCtrl+Shift+A", CommandMenuText(row5.command));
+    EXPECT_EQ(25, g_app->extraShortcuts[0]);
+    EXPECT_EQ(0, g_app->extraShortcuts[1]);
+    EXPECT_EQ((std::vector<std::string>{"c:1:hi"}), MacroTexts());
+    ASSERT_TRUE(g_utilities);   // the present element loads, the count's excess ends nothing else
+    EXPECT_STREQ("n", g_utilities->nickname);
+    ASSERT_TRUE(g_sessionFiles && g_sessionFiles->next);
+    EXPECT_STREQ("C:\\A.C", g_sessionFiles->path);
+    EXPECT_EQ(4, g_sessionFiles->rect[3]);
+    EXPECT_EQ(7, g_sessionFiles->next->line);
+    EXPECT_EQ(1, g_sessionFiles->next->numbers);
+
+    RoundTrip();   // the changed rows are saved again as they were read
+    EXPECT_EQ("2", Get("Accelerators"));
+    EXPECT_EQ("   5  651142  13", Get("Accel1"));
+
+    char path[200];
+    long line = 0;
+    EXPECT_TRUE(SplitBreakpointValue("C:\\SRC\\MAIN.C@42", path, sizeof path, &line));
+    EXPECT_STREQ("C:\\SRC\\MAIN.C", path);
+    EXPECT_EQ(42, line);
+    EXPECT_FALSE(SplitBreakpointValue("C:\\SRC\\MAIN.C", path, sizeof path, &line));
+    EXPECT_FALSE(SplitBreakpointValue("C:\\SRC\\MAIN.C@", path, sizeof path, &line));
+}
+
+TEST_F(SettingsTest, ExportWritesTheProjectFileAndImportMovesItToAnotherDrive) {
+    Put("Software\\bdx\\Kelto\\demo", "ProjectPath", "C:\\WORK\\DEMO");
+    Put("Software\\bdx\\Kelto\\demo", "SourcesDir", "C:\\WORK\\DEMO\\SRC");
+    Put("Software\\bdx\\Kelto\\demo", "MakeDir", "C:\\WORK\\DEMO\\OBJ");
+    Put("Software\\bdx\\Kelto\\demo", "Includes", "c:\\bdx\\include;c:\\work\\inc");
+    Put("Software\\bdx\\Kelto\\demo", "Executable", "C:\\WORK\\DEMO\\OBJ\\DEMO.EXE");
+    Put("Software\\bdx\\Kelto\\demo", "Libraries", "gdi32.lib");
+    std::string file = PathOf("DEMO.PRJ");
+    ASSERT_TRUE(ExportProject("demo", file.c_str()));
+    EXPECT_EQ("Kelto project file. Do NOT edit\n"
+              "SOFTWARE\\bdx\\Kelto\\demo\n"
+              "ProjectPath\tC:\\WORK\\DEMO\n"
+              "SourcesDir\tC:\\WORK\\DEMO\\SRC\n"
+              "MakeDir\tC:\\WORK\\DEMO\\OBJ\n"
+              "Includes\tc:\\bdx\\include;c:\\work\\inc\n"
+              "Executable\tC:\\WORK\\DEMO\\OBJ\\DEMO.EXE\n"
+              "Libraries\tgdi32.lib\n",
+              ReadWholeFile(file));
+    // An existing file is only replaced when the user agrees.
+    EXPECT_FALSE(ExportProject("demo", file.c_str()));
+    EXPECT_EQ("File " + file + " exists. Overwrite it?", ui.Texts().back());
+    EXPECT_FALSE(ExportProject("nothere", PathOf("X.PRJ").c_str()));
+    EXPECT_EQ("Impossible to open project nothere", ui.Texts().back());
+
+    store.DeleteKey(store.Open(nullptr, "Software\\bdx\\Kelto", false, nullptr), "demo");
+    ui.directories.push_back("d:\\moved");
+    char name[kProjectNameSize];
+    ASSERT_TRUE(ImportProject(file.c_str(), name));
+    EXPECT_STREQ("demo", name);
+    EXPECT_EQ("Enter new path for project DEMO.PRJ", ui.directoryPrompts.back());
+    const char *key = "Software\\bdx\\Kelto\\demo";
+    EXPECT_EQ("D:\\MOVED", Get(key, "ProjectPath"));
+    EXPECT_EQ("D:\\MOVED", Get(key, "SourcesDir"));
+    EXPECT_EQ("D:\\MOVED\\OBJ", Get(key, "MakeDir"));
+    EXPECT_EQ("D:\\BDX\\INCLUDE;D:\\WORK\\INC", Get(key, "Includes"));
+    EXPECT_EQ("D:\\WORK\\DEMO\\OBJ\\DEMO.EXE", Get(key, "Executable"));
+    EXPECT_EQ("gdi32.lib", Get(key, "Libraries"));
+    EXPECT_TRUE(HasName(g_projectNames, "demo"));
+}
+
+TEST_F(SettingsTest, ImportRefusesFilesThatAreNoProjectFiles) {
+    const std::string bad[] = {
+        "Not a project\nSOFTWARE\\bdx\\Kelto\\x\n",
+        "Kelto project file. Do NOT edit\nSOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\nX\tevil\n",
+        "Kelto project file. Do NOT edit\nSOFTWARE\\bdx\\Kelto\\a\\b\nX\t1\n",
+        "Kelto project file. Do NOT edit\nSOFTWARE\\bdx\\Kelto\\\nX\t1\n",
+        "Kelto project file. Do NOT edit\nSOFTWARE\\bdx\\Compiler\nincludepath\tC:\\EVIL\n",
+        "Kelto project file. Do NOT edit\n",
+    };
+    char name[kProjectNameSize];
+    for (const std::string &text : bad) {
+        WriteWholeFile(PathOf("BAD.PRJ"), text);
+        ui.directories.push_back("D:\\X");
+        EXPECT_FALSE(ImportProject(PathOf("BAD.PRJ").c_str(), name)) << text;
+        EXPECT_EQ("This file is not a Kelto project file", ui.Texts().back());
+        ui.directories.clear();
+    }
+    EXPECT_EQ("C:\\BDX\\include", Get("Software\\bdx\\Compiler", "includepath"));
+    EXPECT_EQ("<missing>", Get("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "X"));
+    // Another project's key may be named: it is that project that is written.
+    WriteWholeFile(PathOf("OTHER.PRJ"), "Kelto project file. Do NOT edit\nsoftware\\BDX\\kelto\\other\nX\t1\n");
+    ui.directories.push_back("E:\\P");
+    ASSERT_TRUE(ImportProject(PathOf("OTHER.PRJ").c_str(), name));
+    EXPECT_STREQ("other", name);
+    EXPECT_EQ("1", Get("Software\\bdx\\Kelto\\other", "X"));
+    EXPECT_FALSE(ImportProject(PathOf("NONE.PRJ").c_str(), name));
+    EXPECT_EQ("File " + PathOf("NONE.PRJ") + " not found!", ui.Texts().back());
+}
+
+TEST_F(SettingsTest, FirstRunFindsTheCompilerRoot) {
+    char root[400];
+    GuessCompilerRoot("\"C:\\BDX\\BIN\\kelto.exe\" file.c", "D:\\WORK", root, sizeof root);
+    EXPECT_STREQ("C:\\BDX", root);
+    GuessCompilerRoot("kelto.exe", "D:\\TOOLS\\BIN", root, sizeof root);
+    EXPECT_STREQ("D:\\TOOLS", root);   // the current directory, cut at its last backslash
+    GuessCompilerRoot("\\BDX\\bin\\kelto.exe", "E:\\W", root, sizeof root);
+    EXPECT_STREQ("E:\\BDX", root);
+
+    // A first run: no Software\bdx yet.
+    MemoryStore fresh;
+    fresh.Open(nullptr, "Software", true, nullptr);
+    SetStore(&fresh);
+    std::string good = dir + "\\GOOD";
+    CreateDirectoryA(good.c_str(), nullptr);
+    CreateDirectoryA((good + "\\BIN").c_str(), nullptr);
+    CreateDirectoryA((good + "\\INCLUDE").c_str(), nullptr);
+    WriteWholeFile(good + "\\INCLUDE\\WINDOWS.H", "");
+    std::string commandLine = "\"" + good + "\\BIN\\KELTO.EXE\"";
+    g_commandLineOverride = commandLine.c_str();
+    ASSERT_TRUE(OpenSettings(nullptr, true));
+    CloseSettings();
+    EXPECT_TRUE(ui.directoryPrompts.empty());
+    EXPECT_STREQ(good.c_str(), g_app->compilerRoot);
+
+    MemoryStore again;
+    again.Open(nullptr, "Software", true, nullptr);
+    SetStore(&again);
+    g_commandLineOverride = "C:\\NOWHERE\\kelto.exe";
+    ui.directories.push_back("");   // cancelled
+    EXPECT_FALSE(OpenSettings(nullptr, true));
+    ui.directories.push_back(dir);  // no include\windows.h there
+    EXPECT_FALSE(OpenSettings(nullptr, true));
+    EXPECT_EQ("File " + dir + "\\include\\windows.h not found!", ui.Texts().back());
+    ui.directories.push_back(good);
+    ASSERT_TRUE(OpenSettings(nullptr, true));
+    CloseSettings();
+    EXPECT_EQ("Enter path for the compiler root directory", ui.directoryPrompts.back());
+    char include[512];
+    ASSERT_TRUE(CompilerRootFromRegistry(include, sizeof include));
+    EXPECT_EQ(good + "\\include", include);
+    g_commandLineOverride = nullptr;
+    SetStore(&store);
+}
+
+TEST_F(SettingsTest, AFileStoreKeepsItsTreeAcrossRuns) {
+    std::string file = PathOf("SETTINGS.TXT");
+    {
+        MemoryStore saved(file.c_str());
+        StoreKey key = saved.Open(nullptr, "Software\\bdx\\Kelto\\p", true, nullptr);
+        saved.Set(key, "Odd\tName", "line\none\\two\r");
+        saved.Set(key, "Plain", "x");
+        ASSERT_TRUE(saved.Save());
+    }
+    MemoryStore loaded(file.c_str());
+    StoreKey key = loaded.Open(nullptr, "SOFTWARE\\BDX\\KELTO\\P", false, nullptr);
+    ASSERT_TRUE(key);
+    char text[100];
+    ASSERT_EQ(kStoreOk, loaded.Query(key, "Odd\tName", text, sizeof text));
+    EXPECT_STREQ("line\none\\two\r", text);
+    char name[100];
+    ASSERT_TRUE(loaded.EnumValue(key, 1, name, sizeof name, text, sizeof text));
+    EXPECT_STREQ("Plain", name);
+}
+
+// The same code over the Windows registry, below a key of the test's own.
+TEST_F(SettingsTest, TheRegistryRoundTrips) {
+    std::string base = "Software\\KeltoTest" + std::to_string(GetCurrentProcessId());
+    SettingsStore *registry = NewRegistryStore(base.c_str());
+    SetStore(registry);
+    StoreKey compiler = registry->Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
+    registry->Set(compiler, "includepath", "C:\\BDX\\include");
+    registry->Close(compiler);
+    g_tabSize = 3;
+    g_display.fontHeight = -20;
+    AddName(&g_projectNames, "regproject");
+    AddUtility("tool", "t.exe", "", "", 1300);
+    RoundTrip();
+    EXPECT_EQ(3, g_tabSize);
+    EXPECT_EQ(-20, g_display.fontHeight);
+    ASSERT_TRUE(g_utilities);
+    EXPECT_STREQ("t.exe", g_utilities->program);
+    // A project key: written, listed, exported, deleted.
+    ASSERT_TRUE(OpenSettings("regproject", false));
+    ASSERT_TRUE(WriteSetting("ProjectPath", "C:\\P"));
+    CloseSettings();
+    FreeNames(&g_projectNames);
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_TRUE(HasName(g_projectNames, "regproject"));
+    ASSERT_TRUE(ExportProject("regproject", PathOf("REG.PRJ").c_str()));
+    EXPECT_EQ("Kelto project file. Do NOT edit\nSOFTWARE\\bdx\\Kelto\\regproject\nProjectPath\tC:\\P\n",
+              ReadWholeFile(PathOf("REG.PRJ")));
+    EXPECT_TRUE(DeleteProjectKey("regproject"));
+    EXPECT_FALSE(HasName(g_projectNames, "regproject"));
+    HKEY gone = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, (base + "\\Software\\bdx\\Kelto\\regproject").c_str(),
+                                           0, KEY_READ, &gone));
+    SetStore(&store);
+    delete registry;
+    EXPECT_TRUE(DeleteRegistryTree(base.c_str()));
+    EXPECT_TRUE(ui.boxes.empty());
+}
