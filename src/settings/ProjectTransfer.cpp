@@ -249,6 +249,7 @@ bool ImportProject(const char *path, char *name) {
         g_settingsWritten = true;
     }
     store->Close(key);
+    ok = store->Flush() && ok;
     if (ok) {
         snprintf(name, kProjectNameSize, "%s", project);
         AddName(&g_projectNames, name);

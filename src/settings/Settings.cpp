@@ -128,6 +128,7 @@ bool RegisterCompilerRoot(const char *root) {
     if (bdx)
         store->Close(bdx);
     store->Close(software);
+    ok = ok && store->Flush();
     if (ok && g_app)
         snprintf(g_app->compilerRoot, sizeof g_app->compilerRoot, "%s", root);
     return ok;
@@ -172,6 +173,8 @@ bool OpenSettings(const char *subkey, bool rootOnly) {
 
 void CloseSettings() {
     SettingsStore *store = CurrentStore();
+    if (g_softwareKey && g_settingsWritten)
+        store->Flush();
     if (g_currentKey && g_currentKey != g_settingsKey)
         store->Close(g_currentKey);
     for (StoreKey *key : {&g_settingsKey, &g_bdxKey, &g_softwareKey}) {

@@ -115,6 +115,15 @@ SettingsStore *SetStore(SettingsStore *store) {
 
 SettingsStore *NewRegistryStore(const char *base) { return new RegistryStore(base); }
 
+SettingsStore *StoreForStartup() {
+    char file[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("KELTO_SETTINGS", file, sizeof file);
+    if (n == 0 || n >= sizeof file)
+        return &g_userRegistry;
+    static MemoryStore *fileStore = new MemoryStore(file);
+    return fileStore;
+}
+
 bool DeleteRegistryTree(const char *base) {
     RegistryStore root("");
     return root.DeleteKey(nullptr, base) == ERROR_SUCCESS;

@@ -31,12 +31,18 @@ public:
                            char *text, unsigned long textSize) = 0;
     // Deletes the subkey `name` of `parent` with everything below it.
     virtual long DeleteKey(StoreKey parent, const char *name) = 0;
+    // Makes what was written lasting (the registry needs nothing); false when it could not.
+    virtual bool Flush() { return true; }
 };
 
 SettingsStore *CurrentStore();
 // Makes `store` current (the caller keeps it) and returns the previous one; null restores the
 // registry of the current user.
 SettingsStore *SetStore(SettingsStore *store);
+
+// The store the program starts with: the file named by the environment variable
+// KELTO_SETTINGS when it is set, otherwise the registry of the current user.
+SettingsStore *StoreForStartup();
 
 // The registry below HKEY_CURRENT_USER\`base` (the empty text: HKEY_CURRENT_USER itself).
 SettingsStore *NewRegistryStore(const char *base);
@@ -57,6 +63,7 @@ public:
     bool EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
                    unsigned long textSize) override;
     long DeleteKey(StoreKey parent, const char *name) override;
+    bool Flush() override { return !file_ || Save(); }
     bool Save();
 
     struct Node;

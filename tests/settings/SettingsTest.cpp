@@ -358,6 +358,19 @@ TEST_F(SettingsTest, AFileStoreKeepsItsTreeAcrossRuns) {
     char name[100];
     ASSERT_TRUE(loaded.EnumValue(key, 1, name, sizeof name, text, sizeof text));
     EXPECT_STREQ("Plain", name);
+
+    // The settings written through a file store are in the file when the keys close.
+    SetStore(&loaded);
+    StoreKey compiler = loaded.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
+    loaded.Set(compiler, "includepath", "C:\\BDX\\include");
+    g_tabSize = 6;
+    ASSERT_TRUE(SaveAllSettings());
+    MemoryStore next(file.c_str());
+    SetStore(&next);
+    g_tabSize = 4;
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_EQ(6, g_tabSize);
+    SetStore(&store);
 }
 
 // The same code over the Windows registry, below a key of the test's own.
