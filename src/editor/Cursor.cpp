@@ -21,7 +21,7 @@ void CaretMoved(View *view) { view->state |= kViewCaretMoved; }
 
 } // namespace
 
-int TabWidth() { return g_tabSize < 1 ? 1 : g_tabSize; }
+int TabWidth() { return g_tabSize < 1 ? 1 : g_tabSize > kMaxTabSize ? kMaxTabSize : g_tabSize; }
 
 int VisualColumnOf(const Line *line, int column) {
     int tab = TabWidth();

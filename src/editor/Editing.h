@@ -13,12 +13,13 @@ struct Line;
 struct View;
 
 // Editor options that the settings load.
-extern int g_tabSize;       // Tabsize; values below 1 count as 1
+extern int g_tabSize;       // Tabsize; values below 1 count as 1, above kMaxTabSize as that
 extern bool g_autoIndent;   // automatic indentation
 
 enum {
     kMaxInsertColumn = 1000,   // insertion beyond this column is refused
     kLongLine = 512,           // typing into a line this long breaks it first
+    kMaxTabSize = 64,
 };
 
 // ---- Columns ----

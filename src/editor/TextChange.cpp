@@ -607,6 +607,8 @@ static void ConvertLeading(bool toTabs) {
             blanks = width;
         }
         int newLength = line->length - characters + tabs + blanks;
+        if (newLength > kMaxLineLength)
+            continue;   // the line would not hold its expanded indentation
         Line *target = Reserve(doc, line, newLength);
         if (!target) {
             NoMemory();

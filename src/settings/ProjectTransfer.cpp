@@ -149,7 +149,11 @@ bool ExportProject(const char *name, const char *path) {
     text.Append("\n");
     char valueName[kTransferBuffer];
     char value[kTransferBuffer];
-    for (int i = 0; store->EnumValue(key, i, valueName, sizeof valueName, value, sizeof value); i++) {
+    long result;
+    for (int i = 0; (result = store->EnumValue(key, i, valueName, sizeof valueName, value,
+                                               sizeof value)) != kStoreMissing; i++) {
+        if (result != kStoreOk)
+            continue;   // longer than any value the program reads back
         text.Append(valueName);
         text.Append("\t");
         text.Append(value);
@@ -251,7 +255,11 @@ bool ImportProject(const char *path, char *name) {
     store->Close(key);
     ok = store->Flush() && ok;
     if (ok) {
+        // Key names are the same whatever their case: a listed project keeps its spelling.
         snprintf(name, kProjectNameSize, "%s", project);
+        for (NameEntry *entry = g_projectNames; entry; entry = entry->next)
+            if (strcasecmp(entry->name, name) == 0)
+                snprintf(name, kProjectNameSize, "%s", entry->name);
         AddName(&g_projectNames, name);
     }
     Release(data);

@@ -23,6 +23,7 @@ const char *g_commandLineOverride;
 
 namespace {
 
+bool g_unflushed;   // written since the store was last made lasting
 StoreKey g_softwareKey;
 StoreKey g_bdxKey;
 StoreKey g_settingsKey;
@@ -171,10 +172,13 @@ bool OpenSettings(const char *subkey, bool rootOnly) {
     return true;
 }
 
-void CloseSettings() {
+bool CloseSettings() {
     SettingsStore *store = CurrentStore();
-    if (g_softwareKey && g_settingsWritten)
-        store->Flush();
+    bool flushed = true;
+    if (g_softwareKey && g_unflushed) {
+        flushed = store->Flush();
+        g_unflushed = !flushed;
+    }
     if (g_currentKey && g_currentKey != g_settingsKey)
         store->Close(g_currentKey);
     for (StoreKey *key : {&g_settingsKey, &g_bdxKey, &g_softwareKey}) {
@@ -183,6 +187,7 @@ void CloseSettings() {
         *key = nullptr;
     }
     g_currentKey = nullptr;
+    return flushed;
 }
 
 bool ReadSetting(const char *name, char *buffer) {
@@ -205,6 +210,7 @@ bool WriteSetting(const char *name, const char *text) {
         return false;
     }
     g_settingsWritten = true;
+    g_unflushed = true;
     return true;
 }
 
@@ -251,6 +257,9 @@ bool WriteStringList(const NameEntry *list, const char *countName, const char *f
 }
 
 bool DeleteProjectKey(const char *name) {
+    // Only a project's own key: an empty name would be the settings key itself.
+    if (!name || !*name || strchr(name, '\\'))
+        return false;
     RemoveName(&g_projectNames, name);
     if (!OpenSettings(name, false))
         return false;
@@ -258,8 +267,9 @@ bool DeleteProjectKey(const char *name) {
     store->Close(g_currentKey);
     g_currentKey = g_settingsKey;
     long result = store->DeleteKey(g_settingsKey, name);
-    CloseSettings();
-    return result == kStoreOk;
+    g_unflushed = g_unflushed || result == kStoreOk;
+    bool flushed = CloseSettings();
+    return result == kStoreOk && flushed;
 }
 
 bool SplitBreakpointValue(const char *text, char *path, int size, long *line) {
@@ -279,8 +289,11 @@ bool ReadProjectNames(NameEntry **list) {
     if (!g_settingsKey)
         return false;
     char name[kProjectNameSize];
-    for (int i = 0; CurrentStore()->EnumKey(g_settingsKey, i, name, sizeof name); i++)
-        AddName(list, name);
+    // A name too long for a project is passed over; the others are still listed.
+    long result;
+    for (int i = 0; (result = CurrentStore()->EnumKey(g_settingsKey, i, name, sizeof name)) != kStoreMissing; i++)
+        if (result == kStoreOk)
+            AddName(list, name);
     return true;
 }
 

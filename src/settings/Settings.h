@@ -19,7 +19,8 @@ extern bool g_saveEnabled;       // "Save editor settings configuration at exit"
 // Opens the settings key and, unless `rootOnly`, the project key `subkey` below it, which
 // becomes the current key. Runs the first-run detection when Software\bdx is missing.
 bool OpenSettings(const char *subkey, bool rootOnly);
-void CloseSettings();
+// Closes the keys; false when what was written could not be made lasting.
+bool CloseSettings();
 
 bool ReadSetting(const char *name, char *buffer);             // buffer of kSettingBufferSize
 bool ReadSettingById(int nameId, char *buffer);

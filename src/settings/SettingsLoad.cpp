@@ -154,8 +154,8 @@ void LoadLanguages() {
             ReadSetting(Named(t.format, n), text);
             SetLanguageText(&(language->*t.field), text);
         }
-        if (ReadSetting(Named("Language%dIcon", n), text))
-            SetLanguageText(&language->icon, text);
+        ReadSetting(Named("Language%dIcon", n), text);
+        SetLanguageText(&language->icon, text[0] ? text : nullptr);
         language->flags = static_cast<unsigned short>(ReadIntSetting(Named("Language%dFlags", n), 1));
         if (created)
             language->code = static_cast<int>(ReadIntSetting(Named("Language%dCode", n), 0));
@@ -177,18 +177,30 @@ bool SaveLanguages() {
             !WriteSetting(Named("Language%dEndFunction", n), language->endPattern) ||
             !WriteSetting(Named("Language%dCommentChar", n), language->commentChars) ||
             !WriteSetting(Named("Language%dStringChars", n), language->stringChars) ||
-            (language->icon && !WriteSetting(Named("Language%dIcon", n), language->icon)) ||
+            // Written also when empty, so no earlier icon stays behind under this number.
+            !WriteSetting(Named("Language%dIcon", n), language->icon ? language->icon : "") ||
             !WriteIntSetting(Named("Language%dFlags", n), language->flags) ||
             !WriteIntSetting(Named("Language%dCode", n), language->code) ||
             !WriteIntSetting(Named("Language%dKeywordCount", n), language->keywordCount))
             return false;
-        // Seven keywords to a value, separated by one blank.
-        for (int first = 0, group = 1; first < language->keywordCount; first += kKeywordsPerValue, group++) {
+        // Seven keywords to a value, separated by one blank; a value that would grow too long
+        // to be read back ends early.
+        int k = 0;
+        for (int group = 1; k < language->keywordCount; group++) {
             char value[kSettingBufferSize] = "";
             size_t used = 0;
-            for (int k = first; k < first + kKeywordsPerValue && k < language->keywordCount; k++)
-                used += snprintf(value + used, used < sizeof value ? sizeof value - used : 0, "%s%s",
-                                 k > first ? " " : "", language->keywords[k]);
+            for (int inGroup = 0; inGroup < kKeywordsPerValue && k < language->keywordCount; inGroup++) {
+                size_t word = strlen(language->keywords[k]);
+                if (word + 1 >= sizeof value) {
+                    k++;   // a keyword that no value holds is left out
+                    continue;
+                }
+                if (used + (used ? 1 : 0) + word >= sizeof value)
+                    break;
+                used += snprintf(value + used, sizeof value - used, "%s%s", used ? " " : "",
+                                 language->keywords[k]);
+                k++;
+            }
             if (!WriteSetting(Named("Language%dKeywords%d", n, group), value))
                 return false;
         }
@@ -218,8 +230,9 @@ void LoadMacros() {
         long rebuilt = 0;
         bool bad = false;
         for (int element = 0; rebuilt < length && !bad; element++) {
-            char digits[kMacroValueBuffer];
-            if (!ReadSetting(Named("Macro%dTextLine%d", n, element), digits) || strlen(digits) >= sizeof digits)
+            Buffer digits;
+            if (!ReadSetting(Named("Macro%dTextLine%d", n, element), digits) ||
+                strlen(digits) >= kMacroValueBuffer)
                 break;
             for (const char *d = digits; d[0] && rebuilt < length; d += 3) {
                 if (!isdigit((unsigned char)d[0]) || !isdigit((unsigned char)d[1]) || !isdigit((unsigned char)d[2])) {
@@ -559,8 +572,8 @@ bool SaveAllSettings() {
     char current[400] = "";
     CurrentDirectory(current, sizeof current);
     char options[24], constants[24];
-    snprintf(options, sizeof options, "%lu", g_indentOptions);
-    snprintf(constants, sizeof constants, "%lu", g_indentConstants);
+    snprintf(options, sizeof options, "%ld", static_cast<long>(g_indentOptions));
+    snprintf(constants, sizeof constants, "%ld", static_cast<long>(g_indentConstants));
     const char *currentFile = "";
     if (g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile))
         currentFile = g_editor->doc->path;
@@ -594,6 +607,5 @@ bool SaveAllSettings() {
          WriteIntSetting("FrameCX", app->frameWidth) && WriteIntSetting("FrameCY", app->frameHeight);
     if (ok && !g_openProject[0])
         ok = SaveSessionFiles();
-    CloseSettings();
-    return ok;
+    return CloseSettings() && ok;
 }

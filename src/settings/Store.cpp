@@ -44,7 +44,14 @@ public:
             return result;
         if (type != REG_SZ && type != REG_EXPAND_SZ)
             return kStoreMissing;
-        // The stored text need not end with its NUL.
+        return Terminate(buffer, n, size);
+    }
+
+    // The stored text need not end with its NUL; one that fills the buffer without it does
+    // not fit.
+    static long Terminate(char *buffer, DWORD n, unsigned long size) {
+        if (n > 0 && buffer[n - 1] == '\0')
+            return kStoreOk;
         if (n >= size)
             return kStoreTooLong;
         buffer[n] = '\0';
@@ -56,25 +63,33 @@ public:
         return RegSetValueExA(static_cast<HKEY>(key), name, 0, REG_SZ,
                               reinterpret_cast<const BYTE *>(text), static_cast<DWORD>(strlen(text) + 1));
     }
-    bool EnumKey(StoreKey key, int index, char *name, unsigned long size) override {
-        return RegEnumKeyA(static_cast<HKEY>(key), index, name, size) == ERROR_SUCCESS;
+    long EnumKey(StoreKey key, int index, char *name, unsigned long size) override {
+        LONG result = RegEnumKeyA(static_cast<HKEY>(key), index, name, size);
+        if (result == ERROR_SUCCESS)
+            return kStoreOk;
+        return result == ERROR_MORE_DATA ? kStoreTooLong : kStoreMissing;
     }
-    bool EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
+    long EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
                    unsigned long textSize) override {
         DWORD n = nameSize;
         DWORD t = textSize;
         DWORD type = 0;
-        if (RegEnumValueA(static_cast<HKEY>(key), index, name, &n, nullptr, &type,
-                          reinterpret_cast<BYTE *>(text), &t) != ERROR_SUCCESS)
-            return false;
-        if (type != REG_SZ && type != REG_EXPAND_SZ)
-            t = 0;
-        if (t >= textSize)
-            return false;
-        text[t] = '\0';
-        return true;
+        LONG result = RegEnumValueA(static_cast<HKEY>(key), index, name, &n, nullptr, &type,
+                                    reinterpret_cast<BYTE *>(text), &t);
+        if (result == ERROR_MORE_DATA)
+            return kStoreTooLong;
+        if (result != ERROR_SUCCESS)
+            return kStoreMissing;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) {
+            text[0] = '\0';
+            return kStoreOk;
+        }
+        return Terminate(text, t, textSize);
     }
     long DeleteKey(StoreKey parent, const char *name) override {
+        // An empty name would be the key itself.
+        if (!name || !*name)
+            return kStoreMissing;
         HKEY from = parent ? static_cast<HKEY>(parent) : root_;
         // Windows deletes only keys without subkeys: empty the key first.
         HKEY key = nullptr;
@@ -125,6 +140,8 @@ SettingsStore *StoreForStartup() {
 }
 
 bool DeleteRegistryTree(const char *base) {
+    if (!base || !*base)
+        return false;
     RegistryStore root("");
     return root.DeleteKey(nullptr, base) == ERROR_SUCCESS;
 }
@@ -182,6 +199,8 @@ struct MemoryStore::Node {
 
 namespace {
 
+enum { kMaxDepth = 512 };
+
 // Escapes backslashes, tabs and line ends so that one record stays on one line.
 void WriteEscaped(FILE *f, const char *text) {
     for (const char *p = text; *p; p++) {
@@ -208,12 +227,12 @@ void Unescape(char *text) {
     *out = '\0';
 }
 
-void WriteNode(FILE *f, MemoryStore::Node *node, const char *path) {
+bool WriteNode(FILE *f, MemoryStore::Node *node, const char *path) {
     for (MemoryStore::Node *child = node->children; child; child = child->next) {
         size_t n = strlen(path) + strlen(child->name) + 2;
         char *childPath = static_cast<char *>(malloc(n));
         if (!childPath)
-            return;
+            return false;
         snprintf(childPath, n, "%s%s%s", path, *path ? "\\" : "", child->name);
         fputs("K\t", f);
         WriteEscaped(f, childPath);
@@ -225,9 +244,12 @@ void WriteNode(FILE *f, MemoryStore::Node *node, const char *path) {
             WriteEscaped(f, value->text);
             fputc('\n', f);
         }
-        WriteNode(f, child, childPath);
+        bool ok = WriteNode(f, child, childPath);
         free(childPath);
+        if (!ok)
+            return false;
     }
+    return true;
 }
 
 } // namespace
@@ -290,6 +312,12 @@ StoreKey MemoryStore::Open(StoreKey parent, const char *path, bool create, long 
     Node *node = parent ? static_cast<Node *>(parent) : root_;
     char name[260];
     const char *p = path ? path : "";
+    // As in the registry, a path has at most 512 levels.
+    int levels = 0;
+    for (const char *q = p; *q; q++)
+        levels += *q == '\\';
+    if (levels >= kMaxDepth)
+        node = nullptr;
     while (*p && node) {
         size_t n = strcspn(p, "\\");
         if (n >= sizeof name) {
@@ -338,26 +366,30 @@ long MemoryStore::Set(StoreKey key, const char *name, const char *text) {
     return kStoreOk;
 }
 
-bool MemoryStore::EnumKey(StoreKey key, int index, char *name, unsigned long size) {
+long MemoryStore::EnumKey(StoreKey key, int index, char *name, unsigned long size) {
     Node *child = static_cast<Node *>(key)->children;
     for (; child && index > 0; index--)
         child = child->next;
-    if (!child || strlen(child->name) + 1 > size)
-        return false;
+    if (!child)
+        return kStoreMissing;
+    if (strlen(child->name) + 1 > size)
+        return kStoreTooLong;
     strcpy(name, child->name);
-    return true;
+    return kStoreOk;
 }
 
-bool MemoryStore::EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
+long MemoryStore::EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
                             unsigned long textSize) {
     Node::Value *value = static_cast<Node *>(key)->values;
     for (; value && index > 0; index--)
         value = value->next;
-    if (!value || strlen(value->name) + 1 > nameSize || strlen(value->text) + 1 > textSize)
-        return false;
+    if (!value)
+        return kStoreMissing;
+    if (strlen(value->name) + 1 > nameSize || strlen(value->text) + 1 > textSize)
+        return kStoreTooLong;
     strcpy(name, value->name);
     strcpy(text, value->text);
-    return true;
+    return kStoreOk;
 }
 
 long MemoryStore::DeleteKey(StoreKey parent, const char *name) {
@@ -386,8 +418,8 @@ bool MemoryStore::Save() {
     FILE *f = fopen(temp, "wb");
     bool ok = f != nullptr;
     if (ok) {
-        WriteNode(f, root_, "");
-        ok = !ferror(f);
+        ok = WriteNode(f, root_, "");
+        ok = !ferror(f) && ok;
         ok = fclose(f) == 0 && ok;
     }
     ok = ok && MoveFileExA(temp, file_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

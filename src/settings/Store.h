@@ -24,10 +24,11 @@ public:
     // Reads a text value into `buffer` (`size` bytes, NUL included).
     virtual long Query(StoreKey key, const char *name, char *buffer, unsigned long size) = 0;
     virtual long Set(StoreKey key, const char *name, const char *text) = 0;
-    // The name of subkey `index` (from 0); false past the last.
-    virtual bool EnumKey(StoreKey key, int index, char *name, unsigned long size) = 0;
-    // Name and text of value `index` (from 0); false past the last or when either does not fit.
-    virtual bool EnumValue(StoreKey key, int index, char *name, unsigned long nameSize,
+    // The name of subkey `index` (from 0): kStoreOk, kStoreMissing past the last, or
+    // kStoreTooLong when it does not fit (the enumeration goes on with the next index).
+    virtual long EnumKey(StoreKey key, int index, char *name, unsigned long size) = 0;
+    // Name and text of value `index` (from 0), with the same results.
+    virtual long EnumValue(StoreKey key, int index, char *name, unsigned long nameSize,
                            char *text, unsigned long textSize) = 0;
     // Deletes the subkey `name` of `parent` with everything below it.
     virtual long DeleteKey(StoreKey parent, const char *name) = 0;
@@ -59,8 +60,8 @@ public:
     void Close(StoreKey) override {}
     long Query(StoreKey key, const char *name, char *buffer, unsigned long size) override;
     long Set(StoreKey key, const char *name, const char *text) override;
-    bool EnumKey(StoreKey key, int index, char *name, unsigned long size) override;
-    bool EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
+    long EnumKey(StoreKey key, int index, char *name, unsigned long size) override;
+    long EnumValue(StoreKey key, int index, char *name, unsigned long nameSize, char *text,
                    unsigned long textSize) override;
     long DeleteKey(StoreKey parent, const char *name) override;
     bool Flush() override { return !file_ || Save(); }

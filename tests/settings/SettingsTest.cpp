@@ -13,6 +13,7 @@
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"
 #include "editor/Language.h"
+#include "editor/Document.h"
 #include "editor/SearchOptions.h"
 #include "project/ProjectList.h"
 #include "project/Utilities.h"
@@ -32,6 +33,7 @@ protected:
         // A registered compiler: no first-run detection.
         Put("Software\\bdx\\Compiler", "includepath", "C:\\BDX\\include");
         SetDefaultSettings();
+        g_openProject[0] = '\0';
     }
     void TearDown() override {
         SetDefaultSettings();
@@ -194,6 +196,12 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     Put("Util1Progname", "p");
     Put("Util1ProgArgs", "");
     Put("Util1StartDir", "");
+    Put("Macro4Code", "d");
+    Put("Macro4Length", "2");
+    Put("Macro4TextLine0", std::string(300, '1'));   // more than an element holds
+    Put("Macro5Code", "e");
+    Put("Macro5Length", "1");
+    Put("Macro5TextLine0", "101");
     Put("OpenFiles", "9999");
     Put("OpenFile1", "C:\\A.C 12 1 2 3 4");
     Put("OpenFile2", "C:\\B.C   7");
@@ -204,7 +212,7 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     EXPECT_STREQ("Set bookmark\tCtrl+Shift+A", CommandMenuText(row5.command));
     EXPECT_EQ(25, g_app->extraShortcuts[0]);
     EXPECT_EQ(0, g_app->extraShortcuts[1]);
-    EXPECT_EQ((std::vector<std::string>{"c:1:hi"}), MacroTexts());
+    EXPECT_EQ((std::vector<std::string>{"c:1:hi", "e:0:e"}), MacroTexts());
     ASSERT_TRUE(g_utilities);   // the present element loads, the count's excess ends nothing else
     EXPECT_STREQ("n", g_utilities->nickname);
     ASSERT_TRUE(g_sessionFiles && g_sessionFiles->next);
@@ -356,7 +364,7 @@ TEST_F(SettingsTest, AFileStoreKeepsItsTreeAcrossRuns) {
     ASSERT_EQ(kStoreOk, loaded.Query(key, "Odd\tName", text, sizeof text));
     EXPECT_STREQ("line\none\\two\r", text);
     char name[100];
-    ASSERT_TRUE(loaded.EnumValue(key, 1, name, sizeof name, text, sizeof text));
+    ASSERT_EQ(kStoreOk, loaded.EnumValue(key, 1, name, sizeof name, text, sizeof text));
     EXPECT_STREQ("Plain", name);
 
     // The settings written through a file store are in the file when the keys close.
@@ -381,6 +389,14 @@ TEST_F(SettingsTest, TheRegistryRoundTrips) {
     StoreKey compiler = registry->Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
     registry->Set(compiler, "includepath", "C:\\BDX\\include");
     registry->Close(compiler);
+    StoreKey kelto = registry->Open(nullptr, "Software\\bdx\\Kelto", true, nullptr);
+    registry->Set(kelto, "CurrentDir", std::string(511, 'd').c_str());
+    registry->Set(kelto, "WinHelpDataBase", std::string(512, 'h').c_str());
+    registry->Close(kelto);
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_EQ(std::string(399, 'd'), g_app->lastDirectory);   // read whole, kept to its field
+    EXPECT_STREQ("C:\\BDX\\bin\\win32hlp.hlp", g_app->helpDatabase);   // unreadable: the default
+    EXPECT_FALSE(DeleteProjectKey(""));
     g_tabSize = 3;
     g_display.fontHeight = -20;
     AddName(&g_projectNames, "regproject");
@@ -409,4 +425,51 @@ TEST_F(SettingsTest, TheRegistryRoundTrips) {
     delete registry;
     EXPECT_TRUE(DeleteRegistryTree(base.c_str()));
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SettingsTest, LongNamesAndValuesAreSkippedOneByOne) {
+    Put(("Software\\bdx\\Kelto\\" + std::string(60, 'a')).c_str(), "X", "1");   // too long for a project
+    Put("Software\\bdx\\Kelto\\bbb", "X", "1");
+    ASSERT_TRUE(LoadAllSettings());
+    EXPECT_EQ(1, NameCount(g_projectNames));
+    EXPECT_TRUE(HasName(g_projectNames, "bbb"));
+
+    const char *key = "Software\\bdx\\Kelto\\p";
+    Put(key, "A", "1");
+    Put(key, "Long", std::string(900, 'x'));
+    Put(key, "B", "2");
+    ASSERT_TRUE(ExportProject("p", PathOf("P.PRJ").c_str()));
+    EXPECT_EQ("Kelto project file. Do NOT edit\nSOFTWARE\\bdx\\Kelto\\p\nA\t1\nB\t2\n",
+              ReadWholeFile(PathOf("P.PRJ")));
+
+    // Keywords too long for seven to a value are spread over more values.
+    Language *language = AddLanguage("Long");
+    std::vector<std::string> words(7, std::string(90, 'k'));
+    const char *pointers[7];
+    for (int i = 0; i < 7; i++)
+        pointers[i] = words[i].c_str();
+    SetLanguageKeywords(language, pointers, 7);
+    RoundTrip();
+    ASSERT_TRUE(FindLanguage("Long"));
+    EXPECT_EQ(7, FindLanguage("Long")->keywordCount);
+    EXPECT_FALSE(DeleteProjectKey(""));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SettingsTest, OpenFilesAreSavedWithTheirLines) {
+    WriteWholeFile(PathOf("A.C"), "1\n2\n3\n");
+    WriteWholeFile(PathOf("B.C"), "x\n");
+    ASSERT_TRUE(OpenDocument(PathOf("A.C").c_str()));
+    GotoLine(3);
+    ASSERT_TRUE(OpenDocument(PathOf("B.C").c_str()));
+    ASSERT_TRUE(SaveAllSettings());
+    EXPECT_EQ("2", Get("OpenFiles"));
+    EXPECT_EQ(PathOf("A.C") + " 3 0 0 0 0", Get("OpenFile1"));
+    EXPECT_EQ(PathOf("B.C") + " 1 0 0 0 0", Get("OpenFile2"));
+    EXPECT_EQ(PathOf("B.C"), Get("CurrentFile"));
+    g_saveEnabled = false;
+    Put("Tabsize", "7");
+    EXPECT_FALSE(SaveAllSettings());
+    EXPECT_EQ("7", Get("Tabsize"));
+    g_saveEnabled = true;
 }
