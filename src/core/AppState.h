@@ -26,6 +26,17 @@ struct AppState {
     int printerFontSize;
     int printFlags;
     unsigned short extraShortcuts[4];   // command-table rows with a user key but no menu item
+    // Start-up.
+    bool anotherInstance;       // a frame of this program already existed
+    bool splash;
+    bool reopenFiles;           // reopen the last session's files
+    bool saveSession;           // save the settings and the session at the end
+    bool debugStart;            // the command line asks to debug or attach
+    long attachProcess;         // -d/-D/-p: the process to attach to
+    long attachEvent;           // -e: the event to signal once attached
+    char helpFile[400];         // kelto.hlp beside the program
+    void *accelerators;         // "EDITFILEACC"
+    void *editorFont;
     int modalDepth;             // modal dialogs open (RunDialog)
     bool debugging;
     bool restoring;

@@ -335,10 +335,21 @@ bool OpenDocument(const char *text) {
             return true;
         }
     }
-    // Editor windows arrive with the frame; until then the view has no window.
-    if (!AttachView(nullptr, path))
+    // A new editor window (none before the frame exists), its view, then the text.
+    HWND window = CreateEditorWindow(path);
+    View *view = AttachView(window, path);
+    if (!view) {
+        DestroyEditorWindow(window);
         return false;
-    return ReadDocument(path);
+    }
+    if (window)
+        AttachWindowToView(view, window);
+    bool ok = ReadDocument(path);
+    if (window) {
+        ActivateEditorWindow(view);
+        UpdateFrameTitle();
+    }
+    return ok;
 }
 
 Document *LoadQuiet(const char *path) {

@@ -1,14 +1,336 @@
+// The editor windows: MDI children of class "clMDIDocument", one view each. They draw their
+// document's lines in the editor font and hand keys and the mouse to the editing operations.
 #include "editor/EditorWindow.h"
 
 #include <windows.h>
+#include <string.h>
 
 #include "core/AppState.h"
+#include "core/Dispatch.h"
+#include "core/Messages.h"
+#include "core/TextUtil.h"
 #include "editor/Document.h"
+#include "editor/DisplayOptions.h"
+#include "editor/Editing.h"
+#include "editor/EditorInput.h"
+#include "editor/OutputWindow.h"
+#include "platform/Files.h"
+
+namespace {
+
+const char kEditorClass[] = "clMDIDocument";
+
+HFONT g_editorFont;
+int g_lineHeight = 16;
+int g_charWidth = 8;
+
+View *ViewOfWindow(HWND window) {
+    if (!g_editor)
+        return nullptr;
+    for (View *view = g_editor->views; view; view = view->next)
+        if (view->window == window)
+            return view;
+    return nullptr;
+}
+
+void MeasureFont(HWND window) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
+    TEXTMETRICA metrics;
+    if (GetTextMetricsA(dc, &metrics)) {
+        g_lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+        g_charWidth = metrics.tmAveCharWidth;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    if (g_lineHeight < 1)
+        g_lineHeight = 16;
+    if (g_charWidth < 1)
+        g_charWidth = 8;
+}
+
+void SetVisibleRows(View *view) {
+    RECT client;
+    GetClientRect(view->window, &client);
+    int rows = (client.bottom - client.top) / g_lineHeight;
+    view->visibleRows = static_cast<unsigned char>(rows < 2 ? 2 : rows > 250 ? 250 : rows);
+}
+
+// A line with its tabs expanded, from visual column `first` on.
+int ExpandLine(const Line *line, int first, char *out, int size) {
+    int tab = TabWidth();
+    int visual = 0;
+    int n = 0;
+    for (int i = 0; i < line->length && n < size - 1; i++) {
+        int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
+        for (int v = visual; v < next && n < size - 1; v++)
+            if (v >= first)
+                out[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
+        visual = next;
+    }
+    out[n] = '\0';
+    return n;
+}
+
+void Paint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    View *view = ViewOfWindow(window);
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH background = CreateSolidBrush(g_display.backgroundColor);
+    FillRect(dc, &client, background);
+    DeleteObject(background);
+    if (view && view->doc) {
+        HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
+        SetTextColor(dc, g_display.textColor);
+        SetBkMode(dc, TRANSPARENT);
+        Document *doc = view->doc;
+        Line *line = view->top ? view->top : FirstLine(doc);
+        char text[1200];
+        for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next) {
+            int n = ExpandLine(line, view->firstColumn, text, sizeof text);
+            TextOutA(dc, 0, row * g_lineHeight, text, n);
+        }
+        SelectObject(dc, old);
+    }
+    EndPaint(window, &paint);
+}
+
+void PlaceCaret(HWND window) {
+    View *view = ViewOfWindow(window);
+    if (!view || GetFocus() != window)
+        return;
+    KeepCursorVisible(view);
+    int x = (view->cursorVisualColumn - view->firstColumn) * g_charWidth;
+    SetCaretPos(x < 0 ? 0 : x, view->cursorRow * g_lineHeight);
+}
+
+void MakeCaret(HWND window) {
+    View *view = ViewOfWindow(window);
+    bool overwrite = view && (view->state & kViewOverwrite);
+    CreateCaret(window, nullptr, overwrite ? g_charWidth : (g_charWidth / 3 > 0 ? g_charWidth / 3 : 1),
+                g_lineHeight);
+    ShowCaret(window);
+    PlaceCaret(window);
+}
+
+// After an action: redraw what it changed and put the caret back.
+void Refresh(HWND window) {
+    View *view = ViewOfWindow(window);
+    if (!view)
+        return;
+    if (view->state & (kViewRedrawAll | kViewLineChanged | kViewCaretMoved))
+        InvalidateRect(window, nullptr, FALSE);
+    view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);
+    PlaceCaret(window);
+    ShowPosition(view);
+}
+
+EditorMetrics Metrics(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    EditorMetrics m = {g_lineHeight, g_charWidth, 0, client.right - client.left};
+    return m;
+}
+
+LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    View *view = ViewOfWindow(window);
+    switch (message) {
+    case WM_PAINT:
+        Paint(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        if (view)
+            SetVisibleRows(view);
+        break;
+    case WM_SETFOCUS:
+        MakeCaret(window);
+        break;
+    case WM_KILLFOCUS:
+        DestroyCaret();
+        break;
+    case WM_MDIACTIVATE:
+        if (reinterpret_cast<HWND>(lParam) == window && view) {
+            MakeCurrent(view);
+            UpdateFrameTitle();
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (view) {
+            MakeCurrent(view);
+            bool ctrl = GetKeyState(VK_CONTROL) < 0;
+            bool alt = GetKeyState(VK_MENU) < 0;
+            bool shift = GetKeyState(VK_SHIFT) < 0;
+            bool wasOverwrite = (view->state & kViewOverwrite) != 0;
+            KeyDown(static_cast<int>(wParam), LOWORD(lParam), ctrl, alt, shift);
+            // The view may be gone (the command closed the window).
+            if ((view = ViewOfWindow(window)) != nullptr) {
+                if (((view->state & kViewOverwrite) != 0) != wasOverwrite)
+                    MakeCaret(window);
+                Refresh(window);
+            }
+            // Alt combinations the tables did not take go on to the system (menus, Alt+F4).
+            if (message == WM_SYSKEYDOWN)
+                break;
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (view) {
+            MakeCurrent(view);
+            EditorChar(static_cast<int>(static_cast<unsigned char>(wParam)), LOWORD(lParam),
+                       GetKeyState(VK_CONTROL) < 0);
+            Refresh(window);
+            return 0;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        if (view) {
+            MakeCurrent(view);
+            SetFocus(window);
+            EditorButtonDown(message == WM_LBUTTONDOWN, static_cast<short>(LOWORD(lParam)),
+                             static_cast<short>(HIWORD(lParam)), (wParam & MK_SHIFT) != 0, Metrics(window));
+            if (EditorDragging())
+                SetCapture(window);
+            Refresh(window);
+            return 0;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (view && EditorDragging()) {
+            EditorMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                            Metrics(window));
+            Refresh(window);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        EditorButtonUp();
+        ReleaseCapture();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        if (view) {
+            EditorDoubleClick(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
+                              Metrics(window));
+            Refresh(window);
+        }
+        return 0;
+    case WM_RBUTTONUP:
+        if (view) {
+            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ClientToScreen(window, &point);
+            ShowContextMenu(window, point.x, point.y);
+        }
+        return 0;
+    case WM_CLOSE:
+        if (view && !CloseEditorWindow(view))
+            return 0;
+        break;
+    case WM_DESTROY:
+        if (view)
+            DetachView(view);
+        UpdateFrameTitle();
+        break;
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+bool RegisterEditorWindowClass(HINSTANCE instance) {
+    WNDCLASSA wc = {};
+    wc.style = CS_DBLCLKS | CS_OWNDC;
+    wc.lpfnWndProc = EditorProc;
+    wc.cbWndExtra = 40;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "EDICON");
+    if (!wc.hIcon)
+        wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kEditorClass;
+    return RegisterClassA(&wc) != 0;
+}
+
+void SetEditorFont(HFONT font) {
+    g_editorFont = font;
+    if (g_editor)
+        for (View *view = g_editor->views; view; view = view->next)
+            if (view->window)
+                InvalidateRect(view->window, nullptr, TRUE);
+}
+
+void EditorWindowTitle(const Document *doc, char *title, int size) {
+    char path[kMaxPathLength + 1];
+    CopyBounded(path, doc->path, sizeof path);
+    LowerCase(path);
+    char current[400] = "";
+    CurrentDirectory(current, sizeof current);
+    LowerCase(current);
+    size_t n = strlen(current);
+    const char *shown = path;
+    if (n > 0 && strncmp(path, current, n) == 0 && path[n] == '\\')
+        shown = path + n + 1;
+    CopyBounded(title, shown, size);
+}
+
+void DestroyEditorWindow(HWND window) {
+    if (window && g_app && g_app->mdiClient)
+        SendMessageA(g_app->mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+}
+
+HWND CreateEditorWindow(const char *path) {
+    if (!g_app || !g_app->mdiClient)
+        return nullptr;
+    BOOL maximized = FALSE;
+    HWND active = reinterpret_cast<HWND>(
+        SendMessageA(g_app->mdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+    maximized = active && maximized;
+    char title[kMaxPathLength + 1];
+    CopyBounded(title, path, sizeof title);
+    LowerCase(title);
+    MDICREATESTRUCTA create = {};
+    create.szClass = kEditorClass;
+    create.szTitle = title;
+    create.hOwner = GetModuleHandleA(nullptr);
+    create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
+    create.style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL | (maximized ? WS_MAXIMIZE : 0);
+    HWND window = reinterpret_cast<HWND>(
+        SendMessageA(g_app->mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    if (window) {
+        SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE);
+        MeasureFont(window);
+    }
+    return window;
+}
+
+void AttachWindowToView(View *view, HWND window) {
+    view->window = window;
+    SetVisibleRows(view);
+    char title[kMaxPathLength + 1];
+    EditorWindowTitle(view->doc, title, sizeof title);
+    SetWindowTextA(window, title);
+}
+
+HWND ActiveEditorWindow() {
+    if (!g_app || !g_app->mdiClient)
+        return nullptr;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(g_app->mdiClient, WM_MDIGETACTIVE, 0, 0));
+    return ViewOfWindow(active) ? active : nullptr;
+}
 
 void ActivateEditorWindow(View *view) {
     MakeCurrent(view);
-    if (view->window && g_app && g_app->mdiClient)
+    if (view->window && g_app && g_app->mdiClient) {
         SendMessageA(g_app->mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(view->window), 0);
+        if (IsIconic(view->window))
+            SendMessageA(g_app->mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(view->window), 0);
+        SetFocus(view->window);
+    }
 }
 
 void SetEditorWindowTitle(View *view, const char *title) {
@@ -17,22 +339,32 @@ void SetEditorWindowTitle(View *view, const char *title) {
 }
 
 void RefreshEditorWindow(View *view) {
-    if (view->window && (view->state & kViewRedrawAll))
-        InvalidateRect(view->window, nullptr, TRUE);
+    if (view->window && (view->state & (kViewRedrawAll | kViewLineChanged)))
+        InvalidateRect(view->window, nullptr, FALSE);
 }
 
-// The frame's title follows the current document once the frame shows documents.
-void UpdateFrameTitle() {}
+void ShowPosition(View *view) {
+    if (!view || view != (g_editor ? g_editor->view : nullptr))
+        return;
+    char text[80];
+    FormatScratch("Line %ld, Col %d%s", CurrentLineNumber(), CurrentVisualColumn() + 1,
+                  (view->doc->flags & kDocModified) ? " *" : "");
+    CopyBounded(text, g_scratch, sizeof text);
+    ShowStatus(text);
+}
 
 bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maximized) {
     WINDOWPLACEMENT placement;
     placement.length = sizeof placement;
     if (!view->window || !GetWindowPlacement(view->window, &placement))
         return false;
-    rect[0] = placement.rcNormalPosition.left;
-    rect[1] = placement.rcNormalPosition.top;
-    rect[2] = placement.rcNormalPosition.right;
-    rect[3] = placement.rcNormalPosition.bottom;
+    // The rectangle is kept in screen coordinates.
+    RECT normal = placement.rcNormalPosition;
+    MapWindowPoints(GetParent(view->window), nullptr, reinterpret_cast<POINT *>(&normal), 2);
+    rect[0] = normal.left;
+    rect[1] = normal.top;
+    rect[2] = normal.right;
+    rect[3] = normal.bottom;
     *minimized = placement.showCmd == SW_SHOWMINIMIZED || IsIconic(view->window);
     *maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(view->window);
     return true;

@@ -8,6 +8,7 @@ typedef struct HWND__ *HWND;
 // Box styles and answers carry the Win32 values so the real port passes them straight on.
 enum BoxStyle : unsigned {
     kBoxOk = 0x0,
+    kBoxYesNoCancel = 0x3,
     kBoxYesNo = 0x4,
     kBoxIconHand = 0x10,
     kBoxIconAsterisk = 0x40,
@@ -40,6 +41,9 @@ public:
     virtual int ChooseFromList(const char *title, const char *const *items, int count) = 0;
     // The warning beep.
     virtual void Beep() = 0;
+    // Shows the dialog `dialogId` of the program's resources that lists files ("Modified
+    // files", "Load error"); returns the identifier of the button that closed it.
+    virtual int ShowFileList(int dialogId, const char *const *files, int count) = 0;
 };
 
 UiPort *CurrentUiPort();

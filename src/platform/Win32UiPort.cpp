@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/AppState.h"
+#include "res/ResourceIds.h"
 #include "platform/UiPort.h"
 
 namespace {
@@ -74,6 +75,64 @@ INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+struct FileListData {
+    const char *const *files;
+    int count;
+};
+
+INT_PTR CALLBACK FileListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        FileListData *data = reinterpret_cast<FileListData *>(lParam);
+        for (int i = 0; i < data->count; i++)
+            SendDlgItemMessageA(dialog, IDC_FILE_LIST, LB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(data->files[i]));
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDC_FILE_LIST) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// The one-line input box, built in memory like the list dialog.
+struct InputData {
+    const char *prompt;
+    char *text;
+    int size;
+};
+
+INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    InputData *data = reinterpret_cast<InputData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        data = reinterpret_cast<InputData *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetDlgItemTextA(dialog, 100, data->prompt);
+        SetDlgItemTextA(dialog, kListBoxId, data->text);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            GetDlgItemTextA(dialog, kListBoxId, data->text, data->size);
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
 class Win32UiPort : public UiPort {
 public:
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override {
@@ -119,9 +178,34 @@ public:
         return ok;
     }
 
-    bool AskText(const char *, char *, int) override {
-        // The input box is a dialog of the frame; until the frame has it nothing is asked.
-        return false;
+    bool AskText(const char *prompt, char *text, int size) override {
+        static WORD buffer[512];
+        memset(buffer, 0, sizeof buffer);
+        TemplateWriter w(buffer);
+        w.Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        w.Dword(0);
+        w.Word(4);
+        w.Word(0), w.Word(0), w.Word(220), w.Word(62);
+        w.Word(0), w.Word(0);
+        w.Text("Kelto");
+        w.Word(8);
+        w.Text("MS Shell Dlg");
+        w.Item(SS_LEFT, 7, 7, 206, 10, 100, 0x0082, "");
+        w.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 20, 206, 13, kListBoxId, 0x0081, "");
+        w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 56, 41, 50, 14, IDOK, 0x0080, "OK");
+        w.Item(BS_PUSHBUTTON | WS_TABSTOP, 114, 41, 50, 14, IDCANCEL, 0x0080, "Cancel");
+        InputData data = {prompt, text, size};
+        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(buffer),
+                                       owner, InputProc, reinterpret_cast<LPARAM>(&data)) == 1;
+    }
+
+    int ShowFileList(int dialogId, const char *const *files, int count) override {
+        FileListData data = {files, count};
+        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner,
+                                         FileListProc, reinterpret_cast<LPARAM>(&data));
+        return result <= 0 ? IDCANCEL : static_cast<int>(result);
     }
 
     void SetBusy(bool busy) override {

@@ -45,6 +45,18 @@ bool RecordingUiPort::AskDirectory(const char *prompt, const char *, char *path,
     return true;
 }
 
+int RecordingUiPort::ShowFileList(int dialogId, const char *const *files, int count) {
+    std::vector<std::string> list{std::to_string(dialogId)};
+    for (int i = 0; i < count; i++)
+        list.push_back(files[i]);
+    fileLists.push_back(list);
+    if (fileListAnswers.empty())
+        return 2;
+    int answer = fileListAnswers.front();
+    fileListAnswers.pop_front();
+    return answer;
+}
+
 int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count) {
     std::vector<std::string> list{title};
     for (int i = 0; i < count; i++)

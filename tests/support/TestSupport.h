@@ -39,6 +39,11 @@ public:
     int beeps = 0;
     int ChooseFromList(const char *title, const char *const *items, int count) override;
     void Beep() override { beeps++; }
+    // File lists shown (dialog id, then the files); answered from `fileListAnswers` (default 2,
+    // Cancel).
+    std::vector<std::vector<std::string>> fileLists;
+    std::deque<int> fileListAnswers;
+    int ShowFileList(int dialogId, const char *const *files, int count) override;
 
     std::vector<std::string> Texts() const;
     void Answer(int answer) { answers.push_back(answer); }

@@ -1,0 +1,35 @@
+// The command path of the whole program: every menu command, accelerator and editor key
+// reaches DispatchCommand, which finds the command's handler in the handler table.
+#pragma once
+
+typedef struct HWND__ *HWND;
+
+typedef void (*CommandHandler)(int command, long parameter);
+
+struct HandlerRow {
+    unsigned short command;
+    CommandHandler handler;
+};
+
+// Adds a handler (the Parts register theirs at start-up); a command registered twice keeps
+// the newer handler.
+void RegisterHandler(int command, CommandHandler handler);
+void ClearHandlers();
+CommandHandler FindHandler(int command);
+
+// Whether the command can run now: it has a handler, and a document is open or its
+// command-table row allows it without one.
+bool CommandAvailable(int command);
+
+// Runs a command; false when nothing handled it (the frame then passes it on).
+bool DispatchCommand(int command, long parameter);
+
+// The editor's key-down: the debugger's and the editor's key tables, then the editor's own
+// keys. `ctrl`, `alt`, `shift` are the modifier keys held.
+void KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift);
+
+// The debugger's key table, searched first while a program is debugged.
+extern const struct CommandRow g_debuggerKeys[];
+
+// Commands of tools that are not part of this program: they only say so.
+bool IsUnavailableTool(int command);
