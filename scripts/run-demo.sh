@@ -12,6 +12,14 @@ build=${KELTO_BUILD:-$root/build}
 workspace=$build/demo-workspace
 mkdir -p "$workspace"
 cp -r "$root/demo/." "$workspace/"
+# A compiler root for the demo (its include\windows.h is what the program checks for) and a
+# settings file of the workspace's own, so the user's registry is left alone.
+mkdir -p "$workspace/bdx/bin" "$workspace/bdx/include" "$workspace/bdx/lib"
+touch "$workspace/bdx/include/windows.h"
+winpath=$(printf 'Z:%s' "$workspace" | sed 's|/|\\\\|g')
+printf 'K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t%s\\\\bdx\\\\include\n' "$winpath" \
+    > "$workspace/settings.txt"
+export KELTO_SETTINGS="$(printf 'Z:%s/settings.txt' "$workspace" | sed 's|/|\\|g')"
 export KELTO_WINEPREFIX=$build/wineprefix-gui
 wine_run=$root/scripts/wine-run.sh
 "$wine_run" --prepare
