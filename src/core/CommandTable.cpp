@@ -10,7 +10,14 @@ enum { kBack = 8, kEscape = 27, kPrior = 33, kNext = 34, kEnd = 35, kHome = 36, 
        kUp = 38, kRight = 39, kDown = 40, kInsert = 45, kDelete = 46, kF1 = 0x70 };
 constexpr unsigned short F(int n) { return static_cast<unsigned short>(kF1 + n - 1); }
 
+// The first row that matches a key wins, and a row matches whenever the modifiers it names
+// are held: rows with more modifiers come before the rows of the same key with fewer.
 const CommandRow kDefaultRows[] = {
+    {F(7), 1144, kCtrl | kShift, 0},
+    {kRight, 1165, kCtrl | kShift, 0},
+    {kLeft, 1272, kCtrl | kShift, 0},
+    {kHome, 1171, kCtrl | kShift, 0},
+    {kEnd, 1172, kCtrl | kShift, 0},
     // Rows with a menu item.
     {'S', 1103, kCtrl, 0},
     {kBack, 1110, kAlt, 0},
@@ -27,7 +34,6 @@ const CommandRow kDefaultRows[] = {
     {'G', 1123, kCtrl, 0},
     {F(12), 1168, 0, 0},
     {F(7), 1143, kCtrl, 0},
-    {F(7), 1144, kCtrl | kShift, 0},
     {F(12), 1175, kAlt, 0},
     {F(8), 1158, 0, 0},
     {F(8), 1204, kCtrl, 0},
@@ -50,10 +56,6 @@ const CommandRow kDefaultRows[] = {
     {kLeft, 1164, kCtrl, 0},
     {kRight, 1207, kCtrl, 0},
     {kLeft, 1208, kCtrl, 0},
-    {kRight, 1165, kCtrl | kShift, 0},
-    {kLeft, 1272, kCtrl | kShift, 0},
-    {kHome, 1171, kCtrl | kShift, 0},
-    {kEnd, 1172, kCtrl | kShift, 0},
     {kEnd, 1188, kShift, 0},
     {kHome, 1199, kShift, 0},
     {kPrior, 1211, kShift, 0},

@@ -179,7 +179,7 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     Put("Accel3", "  -1  66 110   1");
     Put("Accel4", "  2x  66 110   1");   // not a number
     Put("Accel5", "   5  65");           // too short
-    Put("Accel6", "  25  75 111   9");   // a row without a menu item: an extra shortcut slot
+    Put("Accel6", "  29  75 111   9");   // a row without a menu item: an extra shortcut slot
     Put("Macros", "40");                 // more than there are
     Put("Macro1Code", "a");
     Put("Macro1Length", "5");
@@ -209,8 +209,9 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     const CommandRow &row5 = g_commandTable[5];
     EXPECT_EQ(65, row5.key);
     EXPECT_EQ(13, row5.modifiers);
-    EXPECT_STREQ("Set bookmark\tCtrl+Shift+A", CommandMenuText(row5.command));
-    EXPECT_EQ(25, g_app->extraShortcuts[0]);
+    EXPECT_STREQ("&Save\tCtrl+Shift+A", CommandMenuText(row5.command));
+    EXPECT_EQ(29, g_app->extraShortcuts[0]);
+    EXPECT_EQ(1106, g_commandTable[29].command);
     EXPECT_EQ(0, g_app->extraShortcuts[1]);
     EXPECT_EQ((std::vector<std::string>{"c:1:hi", "e:0:e"}), MacroTexts());
     ASSERT_TRUE(g_utilities);   // the present element loads, the count's excess ends nothing else
@@ -223,7 +224,7 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
 
     RoundTrip();   // the changed rows are saved again as they were read
     EXPECT_EQ("2", Get("Accelerators"));
-    EXPECT_EQ("   5  651142  13", Get("Accel1"));
+    EXPECT_EQ("   5  651103  13", Get("Accel1"));
 
     char path[200];
     long line = 0;
