@@ -33,7 +33,10 @@ namespace {
 enum {
     kFileMenu = 0,
     kCompilerMenu = 5,
+    kUtilsMenu = 6,
     kWindowMenu = 8,
+    kHelpMenu = 9,
+    kWindowsHelpCommand = 14001,
     kFirstClosedCommand = 1214,
     kCompileCommand = 1290,
     kExecuteProjectCommand = 1295,
@@ -54,6 +57,19 @@ HMENU Submenu(int position) {
 }
 
 bool HasDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
+
+// A key the user gave to a command without a menu item of its own shows on the dynamic item.
+void AddExtraShortcut(char *text, size_t size, int command) {
+    for (unsigned short row : g_app->extraShortcuts) {
+        if (row == 0 || row >= CommandRowCount() || g_commandTable[row].command != command)
+            continue;
+        char shortcut[40];
+        ShortcutName(g_commandTable[row].key, g_commandTable[row].modifiers, shortcut, sizeof shortcut);
+        size_t n = strlen(text);
+        snprintf(text + n, size - n, "\t%s", shortcut);
+        return;
+    }
+}
 
 // ---- Output window: its message line ----
 
@@ -238,7 +254,28 @@ void VersionCommand(int, long) {
 }
 
 void HelpIndexCommand(int, long) {
-    WinHelpA(g_app->frameWindow, "kelto.hlp", HELP_CONTENTS, 0);
+    WinHelpA(g_app->frameWindow, g_app->helpFile[0] ? g_app->helpFile : "kelto.hlp", HELP_CONTENTS, 0);
+}
+
+void WindowsHelpCommand(int, long) {
+    WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_CONTENTS, 0);
+}
+
+// A user tool: its program with its arguments, in its start directory.
+void ToolCommand(int command, long) {
+    for (Utility *tool = g_utilities; tool; tool = tool->next) {
+        if (tool->id != command)
+            continue;
+        char saved[400] = "";
+        CurrentDirectory(saved, sizeof saved);
+        bool moved = tool->startDirectory[0] && SetDirectory(tool->startDirectory) == 0;
+        char commandLine[1100];
+        snprintf(commandLine, sizeof commandLine, "%s %s", tool->program, tool->arguments);
+        WinExec(commandLine, SW_SHOWNORMAL);
+        if (moved)
+            SetDirectory(saved);
+        return;
+    }
 }
 
 // The external command interface: 3501 open a file, 3502 go to (or add) a function,
@@ -345,6 +382,24 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITMENU:
         UpdateMenus();
         return 0;
+    case WM_MENUCHAR: {
+        int letter = LOWORD(wParam);
+        if (letter >= 'a' && letter <= 'z')
+            letter -= 'a' - 'A';
+        for (const CommandRow *row = g_commandTable; row->command; row++) {
+            if (row->key == letter) {
+                PostMessageA(window, WM_COMMAND, row->command, 0);
+                return MAKELRESULT(0, MNC_CLOSE);
+            }
+        }
+        break;
+    }
+    case WM_GETMINMAXINFO: {
+        MINMAXINFO *info = reinterpret_cast<MINMAXINFO *>(lParam);
+        info->ptMaxTrackSize.x = GetSystemMetrics(SM_CXVIRTUALSCREEN) + 2 * GetSystemMetrics(SM_CXFRAME);
+        info->ptMaxTrackSize.y = GetSystemMetrics(SM_CYVIRTUALSCREEN) + 2 * GetSystemMetrics(SM_CYFRAME);
+        return 0;
+    }
     case WM_COMMAND: {
         int command = LOWORD(wParam);
         if (command >= 3501 && command <= 3503)
@@ -490,6 +545,35 @@ void RegisterStandardHandlers() {
     RegisterHandler(1107, AboutCommand);
     RegisterHandler(1291, VersionCommand);
     RegisterHandler(14000, HelpIndexCommand);
+    RegisterHandler(kWindowsHelpCommand, WindowsHelpCommand);
+    for (int command = kFirstToolCommand; command <= kLastToolCommand; command++)
+        RegisterHandler(command, ToolCommand);
+}
+
+void BuildToolAndHelpItems() {
+    HMENU utils = Submenu(kUtilsMenu);
+    if (utils) {
+        int position = 1;   // after "Execute..."
+        for (Utility *tool = g_utilities; tool; tool = tool->next) {
+            if (tool->id < kFirstToolCommand || tool->id > kLastToolCommand)
+                continue;
+            char text[200];
+            snprintf(text, sizeof text, "%s\tShift+F%d", tool->nickname, tool->id - kFirstToolCommand + 1);
+            InsertMenuA(utils, position++, MF_BYPOSITION | MF_STRING, tool->id, text);
+        }
+    }
+    HMENU help = Submenu(kHelpMenu);
+    if (help && g_app->helpDatabase[0] && FileExists(g_app->helpDatabase))
+        InsertMenuA(help, 1, MF_BYPOSITION | MF_STRING, kWindowsHelpCommand, "&Windows API");
+    // Keys the user chose are shown in the items.
+    HMENU menu = GetMenu(g_app->frameWindow);
+    for (int row = 0; menu && row < CommandRowCount(); row++) {
+        const CommandRow &r = g_commandTable[row];
+        if (!(r.modifiers & kModifierChanged))
+            continue;
+        if (const char *text = CommandMenuText(r.command))
+            ModifyMenuA(menu, r.command, MF_BYCOMMAND | MF_STRING, r.command, text);
+    }
 }
 
 void LayoutFrame() {
@@ -566,6 +650,7 @@ void UpdateDynamicMenus() {
             name = name ? name + 1 : g_editor->doc->path;
             char text[200];
             snprintf(text, sizeof text, GetString(4567), name);
+            AddExtraShortcut(text, sizeof text, kCompileCommand);
             if (!ModifyMenuA(compiler, kCompileCommand, MF_BYCOMMAND | MF_STRING, kCompileCommand, text)) {
                 static bool separatorAdded;
                 if (!separatorAdded) {

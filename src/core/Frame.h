@@ -20,6 +20,9 @@ enum {
 bool RegisterWindowClasses(HINSTANCE instance);
 // The handlers of the commands the frame and the editor own.
 void RegisterStandardHandlers();
+// The user's tools in the Utils menu, the Windows API help in the Help menu, and the keys the
+// user chose in the items.
+void BuildToolAndHelpItems();
 void LayoutFrame();
 
 // The closed-files list, newest first.

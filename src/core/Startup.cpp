@@ -335,6 +335,7 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
                                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, frame,
                                           nullptr, instance, nullptr);
     LayoutFrame();
+    BuildToolAndHelpItems();
     DrawMenuBar(frame);
     // 20: the files of the command line, or the last session's.
     int opened = line && *line && !g_app->debugStart ? ProcessCommandLine(line) : 0;
