@@ -37,6 +37,7 @@ struct AppState {
     char helpFile[400];         // kelto.hlp beside the program
     void *accelerators;         // "EDITFILEACC"
     void *editorFont;
+    bool waitingForBuild;       // the output window takes the build's progress messages
     int modalDepth;             // modal dialogs open (RunDialog)
     bool debugging;
     bool restoring;

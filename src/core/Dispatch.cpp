@@ -131,9 +131,9 @@ bool DispatchCommand(int command, long parameter) {
     return false;
 }
 
-void KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift) {
+bool KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift) {
     if (key == 17)   // Ctrl alone
-        return;
+        return false;
     int held = (ctrl ? kModifierCtrl : 0) | (alt ? kModifierAlt : 0) | (shift ? kModifierShift : 0);
     const CommandRow *row = nullptr;
     if (g_app && g_app->debugging)
@@ -142,7 +142,7 @@ void KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift) {
         row = FindRow(g_commandTable, key, held);
     if (row) {
         DispatchCommand(row->command, 0);
-        return;
+        return true;
     }
     switch (key) {
     case kKeyEscape:
@@ -157,6 +157,7 @@ void KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift) {
     case kKeyInsert:
     case kKeyDelete:
         EditorKey(key, repeat, ctrl);
-        break;
+        return true;
     }
+    return false;
 }

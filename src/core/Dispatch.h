@@ -25,8 +25,8 @@ bool CommandAvailable(int command);
 bool DispatchCommand(int command, long parameter);
 
 // The editor's key-down: the debugger's and the editor's key tables, then the editor's own
-// keys. `ctrl`, `alt`, `shift` are the modifier keys held.
-void KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift);
+// keys. `ctrl`, `alt`, `shift` are the modifier keys held. False when the key meant nothing.
+bool KeyDown(int key, int repeat, bool ctrl, bool alt, bool shift);
 
 // The debugger's key table, searched first while a program is debugged.
 extern const struct CommandRow g_debuggerKeys[];

@@ -16,6 +16,7 @@
 #include "core/Messages.h"
 #include "core/TextUtil.h"
 #include "debugger/DebugOptions.h"
+#include "debugger/DebugStart.h"
 #include "editor/Bookmarks.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -421,6 +422,13 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case kMsgCheckFiles:
         CheckFilesChangedOnDisk();
+        return 0;
+    case kMsgBuildProgress:
+        if (g_app->waitingForBuild && g_app->outputWindow)
+            return SendMessageA(g_app->outputWindow, message, wParam, lParam);
+        return 0;
+    case kMsgStartDebugging:
+        StartDebugging(g_debugOptions.program);
         return 0;
     case WM_SETFOCUS: {
         HWND from = reinterpret_cast<HWND>(wParam);

@@ -166,15 +166,15 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             bool alt = GetKeyState(VK_MENU) < 0;
             bool shift = GetKeyState(VK_SHIFT) < 0;
             bool wasOverwrite = (view->state & kViewOverwrite) != 0;
-            KeyDown(static_cast<int>(wParam), LOWORD(lParam), ctrl, alt, shift);
+            bool taken = KeyDown(static_cast<int>(wParam), LOWORD(lParam), ctrl, alt, shift);
             // The view may be gone (the command closed the window).
             if ((view = ViewOfWindow(window)) != nullptr) {
                 if (((view->state & kViewOverwrite) != 0) != wasOverwrite)
                     MakeCaret(window);
                 Refresh(window);
             }
-            // Alt combinations the tables did not take go on to the system (menus, Alt+F4).
-            if (message == WM_SYSKEYDOWN)
+            // Alt combinations the tables did not take go on to the system (the menu bar).
+            if (message == WM_SYSKEYDOWN && !taken)
                 break;
             return 0;
         }
