@@ -38,6 +38,9 @@ struct AppState {
     void *accelerators;         // "EDITFILEACC"
     void *editorFont;
     bool waitingForBuild;       // the output window takes the build's progress messages
+    bool manyFilesOpened;       // the command line opened more than 3 files
+    bool helpUsed;              // the help window was opened
+    HWND popupWindow;
     int modalDepth;             // modal dialogs open (RunDialog)
     bool debugging;
     bool restoring;

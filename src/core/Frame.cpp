@@ -255,10 +255,12 @@ void VersionCommand(int, long) {
 }
 
 void HelpIndexCommand(int, long) {
+    g_app->helpUsed = true;
     WinHelpA(g_app->frameWindow, g_app->helpFile[0] ? g_app->helpFile : "kelto.hlp", HELP_CONTENTS, 0);
 }
 
 void WindowsHelpCommand(int, long) {
+    g_app->helpUsed = true;
     WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_CONTENTS, 0);
 }
 
@@ -469,6 +471,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             g_app->frameZoomed = IsZoomed(window) != 0;
         }
         SaveAllSettings();
+        if (g_app->helpUsed)
+            WinHelpA(window, g_app->helpFile, HELP_QUIT, 0);
         DeleteTempFiles();
         if (message == WM_QUERYENDSESSION)
             return 1;
@@ -677,8 +681,12 @@ void UpdateDynamicMenus() {
 
 void UpdateMenus() {
     HMENU menu = g_app && g_app->frameWindow ? GetMenu(g_app->frameWindow) : nullptr;
-    if (menu)
-        EnableItems(menu);
+    if (!menu)
+        return;
+    EnableItems(menu);
+    // ID is checked for a C source that carries a version stamp.
+    bool stamped = HasDocument() && (g_editor->doc->flags & kDocCSource) && (g_editor->doc->flags & kDocStampLine);
+    CheckMenuItem(menu, 1182, MF_BYCOMMAND | (stamped ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void UpdateFrameTitle() { UpdateDynamicMenus(); }

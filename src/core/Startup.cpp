@@ -194,8 +194,20 @@ int ProcessCommandLine(const char *commandLine) {
                 continue;
             UpperCase(full);
             if (strstr(full, ".EXE")) {
-                // A program to debug: the arguments after it are its own.
+                // A program to debug: it runs in its directory, the arguments after it are its own.
                 debugging = true;
+                char programDirectory[MAX_PATH];
+                CopyBounded(programDirectory, full, sizeof programDirectory);
+                if (char *cut = strrchr(programDirectory, '\\'))
+                    *cut = '\0';
+                SetDirectory(programDirectory);
+                char text[1200];
+                CopyBounded(text, full, sizeof text);
+                for (int k = i + 1; k < count; k++) {
+                    size_t used = strlen(text);
+                    snprintf(text + used, sizeof text - used, " %s", arguments[k]);
+                }
+                StartDebugging(text);
                 break;
             }
             if (FindView(full) || OpenDocument(full))
@@ -205,6 +217,13 @@ int ProcessCommandLine(const char *commandLine) {
     }
     for (int i = 0; i < count; i++)
         Release(arguments[i]);
+    // Files named here make the start-up directory the current one; otherwise the saved one
+    // stays current.
+    if (opened > 0 && !debugging)
+        CopyBounded(g_app->lastDirectory, g_app->startDirectory, sizeof g_app->lastDirectory);
+    else if (!debugging && g_app->lastDirectory[0])
+        SetDirectory(g_app->lastDirectory);
+    g_app->manyFilesOpened = opened > 3;
     return opened;
 }
 
@@ -331,6 +350,9 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     }
     CreateEditorFont();
     // 19: the output window along the bottom.
+    // 15: the popup text window.
+    g_app->popupWindow = CreateWindowExA(0, "smallTextPopup", nullptr, WS_POPUP | WS_BORDER, 0, 0, 0, 0,
+                                         frame, nullptr, instance, nullptr);
     g_app->outputWindow = CreateWindowExA(WS_EX_STATICEDGE, "KeltoOutput", nullptr,
                                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, frame,
                                           nullptr, instance, nullptr);
