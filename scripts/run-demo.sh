@@ -26,7 +26,7 @@ wine_run=$root/scripts/wine-run.sh
 cd "$workspace" || exit 1
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$wine_run" "$build/kelto.exe" main.c
+    exec "$wine_run" "$build/kelto.exe" list.h list.c main.c
 fi
 
 screenshot=$build/kelto-screenshot.png
@@ -37,7 +37,7 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
 
-"$wine_run" "$build/kelto.exe" main.c &
+"$wine_run" "$build/kelto.exe" list.h list.c main.c &
 kelto=$!
 if ! "$wine_run" "$build/tools/winctl.exe" wait clMDIFrame 60 >/dev/null; then
     echo "run-demo: the kelto window did not appear" >&2
