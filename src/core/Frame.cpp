@@ -38,6 +38,7 @@ enum {
     kWindowMenu = 8,
     kHelpMenu = 9,
     kWindowsHelpCommand = 14001,
+    kMenuCount = 10,
     kFirstClosedCommand = 1214,
     kCompileCommand = 1290,
     kExecuteProjectCommand = 1295,
@@ -52,10 +53,11 @@ HANDLE g_sharedMapping;
 char *g_sharedView;
 int g_fileMenuFixedItems = -1;   // items of the File menu before the closed files
 
-HMENU Submenu(int position) {
-    HMENU menu = g_app && g_app->frameWindow ? GetMenu(g_app->frameWindow) : nullptr;
-    return menu ? GetSubMenu(menu, position) : nullptr;
-}
+// The menu bar's submenus as the frame was created: a maximised editor window later puts its
+// system menu in front of them.
+HMENU g_submenus[kMenuCount];
+
+HMENU Submenu(int position) { return position >= 0 && position < kMenuCount ? g_submenus[position] : nullptr; }
 
 bool HasDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
 
@@ -364,6 +366,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     HWND client = g_app ? g_app->mdiClient : nullptr;
     switch (message) {
     case WM_CREATE: {
+        for (int i = 0; i < kMenuCount; i++)
+            g_submenus[i] = GetSubMenu(GetMenu(window), i);
         CLIENTCREATESTRUCT create = {};
         create.hWindowMenu = GetSubMenu(GetMenu(window), kWindowMenu);
         create.idFirstChild = 30000;
@@ -459,7 +463,10 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 1;
     case WM_QUERYENDSESSION:
     case WM_CLOSE: {
-        if (!CloseAllEditorWindows())
+        // The open windows stay until the settings have recorded them for the next start.
+        if (g_app->debugging && !ConfirmMessage(31))
+            return 0;
+        if (!QueryCloseAll())
             return 0;
         WINDOWPLACEMENT placement;
         placement.length = sizeof placement;

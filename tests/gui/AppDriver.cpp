@@ -4,6 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <tlhelp32.h>
+
+#include <type_traits>
+
 namespace {
 
 struct Search {
@@ -123,6 +127,46 @@ HWND FindChild(HWND parent, const char *className, const char *text) {
     ChildSearch search = {className, text, nullptr};
     EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+namespace {
+
+BOOL CALLBACK CollectStatic(HWND window, LPARAM param) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    std::string text = WindowText(window);
+    std::string *all = reinterpret_cast<std::string *>(param);
+    if (_stricmp(name, "Static") == 0 && !text.empty())
+        *all += (all->empty() ? "" : "\n") + text;
+    return TRUE;
+}
+
+} // namespace
+
+std::string BoxText(HWND box) {
+    std::string all;
+    EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+bool WaitGone(HWND window, int seconds) {
+    for (int i = 0; i < seconds * 20; i++) {
+        if (!IsWindow(window))
+            return true;
+        Sleep(50);
+    }
+    return !IsWindow(window);
+}
+
+bool Answer(HWND dialog, int id, int seconds) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    return WaitGone(dialog, seconds);
 }
 
 std::string ReadFileText(const std::string &path) {
@@ -250,6 +294,161 @@ void KeltoApp::Key(HWND window, int key, bool ctrl, bool shift) {
     if (ctrl)
         add(VK_CONTROL, true);
     SendInput(n, inputs, sizeof(INPUT));
+}
+
+namespace {
+
+BOOL CALLBACK CollectEditor(HWND window, LPARAM param) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "clMDIDocument") == 0)
+        reinterpret_cast<std::vector<HWND> *>(param)->push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> KeltoApp::Editors() const {
+    std::vector<HWND> editors;
+    if (client)
+        EnumChildWindows(client, CollectEditor, reinterpret_cast<LPARAM>(&editors));
+    return editors;
+}
+
+bool KeltoApp::WaitForEditors(size_t count, int seconds) const {
+    for (int i = 0; i < seconds * 20; i++) {
+        if (Editors().size() == count)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+HWND KeltoApp::Editor(const std::string &title) const {
+    for (HWND window : Editors())
+        if (WindowText(window) == title)
+            return window;
+    return nullptr;
+}
+
+HWND KeltoApp::WaitForBox(const char *title, int seconds) const {
+    return WaitForTitle(title, process.dwProcessId, seconds);
+}
+
+namespace {
+
+// Menus belong to their process under Wine: another process cannot read them, not even their
+// handles. A probe is copied into kelto.exe and run there on a thread of its own.
+struct MenuProbe {
+    HWND frame;
+    int position;
+    HMENU(WINAPI *getMenu)(HWND);
+    HMENU(WINAPI *getSubMenu)(HMENU, int);
+    int(WINAPI *getCount)(HMENU);
+    UINT(WINAPI *getId)(HMENU, int);
+    UINT(WINAPI *getState)(HMENU, UINT, UINT);
+    int(WINAPI *getString)(HMENU, UINT, LPSTR, int, UINT);
+    int count;
+    struct {
+        UINT id;
+        UINT state;
+        char text[96];
+    } items[48];
+};
+
+// Copied as it is: it calls only the functions it is given and uses no global data.
+DWORD WINAPI ProbeMenu(LPVOID parameter) {
+    MenuProbe *probe = static_cast<MenuProbe *>(parameter);
+    HMENU menu = probe->getSubMenu(probe->getMenu(probe->frame), probe->position);
+    int count = menu ? probe->getCount(menu) : -1;
+    if (count > 48)
+        count = 48;
+    for (int i = 0; i < count; i++) {
+        probe->items[i].id = probe->getId(menu, i);
+        probe->items[i].state = probe->getState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        probe->getString(menu, static_cast<UINT>(i), probe->items[i].text, 96, MF_BYPOSITION);
+    }
+    probe->count = count;
+    return 0;
+}
+
+// The base of `module` in process `pid`.
+BYTE *RemoteModuleBase(DWORD pid, const char *module) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return nullptr;
+    MODULEENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    BYTE *base = nullptr;
+    for (BOOL more = Module32First(snapshot, &entry); more && !base; more = Module32Next(snapshot, &entry))
+        if (_stricmp(entry.szModule, module) == 0)
+            base = entry.modBaseAddr;
+    CloseHandle(snapshot);
+    return base;
+}
+
+} // namespace
+
+std::vector<MenuItem> KeltoApp::MenuItems(int position) const {
+    std::vector<MenuItem> items;
+    DWORD_PTR result = 0;
+    // A top-level window's id is its menu.
+    SendMessageTimeoutA(frame, WM_INITMENU, static_cast<WPARAM>(GetWindowLongPtrA(frame, GWLP_ID)), 0,
+                        SMTO_ABORTIFHUNG, 5000, &result);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    BYTE *remoteUser32 = RemoteModuleBase(process.dwProcessId, "user32.dll");
+    if (!user32 || !remoteUser32)
+        return items;
+    // The same function, at the same offset in the other process's user32.
+    auto there = [&](auto &function, const char *name) {
+        BYTE *here = reinterpret_cast<BYTE *>(GetProcAddress(user32, name));
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+            remoteUser32 + (here - reinterpret_cast<BYTE *>(user32)));
+    };
+    static MenuProbe probe;
+    probe = MenuProbe();
+    probe.frame = frame;
+    probe.position = position;
+    there(probe.getMenu, "GetMenu");
+    there(probe.getSubMenu, "GetSubMenu");
+    there(probe.getCount, "GetMenuItemCount");
+    there(probe.getId, "GetMenuItemID");
+    there(probe.getState, "GetMenuState");
+    there(probe.getString, "GetMenuStringA");
+    probe.count = -1;
+    // The code: up to 1 KB from the function's start, within its memory region.
+    const BYTE *code = reinterpret_cast<const BYTE *>(&ProbeMenu);
+    MEMORY_BASIC_INFORMATION region;
+    if (!VirtualQuery(code, &region, sizeof region))
+        return items;
+    SIZE_T codeSize = static_cast<SIZE_T>(static_cast<const BYTE *>(region.BaseAddress) + region.RegionSize - code);
+    if (codeSize > 1024)
+        codeSize = 1024;
+    BYTE *remote = static_cast<BYTE *>(
+        VirtualAllocEx(process.hProcess, nullptr, 1024 + sizeof probe, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+    if (!remote)
+        return items;
+    if (WriteProcessMemory(process.hProcess, remote, code, codeSize, nullptr) &&
+        WriteProcessMemory(process.hProcess, remote + 1024, &probe, sizeof probe, nullptr)) {
+        HANDLE thread = CreateRemoteThread(process.hProcess, nullptr, 0,
+                                           reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), remote + 1024, 0,
+                                           nullptr);
+        if (thread) {
+            if (WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 &&
+                ReadProcessMemory(process.hProcess, remote + 1024, &probe, sizeof probe, nullptr))
+                for (int i = 0; i < probe.count; i++)
+                    items.push_back({probe.items[i].id, probe.items[i].state, probe.items[i].text});
+            CloseHandle(thread);
+        }
+    }
+    VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+    return items;
+}
+
+void KeltoApp::AddSetting(const std::string &name, const std::string &value) {
+    // The settings file ends with the program's key: a value line belongs to it.
+    WriteFileText(settingsFile,
+                  ReadFileText(settingsFile) + "V\t" + Escaped(name) + "\t" + Escaped(value) + "\n");
 }
 
 void KeltoApp::Settle() const {

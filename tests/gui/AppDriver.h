@@ -16,6 +16,21 @@ HWND WaitForWindow(const char *className, DWORD pid, int seconds);
 HWND WaitForTitle(const char *title, DWORD pid, int seconds);
 // The direct or deeper child of `parent` with class `className` (and, when not null, text).
 HWND FindChild(HWND parent, const char *className, const char *text = nullptr);
+// The title of a window, or the text of a control.
+std::string WindowText(HWND window);
+// The message of a message box: the texts of its static controls.
+std::string BoxText(HWND box);
+// Waits until `window` is destroyed.
+bool WaitGone(HWND window, int seconds);
+// Answers a dialog or message box as its button `id` would (IDYES, IDOK, ...) and waits for
+// it to go away.
+bool Answer(HWND dialog, int id, int seconds = 10);
+
+struct MenuItem {
+    UINT id;            // 0 for separators, -1 for submenus
+    UINT state;         // GetMenuState: MF_GRAYED, MF_SEPARATOR, ...
+    std::string text;
+};
 
 class KeltoApp {
 public:
@@ -40,6 +55,20 @@ public:
     static void Key(HWND window, int key, bool ctrl = false, bool shift = false);
     // Waits until the process has handled everything sent so far.
     void Settle() const;
+
+    // The editor windows (MDI children), topmost first.
+    std::vector<HWND> Editors() const;
+    // Waits until there are `count` editor windows; false when there were not.
+    bool WaitForEditors(size_t count, int seconds = 10) const;
+    // The editor window with title `title`, or null.
+    HWND Editor(const std::string &title) const;
+    // A message box or dialog of the process with title `title`, waiting up to `seconds`.
+    HWND WaitForBox(const char *title, int seconds = 10) const;
+    // The items of the submenu at `position` of the menu bar, after the frame has updated the
+    // menus (WM_INITMENU) as it does when the user opens the menu bar. Empty when unreadable.
+    std::vector<MenuItem> MenuItems(int position) const;
+    // A value in the program's settings key, added to the settings file before Start.
+    void AddSetting(const std::string &name, const std::string &value);
 
     std::string dir;           // the working directory, Windows path, no trailing backslash
     std::string settingsFile;  // KELTO_SETTINGS

@@ -1,0 +1,436 @@
+// Kelto as a user meets it: files named on the command line, typing and saving, closing with
+// modified files, the previous session coming back, and the File menu.
+#include <gtest/gtest.h>
+
+#include "AppDriver.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+enum {
+    kSave = 1103,
+    kNew = 1101,
+    kClose = 1109,
+    kFirstClosed = 1214,
+    kForget = 102,
+    kFileList = 101,
+};
+
+const char kSixLines[] = "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\n";
+
+std::string Lower(std::string text) {
+    for (char &c : text)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The file's contents once they are `expected`, or whatever they are after a few seconds.
+std::string FileBecomes(const std::string &path, const std::string &expected) {
+    std::string text;
+    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
+        Sleep(50);
+    return text;
+}
+#define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
+
+std::vector<std::string> ListBoxItems(HWND dialog) {
+    std::vector<std::string> items;
+    HWND list = GetDlgItem(dialog, kFileList);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; i++) {
+        // The list box is a Unicode window: asked from another process, Wine hands LB_GETTEXT's
+        // text back unconverted unless the W message asks.
+        wchar_t wide[512] = L"";
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        char text[512] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        items.push_back(Lower(text));
+    }
+    return items;
+}
+
+void Activate(const KeltoApp &app, HWND editor) {
+    SendMessageA(app.client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(editor), 0);
+    app.Settle();
+}
+
+// Types into an editor window, then saves with Ctrl+S.
+void TypeAndSave(const KeltoApp &app, HWND editor, const std::string &text) {
+    KeltoApp::Type(editor, text);
+    app.Settle();
+    KeltoApp::Key(editor, 'S', true);
+    app.Settle();
+}
+
+// The File menu; while an editor window is maximised its system menu comes first on the bar.
+std::vector<MenuItem> FileMenu(const KeltoApp &app) {
+    std::vector<MenuItem> items = app.MenuItems(0);
+    bool isFileMenu = std::any_of(items.begin(), items.end(), [](const MenuItem &i) { return i.id == kNew; });
+    return isFileMenu ? items : app.MenuItems(1);
+}
+
+UINT StateOf(const std::vector<MenuItem> &menu, UINT id) {
+    for (const MenuItem &item : menu)
+        if (item.id == id)
+            return item.state;
+    return static_cast<UINT>(-1);
+}
+
+// The recently closed files at the end of the File menu: their texts, after a separator.
+std::vector<std::string> RecentFiles(const KeltoApp &app) {
+    std::vector<MenuItem> menu = FileMenu(app);
+    std::vector<std::string> texts;
+    size_t i = menu.size();
+    while (i > 0 && menu[i - 1].id >= kFirstClosed && menu[i - 1].id < kFirstClosed + 10)
+        i--;
+    if (i == menu.size())
+        return texts;
+    if (i == 0 || !(menu[i - 1].state & MF_SEPARATOR))
+        texts.push_back("<no separator>");
+    for (; i < menu.size(); i++) {
+        EXPECT_EQ(kFirstClosed + texts.size(), menu[i].id);
+        texts.push_back(menu[i].text);
+    }
+    return texts;
+}
+
+// A path as the File menu shows it: lower-cased, and a long one as "c:\...\name".
+std::string Shown(const std::string &path) {
+    std::string shown = Lower(path);
+    return shown.size() > 35 ? shown.substr(0, 3) + "..." + shown.substr(shown.rfind('\\')) : shown;
+}
+
+struct WindowCount {
+    const KeltoApp *app;
+    int n;
+};
+
+BOOL CALLBACK CountOther(HWND window, LPARAM param) {
+    WindowCount *count = reinterpret_cast<WindowCount *>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == count->app->process.dwProcessId && IsWindowVisible(window) && window != count->app->frame)
+        count->n++;
+    return TRUE;
+}
+
+// The windows the process shows besides its frame (message boxes, dialogs).
+int OtherWindows(const KeltoApp &app) {
+    WindowCount count = {&app, 0};
+    EnumWindows(CountOther, reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+// A directory with a short path, at the root of drive C:.
+struct ShortDirectory {
+    std::string path = "C:\\KR" + std::to_string(GetCurrentProcessId());
+    ShortDirectory() { CreateDirectoryA(path.c_str(), nullptr); }
+    ~ShortDirectory() {
+        DeleteFileA((path + "\\SHORT.TXT").c_str());
+        RemoveDirectoryA(path.c_str());
+    }
+};
+
+std::vector<std::string> Titles(const KeltoApp &app) {
+    std::vector<std::string> titles;
+    for (HWND editor : app.Editors())
+        titles.push_back(WindowText(editor));
+    std::sort(titles.begin(), titles.end());
+    return titles;
+}
+
+} // namespace
+
+TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
+    KeltoApp app("cmdline");
+    CreateDirectoryA(app.PathOf("SUB").c_str(), nullptr);
+    WriteFileText(app.PathOf("MAIN.C"), "int main(void)\r\n{\r\n    return 0;\r\n}\r\n");
+    WriteFileText(app.PathOf("SUB\\NOTES.TXT"), "notes\r\n");
+    WriteFileText(app.PathOf("PREV.TXT"), "previous\r\n");
+    WriteFileText(app.PathOf("OTHER.TXT"), "other\r\n");
+    app.AddSetting("OpenFiles", "2");
+    app.AddSetting("OpenFile1", app.PathOf("PREV.TXT") + " 1");
+    app.AddSetting("OpenFile2", app.PathOf("OTHER.TXT") + " 1");
+    app.AddSetting("CurrentFile", app.PathOf("PREV.TXT"));
+    std::string settings = ReadFileText(app.settingsFile);
+
+    ASSERT_TRUE(app.Start("-f main.c sub\\notes.txt"));
+    ASSERT_TRUE(app.WaitForEditors(2)) << app.Editors().size();
+    app.Settle();
+    EXPECT_EQ((std::vector<std::string>{"main.c", "sub\\notes.txt"}), Titles(app));
+    HWND active = app.ActiveEditor();
+    ASSERT_TRUE(active != nullptr);
+    EXPECT_TRUE(IsZoomed(active));
+    EXPECT_EQ(0, OtherWindows(app));
+    EXPECT_EQ(0, app.Close());
+    // Files on the command line leave the saved session as it was.
+    EXPECT_EQ(settings, ReadFileText(app.settingsFile));
+
+    // Without files the one that was current comes back, alone.
+    ASSERT_TRUE(app.Start("-f"));
+    app.Settle();
+    EXPECT_EQ(std::vector<std::string>{"prev.txt"}, Titles(app));
+    EXPECT_EQ(0, OtherWindows(app));
+    EXPECT_EQ(0, app.Close());
+    EXPECT_EQ(settings, ReadFileText(app.settingsFile));
+}
+
+TEST(AppEditing, CtrlSWritesTheTypedTextWithCrLfAndNoTrailingBlanks) {
+    KeltoApp app("typing");
+    std::string path = app.PathOf("NOTES.TXT");
+    WriteFileText(path, "first  \nsecond\t \nthird");
+    ASSERT_TRUE(app.Start("notes.txt"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.Editors()[0];
+    EXPECT_EQ("notes.txt", WindowText(editor));
+
+    TypeAndSave(app, editor, "ab\ncd");
+    EXPECT_FILE(path, "ab\r\ncdfirst\r\nsecond\r\nthird\r\n");
+
+    // S alone is a letter; Ctrl+Shift+S still saves.
+    KeltoApp::Key(editor, 'S');
+    app.Settle();
+    Sleep(200);
+    EXPECT_EQ("ab\r\ncdfirst\r\nsecond\r\nthird\r\n", ReadFileText(path));
+    KeltoApp::Key(editor, 'S', true, true);
+    app.Settle();
+    EXPECT_FILE(path, "ab\r\ncdsfirst\r\nsecond\r\nthird\r\n");
+
+    // The menu command does the same.
+    KeltoApp::Type(editor, "!");
+    app.Command(kSave);
+    app.Settle();
+    EXPECT_FILE(path, "ab\r\ncds!first\r\nsecond\r\nthird\r\n");
+    EXPECT_EQ(0, OtherWindows(app));
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
+    KeltoApp app("closeone");
+    for (const char *name : {"YES.TXT", "NO.TXT", "CANCEL.TXT"})
+        WriteFileText(app.PathOf(name), "text\r\n");
+    ASSERT_TRUE(app.Start("yes.txt no.txt cancel.txt"));
+    ASSERT_TRUE(app.WaitForEditors(3));
+
+    struct Case {
+        const char *name;
+        int answer;
+        bool byCommand;
+        const char *onDisk;
+        size_t windowsLeft;
+    };
+    const Case cases[] = {
+        {"YES.TXT", IDYES, false, "xtext\r\n", 2},
+        {"NO.TXT", IDNO, true, "text\r\n", 1},
+        {"CANCEL.TXT", IDCANCEL, false, "text\r\n", 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND editor = app.Editor(Lower(c.name));
+        ASSERT_TRUE(editor != nullptr);
+        Activate(app, editor);
+        KeltoApp::Type(editor, "x");
+        app.Settle();
+        if (c.byCommand)
+            app.Command(kClose);
+        else
+            PostMessageA(editor, WM_CLOSE, 0, 0);
+        HWND box = app.WaitForBox("Information");
+        ASSERT_TRUE(box != nullptr);
+        EXPECT_EQ("The file " + Lower(app.PathOf(c.name)) + " has been changed. Save modifications?", BoxText(box));
+        ASSERT_TRUE(Answer(box, c.answer));
+        app.Settle();
+        EXPECT_EQ(c.windowsLeft, app.Editors().size());
+        EXPECT_EQ(c.answer != IDCANCEL, !IsWindow(editor));
+        EXPECT_EQ(c.onDisk, ReadFileText(app.PathOf(c.name)));
+    }
+    // Saving on closing keeps no backup.
+    EXPECT_EQ("<missing>", ReadFileText(app.PathOf("YES.~TX")));
+
+    // The window kept after Cancel still has its change: exit asks about it, and saves it.
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    HWND dialog = app.WaitForBox("Modified files");
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(0, app.WaitForExit(10));
+    EXPECT_EQ("xtext\r\n", ReadFileText(app.PathOf("CANCEL.TXT")));
+}
+
+TEST(AppExit, ModifiedFilesAreSavedForgottenOrKept) {
+    for (int answer : {IDOK, static_cast<int>(kForget), IDCANCEL}) {
+        SCOPED_TRACE(answer);
+        KeltoApp app("exit" + std::to_string(answer));
+        WriteFileText(app.PathOf("ONE.TXT"), "one\r\n");
+        WriteFileText(app.PathOf("TWO.TXT"), "two\r\n");
+        WriteFileText(app.PathOf("SAME.TXT"), "same\r\n");
+        ASSERT_TRUE(app.Start("one.txt two.txt same.txt"));
+        ASSERT_TRUE(app.WaitForEditors(3));
+        for (const char *name : {"one.txt", "two.txt"}) {
+            HWND editor = app.Editor(name);
+            ASSERT_TRUE(editor != nullptr);
+            KeltoApp::Type(editor, "+");
+        }
+        app.Settle();
+        PostMessageA(app.frame, WM_CLOSE, 0, 0);
+        HWND dialog = app.WaitForBox("Modified files");
+        ASSERT_TRUE(dialog != nullptr);
+        std::vector<std::string> listed = ListBoxItems(dialog);
+        EXPECT_EQ((std::set<std::string>{Lower(app.PathOf("ONE.TXT")), Lower(app.PathOf("TWO.TXT"))}),
+                  std::set<std::string>(listed.begin(), listed.end()));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        if (answer == IDCANCEL) {
+            ASSERT_TRUE(WaitGone(dialog, 5));
+            app.Settle();
+            EXPECT_TRUE(app.Running());
+            EXPECT_EQ(3u, app.Editors().size());
+            EXPECT_EQ(0, OtherWindows(app));
+            // Asked again, the files can still be forgotten.
+            PostMessageA(app.frame, WM_CLOSE, 0, 0);
+            dialog = app.WaitForBox("Modified files");
+            ASSERT_TRUE(dialog != nullptr);
+            EXPECT_EQ(2u, ListBoxItems(dialog).size());
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kForget, BN_CLICKED), 0);
+        }
+        EXPECT_EQ(0, app.WaitForExit(10));
+        bool saved = answer == IDOK;
+        EXPECT_EQ(saved ? "+one\r\n" : "one\r\n", ReadFileText(app.PathOf("ONE.TXT")));
+        EXPECT_EQ(saved ? "+two\r\n" : "two\r\n", ReadFileText(app.PathOf("TWO.TXT")));
+        EXPECT_EQ("same\r\n", ReadFileText(app.PathOf("SAME.TXT")));
+    }
+}
+
+TEST(AppSession, ReopensTheListedFilesAtTheirLines) {
+    KeltoApp app("reopen");
+    std::string a = app.PathOf("A.TXT"), b = app.PathOf("B.TXT");
+    WriteFileText(a, kSixLines);
+    WriteFileText(b, kSixLines);
+    app.AddSetting("OpenFiles", "3");
+    app.AddSetting("OpenFile1", a + " 3 20 20 420 320");
+    app.AddSetting("OpenFile2", app.PathOf("GONE.TXT") + " 1 40 40 440 340");
+    app.AddSetting("OpenFile3", b + " 5 60 60 460 360");
+    app.AddSetting("CurrentFile", a);
+
+    // A file that is gone is reported; the others come back where they were.
+    ASSERT_TRUE(app.Start());
+    HWND dialog = app.WaitForBox("Load error");
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("GONE.TXT"))}, ListBoxItems(dialog));
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    ASSERT_TRUE(app.WaitForEditors(2));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt"}), Titles(app));
+    HWND editorA = app.Editor("a.txt"), editorB = app.Editor("b.txt");
+    EXPECT_EQ(editorA, app.ActiveEditor());
+    TypeAndSave(app, editorA, "#");
+    EXPECT_FILE(a, "l1\r\nl2\r\n#l3\r\nl4\r\nl5\r\nl6\r\n");
+    Activate(app, editorB);
+    TypeAndSave(app, editorB, "#");
+    EXPECT_FILE(b, "l1\r\nl2\r\nl3\r\nl4\r\n#l5\r\nl6\r\n");
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppSession, ExitKeepsTheOpenFilesForTheNextStart) {
+    KeltoApp app("session");
+    std::string a = app.PathOf("A.TXT"), b = app.PathOf("B.TXT");
+    WriteFileText(a, kSixLines);
+    WriteFileText(b, kSixLines);
+    // A session without files on the command line: File > New opens them, the cursor moves.
+    ASSERT_TRUE(app.Start());
+    for (const char *name : {"a.txt", "b.txt"}) {
+        app.Command(kNew);
+        HWND ask = app.WaitForBox("Kelto");
+        ASSERT_TRUE(ask != nullptr);
+        SendMessageA(GetDlgItem(ask, 101), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+        ASSERT_TRUE(Answer(ask, IDOK));
+        app.Settle();
+        HWND editor = app.Editor(name);
+        ASSERT_TRUE(editor != nullptr) << name;
+        for (int i = name[0] == 'a' ? 2 : 1; i > 0; i--)
+            PostMessageA(editor, WM_KEYDOWN, VK_DOWN, 1);
+        app.Settle();
+    }
+    EXPECT_EQ(0, app.Close());
+
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForEditors(2, 3)) << "reopened " << app.Editors().size();
+    HWND editorA = app.Editor("a.txt"), editorB = app.Editor("b.txt");
+    EXPECT_EQ(editorB, app.ActiveEditor());
+    TypeAndSave(app, editorB, "*");
+    EXPECT_FILE(b, "l1\r\n*l2\r\nl3\r\nl4\r\nl5\r\nl6\r\n");
+    Activate(app, editorA);
+    TypeAndSave(app, editorA, "*");
+    EXPECT_FILE(a, "l1\r\nl2\r\n*l3\r\nl4\r\nl5\r\nl6\r\n");
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
+    KeltoApp app("recent");
+    // A short path is shown whole, lower-cased; the long ones are shortened.
+    ShortDirectory shortDir;
+    std::string shortFile = shortDir.path + "\\SHORT.TXT";
+    WriteFileText(shortFile, "s\r\n");
+    for (const char *name : {"F1.TXT", "F2.TXT", "F3.TXT", "F4.TXT"})
+        WriteFileText(app.PathOf(name), "f\r\n");
+
+    ASSERT_TRUE(app.Start("f?.txt " + shortFile));
+    ASSERT_TRUE(app.WaitForEditors(5));
+    EXPECT_TRUE(RecentFiles(app).empty());
+    for (const char *title : {"f1.txt", "f2.txt", "f3.txt", "f4.txt"}) {
+        HWND editor = app.Editor(title);
+        ASSERT_TRUE(editor != nullptr) << title;
+        PostMessageA(editor, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitGone(editor, 5));
+    }
+    // One window left, maximised: the closed files are still in the File menu.
+    EXPECT_EQ((std::vector<std::string>{Shown(app.PathOf("F4.TXT")), Shown(app.PathOf("F3.TXT")),
+                                        Shown(app.PathOf("F2.TXT")), Shown(app.PathOf("F1.TXT"))}),
+              RecentFiles(app));
+    HWND last = app.Editors()[0];
+    PostMessageA(last, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitGone(last, 5));
+    EXPECT_EQ((std::vector<std::string>{Lower(shortFile), Shown(app.PathOf("F4.TXT")), Shown(app.PathOf("F3.TXT")),
+                                        Shown(app.PathOf("F2.TXT"))}),
+              RecentFiles(app));
+    EXPECT_EQ(0u, StateOf(FileMenu(app), kFirstClosed) & MF_GRAYED);
+
+    // Choosing one opens it and takes it off the list.
+    app.Command(kFirstClosed + 1);
+    ASSERT_TRUE(app.WaitForEditors(1));
+    EXPECT_EQ("f4.txt", WindowText(app.Editors()[0]));
+    EXPECT_EQ((std::vector<std::string>{Lower(shortFile), Shown(app.PathOf("F3.TXT")), Shown(app.PathOf("F2.TXT")),
+                                        Shown(app.PathOf("F1.TXT"))}),
+              RecentFiles(app));
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
+    KeltoApp app("nodoc");
+    WriteFileText(app.PathOf("NEW.TXT"), "new\r\n");
+    ASSERT_TRUE(app.Start("-f"));
+    std::vector<MenuItem> menu = FileMenu(app);
+    ASSERT_FALSE(menu.empty()) << "the menu could not be read";
+    EXPECT_TRUE(StateOf(menu, kSave) & MF_GRAYED);
+    EXPECT_FALSE(StateOf(menu, kNew) & MF_GRAYED);
+
+    // Save, from the menu or the keyboard, does nothing at all.
+    app.Command(kSave);
+    KeltoApp::Key(app.frame, 'S', true);
+    app.Settle();
+    Sleep(300);
+    EXPECT_EQ(0, OtherWindows(app));
+    EXPECT_TRUE(app.Editors().empty());
+    EXPECT_EQ("<missing>", ReadFileText(app.PathOf("UNTITLED")));
+
+    // New asks for a name and opens that file; then Save is there.
+    app.Command(kNew);
+    HWND ask = app.WaitForBox("Kelto");
+    ASSERT_TRUE(ask != nullptr);
+    SendMessageA(GetDlgItem(ask, 101), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new.txt"));
+    ASSERT_TRUE(Answer(ask, IDOK));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    EXPECT_EQ("new.txt", WindowText(app.Editors()[0]));
+    EXPECT_FALSE(StateOf(FileMenu(app), kSave) & MF_GRAYED);
+    EXPECT_EQ(0, app.Close());
+}
