@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,6 +30,54 @@
 namespace {
 
 HFONT g_font;
+HWND g_banner;
+HDC g_printer;
+HFONT g_printerFont;
+
+// The start-up banner: the program's name in a small window in the middle of the screen.
+LRESULT CALLBACK BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextA(dc, "Kelto", -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ShowBanner(HINSTANCE instance) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BannerProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "KeltoBanner";
+    RegisterClassA(&wc);
+    int width = 240, height = 80;
+    g_banner = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "KeltoBanner", "Kelto", WS_POPUP | WS_BORDER,
+                               (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
+                               instance, nullptr);
+    if (g_banner) {
+        ShowWindow(g_banner, SW_SHOWNOACTIVATE);
+        UpdateWindow(g_banner);
+    }
+}
+
+// The printer's device context and its font, when a printer is set up.
+void OpenPrinter() {
+    char name[256];
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size))
+        return;
+    g_printer = CreateDCA(nullptr, name, nullptr, nullptr);
+    if (g_printer)
+        g_printerFont = CreateFontA(-MulDiv(10, GetDeviceCaps(g_printer, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
+                                    0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Courier New");
+}
 
 bool IsOption(const char *argument) {
     return (argument[0] == '/' || argument[0] == '-') &&
@@ -338,10 +387,13 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     if (!frame)
         return 1;
     g_app->frameWindow = frame;
-    // 17: show it.
+    // 16-17: the banner, the frame shown, the printer.
+    if (g_app->splash)
+        ShowBanner(instance);
     if (!g_app->anotherInstance)
         ShowWindow(frame, g_app->frameZoomed ? SW_SHOWMAXIMIZED : showMode);
     ResetJournal();
+    OpenPrinter();
     InitCommonControls();
     // 18: the saved directory and the editor font.
     if (g_app->lastDirectory[0] && SetDirectory(g_app->lastDirectory) != 0) {
@@ -379,6 +431,9 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     SendMessageA(g_app->mdiClient, WM_MDIICONARRANGE, 0, 0);
     g_saveEnabled = g_saveEnabled && g_app->saveSession;
     SetUpPath();
+    if (g_banner)
+        DestroyWindow(g_banner);
+    g_banner = nullptr;
     Release(line);
     UpdateWindow(frame);
     SetForegroundWindow(frame);
@@ -389,5 +444,9 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     CloseSharedBlock();
     if (g_font)
         DeleteObject(g_font);
+    if (g_printerFont)
+        DeleteObject(g_printerFont);
+    if (g_printer)
+        DeleteDC(g_printer);
     return 0;
 }
