@@ -21,6 +21,7 @@
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
 #include "editor/Journal.h"
+#include "editor/Language.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "res/ResourceIds.h"
@@ -369,7 +370,8 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
         AttachView(nullptr, "untitled");
     }
     RegisterStandardHandlers();
-    // 12: the settings.
+    // 12: the languages, then the settings, which may change them.
+    AddBuiltinLanguages();
     SetStore(StoreForStartup());
     SetDefaultSettings();
     int outputHeight = g_app->outputHeight;

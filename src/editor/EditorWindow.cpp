@@ -9,6 +9,7 @@
 #include "core/Dispatch.h"
 #include "core/Messages.h"
 #include "core/TextUtil.h"
+#include "editor/Colouring.h"
 #include "editor/Document.h"
 #include "editor/DisplayOptions.h"
 #include "editor/Editing.h"
@@ -56,20 +57,42 @@ void SetVisibleRows(View *view) {
     view->visibleRows = static_cast<unsigned char>(rows < 2 ? 2 : rows > 250 ? 250 : rows);
 }
 
-// A line with its tabs expanded, from visual column `first` on.
-int ExpandLine(const Line *line, int first, char *out, int size) {
+COLORREF ColourOf(ColourKind kind) {
+    switch (kind) {
+    case kColourKeyword: return g_display.keywordColor;
+    case kColourComment: return g_display.commentColor;
+    case kColourContinuation: return 0xFF00FF;
+    case kColourBreakpoint: return 192;
+    default: return g_display.textColor;
+    }
+}
+
+// One line, its runs in their colours, tabs expanded, from the first visible column on.
+void PaintLine(HDC dc, const View *view, const Line *line, int y) {
+    ColourRun runs[kMaxColourRuns];
+    int count = ColourLine(view->doc, line, g_colouring, g_app && g_app->debugging, runs, kMaxColourRuns);
     int tab = TabWidth();
     int visual = 0;
-    int n = 0;
-    for (int i = 0; i < line->length && n < size - 1; i++) {
-        int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
-        for (int v = visual; v < next && n < size - 1; v++)
-            if (v >= first)
-                out[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
-        visual = next;
+    char text[1200];
+    for (int r = 0; r < count; r++) {
+        int n = 0;
+        int first = -1;   // visual column of the run's first drawn character
+        for (int i = runs[r].start; i < runs[r].start + runs[r].length && n < static_cast<int>(sizeof text) - 1; i++) {
+            int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
+            for (int v = visual; v < next && n < static_cast<int>(sizeof text) - 1; v++) {
+                if (v < view->firstColumn)
+                    continue;
+                if (first < 0)
+                    first = v;
+                text[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
+            }
+            visual = next;
+        }
+        if (n > 0) {
+            SetTextColor(dc, ColourOf(runs[r].kind));
+            TextOutA(dc, (first - view->firstColumn) * g_charWidth, y, text, n);
+        }
     }
-    out[n] = '\0';
-    return n;
 }
 
 void Paint(HWND window) {
@@ -87,11 +110,8 @@ void Paint(HWND window) {
         SetBkMode(dc, TRANSPARENT);
         Document *doc = view->doc;
         Line *line = view->top ? view->top : FirstLine(doc);
-        char text[1200];
-        for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next) {
-            int n = ExpandLine(line, view->firstColumn, text, sizeof text);
-            TextOutA(dc, 0, row * g_lineHeight, text, n);
-        }
+        for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next)
+            PaintLine(dc, view, line, row * g_lineHeight);
         SelectObject(dc, old);
     }
     EndPaint(window, &paint);

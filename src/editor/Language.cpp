@@ -73,7 +73,44 @@ void SetLanguageText(char **field, const char *text) {
     *field = copy;
 }
 
+static void FreeKeywordTable(Language *language) {
+    for (KeywordEntry *&bucket : language->buckets) {
+        while (KeywordEntry *entry = bucket) {
+            bucket = entry->next;
+            Release(entry);
+        }
+    }
+    memset(language->keywordChars, 0, sizeof language->keywordChars);
+    language->hasKeywordTable = false;
+}
+
+// The hash table and the keyword characters, from the keyword list.
+static void BuildKeywordTable(Language *language) {
+    FreeKeywordTable(language);
+    for (int i = 0; i < language->keywordCount; i++) {
+        const char *word = language->keywords[i];
+        int n = static_cast<int>(strlen(word));
+        if (n == 0)
+            continue;
+        KeywordEntry *entry = static_cast<KeywordEntry *>(Allocate(sizeof(KeywordEntry)));
+        if (!entry)
+            break;
+        entry->text = language->keywords[i];
+        int bucket = KeywordBucket(word, n);
+        entry->next = language->buckets[bucket];
+        language->buckets[bucket] = entry;
+        language->hasKeywordTable = true;
+        for (const char *p = word; *p; p++) {
+            unsigned char c = static_cast<unsigned char>(*p);
+            language->keywordChars[c] = 1;
+            if ((language->flags & kLanguageCaseInsensitive) && c >= 'a' && c <= 'z')
+                language->keywordChars[c - 'a' + 'A'] = 1;
+        }
+    }
+}
+
 static void FreeKeywords(Language *language) {
+    FreeKeywordTable(language);
     for (int i = 0; i < language->keywordCount; i++)
         Release(language->keywords[i]);
     Release(language->keywords);
@@ -92,11 +129,95 @@ bool SetLanguageKeywords(Language *language, const char *const *words, int count
         language->keywords[i] = DupString(words[i]);
         if (!language->keywords[i]) {
             language->keywordCount = i;
+            BuildKeywordTable(language);
             return false;
         }
     }
     language->keywordCount = count;
+    BuildKeywordTable(language);
     return true;
+}
+
+int KeywordBucket(const char *word, int length) {
+    int h = 0;
+    for (int i = 0; i < length; i++)
+        h = static_cast<int>(static_cast<unsigned>(h) << 2) ^ static_cast<signed char>(word[i]);
+    int bucket = h % kKeywordBuckets;
+    return bucket < 0 ? -bucket : bucket;
+}
+
+bool IsLanguageKeyword(const Language *language, const char *word, int length) {
+    if (!language || !language->hasKeywordTable || length <= 0)
+        return false;
+    for (const KeywordEntry *entry = language->buckets[KeywordBucket(word, length)]; entry; entry = entry->next)
+        if (entry->text[0] == word[0] && strncmp(entry->text, word, length) == 0 && entry->text[length] == '\0')
+            return true;
+    return false;
+}
+
+bool IsKeyword(const char *word) {
+    const Language *language = g_editor && g_editor->doc ? g_editor->doc->language : nullptr;
+    return IsLanguageKeyword(language, word, static_cast<int>(strlen(word)));
+}
+
+bool IsDirective(const char *word, int length) {
+    for (int id = 1031;; id++) {
+        const char *directive = GetString(id);
+        if (!*directive)
+            return false;
+        if (static_cast<int>(strlen(directive)) == length && strncmp(directive, word, length) == 0)
+            return true;
+    }
+}
+
+namespace {
+
+// Sets a built-in language's keywords from the message table, from `first` to the first
+// empty text.
+void LoadBuiltinKeywords(Language *language, int first) {
+    const char *words[200];
+    int n = 0;
+    for (int id = first; n < 200 && *GetString(id); id++)
+        words[n++] = GetString(id);
+    SetLanguageKeywords(language, words, n);
+}
+
+} // namespace
+
+void AddBuiltinLanguages() {
+    struct Builtin {
+        const char *name;
+        const char *extensions;
+        int keywords;             // first keyword message, 0 for none
+        unsigned short flags;
+        const char *start;
+        const char *end;
+        const char *comment;
+    };
+    const Builtin builtins[] = {
+        {"Pascal", "PAS;PP", 0, 1 | kLanguageCaseInsensitive, nullptr, nullptr, "{}"},
+        {GetString(1198), "ASM;S", 0, 1 | kLanguageCaseInsensitive,
+         "^[A-Za-z_][_A-Za-z0-9]+[ \t]+PROC[ \t]", "^[A-Za-z_][A-Za-z0-9]+[ \t]+ENDP[ \t]", ";"},
+        {"Eiffel", "E", 6000, 1, nullptr, nullptr, "--"},
+        {GetString(4448), "F;FOR;F77", 5000, 1 | kLanguageCaseInsensitive, nullptr,
+         nullptr, "C"},
+        {GetString(1197), "C;H;CPP;HPP", 995, 1, nullptr, nullptr, "/"},
+    };
+    for (const Builtin &b : builtins) {
+        if (FindLanguage(b.name))
+            continue;
+        Language *language = AddLanguage(b.name);
+        if (!language)
+            return;
+        SetLanguageText(&language->extensions, b.extensions);
+        SetLanguageText(&language->startPattern, b.start);
+        SetLanguageText(&language->endPattern, b.end);
+        SetLanguageText(&language->commentChars, b.comment);
+        SetLanguageText(&language->stringChars, "\"'");
+        language->flags = b.flags;
+        if (b.keywords)
+            LoadBuiltinKeywords(language, b.keywords);
+    }
 }
 
 void FreeLanguages() {

@@ -6,7 +6,14 @@
 struct Document;
 struct Line;
 
-enum { kLanguageCaseInsensitive = 16 };
+// Flag bit value 4: the language ignores case; its keywords are stored in lower case and a
+// word is lower-cased before it is looked up.
+enum { kLanguageCaseInsensitive = 4, kKeywordBuckets = 13 };
+
+struct KeywordEntry {
+    KeywordEntry *next;
+    char *text;
+};
 
 struct Language {
     Language *next;
@@ -25,6 +32,10 @@ struct Language {
     int code;
     char **keywords;
     int keywordCount;
+    // Built from the keywords: which characters occur in them, and the keywords by hash.
+    unsigned char keywordChars[256];
+    KeywordEntry *buckets[kKeywordBuckets];
+    bool hasKeywordTable;
 };
 
 extern Language *g_languages;
@@ -38,6 +49,19 @@ void SetLanguageText(char **field, const char *text);
 // Replaces the keywords with copies of `count` words.
 bool SetLanguageKeywords(Language *language, const char *const *words, int count);
 void FreeLanguages();
+
+// The built-in languages: "C Language", "Fortran", "Eiffel", "Assembly" and "Pascal", with
+// the keyword lists of the message table. A language already in the list keeps its record.
+void AddBuiltinLanguages();
+// The keyword hash of a word: h = h * 4 xor c over its characters taken as signed bytes; the
+// bucket is |h mod 13|.
+int KeywordBucket(const char *word, int length);
+// Whether `word` (`length` characters) is one of the language's keywords.
+bool IsLanguageKeyword(const Language *language, const char *word, int length);
+// The same for the current document's language; false when it has none.
+bool IsKeyword(const char *word);
+// Whether `word` is one of the preprocessor directives.
+bool IsDirective(const char *word, int length);
 
 // Chooses the current document's language from a file extension (the text after the last
 // dot, without regard to case); sets or clears the C-source flag accordingly.

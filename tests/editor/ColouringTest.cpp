@@ -1,0 +1,99 @@
+// Which stretches of a line get which colour.
+#include "editor/Colouring.h"
+#include "editor/CommentSpans.h"
+#include "editor/DocumentTestSupport.h"
+#include "editor/Language.h"
+
+namespace {
+
+class ColouringTest : public DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        AddBuiltinLanguages();
+    }
+    void TearDown() override {
+        FreeLanguages();
+        DocumentTest::TearDown();
+    }
+
+    // The line as "text[kind]" pieces: K keyword, C comment, M magenta, B breakpoint, T text.
+    static std::string Pieces(const Language *language, const std::string &text) {
+        ColourRun runs[kMaxColourRuns];
+        int n = ColourStretch(language, true, text.data(), static_cast<int>(text.size()), runs, kMaxColourRuns);
+        return Describe(text, runs, n);
+    }
+    static std::string Describe(const std::string &text, const ColourRun *runs, int n) {
+        static const char kinds[] = "TKCMB";
+        std::string out;
+        for (int i = 0; i < n; i++)
+            out += text.substr(runs[i].start, runs[i].length) + "[" + kinds[runs[i].kind] + "]";
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(ColouringTest, CWordsStringsAndDirectives) {
+    const Language *c = FindLanguage("C Language");
+    ASSERT_TRUE(c);
+    EXPECT_EQ("int[K](x);[T]", Pieces(c, "int(x);"));
+    EXPECT_EQ("intx = 1;[T]", Pieces(c, "intx = 1;"));
+    EXPECT_EQ("s = \"int while\";[T]", Pieces(c, "s = \"int while\";"));
+    EXPECT_EQ("\t[T]return[K] 'i';[T]", Pieces(c, "\treturn 'i';"));
+    EXPECT_EQ("#  define[K] X 1[T]", Pieces(c, "#  define X 1"));
+    EXPECT_EQ("# defin X[T]", Pieces(c, "# defin X"));
+    EXPECT_EQ("  [T]#if[K] int[T]", Pieces(c, "  #if int"));   // nothing else on a directive line
+    EXPECT_EQ("my_int = [T]sizeof[K] a;[T]", Pieces(c, "my_int = sizeof a;"));
+    EXPECT_EQ("a = \"esc\\\"aped int\" + 2; [T]for[K]", Pieces(c, "a = \"esc\\\"aped int\" + 2; for"));
+    EXPECT_EQ("x1int = 0;[T]", Pieces(c, "x1int = 0;"));
+    EXPECT_EQ("x[T]", Pieces(nullptr, "x"));
+}
+
+TEST_F(ColouringTest, FortranContinuationAndCase) {
+    const Language *fortran = FindLanguage("Fortran");
+    ASSERT_TRUE(fortran);
+    EXPECT_EQ("     [T]&[M] X[T]", Pieces(fortran, "     & X"));
+    EXPECT_EQ("      [T]IF[K] (X) [T]GOTO[K] 10[T]", Pieces(fortran, "      IF (X) GOTO 10"));
+    EXPECT_EQ("    & X[T]", Pieces(fortran, "    & X"));   // four blanks: no mark
+}
+
+TEST_F(ColouringTest, CommentSpansAndBreakpointsOfALine) {
+    Document *doc = OpenFile("A.C", "int a; /* one\nint two */ int b;\nint c; // end\n");
+    ASSERT_TRUE(doc->language);
+    Line *one = FirstLine(doc), *two = one->next, *three = two->next;
+    CommentSpan block = {nullptr, nullptr, one, two, 7, 9};
+    CommentSpan slashes = {nullptr, nullptr, three, three, 7, 12};
+    block.next = &slashes;
+    doc->comments = &block;
+    ColourRun runs[kMaxColourRuns];
+    auto line = [&](Line *l) {
+        int n = ColourLine(doc, l, true, false, runs, kMaxColourRuns);
+        return Describe(std::string(l->text, l->length), runs, n);
+    };
+    EXPECT_EQ("int[K] a; [T]/* one[C]", line(one));
+    EXPECT_EQ("int two */[C] [T]int[K] b;[T]", line(two));
+    EXPECT_EQ("int[K] c; [T]// end[C]", line(three));
+    three->flags |= kLineBreakpoint;
+    EXPECT_EQ("int c; // end[B]", line(three));
+    EXPECT_EQ(3, ColourLine(doc, three, true, true, runs, kMaxColourRuns));   // debugging: coloured as usual
+    doc->comments = nullptr;
+    // No room for every run: the last one takes the rest.
+    EXPECT_EQ(2, ColourLine(doc, two, true, false, runs, 2));
+    EXPECT_EQ(two->length, runs[1].start + runs[1].length);
+}
+
+TEST_F(ColouringTest, KeywordHashAndLanguageChoice) {
+    EXPECT_EQ(((((0 << 2) ^ 'i') << 2 ^ 'n') << 2 ^ 't') % 13, KeywordBucket("int", 3));
+    EXPECT_EQ(1, KeywordBucket("\xff", 1));   // signed bytes: |-1 mod 13|
+    OpenFile("B.CPP", "x\n");
+    EXPECT_STREQ("C Language", g_editor->doc->language->name);
+    EXPECT_TRUE(g_editor->doc->flags & kDocCSource);
+    EXPECT_TRUE(IsKeyword("while"));
+    EXPECT_FALSE(IsKeyword("While"));
+    OpenFile("C.TXT", "x\n");
+    EXPECT_EQ(nullptr, g_editor->doc->language);
+    EXPECT_FALSE(IsKeyword("while"));
+    EXPECT_TRUE(IsDirective("ifdef", 5));
+    EXPECT_FALSE(IsDirective("ifdefx", 6));
+}
