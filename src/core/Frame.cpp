@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
@@ -39,6 +40,7 @@ enum {
     kHelpMenu = 9,
     kWindowsHelpCommand = 14001,
     kMenuCount = 10,
+    kFirstWindowItem = 30000,   // the MDI client numbers its window list from here
     kFirstClosedCommand = 1214,
     kCompileCommand = 1290,
     kExecuteProjectCommand = 1295,
@@ -104,13 +106,19 @@ void NewFile(int, long) {
     char name[kMaxPathLength + 1] = "";
     if (!CurrentUiPort()->AskText("Name?", name, sizeof name) || !name[0])
         return;
-    OpenDocument(name);
+    // A new file is known by its full path, wherever the current directory goes later.
+    char full[MAX_PATH];
+    if (!_fullpath(full, name, sizeof full)) {
+        IncorrectFileName(name);
+        return;
+    }
+    OpenPath(full);
 }
 
 void OpenFile(int, long) {
     char path[kMaxPathLength + 1] = "";
     if (CurrentUiPort()->AskFileName(false, "Open", "C sources\0*.c;*.h\0All files\0*.*\0", path, sizeof path))
-        OpenDocument(path);
+        OpenPath(path);
 }
 
 void SaveFile(int command, long) {
@@ -169,7 +177,7 @@ void ClosedFileCommand(int command, long) {
     for (int i = index; i + 1 < kClosedFileCount; i++)
         g_closed[i] = g_closed[i + 1];
     g_closed[kClosedFileCount - 1] = nullptr;
-    OpenDocument(copy);
+    OpenPath(copy);
     UpdateDynamicMenus();
 }
 
@@ -195,9 +203,11 @@ INT_PTR CALLBACK ExecuteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             }
             char commandLine[820];
             snprintf(commandLine, sizeof commandLine, "%s %s", program, arguments);
-            WinExec(commandLine, SW_SHOWNORMAL);
+            UINT started = WinExec(commandLine, SW_SHOWNORMAL);
             if (directory[0])
                 SetDirectory(saved);
+            if (started < 32)
+                ErrorBox(FormatScratch("Impossible to start %s", program));
             EndDialog(dialog, 1);
             return TRUE;
         }
@@ -225,9 +235,11 @@ void ExecuteProgramCommand(int, long) {
                  SetDirectory(g_debugOptions.directory) == 0;
     char commandLine[600];
     snprintf(commandLine, sizeof commandLine, "%s %s", g_debugOptions.program, g_debugOptions.arguments);
-    WinExec(commandLine, SW_SHOWNORMAL);
+    UINT started = WinExec(commandLine, SW_SHOWNORMAL);
     if (moved)
         SetDirectory(saved);
+    if (started < 32)
+        ErrorBox(FormatScratch("Impossible to start %s", g_debugOptions.program));
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -256,6 +268,69 @@ void VersionCommand(int, long) {
     InfoBox(FormatScratch("Kelto %s\nCompiled %s", "0.1", date));
 }
 
+// Properties of the file (Shift+Esc).
+void PropertiesCommand(int, long) {
+    if (!HasDocument())
+        return;
+    FileInfoTexts info;
+    GetFileInfoTexts(&info);
+    char text[800];
+    snprintf(text, sizeof text, "%s\n%s\n%s\n%s%s%s%s", info.position, info.size, info.marks, info.language,
+             info.modified ? "\nDocument modified" : "", info.date[0] ? "\n" : "", info.date);
+    CurrentUiPort()->ShowBox(kOwnerFrame, text, info.title, kBoxIconAsterisk);
+}
+
+// Lines and bytes of each loaded file.
+void StatisticsCommand(int, long) {
+    char text[2000] = "";
+    size_t used = 0;
+    long totalLines = 0, totalBytes = 0;
+    for (Document *doc = g_editor->documents; doc; doc = doc->next) {
+        if (doc->flags & kDocNoFile)
+            continue;
+        long bytes = 0;
+        for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next)
+            bytes += line->length + 2;
+        totalLines += doc->lineCount;
+        totalBytes += bytes;
+        char path[kMaxPathLength + 1];
+        CopyBounded(path, doc->path, sizeof path);
+        LowerCase(path);
+        if (used < sizeof text)
+            used += snprintf(text + used, sizeof text - used, "%s: %ld lines, %ld bytes\n", path, doc->lineCount, bytes);
+    }
+    if (used < sizeof text)
+        snprintf(text + used, sizeof text - used, "Total: %ld lines, %ld bytes", totalLines, totalBytes);
+    InfoBox(text);
+}
+
+// Two windows side by side.
+void DispositionCommand(int, long) { SendMessageA(g_app->mdiClient, WM_MDITILE, MDITILE_VERTICAL, 0); }
+
+// F1: the Windows API help on the word under the cursor.
+void WordHelpCommand(int, long) {
+    char word[100] = "";
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (view && view->doc && !IsSentinel(view->doc, view->current)) {
+        const Line *line = view->current;
+        int start = view->column, end = view->column;
+        auto ident = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                         (c >= '0' && c <= '9') || c == '_'; };
+        while (start > 0 && ident(line->text[start - 1]))
+            start--;
+        while (end < line->length && ident(line->text[end]))
+            end++;
+        int n = end - start < 99 ? end - start : 99;
+        memcpy(word, line->text + start, n);
+        word[n] = '\0';
+    }
+    g_app->helpUsed = true;
+    if (word[0])
+        WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_KEY, reinterpret_cast<ULONG_PTR>(word));
+    else
+        WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_CONTENTS, 0);
+}
+
 void HelpIndexCommand(int, long) {
     g_app->helpUsed = true;
     WinHelpA(g_app->frameWindow, g_app->helpFile[0] ? g_app->helpFile : "kelto.hlp", HELP_CONTENTS, 0);
@@ -276,9 +351,11 @@ void ToolCommand(int command, long) {
         bool moved = tool->startDirectory[0] && SetDirectory(tool->startDirectory) == 0;
         char commandLine[1100];
         snprintf(commandLine, sizeof commandLine, "%s %s", tool->program, tool->arguments);
-        WinExec(commandLine, SW_SHOWNORMAL);
+        UINT started = WinExec(commandLine, SW_SHOWNORMAL);
         if (moved)
             SetDirectory(saved);
+        if (started < 32)
+            ErrorBox(FormatScratch("Impossible to start %s", tool->program));
         return;
     }
 }
@@ -295,7 +372,7 @@ LRESULT ExternalCommand(int command) {
     }
     switch (command) {
     case 3501:
-        if (text[0] && OpenDocument(text)) {
+        if (text[0] && OpenPath(text)) {
             if (HWND active = ActiveEditorWindow())
                 SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
         }
@@ -353,7 +430,8 @@ void EnableItems(HMENU menu) {
             continue;
         }
         UINT id = GetMenuItemID(menu, i);
-        if (id == 0 || id == static_cast<UINT>(-1))
+        // The MDI window list and the system commands belong to Windows.
+        if (id == 0 || id == static_cast<UINT>(-1) || id >= kFirstWindowItem)
             continue;
         bool enabled = CommandAvailable(static_cast<int>(id)) ||
                        (id >= kFirstClosedCommand && id < kFirstClosedCommand + kClosedFilesShown) ||
@@ -370,7 +448,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             g_submenus[i] = GetSubMenu(GetMenu(window), i);
         CLIENTCREATESTRUCT create = {};
         create.hWindowMenu = GetSubMenu(GetMenu(window), kWindowMenu);
-        create.idFirstChild = 30000;
+        create.idFirstChild = kFirstWindowItem;
         HWND mdi = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
                                    WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0,
                                    0, window, nullptr, GetModuleHandleA(nullptr), &create);
@@ -454,7 +532,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         for (UINT i = count; i-- > 0;) {
             char path[MAX_PATH];
             if (DragQueryFileA(drop, i, path, sizeof path))
-                OpenDocument(path);
+                OpenPath(path);
         }
         DragFinish(drop);
         return 0;
@@ -463,10 +541,15 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 1;
     case WM_QUERYENDSESSION:
     case WM_CLOSE: {
-        // The open windows stay until the settings have recorded them for the next start.
-        if (g_app->debugging && !ConfirmMessage(31))
+        // One closing at a time: a second request while the questions are open is ignored.
+        static bool closing;
+        if (closing)
             return 0;
-        if (!QueryCloseAll())
+        closing = true;
+        // The open windows stay until the settings have recorded them for the next start.
+        bool go = (!g_app->debugging || ConfirmMessage(31)) && QueryCloseAll();
+        closing = false;
+        if (!go)
             return 0;
         WINDOWPLACEMENT placement;
         placement.length = sizeof placement;
@@ -475,7 +558,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             g_app->frameY = placement.rcNormalPosition.top;
             g_app->frameWidth = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
             g_app->frameHeight = placement.rcNormalPosition.bottom - placement.rcNormalPosition.top;
-            g_app->frameZoomed = IsZoomed(window) != 0;
+            // Minimised from maximised still counts as maximised.
+            g_app->frameZoomed = IsZoomed(window) || (IsIconic(window) && (placement.flags & WPF_RESTORETOMAXIMIZED));
         }
         SaveAllSettings();
         if (g_app->helpUsed)
@@ -564,6 +648,10 @@ void RegisterStandardHandlers() {
     RegisterHandler(1107, AboutCommand);
     RegisterHandler(1291, VersionCommand);
     RegisterHandler(14000, HelpIndexCommand);
+    RegisterHandler(1118, PropertiesCommand);
+    RegisterHandler(1130, StatisticsCommand);
+    RegisterHandler(1254, DispositionCommand);
+    RegisterHandler(1296, WordHelpCommand);
     RegisterHandler(kWindowsHelpCommand, WindowsHelpCommand);
     for (int command = kFirstToolCommand; command <= kLastToolCommand; command++)
         RegisterHandler(command, ToolCommand);
@@ -690,7 +778,9 @@ void UpdateMenus() {
     HMENU menu = g_app && g_app->frameWindow ? GetMenu(g_app->frameWindow) : nullptr;
     if (!menu)
         return;
-    EnableItems(menu);
+    for (HMENU submenu : g_submenus)
+        if (submenu)
+            EnableItems(submenu);
     // ID is checked for a C source that carries a version stamp.
     bool stamped = HasDocument() && (g_editor->doc->flags & kDocCSource) && (g_editor->doc->flags & kDocStampLine);
     CheckMenuItem(menu, 1182, MF_BYCOMMAND | (stamped ? MF_CHECKED : MF_UNCHECKED));
@@ -743,7 +833,8 @@ bool QueryCloseAll() {
     if (answer != IDOK)
         return false;
     View *previous = g_editor->view;
-    for (Document *doc = g_editor->documents; doc; doc = doc->next) {
+    bool saved = true;
+    for (Document *doc = g_editor->documents; doc && saved; doc = doc->next) {
         if (!(doc->flags & kDocModified) || (doc->flags & kDocNoFile))
             continue;
         View *view = FirstViewOf(doc);
@@ -751,12 +842,12 @@ bool QueryCloseAll() {
             MakeCurrent(view);
         else
             g_editor->doc = doc;
-        if (!SaveDocument())
-            return false;
+        saved = SaveDocument();
     }
+    // The document on screen stays the current one, whatever happened.
     if (previous)
         MakeCurrent(previous);
-    return true;
+    return saved;
 }
 
 bool CloseAllEditorWindows() {
@@ -814,11 +905,11 @@ void ShowContextMenu(HWND window, int x, int y) {
         for (int id = 995; *GetString(id); id++)
             keyword = keyword || strcmp(GetString(id), word) == 0;
         char text[200];
+        if (line->length >= 3 && strncmp(line->text, "#if", 3) == 0)
+            AppendMenuA(menu, MF_STRING, 1116, GetString(4513));
         if (keyword) {
             if (!strcmp(word, "case") || !strcmp(word, "switch") || !strcmp(word, "default"))
                 AppendMenuA(menu, MF_STRING, 1158, GetString(4514));
-            if (line->length >= 3 && strncmp(line->text, "#if", 3) == 0)
-                AppendMenuA(menu, MF_STRING, 1116, GetString(4513));
         } else if (word[0] && !(word[0] >= '0' && word[0] <= '9')) {
             snprintf(text, sizeof text, GetString(4503), word);
             AppendMenuA(menu, MF_STRING, 1158, text);

@@ -92,21 +92,35 @@ long NumberAfter(const char *text) {
     return atol(text);
 }
 
+// The options of the command line, looked at before anything opens: only whole arguments
+// count, so a file named "src/window.c" or "my -draft.c" is no option.
 void PreScan(const char *commandLine) {
-    for (const char *p = commandLine; *p; p++) {
-        if ((*p != '-' && *p != '/') || (p > commandLine && p[-1] != ' '))
+    char *arguments[kMaxArguments];
+    int count = SplitCommandLine(commandLine, arguments);
+    for (int i = 0; i < count; i++) {
+        const char *a = arguments[i];
+        if (!IsOption(a))
             continue;
-        char option = p[1];
-        if (option == 'd' || option == 'D' || option == 'p') {
+        char option = a[1];
+        // -d, -D, -p and -e take a number, in the same argument or the next one.
+        const char *number = a[2] ? a + 2 : i + 1 < count ? arguments[i + 1] : "";
+        bool digits = *number >= '0' && *number <= '9';
+        if ((option == 'd' || option == 'D' || option == 'p') && digits) {
             g_app->reopenFiles = g_app->saveSession = false;
             g_app->debugStart = true;
-            g_app->attachProcess = NumberAfter(p + 2);
-        } else if (option == 'e') {
-            g_app->attachEvent = NumberAfter(p + 2);
-        } else if (option == 'f' || option == 'F') {
+            g_app->attachProcess = NumberAfter(number);
+        } else if (option == 'e' && digits) {
+            g_app->attachEvent = NumberAfter(number);
+        } else if ((option == 'f' || option == 'F' || option == 'w') && !a[2]) {
             g_app->reopenFiles = g_app->saveSession = false;
+            if (option == 'w') {
+                g_app->splash = false;
+                g_saveEnabled = false;
+            }
         }
     }
+    for (int i = 0; i < count; i++)
+        Release(arguments[i]);
 }
 
 void FindHelpFile() {
@@ -243,7 +257,7 @@ int ProcessCommandLine(const char *commandLine) {
             if (!_fullpath(full, relative, sizeof full))
                 continue;
             UpperCase(full);
-            if (strstr(full, ".EXE")) {
+            if (IsProgramPath(full)) {
                 // A program to debug: it runs in its directory, the arguments after it are its own.
                 debugging = true;
                 char programDirectory[MAX_PATH];
@@ -260,7 +274,7 @@ int ProcessCommandLine(const char *commandLine) {
                 StartDebugging(text);
                 break;
             }
-            if (FindView(full) || OpenDocument(full))
+            if (FindView(full) || OpenPath(full))
                 opened++;
         } while (_findnext(search, &found) == 0);
         _findclose(search);
@@ -285,7 +299,10 @@ int ReopenSession() {
     HWND maximized = nullptr;
     bool minimized = false;
     for (SessionFile *file = g_sessionFiles; file; file = file->next) {
-        if (!FileExists(file->path) || !OpenDocument(file->path)) {
+        if (!FileExists(file->path) || !OpenPath(file->path)) {
+            // A file that could not be read does not stay open as an empty window.
+            if (View *view = FindView(file->path))
+                DestroyEditorWindow(view->window);
             if (missingCount < 100) {
                 missingCopies[missingCount] = DupString(file->path);
                 missing[missingCount] = missingCopies[missingCount] ? missingCopies[missingCount] : "";
@@ -349,12 +366,11 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     g_app->anotherInstance = FindWindowA(GetString(3969), nullptr) != nullptr;
     g_app->outputHeight = 7 * GetSystemMetrics(SM_CYVTHUMB);
     char *line = DupString(commandLine ? commandLine : "");
-    bool quiet = line && strstr(line, "/w");
-    g_app->splash = g_app->saveSession = g_app->reopenFiles = !quiet;
-    g_saveEnabled = !quiet;
+    g_app->splash = g_app->saveSession = g_app->reopenFiles = true;
+    g_saveEnabled = true;
     CurrentDirectory(g_app->startDirectory, sizeof g_app->startDirectory);
     OpenSharedBlock();
-    // 5-6: the help file, the options with numbers.
+    // 5-6: the help file, the options.
     FindHelpFile();
     if (line && *line)
         PreScan(line);
@@ -425,12 +441,18 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
             ReopenSession();
         g_app->restoring = false;
         if (g_app->currentFile[0] && !FindView(g_app->currentFile) && FileExists(g_app->currentFile))
-            OpenDocument(g_app->currentFile);
+            OpenPath(g_app->currentFile);
     }
     UpdateDynamicMenus();
     // 21-24: show everything, the PATH, the debugger.
     ShowWindow(frame, SW_SHOW);
     SendMessageA(g_app->mdiClient, WM_MDIICONARRANGE, 0, 0);
+    if (HWND active = ActiveEditorWindow()) {
+        RECT client;
+        GetClientRect(active, &client);
+        if (client.right <= client.left || client.bottom <= client.top)
+            SendMessageA(g_app->mdiClient, WM_MDITILE, 0, 0);
+    }
     g_saveEnabled = g_saveEnabled && g_app->saveSession;
     SetUpPath();
     if (g_banner)

@@ -1,6 +1,7 @@
 // The list of open documents, their lines, and the views on them.
 #include "editor/Document.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "core/Boxes.h"
@@ -319,13 +320,28 @@ View *FirstViewOf(Document *doc) {
     return nullptr;
 }
 
+bool IsProgramPath(const char *path) {
+    size_t n = strlen(path);
+    return n >= 4 && strcmp(path + n - 4, ".EXE") == 0;
+}
+
+bool OpenPath(const char *path) {
+    char quoted[kMaxPathLength + 8];
+    if (strlen(path) > kMaxPathLength) {
+        IncorrectFileName(path);
+        return false;
+    }
+    snprintf(quoted, sizeof quoted, "\"%s\"", path);
+    return OpenDocument(quoted);
+}
+
 bool OpenDocument(const char *text) {
     while (*text == ' ')
         text++;
     char path[kMaxPathLength + 1];
     if (!DocumentPath(text, path))
         return false;
-    if (strstr(path, ".EXE"))
+    if (IsProgramPath(path))
         return StartDebugging(text);
     Document *doc = FindDocument(path, false);
     if (doc) {

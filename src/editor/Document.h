@@ -119,6 +119,10 @@ Document *FindDocument(const char *path, bool create);
 // upper-cased. False (after "[%s]: incorrect file name") when it does not fit.
 bool DocumentPath(const char *text, char *path);
 bool OpenDocument(const char *text);
+// Opens a whole path, blanks included (OpenDocument would end it at the first blank).
+bool OpenPath(const char *path);
+// Whether a path names a program (it ends with ".EXE"), which is debugged rather than opened.
+bool IsProgramPath(const char *path);
 View *AttachView(HWND window, const char *path);
 // Takes a view off its document; the document is freed with its last view.
 void DetachView(View *view);

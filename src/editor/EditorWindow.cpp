@@ -187,6 +187,13 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             bool shift = GetKeyState(VK_SHIFT) < 0;
             bool wasOverwrite = (view->state & kViewOverwrite) != 0;
             bool taken = KeyDown(static_cast<int>(wParam), LOWORD(lParam), ctrl, alt, shift);
+            if (taken) {
+                // The character the key also made (Alt+X, Esc) is already queued: it goes.
+                MSG queued;
+                while (PeekMessageA(&queued, window, WM_CHAR, WM_DEADCHAR, PM_REMOVE) ||
+                       PeekMessageA(&queued, window, WM_SYSCHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
+                }
+            }
             // The view may be gone (the command closed the window).
             if ((view = ViewOfWindow(window)) != nullptr) {
                 if (((view->state & kViewOverwrite) != 0) != wasOverwrite)

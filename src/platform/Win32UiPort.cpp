@@ -26,8 +26,16 @@ public:
     explicit TemplateWriter(WORD *buffer) : p_(buffer) {}
     void Word(WORD w) { *p_++ = w; }
     void Dword(DWORD d) { Word(LOWORD(d)); Word(HIWORD(d)); }
+    // At most 63 characters and their terminator.
     void Text(const char *text) {
-        p_ += MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<LPWSTR>(p_), 64);
+        char cut[64];
+        snprintf(cut, sizeof cut, "%s", text ? text : "");
+        int n = MultiByteToWideChar(CP_ACP, 0, cut, -1, reinterpret_cast<LPWSTR>(p_), 64);
+        if (n <= 0) {
+            *p_ = 0;
+            n = 1;
+        }
+        p_ += n;
     }
     void Align() {
         if (reinterpret_cast<ULONG_PTR>(p_) & 3)

@@ -373,7 +373,15 @@ void LoadSessionFiles() {
     for (long i = 1; i <= count && i <= kMaxListCount; i++) {
         if (!ReadSetting(Named("OpenFile%d", static_cast<int>(i)), value))
             break;
-        size_t n = strcspn(value, " ");
+        // A path with blanks is stored in double quotes.
+        const char *start = value;
+        size_t n;
+        if (value[0] == '"') {
+            start = value + 1;
+            n = strcspn(start, "\"");
+        } else {
+            n = strcspn(value, " ");
+        }
         if (n == 0)
             continue;
         SessionFile *file = static_cast<SessionFile *>(Allocate(sizeof(SessionFile)));
@@ -384,10 +392,10 @@ void LoadSessionFiles() {
             Release(file);
             break;
         }
-        memcpy(file->path, value, n);
+        memcpy(file->path, start, n);
         file->path[n] = '\0';
         // The numbers follow, one or more blanks apart; missing ones stay unset.
-        const char *p = value + n;
+        const char *p = start + n + (start != value && start[n] == '"' ? 1 : 0);
         long numbers[5] = {0, 0, 0, 0, 0};
         int got = 0;
         while (got < 5) {
@@ -423,15 +431,21 @@ bool SaveSessionFiles() {
         int rect[4] = {0, 0, 0, 0};
         bool minimized = false, maximized = false;
         EditorWindowPlacement(view, rect, &minimized, &maximized);
+        // A negative left or right means minimised or maximised: a window that merely lies off
+        // the screen's left edge keeps its left at 0, and a state is never lost to a 0.
+        for (int k = 0; k < 4; k++)
+            if (rect[k] < 0)
+                rect[k] = 0;
         if (minimized)
-            rect[0] = -rect[0];
+            rect[0] = -(rect[0] > 0 ? rect[0] : 1);
         if (maximized)
-            rect[2] = -rect[2];
+            rect[2] = -(rect[2] > 0 ? rect[2] : 1);
         Line *line = view == (g_editor ? g_editor->view : nullptr) ? view->current : doc->savedLine;
         long number = line ? LineNumberOf(doc, line) : 1;
         char value[kSettingBufferSize];
-        snprintf(value, sizeof value, "%s %ld %d %d %d %d", doc->path, number, rect[0], rect[1],
-                 rect[2], rect[3]);
+        bool blanks = strchr(doc->path, ' ') != nullptr;
+        snprintf(value, sizeof value, blanks ? "\"%s\" %ld %d %d %d %d" : "%s %ld %d %d %d %d", doc->path,
+                 number, rect[0], rect[1], rect[2], rect[3]);
         if (!WriteSetting(Named("OpenFile%d", n++), value))
             return false;
     }

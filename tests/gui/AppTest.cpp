@@ -434,3 +434,27 @@ TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
     EXPECT_FALSE(StateOf(FileMenu(app), kSave) & MF_GRAYED);
     EXPECT_EQ(0, app.Close());
 }
+
+TEST(AppCommandLine, APathWithBlanksIsOneFile) {
+    KeltoApp app("blanks");
+    CreateDirectoryA(app.PathOf("MY FILES").c_str(), nullptr);
+    WriteFileText(app.PathOf("MY FILES\\A.C"), "a\r\n");
+    ASSERT_TRUE(app.Start("\"my files\\a.c\""));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    EXPECT_EQ(std::vector<std::string>{"my files\\a.c"}, Titles(app));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    TypeAndSave(app, editor, "x");
+    EXPECT_FILE(app.PathOf("MY FILES\\A.C"), std::string("xa\r\n"));
+    EXPECT_EQ("<missing>", ReadFileText(app.PathOf("MY")));
+    // The menus keep the window list and the maximised window's buttons usable.
+    std::vector<MenuItem> window = app.MenuItems(IsZoomed(editor) ? 9 : 8);
+    bool listed = false;
+    for (const MenuItem &item : window)
+        if (item.id >= 30000 && item.id < 30100) {
+            listed = true;
+            EXPECT_EQ(0u, item.state & (MF_GRAYED | MF_DISABLED)) << item.text;
+        }
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(0, app.Close());
+}
