@@ -63,6 +63,25 @@ HMENU Submenu(int position) { return position >= 0 && position < kMenuCount ? g_
 
 bool HasDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
 
+// The identifier at the cursor of the current view (empty when there is none).
+void WordAtCursor(char *word, int size) {
+    word[0] = '\0';
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view || !view->doc || IsSentinel(view->doc, view->current))
+        return;
+    const Line *line = view->current;
+    auto ident = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                     (c >= '0' && c <= '9') || c == '_'; };
+    int start = view->column, end = view->column;
+    while (start > 0 && ident(line->text[start - 1]))
+        start--;
+    while (end < line->length && ident(line->text[end]))
+        end++;
+    int n = end - start < size - 1 ? end - start : size - 1;
+    memcpy(word, line->text + start, n);
+    word[n] = '\0';
+}
+
 // A key the user gave to a command without a menu item of its own shows on the dynamic item.
 void AddExtraShortcut(char *text, size_t size, int command) {
     for (unsigned short row : g_app->extraShortcuts) {
@@ -309,21 +328,8 @@ void DispositionCommand(int, long) { SendMessageA(g_app->mdiClient, WM_MDITILE, 
 
 // F1: the Windows API help on the word under the cursor.
 void WordHelpCommand(int, long) {
-    char word[100] = "";
-    View *view = g_editor ? g_editor->view : nullptr;
-    if (view && view->doc && !IsSentinel(view->doc, view->current)) {
-        const Line *line = view->current;
-        int start = view->column, end = view->column;
-        auto ident = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                         (c >= '0' && c <= '9') || c == '_'; };
-        while (start > 0 && ident(line->text[start - 1]))
-            start--;
-        while (end < line->length && ident(line->text[end]))
-            end++;
-        int n = end - start < 99 ? end - start : 99;
-        memcpy(word, line->text + start, n);
-        word[n] = '\0';
-    }
+    char word[100];
+    WordAtCursor(word, sizeof word);
     g_app->helpUsed = true;
     if (word[0])
         WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_KEY, reinterpret_cast<ULONG_PTR>(word));
@@ -887,19 +893,10 @@ void ShowContextMenu(HWND window, int x, int y) {
     Document *doc = view->doc;
     const char *name = strrchr(doc->path, '\\');
     name = name ? name + 1 : doc->path;
-    char word[100] = "";
+    char word[100];
+    WordAtCursor(word, sizeof word);
     if (!IsSentinel(doc, view->current)) {
         const Line *line = view->current;
-        int start = view->column, end = view->column;
-        auto ident = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                         (c >= '0' && c <= '9') || c == '_'; };
-        while (start > 0 && ident(line->text[start - 1]))
-            start--;
-        while (end < line->length && ident(line->text[end]))
-            end++;
-        int n = end - start < 99 ? end - start : 99;
-        memcpy(word, line->text + start, n);
-        word[n] = '\0';
         char under = view->column < line->length ? line->text[view->column] : '\0';
         bool keyword = false;
         for (int id = 995; *GetString(id); id++)

@@ -1,5 +1,7 @@
 #include "AppDriver.h"
 
+#include "support/TestSupport.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -68,26 +70,6 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM param) {
     }
     search->found = window;
     return FALSE;
-}
-
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = path + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &data));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 // Escapes a text for the settings file: backslashes, tabs and line ends.

@@ -12,19 +12,10 @@
 #include "core/CommandTable.h"
 #include "core/Messages.h"
 #include "res/ResourceIds.h"
+#include "AppDriver.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-// KELTO_BIN is the build directory as a Unix path; Wine sees it on drive Z:.
-std::string BuildPath(const char *relative) {
-    const char *bin = getenv("KELTO_BIN");
-    std::string path = bin ? std::string("Z:") + bin + "/" + relative : relative;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 HMODULE Program() {
     static HMODULE module =

@@ -76,7 +76,7 @@ std::vector<std::string> RecordingUiPort::Texts() const {
     return texts;
 }
 
-static void RemoveTree(const std::string &path) {
+void RemoveTree(const std::string &path) {
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA((path + "\\*").c_str(), &data);
     if (h != INVALID_HANDLE_VALUE) {

@@ -66,3 +66,5 @@ protected:
 std::string ReadWholeFile(const std::string &path);
 void WriteWholeFile(const std::string &path, const std::string &bytes);
 bool PathExists(const std::string &path);
+// Deletes a directory with everything in it.
+void RemoveTree(const std::string &path);
