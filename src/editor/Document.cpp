@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "browse/CommentScan.h"
 #include "core/Boxes.h"
 #include "core/Memory.h"
 #include "core/TextUtil.h"
@@ -98,7 +99,7 @@ void FreeLines(Document *doc) {
     sentinel->next = sentinel->prev = sentinel;
     doc->lineCount = 0;
     doc->browserWord = nullptr;
-    doc->comments = nullptr;
+    FreeCommentSpans(doc);
     doc->savedLine = doc->savedAnchor = nullptr;
     doc->savedColumn = doc->savedAnchorColumn = 0;
     ResetViews(doc, sentinel);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "browse/CommentScan.h"
 #include "core/AppState.h"
 #include "core/Dispatch.h"
 #include "core/Messages.h"
@@ -109,6 +110,8 @@ void Paint(HWND window) {
         SetTextColor(dc, g_display.textColor);
         SetBkMode(dc, TRANSPARENT);
         Document *doc = view->doc;
+        if (g_colouring && doc->language && !(doc->flags & kDocCommentsValid))
+            BuildCommentSpans(doc);
         Line *line = view->top ? view->top : FirstLine(doc);
         for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next)
             PaintLine(dc, view, line, row * g_lineHeight);

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+#include "browse/CommentScan.h"
 #include "core/Memory.h"
 #include "core/Messages.h"
 #include "editor/Document.h"
@@ -53,6 +54,7 @@ Language *AddLanguage(const char *name) {
         return nullptr;
     }
     language->flags = 1;
+    language->characterHook = CommentCharacterHook;
     language->next = g_languages;
     g_languages = language;
     return language;

@@ -3,6 +3,8 @@
 #include "editor/CommentSpans.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/Language.h"
+#include "browse/CommentScan.h"
+#include "editor/Editing.h"
 
 namespace {
 
@@ -96,4 +98,42 @@ TEST_F(ColouringTest, KeywordHashAndLanguageChoice) {
     EXPECT_FALSE(IsKeyword("while"));
     EXPECT_TRUE(IsDirective("ifdef", 5));
     EXPECT_FALSE(IsDirective("ifdefx", 6));
+}
+
+namespace {
+
+// The spans as "first line:column-last line:column" with lines counted from 1.
+std::string Spans(const Document *doc) {
+    std::string out;
+    for (const CommentSpan *span = doc->comments; span; span = span->next)
+        out += std::to_string(LineNumberOf(doc, span->firstLine)) + ":" + std::to_string(span->firstColumn) + "-" +
+               std::to_string(LineNumberOf(doc, span->lastLine)) + ":" + std::to_string(span->lastColumn) + " ";
+    return out;
+}
+
+} // namespace
+
+TEST_F(ColouringTest, CommentSpansOfEachLanguage) {
+    Document *c = OpenFile("S.C", "int a; /* one\n two\n three */ int b;\n"
+                                  "s = \"/* no */\"; c = '\"'; // end \\\n"
+                                  "still comment\nx = 1; // done\n");
+    ASSERT_TRUE(BuildCommentSpans(c));
+    EXPECT_EQ("1:7-3:8 4:25-5:12 6:7-6:13 ", Spans(c));
+    EXPECT_TRUE(c->flags & kDocCommentsValid);
+    EXPECT_EQ(4, LineNumberOf(c, SpanAtLine(c, LineAt(c, 4))->firstLine));   // inside the // comment
+    EXPECT_EQ(1, LineNumberOf(c, SpanAtLine(c, LineAt(c, 1))->firstLine));   // inside the block
+    // Typing a comment character makes the list be built again.
+    GotoPosition(6, 0);
+    InsertChars(1, '/');
+    EXPECT_FALSE(c->flags & kDocCommentsValid);
+
+    Document *fortran = OpenFile("F.FOR", "C comment\n      X = 1\n* star\n10    CONTINUE\n");
+    BuildCommentSpans(fortran);
+    EXPECT_EQ("1:0-1:8 3:0-3:5 ", Spans(fortran));
+    Document *pascalDoc = OpenFile("P.PAS", "x := 'a{b'; { one\ntwo } (* three *)\n");
+    BuildCommentSpans(pascalDoc);
+    EXPECT_EQ("1:12-2:4 2:6-2:16 ", Spans(pascalDoc));
+    Document *eiffel = OpenFile("E.E", "x := \"--\" -- note\n'-' -- two\n");
+    BuildCommentSpans(eiffel);
+    EXPECT_EQ("1:10-1:16 2:4-2:9 ", Spans(eiffel));
 }
