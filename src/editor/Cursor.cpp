@@ -300,7 +300,7 @@ void ScrollLines(int lines) {
         top = top->prev;
     if (top != view->top) {
         view->top = top;
-        view->state |= kViewRedrawAll | kViewCaretMoved;
+        view->state |= kViewRedrawAll;   // the cursor stays where it is
     }
 }
 

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/TextUtil.h"
 #include "editor/Colouring.h"
+#include "editor/Display.h"
 #include "editor/Document.h"
 #include "editor/DisplayOptions.h"
 #include "editor/Editing.h"
@@ -120,13 +121,86 @@ void Paint(HWND window) {
     EndPaint(window, &paint);
 }
 
-void PlaceCaret(HWND window) {
-    View *view = ViewOfWindow(window);
-    if (!view || GetFocus() != window)
-        return;
+struct RowMeasure {
+    HDC dc;
+    const char *text;   // the cursor row, tabs expanded
+    int length;
+};
+
+int MeasureRow(int from, int n, void *context) {
+    RowMeasure *row = static_cast<RowMeasure *>(context);
+    if (from >= row->length || n <= 0)
+        return n > 0 ? n * g_charWidth : 0;
+    if (from + n > row->length) {
+        int beyond = from + n - row->length;
+        n = row->length - from;
+        SIZE size;
+        GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
+        return size.cx + beyond * g_charWidth;
+    }
+    SIZE size;
+    GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
+    return size.cx;
+}
+
+// The scroll bar follows the cursor's line.
+void UpdateScrollBar(HWND window, View *view) {
+    ScrollBarState bar = ScrollBarFor(view->doc->lineCount, view->visibleRows, CurrentLineNumber());
+    SetScrollRange(window, SB_VERT, bar.minimum, bar.maximum, FALSE);
+    SetScrollPos(window, SB_VERT, bar.position, TRUE);
+}
+
+// Brings the cursor into sight: the rows by the top line, the columns by measuring the row.
+void EnsureCursorVisible(HWND window, View *view) {
     KeepCursorVisible(view);
+    char text[1200];
+    int n = 0;
+    int tab = TabWidth();
+    const Line *line = view->current;
+    if (!IsSentinel(view->doc, line)) {
+        int visual = 0;
+        for (int i = 0; i < line->length && n < static_cast<int>(sizeof text) - 1; i++) {
+            int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
+            for (; visual < next && n < static_cast<int>(sizeof text) - 1; visual++)
+                text[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
+        }
+    }
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
+    RowMeasure row = {dc, text, n};
+    int first = FirstColumnForCursor(view->firstColumn, view->cursorVisualColumn, client.right - client.left,
+                                     MeasureRow, &row);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    if (first != view->firstColumn) {
+        view->firstColumn = static_cast<short>(first);
+        InvalidateRect(window, nullptr, FALSE);
+    }
+}
+
+// The caret at the cursor; with `follow` the window first scrolls to the cursor (a scroll of
+// the window alone leaves the cursor where it is, possibly out of sight).
+void PlaceCaret(HWND window, bool follow = true) {
+    View *view = ViewOfWindow(window);
+    if (!view)
+        return;
+    if (follow) {
+        EnsureCursorVisible(window, view);
+    } else {
+        int row = 0;
+        const Line *line = view->top;
+        while (line && line != view->current && !IsSentinel(view->doc, line) && row <= view->visibleRows)
+            line = line->next, row++;
+        view->cursorRow = static_cast<short>(line == view->current ? row : -1);
+    }
+    UpdateScrollBar(window, view);
+    if (GetFocus() != window)
+        return;
     int x = (view->cursorVisualColumn - view->firstColumn) * g_charWidth;
-    SetCaretPos(x < 0 ? 0 : x, view->cursorRow * g_lineHeight);
+    // Out of sight, the caret is put out of the window.
+    SetCaretPos(x < 0 ? 0 : x, view->cursorRow >= 0 ? view->cursorRow * g_lineHeight : -2 * g_lineHeight);
 }
 
 void MakeCaret(HWND window) {
@@ -143,10 +217,11 @@ void Refresh(HWND window) {
     View *view = ViewOfWindow(window);
     if (!view)
         return;
+    bool moved = (view->state & kViewCaretMoved) != 0;
     if (view->state & (kViewRedrawAll | kViewLineChanged | kViewCaretMoved))
         InvalidateRect(window, nullptr, FALSE);
     view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);
-    PlaceCaret(window);
+    PlaceCaret(window, moved);
     ShowPosition(view);
 }
 
@@ -165,6 +240,26 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_VSCROLL:
+        if (view) {
+            MakeCurrent(view);
+            int rows = view->visibleRows > 1 ? view->visibleRows - 1 : 1;
+            switch (LOWORD(wParam)) {
+            case SB_LINEUP: ScrollLines(-1); break;
+            case SB_LINEDOWN: ScrollLines(1); break;
+            case SB_PAGEUP: ScrollLines(-rows); break;
+            case SB_PAGEDOWN: ScrollLines(rows); break;
+            case SB_THUMBTRACK:
+            case SB_THUMBPOSITION:
+                GotoLine(LineForThumb(view->doc->lineCount, HIWORD(wParam)));
+                Recentre();
+                break;
+            }
+            InvalidateRect(window, nullptr, FALSE);
+            Refresh(window);
+            return 0;
+        }
+        break;
     case WM_SIZE:
         if (view)
             SetVisibleRows(view);
@@ -374,13 +469,19 @@ void RefreshEditorWindow(View *view) {
 }
 
 void ShowPosition(View *view) {
-    if (!view || view != (g_editor ? g_editor->view : nullptr))
+    if (!view || view != (g_editor ? g_editor->view : nullptr) || !view->window)
+        return;
+    if (g_app && g_app->frameWindow && IsIconic(g_app->frameWindow))
         return;
     char text[80];
-    FormatScratch("Line %ld, Col %d%s", CurrentLineNumber(), CurrentVisualColumn() + 1,
-                  (view->doc->flags & kDocModified) ? " *" : "");
-    CopyBounded(text, g_scratch, sizeof text);
+    PositionText(view, text, sizeof text);
     ShowStatus(text);
+    // The title carries a "*" while the document is modified.
+    char title[kMaxPathLength + 8], marked[kMaxPathLength + 8];
+    GetWindowTextA(view->window, title, sizeof title);
+    MarkedTitle(title, (view->doc->flags & kDocModified) != 0, marked, sizeof marked);
+    if (strcmp(title, marked) != 0)
+        SetWindowTextA(view->window, marked);
 }
 
 bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maximized) {

@@ -1,0 +1,84 @@
+#include "editor/Display.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "editor/Document.h"
+#include "editor/Editing.h"
+
+enum { kLargeDocument = 32765, kLargeDivisor = 10 };
+
+ScrollBarState ScrollBarFor(long lineCount, int rows, long currentLine) {
+    ScrollBarState bar = {0, 0, 0, 1};
+    if (lineCount < rows)
+        return bar;
+    bar.divisor = lineCount > kLargeDocument ? kLargeDivisor : 1;
+    bar.minimum = 1;
+    bar.maximum = static_cast<int>(lineCount / bar.divisor + 1);
+    bar.position = static_cast<int>(currentLine / bar.divisor);
+    return bar;
+}
+
+long LineForThumb(long lineCount, int thumb) {
+    long divisor = lineCount > kLargeDocument ? kLargeDivisor : 1;
+    long line = thumb * divisor;
+    if (line < 1)
+        line = 1;
+    if (line > lineCount + 1)
+        line = lineCount + 1;
+    return line;
+}
+
+int SubScrollSteps(int lineHeight, int subScroll, int *steps, int max) {
+    if (subScroll < 1)
+        subScroll = 1;
+    int step = lineHeight / subScroll;
+    int n = 0;
+    if (step > 0)
+        for (int i = 0; i < subScroll && n < max; i++)
+            steps[n++] = step;
+    int rest = lineHeight - step * subScroll;
+    if (rest > 0 && n < max)
+        steps[n++] = rest;
+    return n;
+}
+
+int FirstColumnForCursor(int firstColumn, int cursorColumn, int textArea, TextWidth width, void *context) {
+    if (cursorColumn >= firstColumn) {
+        int n = cursorColumn - firstColumn;
+        if (width(firstColumn, n, context) <= textArea)
+            return firstColumn;
+        // Characters go from the left until the rest is narrower than the text area; the
+        // column moves one further than that.
+        int dropped = 0;
+        while (dropped < n && width(firstColumn + dropped, n - dropped, context) >= textArea)
+            dropped++;
+        return firstColumn + dropped + 1;
+    }
+    // The cursor is left of the window: from column 0 afresh.
+    if (width(0, cursorColumn, context) <= textArea)
+        return 0;
+    int dropped = 0;
+    while (dropped < cursorColumn && width(dropped, cursorColumn - dropped, context) >= textArea)
+        dropped++;
+    return dropped + 1;
+}
+
+void PositionText(const View *view, char *text, int size) {
+    long line = LineNumberOf(view->doc, view->current);
+    int column = VisualColumnOf(view->current, view->column) + 1;
+    snprintf(text, size, "%ld:%d%s", line, column, (view->doc->flags & kDocModified) ? " *" : "");
+}
+
+void MarkedTitle(const char *title, bool modified, char *out, int size) {
+    snprintf(out, size, "%s", title);
+    if (char *star = strchr(out, '*'))
+        *star = '\0';
+    if (modified) {
+        size_t n = strlen(out);
+        if (n + 1 < static_cast<size_t>(size)) {
+            out[n] = '*';
+            out[n + 1] = '\0';
+        }
+    }
+}

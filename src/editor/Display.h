@@ -1,0 +1,35 @@
+// The arithmetic of the editor window's display: the vertical scroll bar, the horizontal
+// scroll that keeps the cursor in sight, the steps of a smooth one-line scroll, and the
+// position text. The window code measures and draws; these only compute.
+#pragma once
+
+struct View;
+
+struct ScrollBarState {
+    int minimum;
+    int maximum;      // 0..0 hides the bar
+    int position;
+    int divisor;      // 10 for documents of more than 32,765 lines, else 1
+};
+
+// The scroll bar for a document of `lineCount` lines in a window of `rows` rows with the
+// cursor on line `currentLine` (from 1).
+ScrollBarState ScrollBarFor(long lineCount, int rows, long currentLine);
+// The line (from 1) a thumb position stands for.
+long LineForThumb(long lineCount, int thumb);
+
+// The pixel steps of a one-line scroll of `lineHeight` pixels in `subScroll` steps (below 1
+// counts as 1): equal steps and, when there is one, a last step for the remainder. Returns
+// the number of steps written to `steps` (at most `max`).
+int SubScrollSteps(int lineHeight, int subScroll, int *steps, int max);
+
+// The first visible column that keeps the cursor in sight. `width(n)` is the pixel width of
+// the n characters of the cursor row's expanded text that start at visual column `from`.
+typedef int (*TextWidth)(int from, int n, void *context);
+int FirstColumnForCursor(int firstColumn, int cursorColumn, int textArea, TextWidth width, void *context);
+
+// The position text: "line:column", with " *" when the document is modified.
+void PositionText(const View *view, char *text, int size);
+// The window title with a "*" at its end while the document is modified (once), without it
+// otherwise (the title is cut at its first "*").
+void MarkedTitle(const char *title, bool modified, char *out, int size);

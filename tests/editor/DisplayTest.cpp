@@ -1,0 +1,75 @@
+// The display's arithmetic: the scroll bar, smooth scrolling, the horizontal scroll and the
+// position text.
+#include <string>
+#include <vector>
+
+#include "editor/Display.h"
+#include "editor/DocumentTestSupport.h"
+#include "editor/Editing.h"
+
+namespace {
+
+// A fixed-pitch font of 8 pixels a character.
+int Fixed(int, int n, void *) { return n * 8; }
+
+std::vector<int> Steps(int height, int subScroll) {
+    int steps[64];
+    int n = SubScrollSteps(height, subScroll, steps, 64);
+    return std::vector<int>(steps, steps + n);
+}
+
+} // namespace
+
+TEST(Display, ScrollBarOfLargeAndSmallDocuments) {
+    ScrollBarState bar = ScrollBarFor(40000, 30, 20000);
+    EXPECT_EQ(1, bar.minimum);
+    EXPECT_EQ(4001, bar.maximum);
+    EXPECT_EQ(2000, bar.position);
+    EXPECT_EQ(20000, LineForThumb(40000, 2000));
+    bar = ScrollBarFor(32765, 30, 100);
+    EXPECT_EQ(32766, bar.maximum);
+    EXPECT_EQ(100, LineForThumb(32765, 100));
+    bar = ScrollBarFor(10, 30, 5);   // fewer lines than rows: no bar
+    EXPECT_EQ(0, bar.maximum);
+    EXPECT_EQ(1, LineForThumb(40000, 0));
+    EXPECT_EQ(40001, LineForThumb(40000, 9999));
+}
+
+TEST(Display, SmoothScrollSteps) {
+    EXPECT_EQ((std::vector<int>{3, 3, 3, 3, 3}), Steps(15, 4));
+    EXPECT_EQ((std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 5}), Steps(15, 10));
+    EXPECT_EQ(std::vector<int>{15}, Steps(15, 1));
+    EXPECT_EQ(std::vector<int>{15}, Steps(15, 0));
+    EXPECT_EQ(std::vector<int>{15}, Steps(15, 40));   // steps of 0 pixels: the whole line at once
+}
+
+TEST(Display, HorizontalScrollKeepsTheCursorInSight) {
+    // 100 pixels of text area, 8 pixels a character.
+    EXPECT_EQ(0, FirstColumnForCursor(0, 12, 100, Fixed, nullptr));    // 96 pixels fit
+    EXPECT_EQ(2, FirstColumnForCursor(0, 13, 100, Fixed, nullptr));    // 104: wider by less than one
+    EXPECT_EQ(0, FirstColumnForCursor(0, 12, 96, Fixed, nullptr));     // exactly as wide: nothing moves
+    EXPECT_EQ(12, FirstColumnForCursor(0, 23, 100, Fixed, nullptr));
+    EXPECT_EQ(0, FirstColumnForCursor(20, 5, 100, Fixed, nullptr));    // left of the window
+    EXPECT_EQ(2, FirstColumnForCursor(20, 13, 100, Fixed, nullptr));
+}
+
+class DisplayTest : public DocumentTest {};
+
+TEST_F(DisplayTest, PositionTextAndTitleMark) {
+    Document *doc = OpenFile("A.C", "one\n\ttwo\n");
+    g_tabSize = 4;
+    GotoPosition(2, 2);
+    char text[40];
+    PositionText(g_editor->view, text, sizeof text);
+    EXPECT_STREQ("2:6", text);
+    doc->flags |= kDocModified;
+    PositionText(g_editor->view, text, sizeof text);
+    EXPECT_STREQ("2:6 *", text);
+    char title[40];
+    MarkedTitle("a.c", true, title, sizeof title);
+    EXPECT_STREQ("a.c*", title);
+    MarkedTitle("a.c*", true, title, sizeof title);
+    EXPECT_STREQ("a.c*", title);
+    MarkedTitle("a.c*", false, title, sizeof title);
+    EXPECT_STREQ("a.c", title);
+}
