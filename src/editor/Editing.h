@@ -94,6 +94,8 @@ bool HasSelection();
 // Start of the selection and its length in characters (a line break counts one). False when
 // there is no selection, or (after "Internal error") when its anchor cannot be found.
 bool SelectionRange(Line **line, int *column, long *length);
+// The ends of a non-empty selection, in text order; false (and no message) when there is none.
+bool SelectionBounds(Line **fromLine, int *fromColumn, Line **toLine, int *toColumn);
 // An allocated copy of the selection, lines separated by LF; `length` receives its length.
 char *SelectionText(long *length);
 void CopySelection();

@@ -97,6 +97,22 @@ void PaintLine(HDC dc, const View *view, const Line *line, int y) {
     }
 }
 
+// The marks of a marked line and, while debugging, of breakpoints and the line being run.
+void PaintMarker(HDC dc, const Line *line, int y) {
+    bool debugging = g_app && g_app->debugging;
+    COLORREF colour;
+    if ((line->flags & kLineExecuting) && debugging)
+        colour = 0x800000;
+    else if ((line->flags & kLineMarked) || ((line->flags & kLineBreakpoint) && debugging))
+        colour = 0xFFFF80;
+    else
+        return;
+    HBRUSH brush = CreateSolidBrush(colour);
+    RECT mark = {0, y + g_lineHeight / 4, g_charWidth / 2 > 2 ? g_charWidth / 2 : 2, y + g_lineHeight * 3 / 4};
+    FillRect(dc, &mark, brush);
+    DeleteObject(brush);
+}
+
 void Paint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
@@ -114,8 +130,36 @@ void Paint(HWND window) {
         if (g_colouring && doc->language && !(doc->flags & kDocCommentsValid))
             BuildCommentSpans(doc);
         Line *line = view->top ? view->top : FirstLine(doc);
-        for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next)
-            PaintLine(dc, view, line, row * g_lineHeight);
+        // The selection, if this window's view is the current one: which rows it covers.
+        Line *fromLine = nullptr, *toLine = nullptr;
+        int fromColumn = 0, toColumn = 0;
+        bool selected = view == g_editor->view && SelectionBounds(&fromLine, &fromColumn, &toLine, &toColumn);
+        bool inside = false;
+        if (selected && fromLine != line)
+            for (Line *l = fromLine; l != toLine && !IsSentinel(doc, l); l = l->next)
+                if (l->next == line) {
+                    inside = true;
+                    break;
+                }
+        for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next) {
+            int y = row * g_lineHeight;
+            PaintLine(dc, view, line, y);
+            PaintMarker(dc, line, y);
+            if (selected && line == fromLine)
+                inside = true;
+            if (inside) {
+                int from = line == fromLine ? VisualColumnOf(line, fromColumn) : 0;
+                int to = line == toLine ? VisualColumnOf(line, toColumn) : VisualColumnOf(line, line->length) + 1;
+                RECT band = {(from - view->firstColumn) * g_charWidth, y, (to - view->firstColumn) * g_charWidth,
+                             y + g_lineHeight};
+                if (band.left < 0)
+                    band.left = 0;
+                if (band.right > band.left)
+                    InvertRect(dc, &band);
+            }
+            if (selected && line == toLine)
+                inside = false;
+        }
         SelectObject(dc, old);
     }
     EndPaint(window, &paint);
@@ -464,8 +508,8 @@ void SetEditorWindowTitle(View *view, const char *title) {
 }
 
 void RefreshEditorWindow(View *view) {
-    if (view->window && (view->state & (kViewRedrawAll | kViewLineChanged)))
-        InvalidateRect(view->window, nullptr, FALSE);
+    if (view->window)
+        Refresh(view->window);
 }
 
 void ShowPosition(View *view) {

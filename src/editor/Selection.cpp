@@ -125,6 +125,32 @@ bool SelectionRange(Line **startLine, int *startColumn, long *length) {
     return true;
 }
 
+bool SelectionBounds(Line **fromLine, int *fromColumn, Line **toLine, int *toColumn) {
+    View *view = CurrentView();
+    if (!view || !view->anchor)
+        return false;
+    Document *doc = view->doc;
+    Line *a = view->anchor, *c = view->current;
+    int ac = view->anchorColumn, cc = view->column;
+    Normalise(doc, a, ac);
+    Normalise(doc, c, cc);
+    if (a == c && ac == cc)
+        return false;
+    bool anchorFirst = a == c ? ac < cc : false;
+    if (a != c) {
+        for (Line *l = a->next; !IsSentinel(doc, l); l = l->next)
+            if (l == c) {
+                anchorFirst = true;
+                break;
+            }
+    }
+    *fromLine = anchorFirst ? a : c;
+    *fromColumn = anchorFirst ? ac : cc;
+    *toLine = anchorFirst ? c : a;
+    *toColumn = anchorFirst ? cc : ac;
+    return true;
+}
+
 char *SelectionText(long *length) {
     Line *line = nullptr;
     int column = 0;
