@@ -403,7 +403,8 @@ bool SplitLine() {
         follow(v->current, v->column, v == view);
         if (v->anchor)
             follow(v->anchor, v->anchorColumn, false);
-        if (v->top == line && at > 0)
+        // The row that showed the line's start now shows the new line.
+        if (v->top == line)
             v->top = first;
         v->state |= kViewRedrawAll;
     }

@@ -5,6 +5,7 @@
 #include "AppDriver.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace {
@@ -457,4 +458,69 @@ TEST(AppCommandLine, APathWithBlanksIsOneFile) {
         }
     EXPECT_TRUE(listed);
     EXPECT_EQ(0, app.Close());
+}
+
+namespace {
+
+// The colours on the screen in a band of the window's client area: how many pixels of each.
+std::map<COLORREF, int> ColoursIn(HWND window, int top, int height) {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, top};
+    ClientToScreen(window, &origin);
+    int width = client.right - 20;   // without the scroll bar
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::map<COLORREF, int> counts;
+    for (DWORD p : pixels)
+        counts[RGB((p >> 16) & 255, (p >> 8) & 255, p & 255)]++;
+    return counts;
+}
+
+} // namespace
+
+TEST(AppDisplay, KeywordsCommentsAndTextInTheirColoursAndTheWindowFollowsTheCaret) {
+    KeltoApp app("colours");
+    WriteFileText(app.PathOf("A.C"), "int x; /* note */ y\r\n");
+    ASSERT_TRUE(app.Start("a.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    app.Settle();
+    std::map<COLORREF, int> first = ColoursIn(editor, 0, 12);
+    EXPECT_GT(first[RGB(192, 0, 0)], 10);      // "int"
+    EXPECT_GT(first[RGB(128, 128, 128)], 10);  // the comment
+    EXPECT_GT(first[RGB(0, 0, 0)], 0);         // x and y
+    // Enough line breaks to leave the window: it scrolls, and the first line leaves the top row.
+    KeltoApp::Type(editor, std::string(80, '\n'));
+    std::map<COLORREF, int> after;
+    for (int i = 0; i < 50; i++) {   // until the window has caught up
+        app.Settle();
+        after = ColoursIn(editor, 0, 12);
+        if (after[RGB(192, 0, 0)] == 0)
+            break;
+    }
+    EXPECT_EQ(0, after[RGB(192, 0, 0)]);
+    EXPECT_EQ(0, after[RGB(128, 128, 128)]);
+    PostMessageA(app.frame, WM_COMMAND, 1110, 0);   // nothing to keep: forget on exit
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    HWND box = WaitForTitle("Modified files", app.process.dwProcessId, 10);
+    if (box)
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), 0);
+    EXPECT_EQ(0, app.WaitForExit(20));
 }
