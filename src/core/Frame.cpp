@@ -656,6 +656,7 @@ void RegisterStandardHandlers() {
     RegisterHandler(14000, HelpIndexCommand);
     RegisterHandler(1118, PropertiesCommand);
     RegisterHandler(1130, StatisticsCommand);
+    RegisterHandler(1220, [](int, long) { ToggleBraceLevel(); });
     RegisterHandler(1254, DispositionCommand);
     RegisterHandler(1296, WordHelpCommand);
     RegisterHandler(kWindowsHelpCommand, WindowsHelpCommand);

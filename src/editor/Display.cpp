@@ -64,6 +64,34 @@ int FirstColumnForCursor(int firstColumn, int cursorColumn, int textArea, TextWi
     return dropped + 1;
 }
 
+int BraceLevelAfter(const char *text, int length, int level, bool *inComment) {
+    for (int i = 0; i < length; i++) {
+        char c = text[i];
+        if (*inComment) {
+            if (c == '*' && i + 1 < length && text[i + 1] == '/') {
+                *inComment = false;
+                i++;
+            }
+            continue;
+        }
+        if (c == '/' && i + 1 < length && text[i + 1] == '*') {
+            *inComment = true;
+            i++;
+        } else if (c == '/' && i + 1 < length && text[i + 1] == '/') {
+            break;
+        } else if (c == '"' || c == '\'') {
+            for (i++; i < length && text[i] != c; i++)
+                if (text[i] == '\\')
+                    i++;
+        } else if (c == '{') {
+            level++;
+        } else if (c == '}' && level > 0) {
+            level--;
+        }
+    }
+    return level;
+}
+
 void PositionText(const View *view, char *text, int size) {
     long line = LineNumberOf(view->doc, view->current);
     int column = VisualColumnOf(view->current, view->column) + 1;

@@ -28,6 +28,10 @@ int SubScrollSteps(int lineHeight, int subScroll, int *steps, int max);
 typedef int (*TextWidth)(int from, int n, void *context);
 int FirstColumnForCursor(int firstColumn, int cursorColumn, int textArea, TextWidth width, void *context);
 
+// The brace nesting after `line` given the nesting before it: braces in strings, character
+// constants and comments (/* */ across lines, tracked in `inComment`, and //) do not count.
+int BraceLevelAfter(const char *text, int length, int level, bool *inComment);
+
 // The position text: "line:column", with " *" when the document is modified.
 void PositionText(const View *view, char *text, int size);
 // The window title with a "*" at its end while the document is modified (once), without it

@@ -3,6 +3,7 @@
 #include "editor/EditorWindow.h"
 
 #include <windows.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "browse/CommentScan.h"
@@ -24,6 +25,7 @@ namespace {
 const char kEditorClass[] = "clMDIDocument";
 
 HFONT g_editorFont;
+int g_leftMargin;   // 20 pixels while the brace level is shown
 int g_lineHeight = 16;
 int g_charWidth = 8;
 
@@ -141,8 +143,33 @@ void Paint(HWND window) {
                     inside = true;
                     break;
                 }
+        // The brace level of the rows: counted from the first line to the top row.
+        int level = 0;
+        bool inComment = false;
+        if (g_leftMargin > 0) {
+            for (Line *l = FirstLine(doc); l != line && !IsSentinel(doc, l); l = l->next)
+                level = BraceLevelAfter(l->text, l->length, level, &inComment);
+            SetViewportOrgEx(dc, 0, 0, nullptr);
+            HPEN pen = CreatePen(PS_SOLID, 1, 0x808080);
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            int x = g_leftMargin - g_charWidth / 3;
+            MoveToEx(dc, x, 0, nullptr);
+            LineTo(dc, x, client.bottom);
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+        }
+        SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
         for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next) {
             int y = row * g_lineHeight;
+            if (g_leftMargin > 0) {
+                char number[12];
+                int n = snprintf(number, sizeof number, "%d", level);
+                SetViewportOrgEx(dc, 0, 0, nullptr);
+                SetTextColor(dc, 0x808080);
+                TextOutA(dc, 1, y, number, n);
+                SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
+                level = BraceLevelAfter(line->text, line->length, level, &inComment);
+            }
             PaintLine(dc, view, line, y);
             PaintMarker(dc, line, y);
             if (selected && line == fromLine)
@@ -160,6 +187,7 @@ void Paint(HWND window) {
             if (selected && line == toLine)
                 inside = false;
         }
+        SetViewportOrgEx(dc, 0, 0, nullptr);
         SelectObject(dc, old);
     }
     EndPaint(window, &paint);
@@ -214,8 +242,8 @@ void EnsureCursorVisible(HWND window, View *view) {
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
     RowMeasure row = {dc, text, n};
-    int first = FirstColumnForCursor(view->firstColumn, view->cursorVisualColumn, client.right - client.left,
-                                     MeasureRow, &row);
+    int first = FirstColumnForCursor(view->firstColumn, view->cursorVisualColumn,
+                                     client.right - client.left - g_leftMargin, MeasureRow, &row);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     if (first != view->firstColumn) {
@@ -242,7 +270,7 @@ void PlaceCaret(HWND window, bool follow = true) {
     UpdateScrollBar(window, view);
     if (GetFocus() != window)
         return;
-    int x = (view->cursorVisualColumn - view->firstColumn) * g_charWidth;
+    int x = g_leftMargin + (view->cursorVisualColumn - view->firstColumn) * g_charWidth;
     // Out of sight, the caret is put out of the window.
     SetCaretPos(x < 0 ? 0 : x, view->cursorRow >= 0 ? view->cursorRow * g_lineHeight : -2 * g_lineHeight);
 }
@@ -272,7 +300,7 @@ void Refresh(HWND window) {
 EditorMetrics Metrics(HWND window) {
     RECT client;
     GetClientRect(window, &client);
-    EditorMetrics m = {g_lineHeight, g_charWidth, 0, client.right - client.left};
+    EditorMetrics m = {g_lineHeight, g_charWidth, g_leftMargin, client.right - client.left};
     return m;
 }
 
@@ -409,6 +437,14 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 } // namespace
+
+void ToggleBraceLevel() {
+    g_leftMargin = g_leftMargin ? 0 : 20;
+    if (g_editor)
+        for (View *view = g_editor->views; view; view = view->next)
+            if (view->window)
+                InvalidateRect(view->window, nullptr, FALSE);
+}
 
 bool RegisterEditorWindowClass(HINSTANCE instance) {
     WNDCLASSA wc = {};

@@ -8,6 +8,8 @@ struct Document;
 struct View;
 
 bool RegisterEditorWindowClass(HINSTANCE instance);
+// The brace level in a margin left of the text (command 1220): on or off.
+void ToggleBraceLevel();
 void SetEditorFont(HFONT font);
 // Creates an editor window titled with `path` (lower-cased) in the MDI client, maximised when
 // the active editor window is; null when there is no frame yet or the window cannot be made.

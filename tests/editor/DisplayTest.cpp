@@ -73,3 +73,17 @@ TEST_F(DisplayTest, PositionTextAndTitleMark) {
     MarkedTitle("a.c*", false, title, sizeof title);
     EXPECT_STREQ("a.c", title);
 }
+
+TEST(Display, BraceLevelSkipsStringsAndComments) {
+    bool comment = false;
+    auto after = [&](const std::string &text, int level) {
+        return BraceLevelAfter(text.data(), static_cast<int>(text.size()), level, &comment);
+    };
+    EXPECT_EQ(1, after("int f() {", 0));
+    EXPECT_EQ(1, after("  s = \"{{\"; c = '}'; // {", 1));
+    EXPECT_EQ(1, after("  /* { ", 1));
+    EXPECT_TRUE(comment);
+    EXPECT_EQ(1, after("  } */ x;", 1));
+    EXPECT_FALSE(comment);
+    EXPECT_EQ(0, after("}}", 1));   // never below 0
+}
