@@ -1,0 +1,88 @@
+// Paints a 100,000-line C file page by page, from the top to the bottom, in an editor window
+// of a hidden frame, and prints the pages per second. Needs a display (run it under Xvfb).
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+
+#include "core/AppState.h"
+#include "core/Messages.h"
+#include "editor/Document.h"
+#include "editor/EditorWindow.h"
+#include "editor/Language.h"
+
+namespace {
+
+const int kLines = 100000;
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefFrameProcA(window, g_app ? g_app->mdiClient : nullptr, message, wParam, lParam);
+}
+
+// C source of every kind of line: code with keywords, comments, strings and directives.
+void WriteSource(const char *path) {
+    FILE *f = fopen(path, "wb");
+    static const char *kinds[] = {
+        "#include <stdio.h>\r\n",
+        "static int count_%d = 0; /* a counter */\r\n",
+        "int function_%d(int a, char *b)\r\n",
+        "{\r\n",
+        "\tif (a > 0 && b != NULL) // check\r\n",
+        "\t\treturn printf(\"%%d %%s\\n\", a, b);\r\n",
+        "\twhile (a-- > 0) { count_%d++; }\r\n",
+        "}\r\n",
+    };
+    for (int i = 0; i < kLines; i++)
+        fprintf(f, kinds[i % 8], i);
+    fclose(f);
+}
+
+} // namespace
+
+int main() {
+    NewAppState();
+    NewEditorState();
+    g_scratch = static_cast<char *>(malloc(kScratchSize));
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = FrameProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "BenchFrame";
+    RegisterClassA(&wc);
+    RegisterEditorWindowClass(instance);
+    HWND frame = CreateWindowExA(0, "BenchFrame", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 800, nullptr, nullptr,
+                                 instance, nullptr);
+    CLIENTCREATESTRUCT create = {};
+    create.idFirstChild = 30000;
+    g_app->frameWindow = frame;
+    g_app->mdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 1000, 760, frame,
+                                       nullptr, instance, &create);
+    AddBuiltinLanguages();
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string path = std::string(temp) + "PAINTBENCH.C";
+    WriteSource(path.c_str());
+    if (!OpenPath(path.c_str())) {
+        printf("paintbench: cannot open %s\n", path.c_str());
+        return 1;
+    }
+    View *view = g_editor->view;
+    ShowWindow(frame, SW_SHOWNOACTIVATE);
+    SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(view->window), 0);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    int pages = 0;
+    for (Line *top = FirstLine(view->doc); !IsSentinel(view->doc, top); pages++) {
+        view->top = top;
+        InvalidateRect(view->window, nullptr, FALSE);
+        UpdateWindow(view->window);
+        for (int i = 0; i < view->visibleRows && !IsSentinel(view->doc, top); i++)
+            top = top->next;
+    }
+    QueryPerformanceCounter(&end);
+    double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+    printf("paintbench: %d lines, %d rows a page, %d pages in %.2f s: %.0f pages/s\n", kLines, view->visibleRows,
+           pages, seconds, pages / seconds);
+    DeleteFileA(path.c_str());
+    return 0;
+}
