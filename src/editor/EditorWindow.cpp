@@ -285,15 +285,56 @@ void MakeCaret(HWND window) {
 }
 
 // After an action: redraw what it changed and put the caret back.
+// Moves the window's contents one line up (direction 1) or down (-1) in `SubScroll` steps and
+// draws only the row that came into sight.
+void ScrollOneLine(HWND window, int direction) {
+    RECT client;
+    GetClientRect(window, &client);
+    int steps[64];
+    int n = SubScrollSteps(g_lineHeight, g_display.subScroll, steps, 64);
+    HideCaret(window);
+    RECT text = client;
+    text.left = g_leftMargin;
+    for (int i = 0; i < n; i++) {
+        ScrollWindowEx(window, 0, -direction * steps[i], &text, &text, nullptr, nullptr, 0);
+        if (n > 1)
+            Sleep(1);
+    }
+    // The uncovered row (and below the last whole row), and the level margin.
+    RECT uncovered = client;
+    if (direction > 0)
+        uncovered.top = (client.bottom / g_lineHeight - 1) * g_lineHeight;
+    else
+        uncovered.bottom = g_lineHeight;
+    InvalidateRect(window, &uncovered, FALSE);
+    if (g_leftMargin > 0) {
+        RECT margin = {0, 0, g_leftMargin, client.bottom};
+        InvalidateRect(window, &margin, FALSE);
+    }
+    UpdateWindow(window);
+    ShowCaret(window);
+}
+
 void Refresh(HWND window) {
     View *view = ViewOfWindow(window);
     if (!view)
         return;
     bool moved = (view->state & kViewCaretMoved) != 0;
-    if (view->state & (kViewRedrawAll | kViewLineChanged | kViewCaretMoved))
-        InvalidateRect(window, nullptr, FALSE);
+    bool changed = (view->state & (kViewRedrawAll | kViewLineChanged)) != 0;
+    Line *oldTop = view->top;
+    short oldFirst = view->firstColumn;
     view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);
     PlaceCaret(window, moved);
+    // A move of exactly one line with nothing else to redraw scrolls the contents; a
+    // selection, a change of text or a sideways scroll repaints the window.
+    bool selection = view->anchor != nullptr;
+    int direction = oldTop && view->top == oldTop->next ? 1 : oldTop && view->top == oldTop->prev ? -1 : 0;
+    if (!changed && !selection && direction != 0 && oldFirst == view->firstColumn && view->cursorRow >= 0 &&
+        IsWindowVisible(window))
+        ScrollOneLine(window, direction);
+    else if (changed || selection || view->top != oldTop || oldFirst != view->firstColumn)
+        InvalidateRect(window, nullptr, FALSE);
+    view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);
     ShowPosition(view);
 }
 
