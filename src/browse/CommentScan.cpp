@@ -245,16 +245,35 @@ const CommentSpan *SpanAtLine(Document *doc, const Line *line) {
         BuildCommentSpans(doc);
     const CommentSpan *found = nullptr;
     const CommentSpan *span = doc->comments;
-    // Walk the lines and the spans together: both are in text order.
-    for (const Line *l = FirstLine(doc); !IsSentinel(doc, l) && span; l = l->next) {
+    // Walk the lines and the spans together: both are in text order. A span whose start is
+    // not met, or that ends before it starts, means the list no longer fits the text: it
+    // goes, and the next paint builds it again.
+    const CommentSpan *result = nullptr;
+    bool seen = false;
+    for (const Line *l = FirstLine(doc); !IsSentinel(doc, l); l = l->next) {
         while (span && span->firstLine == l) {
+            bool ends = false;
+            for (const Line *e = l; !IsSentinel(doc, e) && !ends; e = e->next)
+                ends = e == span->lastLine;
+            if (!ends) {
+                FreeCommentSpans(doc);
+                InternalError(1001);
+                return nullptr;
+            }
             found = span;
             span = span->next;
         }
-        if (l == line)
-            return found;
+        if (l == line) {
+            result = found;
+            seen = true;
+        }
     }
-    return found;
+    if (span) {
+        FreeCommentSpans(doc);
+        InternalError(1000);
+        return nullptr;
+    }
+    return seen ? result : found;
 }
 
 void CommentCharacterHook(Line *, int column, int c) {

@@ -137,3 +137,16 @@ TEST_F(ColouringTest, CommentSpansOfEachLanguage) {
     BuildCommentSpans(eiffel);
     EXPECT_EQ("1:10-1:16 2:4-2:9 ", Spans(eiffel));
 }
+
+TEST_F(ColouringTest, AListThatNoLongerFitsTheTextGoes) {
+    Document *doc = OpenFile("I.C", "a /* b */\nc\n");
+    ASSERT_TRUE(BuildCommentSpans(doc));
+    // A span that ends above its start.
+    doc->comments->lastLine = FirstLine(doc)->prev;
+    EXPECT_EQ(nullptr, SpanAtLine(doc, LineAt(doc, 1)));
+    EXPECT_EQ("InternalError 1001", ui.Texts().back());
+    EXPECT_EQ(nullptr, doc->comments);
+    EXPECT_FALSE(doc->flags & kDocCommentsValid);
+    // Built again on the next question.
+    EXPECT_NE(nullptr, SpanAtLine(doc, LineAt(doc, 1)));
+}
