@@ -200,6 +200,25 @@ void ClosedFileCommand(int command, long) {
     UpdateDynamicMenus();
 }
 
+// Starts "program arguments" in `directory` (when one is given), the current directory being
+// restored afterwards, and reports a program that does not start. A directory that cannot be
+// entered stops it when `requireDirectory`; otherwise it starts in the current directory.
+bool StartProgram(const char *program, const char *arguments, const char *directory, bool requireDirectory) {
+    char saved[400] = "";
+    CurrentDirectory(saved, sizeof saved);
+    bool moved = directory && directory[0] && SetDirectory(directory) == 0;
+    if (directory && directory[0] && !moved && requireDirectory)
+        return false;
+    char commandLine[1100];
+    snprintf(commandLine, sizeof commandLine, "%s %s", program, arguments);
+    UINT started = WinExec(commandLine, SW_SHOWNORMAL);
+    if (moved)
+        SetDirectory(saved);
+    if (started < 32)
+        ErrorBox(FormatScratch("Impossible to start %s", program));
+    return true;
+}
+
 INT_PTR CALLBACK ExecuteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
@@ -214,19 +233,10 @@ INT_PTR CALLBACK ExecuteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             GetDlgItemTextA(dialog, IDC_PROGRAM, program, sizeof program);
             GetDlgItemTextA(dialog, IDC_ARGUMENTS, arguments, sizeof arguments);
             GetDlgItemTextA(dialog, IDC_START_DIRECTORY, directory, sizeof directory);
-            char saved[400] = "";
-            CurrentDirectory(saved, sizeof saved);
-            if (directory[0] && SetDirectory(directory) != 0) {
+            if (!StartProgram(program, arguments, directory, true)) {
                 ErrorBox(FormatMessageId(4380, directory));
                 return TRUE;
             }
-            char commandLine[820];
-            snprintf(commandLine, sizeof commandLine, "%s %s", program, arguments);
-            UINT started = WinExec(commandLine, SW_SHOWNORMAL);
-            if (directory[0])
-                SetDirectory(saved);
-            if (started < 32)
-                ErrorBox(FormatScratch("Impossible to start %s", program));
             EndDialog(dialog, 1);
             return TRUE;
         }
@@ -248,17 +258,7 @@ void ExecuteCommand(int, long) {
 void ExecuteProgramCommand(int, long) {
     if (!g_debugOptions.program[0])
         return;
-    char saved[400] = "";
-    CurrentDirectory(saved, sizeof saved);
-    bool moved = g_debugOptions.directory[0] && strcasecmp(saved, g_debugOptions.directory) != 0 &&
-                 SetDirectory(g_debugOptions.directory) == 0;
-    char commandLine[600];
-    snprintf(commandLine, sizeof commandLine, "%s %s", g_debugOptions.program, g_debugOptions.arguments);
-    UINT started = WinExec(commandLine, SW_SHOWNORMAL);
-    if (moved)
-        SetDirectory(saved);
-    if (started < 32)
-        ErrorBox(FormatScratch("Impossible to start %s", g_debugOptions.program));
+    StartProgram(g_debugOptions.program, g_debugOptions.arguments, g_debugOptions.directory, false);
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -352,16 +352,7 @@ void ToolCommand(int command, long) {
     for (Utility *tool = g_utilities; tool; tool = tool->next) {
         if (tool->id != command)
             continue;
-        char saved[400] = "";
-        CurrentDirectory(saved, sizeof saved);
-        bool moved = tool->startDirectory[0] && SetDirectory(tool->startDirectory) == 0;
-        char commandLine[1100];
-        snprintf(commandLine, sizeof commandLine, "%s %s", tool->program, tool->arguments);
-        UINT started = WinExec(commandLine, SW_SHOWNORMAL);
-        if (moved)
-            SetDirectory(saved);
-        if (started < 32)
-            ErrorBox(FormatScratch("Impossible to start %s", tool->program));
+        StartProgram(tool->program, tool->arguments, tool->startDirectory, false);
         return;
     }
 }
