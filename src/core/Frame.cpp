@@ -23,6 +23,7 @@
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"
 #include "editor/EditorWindow.h"
+#include "editor/Language.h"
 #include "editor/OutputWindow.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
@@ -70,12 +71,10 @@ void WordAtCursor(char *word, int size) {
     if (!view || !view->doc || IsSentinel(view->doc, view->current))
         return;
     const Line *line = view->current;
-    auto ident = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                     (c >= '0' && c <= '9') || c == '_'; };
     int start = view->column, end = view->column;
-    while (start > 0 && ident(line->text[start - 1]))
+    while (start > 0 && IsIdentifierChar(line->text[start - 1]))
         start--;
-    while (end < line->length && ident(line->text[end]))
+    while (end < line->length && IsIdentifierChar(line->text[end]))
         end++;
     int n = end - start < size - 1 ? end - start : size - 1;
     memcpy(word, line->text + start, n);
@@ -890,9 +889,7 @@ void ShowContextMenu(HWND window, int x, int y) {
     if (!IsSentinel(doc, view->current)) {
         const Line *line = view->current;
         char under = view->column < line->length ? line->text[view->column] : '\0';
-        bool keyword = false;
-        for (int id = 995; *GetString(id); id++)
-            keyword = keyword || strcmp(GetString(id), word) == 0;
+        bool keyword = IsCKeyword(word);
         char text[200];
         if (line->length >= 3 && strncmp(line->text, "#if", 3) == 0)
             AppendMenuA(menu, MF_STRING, 1116, GetString(4513));

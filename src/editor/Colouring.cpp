@@ -4,14 +4,13 @@
 
 #include "editor/CommentSpans.h"
 #include "editor/Document.h"
+#include "editor/Editing.h"
 #include "editor/Language.h"
 
 bool g_colouring = true;
 
 namespace {
 
-inline bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool IsWordChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 struct Runs {
@@ -62,7 +61,7 @@ void Words(const Language *language, const char *text, int i, int length, Runs &
             continue;
         }
         // A word starts where no identifier goes on: "my_int" holds no keyword.
-        bool starts = language->keywordChars[static_cast<unsigned char>(c)] && (i == 0 || !IsWordChar(text[i - 1]));
+        bool starts = language->keywordChars[static_cast<unsigned char>(c)] && (i == 0 || !IsIdentifierChar(text[i - 1]));
         if (!starts) {
             out.Add(i, 1, kColourText);
             i++;
@@ -71,7 +70,7 @@ void Words(const Language *language, const char *text, int i, int length, Runs &
         int j = i;
         while (j < length && j - i < kMaxWord && language->keywordChars[static_cast<unsigned char>(text[j])])
             j++;
-        bool ends = j == length || !IsWordChar(text[j]);
+        bool ends = j == length || !IsIdentifierChar(text[j]);
         out.Add(i, j - i, ends && Keyword(language, text + i, j - i) ? kColourKeyword : kColourText);
         i = j;
     }

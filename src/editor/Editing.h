@@ -22,6 +22,11 @@ enum {
     kMaxTabSize = 64,
 };
 
+// Letters, digits and "_": the characters of C identifiers.
+inline bool IsIdentifierChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 // ---- Columns ----
 int TabWidth();
 // Visual column at which character `column` of the line starts.

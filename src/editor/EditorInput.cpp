@@ -30,10 +30,6 @@ bool g_dragging;
 
 View *CurrentView() { return g_editor ? g_editor->view : nullptr; }
 
-inline bool IsIdentifierChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The view is done moving: the window follows the cursor and is redrawn.

@@ -162,6 +162,13 @@ bool IsKeyword(const char *word) {
     return IsLanguageKeyword(language, word, static_cast<int>(strlen(word)));
 }
 
+bool IsCKeyword(const char *word) {
+    for (int id = 995; *GetString(id); id++)
+        if (strcmp(GetString(id), word) == 0)
+            return true;
+    return false;
+}
+
 bool IsDirective(const char *word, int length) {
     for (int id = 1031;; id++) {
         const char *directive = GetString(id);

@@ -60,6 +60,9 @@ int KeywordBucket(const char *word, int length);
 bool IsLanguageKeyword(const Language *language, const char *word, int length);
 // The same for the current document's language; false when it has none.
 bool IsKeyword(const char *word);
+// Whether `word` is one of the C keywords of the message table, whatever the documents'
+// languages are.
+bool IsCKeyword(const char *word);
 // Whether `word` is one of the preprocessor directives.
 bool IsDirective(const char *word, int length);
 

@@ -255,16 +255,6 @@ void FirstWord(const Line *line, char *word) {
         word[0] = '\0';
 }
 
-bool IsCKeyword(const char *word) {
-    for (int id = 995;; id++) {
-        const char *keyword = GetString(id);
-        if (!keyword || !*keyword)
-            return false;
-        if (strcmp(keyword, word) == 0)
-            return true;
-    }
-}
-
 char LastNonBlank(const Line *line) {
     for (int i = line->length - 1; i >= 0; i--)
         if (!IsBlank(line->text[i]))
