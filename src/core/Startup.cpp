@@ -30,7 +30,6 @@
 
 namespace {
 
-HFONT g_font;
 HWND g_banner;
 HDC g_printer;
 HFONT g_printerFont;
@@ -147,7 +146,6 @@ void CreateEditorFont() {
     CopyBounded(font.lfFaceName, g_display.fontName, sizeof font.lfFaceName);
     HFONT created = CreateFontIndirectA(&font);
     if (created) {
-        g_font = created;
         g_app->editorFont = created;
         SetEditorFont(created);
     }
@@ -466,8 +464,8 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     }
     // 26: clean up.
     CloseSharedBlock();
-    if (g_font)
-        DeleteObject(g_font);
+    if (g_app->editorFont)
+        DeleteObject(static_cast<HFONT>(g_app->editorFont));
     if (g_printerFont)
         DeleteObject(g_printerFont);
     if (g_printer)

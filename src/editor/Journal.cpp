@@ -16,7 +16,6 @@
 namespace {
 
 enum {
-    kVkPrior = 33,
     kVkDelete = 46,
     kCmdCut = 1111,
     kCmdPaste = 1113,
