@@ -61,6 +61,10 @@ struct Document {
     long lineCount;
     void *browserWord;
     CommentSpan *comments;
+    // The lines changed since the comment spans were built: from line commentTop (from 0) to
+    // the line before the last commentBottom lines. Zero for both means the whole text.
+    long commentTop;
+    long commentBottom;
     Language *language;
     long long fileTime;
 };

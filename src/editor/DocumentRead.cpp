@@ -6,6 +6,7 @@
 // over in the line text while the buffer is refilled.
 #include <string.h>
 
+#include "browse/CommentScan.h"
 #include "core/Boxes.h"
 #include "core/Memory.h"
 #include "core/Messages.h"
@@ -236,7 +237,7 @@ bool InsertFile(const char *path) {
     view->anchor = count > 0 ? above->next : nullptr;
     view->anchorColumn = 0;
     view->state |= kViewRedrawAll;
-    doc->flags &= ~kDocCommentsValid;
+    InvalidateCommentSpans(doc);
     if (count > 0)
         doc->flags = (doc->flags | kDocModified) & ~(kDocFunctionsValid | kDocAutosaved);
     SavePositions(view);

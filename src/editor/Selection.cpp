@@ -5,6 +5,7 @@
 // it never holds CR. The system clipboard gets the buffer's text with CR LF line ends.
 #include <string.h>
 
+#include "browse/CommentScan.h"
 #include "core/Boxes.h"
 #include "core/Memory.h"
 #include "editor/Document.h"
@@ -283,7 +284,8 @@ long PasteBuffer() {
         return 0;
     long inserted = InsertText(text, length);
     Release(text);
-    view->doc->flags &= ~(kDocFunctionsValid | kDocCommentsValid);
+    view->doc->flags &= ~kDocFunctionsValid;
+    InvalidateCommentSpans(view->doc);
     view->state |= kViewRedrawAll | kViewCaretMoved;
     return inserted;
 }

@@ -6,6 +6,7 @@
 // through FollowLine, which moves every reference to the old record.
 #include <string.h>
 
+#include "browse/CommentScan.h"
 #include "core/Boxes.h"
 #include "core/Memory.h"
 #include "core/Messages.h"
@@ -156,6 +157,8 @@ bool InsertAtCursor(const char *text, int n, int fill) {
         view->current = line;
         view->column = static_cast<unsigned short>(n);
         view->state |= kViewCaretMoved;
+        if (doc->language && doc->language->characterHook)
+            doc->language->characterHook(line, 0, static_cast<unsigned char>(line->text[0]));
         DocumentChanged(doc);
         return true;
     }
@@ -207,13 +210,13 @@ bool JoinNext(Document *doc, Line *line) {
     line->flags |= next->flags;
     LineNumberShifted(line, 0);
     FollowLine(doc, next, line, at);
-    if (doc->language && doc->language->characterHook)
-        doc->language->characterHook(line, at, '\n');
     BookmarksDropLine(next);
     next->prev->next = next->next;
     next->next->prev = next->prev;
     Release(next);
     doc->lineCount--;
+    if (doc->language && doc->language->characterHook)
+        doc->language->characterHook(line, at, '\n');
     return true;
 }
 
@@ -226,9 +229,11 @@ void RemoveEmptyLastLine(Document *doc, Line *line) {
     line->next->prev = line->prev;
     Release(line);
     doc->lineCount--;
+    // The change-tracking of the comment spans counts lines from the end: it must hear of it.
+    NoteCommentChange(doc, doc->lineCount - 1, doc->lineCount - 1);
     for (CommentSpan *span = doc->comments; span; span = span->next)
         if (span->firstLine == doc->sentinel || span->lastLine == doc->sentinel)
-            doc->flags &= ~kDocCommentsValid;
+            InvalidateCommentSpans(doc);
 }
 
 int LeadingWidth(const Line *line, int *characters) {
@@ -423,12 +428,13 @@ bool SplitLine() {
         else if (endsHere)
             span->lastColumn = static_cast<unsigned short>(span->lastColumn - at);
     }
-    if (first->length > 0 && (first->text[first->length - 1] == '/' || first->text[first->length - 1] == '*'))
-        doc->flags &= ~kDocCommentsValid;
     view->column = 0;
     view->state |= kViewCaretMoved;
     doc->lineCount++;
     LineNumberShifted(line, 1);
+    // The break may cut a comment's opener or closer in two, or begin a Fortran comment line.
+    long lower = CurrentLineNumber() - 1;
+    NoteCommentChange(doc, lower - 1, lower);
     DocumentChanged(doc);
     return true;
 }
@@ -623,7 +629,7 @@ static void ConvertLeading(bool toTabs) {
     }
     GotoPosition(lineNumber, 0);
     SetVisualColumn(visual);
-    doc->flags &= ~kDocCommentsValid;
+    InvalidateCommentSpans(doc);
     DocumentChanged(doc);
 }
 

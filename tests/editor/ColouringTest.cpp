@@ -149,4 +149,51 @@ TEST_F(ColouringTest, AListThatNoLongerFitsTheTextGoes) {
     EXPECT_FALSE(doc->flags & kDocCommentsValid);
     // Built again on the next question.
     EXPECT_NE(nullptr, SpanAtLine(doc, LineAt(doc, 1)));
+    // A line count that has gone wrong cannot make the scan run on: it gives up and says so,
+    // once, not on every paint.
+    doc->lineCount = -99;
+    InvalidateCommentSpans(doc);
+    EXPECT_FALSE(BuildCommentSpans(doc));
+    EXPECT_EQ("InternalError 1050", ui.Texts().back());
+    EXPECT_EQ(nullptr, doc->comments);
+    EXPECT_TRUE(doc->flags & kDocCommentsValid);
+    doc->lineCount = 2;
+}
+
+// After any run of edits, rebuilding only between the changed lines must give the same spans
+// as scanning the whole text again.
+TEST_F(ColouringTest, RebuildingBetweenChangedLinesMatchesAFullScan) {
+    const char *alphabet = "ab /*/*\"'\\(*){}-";
+    const char *starts[] = {"int a; /* one\n two */ x\n// line \\\nmore\ns = \"/*\";\n/* open\n",
+                            "x := 1; { a\nb } (* c *)\n'{' y\n"};
+    const char *extensions[] = {".C", ".PAS"};
+    for (int d = 0; d < 2; d++) {
+        for (unsigned seed = 1; seed <= 200; seed++) {
+            srand(seed);
+            std::string name = "R" + std::to_string(seed) + extensions[d];
+            Document *doc = OpenFile(name, starts[d]);
+            ASSERT_NE(nullptr, doc);
+            g_editor->view->visibleRows = 20;
+            BuildCommentSpans(doc);
+            for (int step = 0; step < 60; step++) {
+                for (int edits = 1 + rand() % 4; edits > 0; edits--) {
+                    GotoPosition(1 + rand() % (doc->lineCount + 1), rand() % 12);
+                    switch (rand() % 5) {
+                    case 0: DeleteChars(1 + rand() % 3, false); break;
+                    case 1: Backspace(1); break;
+                    case 2: SplitLine(); break;
+                    default: InsertChars(1, alphabet[rand() % strlen(alphabet)]); break;
+                    }
+                }
+                // A change the hook let pass must not have moved a comment either.
+                if (!(doc->flags & kDocCommentsValid))
+                    BuildCommentSpans(doc);
+                std::string partial = Spans(doc);
+                InvalidateCommentSpans(doc);
+                BuildCommentSpans(doc);
+                ASSERT_EQ(Spans(doc), partial) << name << " step " << step;
+                ASSERT_TRUE(ui.boxes.empty());
+            }
+        }
+    }
 }
