@@ -24,6 +24,7 @@
 #include "editor/EditorInput.h"
 #include "editor/EditorWindow.h"
 #include "editor/Language.h"
+#include "editor/Autosave.h"
 #include "editor/OutputWindow.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
@@ -92,26 +93,6 @@ void AddExtraShortcut(char *text, size_t size, int command) {
         snprintf(text + n, size - n, "\t%s", shortcut);
         return;
     }
-}
-
-// ---- Output window: its message line ----
-
-LRESULT CALLBACK OutputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        SetBkMode(dc, TRANSPARENT);
-        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        RECT line = client;
-        line.left += 4;
-        DrawTextA(dc, StatusText(), -1, &line, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // ---- Closing ----
@@ -401,21 +382,19 @@ void StatusHelp(WPARAM wParam, LPARAM lParam) {
     UINT item = LOWORD(wParam);
     UINT flags = HIWORD(wParam);
     if (flags == 0xFFFF && !lParam) {
-        ShowStatus("");
+        ShowMenuHelp("");
     } else if (!(flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR))) {
         if (item >= kFirstToolCommand && item <= kLastToolCommand) {
             for (Utility *tool = g_utilities; tool; tool = tool->next)
                 if (tool->id == item)
-                    ShowStatus(FormatMessageId(405, tool->program, tool->arguments));
+                    ShowMenuHelp(FormatMessageId(405, tool->program, tool->arguments));
         } else {
             const char *text = GetString(item == 14000 ? 21000 : static_cast<int>(item) + 7000);
-            ShowStatus(*text ? FormatScratch("%s.", text) : "");
+            ShowMenuHelp(*text ? FormatScratch("%s.", text) : "");
         }
     } else {
-        ShowStatus("");
+        ShowMenuHelp("");
     }
-    if (g_app->outputWindow)
-        InvalidateRect(g_app->outputWindow, nullptr, TRUE);
 }
 
 void EnableItems(HMENU menu) {
@@ -502,6 +481,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case kMsgCheckFiles:
         CheckFilesChangedOnDisk();
+        return 0;
+    case kMsgAutosaveRound:
+        AutosaveRound();
         return 0;
     case kMsgBuildProgress:
         if (g_app->waitingForBuild && g_app->outputWindow)
@@ -593,7 +575,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
         {"FilesToolbar", DefWindowProcA, nullptr, application},
         {"TableCtrlW", DefWindowProcA, IDC_ARROW, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))},
         {"smallTextPopup", DefWindowProcA, IDC_ARROW, GetSysColorBrush(COLOR_INFOBK)},
-        {"KeltoOutput", OutputProc, nullptr, GetSysColorBrush(COLOR_BTNFACE)},
+        {"KeltoOutput", OutputWindowProc, nullptr, GetSysColorBrush(COLOR_BTNFACE)},
     };
     for (const ClassInfo &info : classes) {
         WNDCLASSA wc = {};
@@ -685,7 +667,7 @@ void LayoutFrame() {
         return;
     RECT client;
     GetClientRect(g_app->frameWindow, &client);
-    int height = g_app->outputWindow ? g_app->outputHeight : 0;
+    int height = g_app->outputWindow ? OutputWindowHeight(client.bottom) : 0;
     if (height > client.bottom - 20)
         height = client.bottom > 20 ? client.bottom - 20 : 0;
     if (g_app->outputWindow)

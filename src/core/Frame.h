@@ -12,6 +12,7 @@ enum {
     kMsgLayout = 8029,          // lay out the output window and the MDI client
     kMsgStartDebugging = 10524,
     kMsgBuildProgress = 26024,
+    kMsgAutosaveRound = 10025,  // run an autosave round now (the timer does it every 3 minutes)
     kClosedFileCount = 10,
     kClosedFilesShown = 4,
 };

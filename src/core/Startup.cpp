@@ -15,6 +15,7 @@
 #include "core/Messages.h"
 #include "core/TextUtil.h"
 #include "debugger/DebugStart.h"
+#include "editor/Autosave.h"
 #include "editor/Bookmarks.h"
 #include "editor/DisplayOptions.h"
 #include "editor/Document.h"
@@ -459,10 +460,15 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     Release(line);
     UpdateWindow(frame);
     SetForegroundWindow(frame);
+    bool autosave = (g_app->optionByte & kOptionAutosave) && !g_app->debugStart;
+    if (autosave)
+        StartAutosave();
     // 25: the message loop.
     while (MessageLoop()) {
     }
     // 26: clean up.
+    if (autosave)
+        StopAutosave();
     CloseSharedBlock();
     if (g_app->editorFont)
         DeleteObject(static_cast<HFONT>(g_app->editorFont));

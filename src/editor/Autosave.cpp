@@ -1,9 +1,309 @@
 #include "editor/Autosave.h"
 
-#include "editor/Document.h"
+#include <stdio.h>
+#include <string.h>
 
-// No autosave copies are written yet, so there is never a file to delete.
+#include <string>
+#include <vector>
+
+#include "browse/CommentScan.h"
+#include "core/AppState.h"
+#include "core/Boxes.h"
+#include "core/Memory.h"
+#include "core/NameList.h"
+#include "core/TextUtil.h"
+#include "editor/Document.h"
+#include "editor/Editing.h"
+#include "editor/EditorWindow.h"
+#include "editor/Journal.h"
+#include "editor/Language.h"
+#include "editor/OutputWindow.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+#include "platform/UiPort.h"
+#include "res/ResourceIds.h"
+
+namespace {
+
+enum { kPathSize = 520 };   // the compiler root (up to 400) with the directory and a name
+
+const char kHeader[] = "Autosaved ";
+const char kTempSuffix[] = ".tmp";
+
+struct AutosaveState {
+    NameEntry *written;   // the copies this run wrote
+    unsigned timer;
+};
+
+AutosaveState g_autosave;
+
+// A tag of the whole path (FNV-1a over its upper-cased bytes).
+unsigned PathTag(const char *path) {
+    unsigned h = 2166136261u;
+    for (const char *p = path; *p; p++) {
+        char c = *p >= 'a' && *p <= 'z' ? static_cast<char>(*p - 'a' + 'A') : *p;
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return h;
+}
+
+bool EndsWith(const char *text, const char *end) {
+    size_t n = strlen(text), m = strlen(end);
+    return n >= m && strcasecmp(text + n - m, end) == 0;
+}
+
+void TimerTick() { AutosaveRound(); }
+
+// The first line of a copy without its line end; false when the file cannot be opened.
+bool ReadHeader(const char *path, char *line, size_t size) {
+    FILE *file = fopen(path, "rb");
+    if (!file)
+        return false;
+    line[0] = '\0';
+    if (!fgets(line, static_cast<int>(size), file))
+        line[0] = '\0';
+    fclose(file);
+    size_t n = strlen(line);
+    while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
+        line[--n] = '\0';
+    return true;
+}
+
+// The document path of a header "Autosaved <path> <stamp>": what lies between the word and
+// the last blank (a path may hold blanks; the stamp does not). False for any other line.
+bool PathOfHeader(const char *header, char *path, size_t size) {
+    if (strncmp(header, kHeader, sizeof kHeader - 1) != 0)
+        return false;
+    const char *from = header + sizeof kHeader - 1;
+    const char *blank = strrchr(from, ' ');
+    if (!blank || blank == from)
+        return false;
+    size_t n = static_cast<size_t>(blank - from);
+    if (n >= size || n > kMaxPathLength)
+        return false;
+    memcpy(path, from, n);
+    path[n] = '\0';
+    UpperCase(path);
+    return true;
+}
+
+// Writability of the directory: a temporary file of 256 bytes.
+bool DirectoryWritable(const char *dir) {
+    char probe[kPathSize];
+    char temp[kPathSize];
+    snprintf(probe, sizeof probe, "%s\\probe", dir);
+    int handle = CreateTempBeside(probe, temp, sizeof temp);
+    if (handle == kNoFile)
+        return false;
+    char bytes[256];
+    memset(bytes, 'x', sizeof bytes);
+    bool ok = WriteBytes(handle, bytes, sizeof bytes) == static_cast<long>(sizeof bytes);
+    ok = FlushAndClose(handle) && ok;
+    RemoveFile(temp);
+    return ok;
+}
+
+struct Found {
+    std::string dir;
+    std::vector<std::string> paths;
+};
+
+void CollectFile(const char *name, void *data) {
+    Found *found = static_cast<Found *>(data);
+    std::string path = strchr(name, '\\') ? std::string(name) : found->dir + "\\" + name;
+    // A copy left half-written by a crash: the previous whole copy is still there.
+    if (EndsWith(name, kTempSuffix)) {
+        RemoveFile(path.c_str());
+        return;
+    }
+    found->paths.push_back(path);
+}
+
+// Reads the copy at `copy` into the document of `path` (opened first when it is not).
+bool RestoreOne(const char *copy, const char *path) {
+    Document *doc = FindDocument(path, false);
+    View *view = doc ? FirstViewOf(doc) : nullptr;
+    if (view)
+        ActivateEditorWindow(view);
+    else if (!OpenPath(path))
+        return false;
+    doc = g_editor->doc;
+    view = g_editor->view;
+    if (!doc || !view || strcmp(doc->path, path) != 0)
+        return false;
+    long long fileTime = doc->fileTime;
+    if (!ReadDocument(copy))
+        return false;
+    doc->fileTime = fileTime;
+    ChooseLanguage(strrchr(path, '.') ? strrchr(path, '.') + 1 : "");
+    // The header is the copy's, not the document's: it goes, so that saving the document
+    // does not write it into the user's file.
+    Line *first = FirstLine(doc);
+    if (!IsSentinel(doc, first) && strncmp(first->text, kHeader, sizeof kHeader - 1) == 0) {
+        first->prev->next = first->next;
+        first->next->prev = first->prev;
+        Release(first);
+        doc->lineCount--;
+        ForgetLineNumber();
+    }
+    ForgetDocumentRecords(doc);
+    InvalidateCommentSpans(doc);
+    ResetViews(doc, FirstLine(doc));
+    doc->flags = (doc->flags | kDocModified) & ~(kDocAutosaved | kDocFunctionsValid);
+    GotoTop();
+    view->state |= kViewRedrawAll;
+    RefreshEditorWindow(view);
+    ShowPosition(view);
+    return true;
+}
+
+} // namespace
+
+bool AutosaveDirectory(char *out, size_t size) {
+    if (!g_app || !g_app->compilerRoot[0])
+        return false;
+    return snprintf(out, size, "%s\\keltoautosave", g_app->compilerRoot) < static_cast<int>(size);
+}
+
+bool AutosavePath(const char *documentPath, char *out, size_t size) {
+    char dir[kPathSize];
+    if (!AutosaveDirectory(dir, sizeof dir))
+        return false;
+    const char *slash = strrchr(documentPath, '\\');
+    char name[kMaxPathLength + 1];
+    CopyBounded(name, slash ? slash + 1 : documentPath, sizeof name);
+    LowerCase(name);
+    return snprintf(out, size, "%s\\%s~%08x", dir, name, PathTag(documentPath)) < static_cast<int>(size);
+}
+
+bool AutosaveDocument(Document *doc) {
+    char header[kMaxPathLength + 80];
+    snprintf(header, sizeof header, "Autosaved %s %s\r\n", doc->path, TimeStamp());
+    char dir[kPathSize], path[kPathSize], temp[kPathSize + 8];
+    if (!AutosaveDirectory(dir, sizeof dir) || !AutosavePath(doc->path, path, sizeof path))
+        return false;
+    if (!IsDirectory(dir))
+        MakeDirectory(dir);
+    snprintf(temp, sizeof temp, "%s%s", path, kTempSuffix);
+    if (!WriteDocumentRaw(temp, doc, header) || !ReplaceFileWith(temp, path)) {
+        RemoveFile(temp);
+        char text[kPathSize + 64];
+        snprintf(text, sizeof text, "Impossible to autosave %s. Disk Full?", path);
+        ErrorBox(text);
+        return false;
+    }
+    AddName(&g_autosave.written, path);
+    doc->flags |= kDocAutosaved;
+    return true;
+}
+
+void AutosaveRound() {
+    if (!g_editor)
+        return;
+    int count = 0;
+    for (Document *doc = g_editor->documents; doc; doc = doc->next) {
+        if (!(doc->flags & kDocModified) || (doc->flags & (kDocNoFile | kDocAutosaved)))
+            continue;
+        if (!AutosaveDocument(doc))
+            break;
+        count++;
+    }
+    if (count > 0) {
+        char text[64];
+        snprintf(text, sizeof text, "%d files autosaved", count);
+        ShowRedMessage(text);
+    }
+}
+
+void DeleteAutosaveCopy(const char *documentPath) {
+    char path[kPathSize];
+    if (!AutosavePath(documentPath, path, sizeof path))
+        return;
+    RemoveFile(path);
+    RemoveName(&g_autosave.written, path);
+}
+
 void DeleteAutosave(Document *doc) {
-    if (doc)
-        doc->flags &= ~kDocAutosaved;
+    if (!doc)
+        return;
+    doc->flags &= ~kDocAutosaved;
+    DeleteAutosaveCopy(doc->path);
+}
+
+void StopAutosave() {
+    StopSystemTimer(g_autosave.timer);
+    g_autosave.timer = 0;
+    for (NameEntry *entry = g_autosave.written; entry; entry = entry->next)
+        RemoveFile(entry->name);
+    FreeNames(&g_autosave.written);
+}
+
+bool RestoreAutosaved() {
+    Found found;
+    char dir[kPathSize];
+    if (!AutosaveDirectory(dir, sizeof dir))
+        return false;
+    if (!IsDirectory(dir)) {
+        MakeDirectory(dir);
+        return false;
+    }
+    if (!DirectoryWritable(dir)) {
+        char text[kPathSize + 80];
+        snprintf(text, sizeof text, "Impossible to write to autosave dir\n%s\nAutosave will be disabled", dir);
+        ErrorBox(text);
+        g_app->optionByte &= ~kOptionAutosave;
+        return false;
+    }
+    found.dir = dir;
+    ForEachFile(dir, CollectFile, &found);
+    // Each copy with its header's path and stamp, lower-cased, for the list.
+    std::vector<std::string> copies, entries, paths;
+    for (const std::string &copy : found.paths) {
+        char header[520], path[kMaxPathLength + 1];
+        if (!ReadHeader(copy.c_str(), header, sizeof header)) {
+            char text[kPathSize + 64];
+            snprintf(text, sizeof text, "Impossible to reopen %s ???\nAborting restore", copy.c_str());
+            ErrorBox(text);
+            return false;
+        }
+        if (!PathOfHeader(header, path, sizeof path))
+            continue;   // not a copy of ours
+        copies.push_back(copy);
+        paths.push_back(path);
+        std::string entry = header + sizeof kHeader - 1;
+        LowerCase(&entry[0]);
+        entries.push_back(entry);
+    }
+    if (copies.empty())
+        return false;
+    std::vector<const char *> list;
+    for (const std::string &entry : entries)
+        list.push_back(entry.c_str());
+    int answer = CurrentUiPort()->ShowFileList(IDD_MODIFIED_FILES, list.data(), static_cast<int>(list.size()));
+    if (answer != kAnswerOk) {
+        if (Confirm("Erase the autosaved files?"))
+            for (const std::string &copy : copies)
+                RemoveFile(copy.c_str());
+        return false;
+    }
+    for (size_t i = 0; i < copies.size(); i++) {
+        if (!RestoreOne(copies[i].c_str(), paths[i].c_str()))
+            continue;   // the copy stays for the next start
+        // The restored text lives only in memory now: it gets a fresh copy at once, under its
+        // own name, before the old one goes.
+        char own[kPathSize];
+        bool rewritten = AutosaveDocument(g_editor->doc);
+        if (rewritten && AutosavePath(paths[i].c_str(), own, sizeof own) && copies[i] != own)
+            RemoveFile(copies[i].c_str());
+    }
+    return true;
+}
+
+void StartAutosave() {
+    if (!g_app || !g_app->compilerRoot[0])
+        return;
+    if (RestoreAutosaved())
+        InfoBox("Autosaved files restored in the editor");
+    if ((g_app->optionByte & kOptionAutosave) && !g_autosave.timer)
+        g_autosave.timer = StartSystemTimer(kAutosavePeriod, TimerTick);
 }

@@ -241,10 +241,16 @@ bool SaveAs() {
         InfoBox(GetString(4000));
         return false;
     }
+    char before[kMaxPathLength + 1];
+    strcpy(before, doc->path);
+    bool hadFile = !(doc->flags & kDocNoFile);
     strcpy(doc->path, answer);
     RenamedDocument(doc);
     doc->flags = (doc->flags | kDocModified) & ~(kDocAutosaved | kDocNoFile);
     bool saved = SaveDocument();
+    // The copy made under the old name would be offered for the old file after a crash.
+    if (saved && hadFile)
+        DeleteAutosaveCopy(before);
     for (View *view = g_editor->views; view; view = view->next)
         if (view->doc == doc)
             SetEditorWindowTitle(view, doc->path);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <sys/stat.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "core/TextUtil.h"
@@ -137,6 +138,30 @@ char *CurrentDirectory(char *buffer, int size) {
 int SetDirectory(const char *path) { return SetCurrentDirectoryA(path) ? 0 : -1; }
 
 bool MakeDirectory(const char *path) { return CreateDirectoryA(path, nullptr) != 0; }
+
+bool IsDirectory(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int ForEachFile(const char *directory, void (*visit)(const char *name, void *data), void *data) {
+    char pattern[MAX_PATH];
+    if (snprintf(pattern, sizeof pattern, "%s\\*", directory) >= static_cast<int>(sizeof pattern))
+        return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        visit(found.cFileName, data);
+        count++;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
 
 int CreateTempBeside(const char *path, char *tempPath, size_t size) {
     char dir[MAX_PATH];

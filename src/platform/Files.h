@@ -29,6 +29,9 @@ bool PathPresent(const char *path);
 char *CurrentDirectory(char *buffer, int size);
 int SetDirectory(const char *path);     // 0 on success, -1 on failure
 bool MakeDirectory(const char *path);
+bool IsDirectory(const char *path);
+// Calls `visit` with the name of every file (not directory) in `directory`; the number of files.
+int ForEachFile(const char *directory, void (*visit)(const char *name, void *data), void *data);
 
 // Tests make writes fail: after `bytes` more bytes every write is short. -1 turns it off.
 void InjectWriteFailure(long bytes);

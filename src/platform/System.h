@@ -13,3 +13,8 @@ void LocalTimeParts(int parts[6]);
 unsigned long TickCount();
 // The program's command line as Windows gave it.
 const char *ProgramCommandLine();
+
+// A system timer without a window that calls `tick` every `period` ms from the message loop;
+// its identifier, or 0 when it could not be made.
+unsigned StartSystemTimer(unsigned period, void (*tick)());
+void StopSystemTimer(unsigned id);
