@@ -387,6 +387,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (reinterpret_cast<HWND>(lParam) == window && view) {
             MakeCurrent(view);
             UpdateFrameTitle();
+            ShowPosition(view);
         }
         break;
     case WM_KEYDOWN:
@@ -560,6 +561,8 @@ void AttachWindowToView(View *view, HWND window) {
     char title[kMaxPathLength + 1];
     EditorWindowTitle(view->doc, title, sizeof title);
     SetWindowTextA(window, title);
+    // The window was activated before it had its view: the position is shown now.
+    ShowPosition(view);
 }
 
 HWND ActiveEditorWindow() {

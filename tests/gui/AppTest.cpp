@@ -524,3 +524,128 @@ TEST(AppDisplay, KeywordsCommentsAndTextInTheirColoursAndTheWindowFollowsTheCare
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), 0);
     EXPECT_EQ(0, app.WaitForExit(20));
 }
+
+namespace {
+
+// The names of the autosave copies below the test's compiler root.
+std::vector<std::string> AutosaveCopies(const KeltoApp &app) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((app.dir + "\\BDX\\keltoautosave\\*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(Lower(data.cFileName));
+    while (FindNextFileA(h, &data));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void Crash(KeltoApp &app) {
+    TerminateProcess(app.process.hProcess, 3);
+    ASSERT_EQ(3, app.WaitForExit(10));
+}
+
+const UINT kAutosaveRound = 10025;
+
+} // namespace
+
+TEST(AppAutosave, EditsSurviveACrashAndCanBeForgotten) {
+    KeltoApp app("autosave");
+    WriteFileText(app.PathOf("ONE.C"), "int one;\r\n");
+    CreateDirectoryA(app.PathOf("SUB").c_str(), nullptr);
+    WriteFileText(app.PathOf("SUB\\ONE.C"), "int two;\r\n");
+    app.AddSetting("EditorFlags", "111");
+    ASSERT_TRUE(app.Start("one.c sub\\one.c"));
+    ASSERT_TRUE(app.WaitForEditors(2));
+    KeltoApp::Type(app.Editor("one.c"), "/* a */");
+    KeltoApp::Type(app.Editor("sub\\one.c"), "/* b */");
+    app.Settle();
+    PostMessageA(app.frame, kAutosaveRound, 0, 0);
+    app.Settle();
+    std::vector<std::string> copies = AutosaveCopies(app);
+    ASSERT_EQ(2u, copies.size());
+    EXPECT_EQ(0u, copies[0].find("one.c"));
+    EXPECT_EQ(0u, copies[1].find("one.c"));
+    Crash(app);
+
+    // The next start offers both; accepted, they come back with their own paths, modified.
+    ASSERT_TRUE(app.Start());
+    HWND dialog = app.WaitForBox("Modified files");
+    ASSERT_TRUE(dialog != nullptr);
+    std::vector<std::string> offered = ListBoxItems(dialog);
+    ASSERT_EQ(2u, offered.size());
+    EXPECT_EQ(0u, offered[0].find(Lower(app.PathOf("")))) << offered[0];
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND box = app.WaitForBox("Information");
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ("Autosaved files restored in the editor", BoxText(box));
+    ASSERT_TRUE(Answer(box, IDOK));
+    ASSERT_TRUE(app.WaitForEditors(2));
+    EXPECT_EQ((std::vector<std::string>{"one.c*", "sub\\one.c*"}), Titles(app));
+    for (const char *name : {"one.c*", "sub\\one.c*"}) {
+        Activate(app, app.Editor(name));
+        app.Command(kSave);
+        app.Settle();
+    }
+    EXPECT_FILE(app.PathOf("ONE.C"), "/* a */int one;\r\n");
+    EXPECT_FILE(app.PathOf("SUB\\ONE.C"), "/* b */int two;\r\n");
+    EXPECT_TRUE(AutosaveCopies(app).empty());
+
+    // Changed again and lost again; this time the copy is forgotten and erased.
+    KeltoApp::Type(app.Editor("one.c"), "x");
+    app.Settle();
+    PostMessageA(app.frame, kAutosaveRound, 0, 0);
+    app.Settle();
+    ASSERT_EQ(1u, AutosaveCopies(app).size());
+    Crash(app);
+    ASSERT_TRUE(app.Start());
+    dialog = app.WaitForBox("Modified files");
+    ASSERT_TRUE(dialog != nullptr);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kForget, BN_CLICKED), 0);
+    box = app.WaitForBox("Information");
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ("Erase the autosaved files?", BoxText(box));
+    ASSERT_TRUE(Answer(box, IDYES));
+    app.Settle();
+    EXPECT_TRUE(AutosaveCopies(app).empty());
+    EXPECT_EQ("/* a */int one;\r\n", ReadFileText(app.PathOf("ONE.C")));
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppOutput, TheToggleCollapsesTheOutputWindowToItsBarAndBack) {
+    KeltoApp app("output");
+    ASSERT_TRUE(app.Start());
+    HWND output = FindChild(app.frame, "KeltoOutput");
+    ASSERT_TRUE(output != nullptr);
+    HWND list = GetDlgItem(output, 4801);
+    ASSERT_TRUE(list != nullptr);
+    LONG style = GetWindowLongA(list, GWL_STYLE);
+    // (The list box takes its scroll bar's style away while everything fits.)
+    EXPECT_EQ(static_cast<LONG>(LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | LBS_WANTKEYBOARDINPUT | WS_TABSTOP),
+              style & (LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | LBS_WANTKEYBOARDINPUT | WS_TABSTOP));
+    EXPECT_TRUE(IsWindowVisible(list));
+    HWND toggle = GetDlgItem(output, 5000);
+    ASSERT_TRUE(toggle != nullptr);
+    RECT expanded, collapsed, client, frame;
+    GetWindowRect(output, &expanded);
+    GetClientRect(app.client, &client);
+    SendMessageA(toggle, BM_CLICK, 0, 0);
+    app.Settle();
+    GetWindowRect(output, &collapsed);
+    EXPECT_LT(collapsed.bottom - collapsed.top, expanded.bottom - expanded.top);
+    EXPECT_EQ(expanded.bottom, collapsed.bottom);
+    EXPECT_FALSE(IsWindowVisible(list));
+    // The MDI client takes the room given up.
+    GetClientRect(app.client, &frame);
+    EXPECT_EQ(client.bottom + (expanded.bottom - expanded.top) - (collapsed.bottom - collapsed.top), frame.bottom);
+    SendMessageA(toggle, BM_CLICK, 0, 0);
+    app.Settle();
+    RECT again;
+    GetWindowRect(output, &again);
+    EXPECT_EQ(expanded.bottom - expanded.top, again.bottom - again.top);
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_EQ(0, app.Close());
+}
