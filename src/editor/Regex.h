@@ -1,0 +1,60 @@
+// Regular expressions for the searches and the function scans. A pattern is compiled once into
+// a block holding a node program (described in Regex.cpp) and then matched against
+// NUL-terminated lines. Bytes are compared exactly: case is never folded here.
+//
+// Syntax: ordinary characters match themselves; "." any character; "^" the start and "$" the
+// end of the text; "[...]" one character of a set ("[^...]" one not in it, a-b a range);
+// "\c" the character c; "(...)" a group (1-9 in order of "("); "x|y" alternatives; "x*",
+// "x+", "x?" zero or more, one or more, zero or one. A repetition after a run of ordinary
+// characters applies to its last character only.
+#pragma once
+
+enum {
+    kRegexGroups = 10,            // 0 is the whole match, 1-9 the groups
+    kRegexMagic = 'S',            // the first byte of every program
+    kRegexProgramLimit = 32767,   // programs this long or longer are refused
+};
+
+// The opcodes of the program's nodes.
+enum RegexOp {
+    kReEnd = 0,        // success
+    kReBol = 1,        // the start of the text
+    kReEol = 2,        // the end of the text
+    kReAny = 3,        // any one character
+    kReAnyOf = 4,      // one character of the operand set
+    kReAnyBut = 5,     // one character not in the operand set
+    kReBranch = 6,     // the operand, else the next BRANCH
+    kReBack = 7,       // no operand; its next offset points backwards
+    kReExactly = 8,    // the operand text
+    kReNothing = 9,    // the empty string
+    kReStar = 10,      // the operand node as often as possible, then fewer
+    kRePlus = 11,      // the same, at least once
+    kReOpen = 20,      // kReOpen + n: group n starts here
+    kReClose = 30,     // kReClose + n: group n ends here
+};
+
+struct Regex {
+    // Set by Execute: where the match (0) and each group (1-9) start and end in the text;
+    // null for a group that took no part in the match.
+    const char *start[kRegexGroups];
+    const char *end[kRegexGroups];
+    char first;             // every match begins with this byte; 0 when it is not known
+    bool anchored;          // the expression begins with "^"
+    const char *required;   // a literal (inside the program) every match contains, or null
+    int requiredLength;
+    int programSize;        // bytes of program, the magic byte included
+    char program[1];        // kRegexMagic, then the nodes
+};
+
+// Compiles `pattern`; *sizeOut (may be null) receives the program's size. On a fault in the
+// pattern the reason is shown with ErrorBox and null is returned.
+Regex *Compile(const char *pattern, int *sizeOut);
+void ReleaseRegex(Regex *compiled);
+
+// True when the expression matches somewhere in `text` (the leftmost match); the positions in
+// `compiled` are then set. A block that is not a compiled program is reported and fails.
+bool Execute(Regex *compiled, const char *text);
+
+// Copies into `word` (NUL-terminated, cut to `size`) the longest literal that every match of
+// `compiled` contains and returns the number of bytes copied; 0 and "" when there is none.
+int LiteralWord(const Regex *compiled, char *word, int size);
