@@ -416,6 +416,10 @@ struct Choice {
 enum {
     kLocalChoices = 64,
     kMaxChoices = 1 << 20,
+    // The work one Execute may do (nodes stepped and characters counted by STAR/PLUS): far
+    // more than any line of an ordinary search needs, little enough that a pattern which
+    // backtracks without end stops within a fraction of a second.
+    kMaxSteps = 20000000,
 };
 
 struct Matcher {
@@ -427,6 +431,7 @@ struct Matcher {
     int depth;
     int capacity;
     bool aborted;       // out of stack or a broken program: no match anywhere
+    long steps;
     Choice local[kLocalChoices];
 };
 
@@ -506,6 +511,7 @@ int CountRepeat(Matcher *m, int node, const char *s) {
     } else {
         Broken(m);
     }
+    m->steps += p - s;
     return static_cast<int>(p - s);
 }
 
@@ -632,6 +638,11 @@ bool TryAt(Matcher *m, const char *s) {
     int node = 1;
     const char *pos = s;
     while (!m->aborted) {
+        if (++m->steps > kMaxSteps) {
+            m->aborted = true;
+            m->re->overrun = true;
+            return false;
+        }
         int result = Step(m, &node, &pos);
         if (result == kMatched) {
             re->start[0] = s;
@@ -730,6 +741,8 @@ bool Execute(Regex *compiled, const char *text) {
     m.depth = 0;
     m.capacity = kLocalChoices;
     m.aborted = false;
+    m.steps = 0;
+    compiled->overrun = false;
     bool found = Search(&m, text);
     if (m.choices != m.local)
         Release(m.choices);

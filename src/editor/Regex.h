@@ -42,6 +42,7 @@ struct Regex {
     bool anchored;          // the expression begins with "^"
     const char *required;   // a literal (inside the program) every match contains, or null
     int requiredLength;
+    bool overrun;           // the last Execute gave up: the pattern backtracks without end
     int programSize;        // bytes of program, the magic byte included
     char program[1];        // kRegexMagic, then the nodes
 };
@@ -52,7 +53,9 @@ Regex *Compile(const char *pattern, int *sizeOut);
 void ReleaseRegex(Regex *compiled);
 
 // True when the expression matches somewhere in `text` (the leftmost match); the positions in
-// `compiled` are then set. A block that is not a compiled program is reported and fails.
+// `compiled` are then set. A block that is not a compiled program is reported and fails. A
+// line on which the matcher would work without end makes it give up: false, with `overrun`
+// set, so that the caller can stop its search.
 bool Execute(Regex *compiled, const char *text);
 
 // Copies into `word` (NUL-terminated, cut to `size`) the longest literal that every match of

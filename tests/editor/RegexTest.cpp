@@ -1,4 +1,6 @@
 // The regular-expression engine: the program it compiles, the faults it reports and matching.
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -219,6 +221,17 @@ TEST_F(RegexTest, LongLinesAndBrokenBlocksFailSafely) {
     EXPECT_FALSE(Execute(re, "abc"));
     EXPECT_EQ((std::vector<std::string>{"Bad regular expression"}), ui.Texts());
     EXPECT_FALSE(Execute(nullptr, "abc"));
+}
+
+TEST_F(RegexTest, APatternThatBacktracksWithoutEndGivesUpInTime) {
+    std::string line(60, 'a');
+    DWORD start = GetTickCount();
+    EXPECT_EQ(kNoMatch, Find("(a|aa)*c", line + "b c"));
+    EXPECT_TRUE(re->overrun);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    // The next line starts afresh.
+    EXPECT_EQ("aac", Find("(a|aa)*c", "aac"));
+    EXPECT_FALSE(re->overrun);
 }
 
 } // namespace
