@@ -26,6 +26,7 @@
 #include "editor/Language.h"
 #include "editor/Autosave.h"
 #include "editor/OutputWindow.h"
+#include "editor/SearchDialogs.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "project/Utilities.h"
@@ -634,6 +635,7 @@ void RegisterStandardHandlers() {
     RegisterHandler(kWindowsHelpCommand, WindowsHelpCommand);
     for (int command = kFirstToolCommand; command <= kLastToolCommand; command++)
         RegisterHandler(command, ToolCommand);
+    RegisterSearchCommands();
 }
 
 void BuildToolAndHelpItems() {

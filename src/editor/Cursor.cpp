@@ -184,6 +184,21 @@ void GotoPosition(long line, int column) {
     CaretMoved(view);
 }
 
+void PlaceCursor(Line *line, long number, int column) {
+    View *view = CurrentView();
+    if (!view)
+        return;
+    view->current = line;
+    if (column < 0)
+        column = 0;
+    if (column > line->length)
+        column = line->length;
+    view->column = static_cast<unsigned short>(column);
+    g_cachedLine = line;
+    g_cachedNumber = number;
+    CaretMoved(view);
+}
+
 long LineNumberOf(const Document *doc, const Line *line) {
     long number = 1;
     for (const Line *l = FirstLine(doc); l != line && !IsSentinel(doc, l); l = l->next)
@@ -246,13 +261,22 @@ void KeepCursorVisible(View *view) {
     while (line != view->current && !IsSentinel(doc, line) && row < Rows(view))
         line = line->next, row++;
     if (line != view->current) {
-        // Either above the top or more than a window below it.
+        // Either above the top or more than a window below it: look both ways at once, so
+        // that the cost is the distance to the cursor, not the distance to the document's start.
         bool above = false;
-        for (Line *l = view->top->prev; !IsSentinel(doc, l); l = l->prev)
-            if (l == view->current) {
+        Line *up = view->top->prev, *down = line;
+        while (!IsSentinel(doc, up) || !IsSentinel(doc, down)) {
+            if (up == view->current) {
                 above = true;
                 break;
             }
+            if (down == view->current)
+                break;
+            if (!IsSentinel(doc, up))
+                up = up->prev;
+            if (!IsSentinel(doc, down))
+                down = down->next;
+        }
         if (above || view->top == doc->sentinel) {
             view->top = view->current;
             row = 0;

@@ -48,6 +48,9 @@ void GotoEnd();
 bool SetVisualColumn(int visual);
 // Line n (from 1; beyond the end: the sentinel) and a column clamped to that line.
 void GotoPosition(long line, int column);
+// The cursor to `line` of the current view, whose number (from 1) the caller knows, at
+// `column` (clamped): no walk from the top.
+void PlaceCursor(Line *line, long number, int column);
 long CurrentLineNumber();
 int CurrentVisualColumn();
 // Number (from 1) of `line` in `doc`; the line count + 1 for the sentinel.

@@ -721,8 +721,10 @@ Regex *Compile(const char *pattern, int *sizeOut) {
 
 void ReleaseRegex(Regex *compiled) { Release(compiled); }
 
-bool Execute(Regex *compiled, const char *text) {
-    if (!compiled || !text)
+bool Execute(Regex *compiled, const char *text) { return ExecuteFrom(compiled, text, text); }
+
+bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
+    if (!compiled || !text || !from || from < text)
         return false;
     if (compiled->programSize <= kNodeHeader ||
         static_cast<unsigned char>(compiled->program[0]) != kRegexMagic) {
@@ -730,7 +732,7 @@ bool Execute(Regex *compiled, const char *text) {
         return false;
     }
     if (compiled->required && compiled->requiredLength > 0 &&
-        !Contains(text, compiled->required, compiled->requiredLength))
+        !Contains(from, compiled->required, compiled->requiredLength))
         return false;
     Matcher m;
     m.re = compiled;
@@ -743,7 +745,7 @@ bool Execute(Regex *compiled, const char *text) {
     m.aborted = false;
     m.steps = 0;
     compiled->overrun = false;
-    bool found = Search(&m, text);
+    bool found = Search(&m, from);
     if (m.choices != m.local)
         Release(m.choices);
     return found;

@@ -57,6 +57,9 @@ void ReleaseRegex(Regex *compiled);
 // line on which the matcher would work without end makes it give up: false, with `overrun`
 // set, so that the caller can stop its search.
 bool Execute(Regex *compiled, const char *text);
+// The same for the matches that begin at `from` or after, inside `text`: "^" still means the
+// start of `text`.
+bool ExecuteFrom(Regex *compiled, const char *text, const char *from);
 
 // Copies into `word` (NUL-terminated, cut to `size`) the longest literal that every match of
 // `compiled` contains and returns the number of bytes copied; 0 and "" when there is none.

@@ -44,7 +44,12 @@ public:
     // Shows the dialog `dialogId` of the program's resources that lists files ("Modified
     // files", "Load error"); returns the identifier of the button that closed it.
     virtual int ShowFileList(int dialogId, const char *const *files, int count) = 0;
+    // Asks whether to replace the text found at the current view's selection ("Replace": Yes,
+    // No, All, Cancel); returns IDYES, IDNO, kReplaceAllAnswer or IDCANCEL.
+    virtual int AskReplace() = 0;
 };
+
+enum { kReplaceAllAnswer = 3 };
 
 UiPort *CurrentUiPort();
 // Installs `port` (null restores the real Win32 port) and returns the previous one.

@@ -110,6 +110,40 @@ INT_PTR CALLBACK FileListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     return FALSE;
 }
 
+// "Replace": the dialog keeps off the found text (the caret's line), above or below it.
+struct ReplaceData {
+    POINT caret;        // screen position of the caret's top
+    int lineHeight;
+};
+
+INT_PTR CALLBACK ReplaceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const ReplaceData *data = reinterpret_cast<const ReplaceData *>(lParam);
+        RECT box;
+        GetWindowRect(dialog, &box);
+        int top = data->caret.y, bottom = data->caret.y + data->lineHeight;
+        if (box.bottom > top && box.top < bottom) {
+            int height = box.bottom - box.top;
+            int y = top - height - data->lineHeight > 0 ? top - height - data->lineHeight : bottom + data->lineHeight;
+            SetWindowPos(dialog, nullptr, box.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) {
+            int id = LOWORD(wParam);
+            EndDialog(dialog, id == IDC_REPLACE_ALL ? kReplaceAllAnswer : id == IDYES || id == IDNO ? id : IDCANCEL);
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 // The one-line input box, built in memory like the list dialog.
 struct InputData {
     const char *prompt;
@@ -213,6 +247,23 @@ public:
         HWND owner = g_app ? g_app->frameWindow : nullptr;
         INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner,
                                          FileListProc, reinterpret_cast<LPARAM>(&data));
+        return result <= 0 ? IDCANCEL : static_cast<int>(result);
+    }
+
+    int AskReplace() override {
+        ReplaceData data = {{0, 0}, 16};
+        HWND focus = GetFocus();
+        if (focus && GetCaretPos(&data.caret)) {
+            ClientToScreen(focus, &data.caret);
+            TEXTMETRICA metrics;
+            HDC dc = GetDC(focus);
+            if (GetTextMetricsA(dc, &metrics))
+                data.lineHeight = metrics.tmHeight;
+            ReleaseDC(focus, dc);
+        }
+        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REPLACE_ONE), owner,
+                                         ReplaceProc, reinterpret_cast<LPARAM>(&data));
         return result <= 0 ? IDCANCEL : static_cast<int>(result);
     }
 

@@ -57,6 +57,15 @@ int RecordingUiPort::ShowFileList(int dialogId, const char *const *files, int co
     return answer;
 }
 
+int RecordingUiPort::AskReplace() {
+    replaceQuestions++;
+    if (replaceAnswers.empty())
+        return 2;
+    int answer = replaceAnswers.front();
+    replaceAnswers.pop_front();
+    return answer;
+}
+
 int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count) {
     std::vector<std::string> list{title};
     for (int i = 0; i < count; i++)

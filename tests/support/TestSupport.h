@@ -44,6 +44,11 @@ public:
     std::vector<std::vector<std::string>> fileLists;
     std::deque<int> fileListAnswers;
     int ShowFileList(int dialogId, const char *const *files, int count) override;
+    // Questions before a replacement: how many were asked; answered from `replaceAnswers`
+    // (default Cancel).
+    int replaceQuestions = 0;
+    std::deque<int> replaceAnswers;
+    int AskReplace() override;
 
     std::vector<std::string> Texts() const;
     void Answer(int answer) { answers.push_back(answer); }

@@ -1,0 +1,636 @@
+// Searching and replacing in the documents.
+//
+// The search text and the replacement come from one-line edit boxes, so neither holds a line
+// break: every match lies within one line. A search walks the lines from the cursor, each line
+// from the cursor column (forwards) or up to it (backwards); backwards, the match found is
+// the one that ends nearest before the cursor, which is what walking the text right to left
+// with the reversed text finds. A regular expression is compiled once per search and tried on
+// each line; "^" stays the start of the line even when the walk starts inside it.
+#include "editor/Search.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "core/Boxes.h"
+#include "core/Memory.h"
+#include "core/Messages.h"
+#include "core/TextUtil.h"
+#include "editor/Document.h"
+#include "editor/Editing.h"
+#include "editor/EditorWindow.h"
+#include "editor/Journal.h"
+#include "editor/OutputWindow.h"
+#include "editor/Regex.h"
+#include "editor/SearchOptions.h"
+#include "platform/UiPort.h"
+
+namespace {
+
+SearchState g_state;
+
+inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// One search under way: the text prepared for the options, or the compiled expression.
+struct Finder {
+    unsigned short flags;
+    const char *pattern;
+    int length;
+    char upper[kMaxSearchText + 1];   // the pattern upper-cased for ignore case
+    Regex *regex;
+    bool failed;                      // the expression could not be compiled or gave up
+
+    explicit Finder(unsigned short options) : flags(options), pattern(g_search->text), regex(nullptr), failed(false) {
+        length = static_cast<int>(strlen(pattern));
+        for (int i = 0; i <= length; i++)
+            upper[i] = Upper(pattern[i]);
+        if (flags & kFindRegex) {
+            regex = Compile(pattern, nullptr);
+            failed = regex == nullptr;
+        }
+    }
+    ~Finder() { ReleaseRegex(regex); }
+
+    bool IgnoreCase() const { return (flags & kFindIgnoreCase) != 0; }
+    bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
+
+    bool TextAtIgnoringCase(const char *text, int at) const {
+        for (int i = 0; i < length; i++)
+            if (Upper(text[at + i]) != upper[i])
+                return false;
+        return true;
+    }
+
+    bool TextAt(const char *text, int at) const {
+        if (IgnoreCase()) {
+            for (int i = 0; i < length; i++)
+                if (Upper(text[at + i]) != upper[i])
+                    return false;
+            return true;
+        }
+        return memcmp(text + at, pattern, length) == 0;
+    }
+
+    bool WordBounds(const char *text, int lineLength, int at, int n) const {
+        if (!WholeWords())
+            return true;
+        bool before = at > 0 && IsIdentifierChar(text[at - 1]);
+        bool after = at + n < lineLength && IsIdentifierChar(text[at + n]);
+        return !before && !after;
+    }
+
+    // The matches of `line` that begin in [from, to): the first one (forwards) or the last one
+    // (backwards). Returns its column, or -1; `found` gets its length.
+    int InLine(Line *line, int from, int to, bool backwards, int *found);
+
+    int Plain(const Line *line, int from, int to, bool backwards, int *found) const {
+        const char *text = line->text;
+        int last = line->length - length;
+        if (to - 1 < last)
+            last = to - 1;
+        if (length == 0 || last < from)
+            return -1;
+        for (int k = 0; k <= last - from; k++) {
+            int at = backwards ? last - k : from + k;
+            if (TextAt(text, at) && WordBounds(text, line->length, at, length)) {
+                *found = length;
+                return at;
+            }
+        }
+        return -1;
+    }
+
+    int Expression(Line *line, int from, int to, bool backwards, int *found) {
+        // Lines keep room for a terminating NUL behind their text.
+        line->text[line->length] = '\0';
+        int best = -1;
+        for (int at = from; at < to && at < line->length;) {
+            if (!ExecuteFrom(regex, line->text, line->text + at)) {
+                failed = regex->overrun;
+                break;
+            }
+            int start = static_cast<int>(regex->start[0] - line->text);
+            int n = static_cast<int>(regex->end[0] - regex->start[0]);
+            // A match that begins at the end of the text counts as none.
+            if (start >= to || start >= line->length)
+                break;
+            if (WordBounds(line->text, line->length, start, n)) {
+                best = start;
+                *found = n;
+                if (!backwards)
+                    break;
+            }
+            at = start + 1;
+        }
+        return best;
+    }
+
+    int Similar(const Line *line, int from, int to, bool backwards, int *found) const;
+};
+
+// Whether `a` (n bytes) and `b` (m bytes) differ, ignoring case, by at most one edit: a
+// character put in, taken out or changed, or two neighbours swapped.
+bool WithinOneEdit(const char *a, int n, const char *b, int m) {
+    if (n - m > 1 || m - n > 1)
+        return false;
+    int i = 0;
+    while (i < n && i < m && Upper(a[i]) == Upper(b[i]))
+        i++;
+    if (i == n && i == m)
+        return true;
+    auto same = [](const char *x, const char *y, int k) {
+        for (int j = 0; j < k; j++)
+            if (Upper(x[j]) != Upper(y[j]))
+                return false;
+        return true;
+    };
+    if (n == m) {
+        if (same(a + i + 1, b + i + 1, n - i - 1))
+            return true;   // changed
+        return i + 1 < n && Upper(a[i]) == Upper(b[i + 1]) && Upper(a[i + 1]) == Upper(b[i]) &&
+               same(a + i + 2, b + i + 2, n - i - 2);   // swapped
+    }
+    if (n > m)
+        return same(a + i + 1, b + i, n - i - 1);   // one more in a
+    return same(a + i, b + i + 1, m - i - 1);       // one more in b
+}
+
+// The words of a line are its runs of identifier characters. A word is similar to the search
+// text when it is within one edit of it, ignoring case; texts of fewer than four characters
+// must be equal but for case (one edit would make almost any short word similar).
+int Finder::Similar(const Line *line, int from, int to, bool backwards, int *found) const {
+    const char *text = line->text;
+    int best = -1;
+    for (int i = 0; i < line->length;) {
+        if (!IsIdentifierChar(text[i])) {
+            i++;
+            continue;
+        }
+        int start = i;
+        while (i < line->length && IsIdentifierChar(text[i]))
+            i++;
+        if (start < from || start >= to)
+            continue;
+        int n = i - start;
+        bool similar = length < 4 ? n == length && TextAtIgnoringCase(text, start) : WithinOneEdit(text + start, n, pattern, length);
+        if (!similar)
+            continue;
+        best = start;
+        *found = n;
+        if (!backwards)
+            break;
+    }
+    return best;
+}
+
+int Finder::InLine(Line *line, int from, int to, bool backwards, int *found) {
+    if (to > line->length + 1)
+        to = line->length + 1;
+    if (from < 0)
+        from = 0;
+    if (regex)
+        return Expression(line, from, to, backwards, found);
+    if (flags & kFindSimilar)
+        return Similar(line, from, to, backwards, found);
+    return Plain(line, from, to, backwards, found);
+}
+
+struct Match {
+    Line *line;
+    long number;   // from 1
+    int column;
+    int length;
+};
+
+// The lines a search may look at: the document, or the chosen function's lines.
+void Limits(const Document *doc, long *first, long *last) {
+    *first = 1;
+    *last = doc->lineCount;
+    if ((g_search->flags & kFindByFunction) && g_search->functionFirst > 0) {
+        *first = g_search->functionFirst;
+        if (g_search->functionLast < *last)
+            *last = g_search->functionLast;
+    }
+}
+
+// Forwards from `line` (number `number`) at `column` to the end of line `stopNumber`, or only
+// up to column `stopColumn` of that line when it is not negative.
+bool FindForward(Finder &finder, Document *doc, Line *line, long number, int column, long stopNumber,
+                 int stopColumn, Match *match) {
+    for (; number <= stopNumber && !IsSentinel(doc, line); line = line->next, number++, column = 0) {
+        int to = number == stopNumber && stopColumn >= 0 ? stopColumn : line->length + 1;
+        int at = finder.InLine(line, column, to, false, &match->length);
+        if (finder.failed)
+            return false;
+        if (at >= 0) {
+            *match = {line, number, at, match->length};
+            return true;
+        }
+    }
+    return false;
+}
+
+// Backwards from `line` (number `number`): matches that end at `column` or before, then whole
+// lines up to line `stopNumber`.
+bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int column, long stopNumber,
+                  Match *match) {
+    if (IsSentinel(doc, line)) {
+        line = line->prev;
+        number = doc->lineCount;
+        column = line->length + 1;
+    }
+    for (; number >= stopNumber && !IsSentinel(doc, line); line = line->prev, number--, column = line->length + 1) {
+        // A match may not run past the cursor: it must end at or before it.
+        int at = finder.InLine(line, 0, column, true, &match->length);
+        while (at >= 0 && at + match->length > column && !finder.regex)
+            at = finder.InLine(line, 0, at, true, &match->length);
+        if (finder.failed)
+            return false;
+        if (at >= 0) {
+            *match = {line, number, at, match->length};
+            return true;
+        }
+        if (IsSentinel(doc, line->prev))
+            break;
+    }
+    return false;
+}
+
+void SelectMatch(View *view, const Match &match, bool backwards) {
+    CancelSelection();
+    PlaceCursor(match.line, match.number, backwards ? match.column + match.length : match.column);
+    BeginSelection();
+    PlaceCursor(match.line, match.number, backwards ? match.column : match.column + match.length);
+    g_search->matchLine = match.number;
+    g_search->matchColumn = match.column;
+    g_search->matchLength = match.length;
+    g_search->view = view;
+    KeepCursorVisible(view);
+    view->state |= kViewRedrawAll | kViewCaretMoved;
+}
+
+// One step from the cursor with the working options; false when nothing was found or the
+// search could not run (already reported).
+bool FindStep(Finder &finder, Match *match, bool *wrapped) {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view || finder.failed)
+        return false;
+    Document *doc = view->doc;
+    unsigned short flags = finder.flags;
+    bool backwards = !(flags & kFindForwards) && (flags & kFindBackwards);
+    bool wrap = !(flags & kFindForwards) && !backwards && (flags & kFindWrap);
+    long first, last;
+    Limits(doc, &first, &last);
+    long number = CurrentLineNumber();
+    Line *line = view->current;
+    int column = view->column;
+    if (number < first) {
+        number = first;
+        line = NthLine(doc, first - 1);
+        column = 0;
+    }
+    if (backwards) {
+        if (number > last + 1) {
+            number = last + 1;
+            line = NthLine(doc, last);
+            column = 0;
+        }
+        return FindBackward(finder, doc, line, number, column, first, match);
+    }
+    if (FindForward(finder, doc, line, number, column, last, -1, match))
+        return true;
+    if (!wrap || finder.failed)
+        return false;
+    if (wrapped)
+        *wrapped = true;
+    return FindForward(finder, doc, NthLine(doc, first - 1), first, 0, number, column, match);
+}
+
+// The search over the other windows (scope all windows): each from its first line (its last
+// line backwards) until one has a match.
+bool SearchOtherWindows(Finder &finder, View *start) {
+    bool backwards = !(finder.flags & kFindForwards) && (finder.flags & kFindBackwards);
+    for (View *view = start->next ? start->next : g_editor->views; view && view != start;
+         view = view->next ? view->next : g_editor->views) {
+        if (view->doc->flags & kDocNoFile)
+            continue;
+        View *before = g_editor->view;
+        MakeCurrent(view);
+        long number = CurrentLineNumber();
+        int column = view->column;
+        if (backwards)
+            GotoPosition(view->doc->lineCount + 1, 0);
+        else
+            GotoTop();
+        Match match;
+        if (FindStep(finder, &match, nullptr)) {
+            ActivateEditorWindow(view);
+            SelectMatch(view, match, backwards);
+            RefreshEditorWindow(view);
+            return true;
+        }
+        GotoPosition(number, column);
+        MakeCurrent(before);
+        if (finder.failed)
+            return false;
+    }
+    return false;
+}
+
+bool RunSearch() {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view)
+        return false;
+    if (!g_search->text[0]) {
+        ErrorMessage(1214);
+        return false;
+    }
+    g_search->flags = g_findFlags;
+    Finder finder(g_search->flags);
+    if (finder.failed)
+        return false;
+    Match match;
+    if (FindStep(finder, &match, nullptr)) {
+        bool backwards = !(finder.flags & kFindForwards) && (finder.flags & kFindBackwards);
+        SelectMatch(view, match, backwards);
+        RefreshEditorWindow(view);
+        return true;
+    }
+    if (finder.failed) {
+        if (finder.regex && finder.regex->overrun)
+            ErrorMessage(4553);
+        return false;
+    }
+    if ((finder.flags & kFindAllWindows) && SearchOtherWindows(finder, view))
+        return true;
+    if (finder.failed) {
+        ErrorMessage(4553);
+        return false;
+    }
+    if (finder.flags & kFindAllWindows)
+        CancelSelection();
+    StringNotFound();
+    return false;
+}
+
+// Replaces the selected match (cursor at its end) by the replacement text.
+void ReplaceMatch(const Match &match, bool variable, int index) {
+    char original[kMaxSearchText + 1];
+    int n = match.length < kMaxSearchText ? match.length : kMaxSearchText;
+    memcpy(original, match.line->text + match.column, n);
+    original[n] = '\0';
+    CancelSelection();
+    PlaceCursor(match.line, match.number, match.column);
+    JournalReplacement(variable, index, original, g_search->replacement);
+    AllowAnyColumn(true);
+    DeleteChars(match.length, false);
+    InsertText(g_search->replacement, static_cast<long>(strlen(g_search->replacement)));
+    AllowAnyColumn(false);
+}
+
+// The replace loop in the current view from the cursor; the number of replacements, or -1
+// when the user cancelled.
+int ReplaceInView(Finder &finder, bool *askUser) {
+    View *view = g_editor->view;
+    Document *doc = view->doc;
+    long first, last;
+    Limits(doc, &first, &last);
+    bool wrap = !(finder.flags & (kFindForwards | kFindBackwards)) && (finder.flags & kFindWrap);
+    long startNumber = CurrentLineNumber();
+    int startColumn = view->column;
+    Line *line = view->current;
+    if (startNumber < first) {
+        startNumber = first, startColumn = 0;
+        line = NthLine(doc, first - 1);
+    }
+    // A replacement with a different text or case is kept record by record so that Undo
+    // brings back exactly what stood there.
+    bool variable = finder.regex != nullptr || (finder.flags & (kFindIgnoreCase | kFindSimilar)) != 0;
+    int count = 0;
+    bool secondRound = false;
+    long number = startNumber;
+    int column = startColumn;
+    for (;;) {
+        Match match;
+        bool found = secondRound ? FindForward(finder, doc, line, number, column, startNumber, startColumn, &match)
+                                 : FindForward(finder, doc, line, number, column, last, -1, &match);
+        if (!found) {
+            if (finder.failed || secondRound || !wrap)
+                break;
+            secondRound = true;
+            number = first;
+            line = NthLine(doc, first - 1);
+            column = 0;
+            continue;
+        }
+        if (*askUser) {
+            SelectMatch(view, match, false);
+            RefreshEditorWindow(view);
+            int answer = CurrentUiPort()->AskReplace();
+            if (answer == kReplaceCancel || (answer != kReplaceYes && answer != kReplaceNo && answer != kReplaceAll))
+                return count > 0 ? count : -1;
+            if (answer == kReplaceNo) {
+                line = match.line;
+                number = match.number;
+                column = match.column + 1;
+                continue;
+            }
+            if (answer == kReplaceAll)
+                *askUser = false;
+        }
+        ReplaceMatch(match, variable, count++);
+        int growth = static_cast<int>(strlen(g_search->replacement)) - match.length;
+        // On the line where the walk began, the second round's end moves with the text.
+        if (secondRound && match.number == startNumber)
+            startColumn += growth;
+        line = view->current;   // the record may have been replaced to make room
+        number = match.number;
+        column = match.column + static_cast<int>(strlen(g_search->replacement));
+        // An empty match would be found again where it stands: step over it.
+        if (match.length == 0)
+            column++;
+    }
+    return count;
+}
+
+} // namespace
+
+SearchState *g_search = &g_state;
+
+void ResetSearchState() { g_state = SearchState(); }
+
+bool AcceptSearchRequest(const SearchRequest &request) {
+    const char *text = request.text ? request.text : "";
+    if (!text[0]) {
+        ErrorMessage(1214);
+        return false;
+    }
+    if (strlen(text) > kMaxSearchText || (request.replacement && strlen(request.replacement) > kMaxSearchText)) {
+        ErrorBox("The search and replacement texts hold at most 128 characters");
+        return false;
+    }
+    unsigned short flags = request.flags;
+    if (!(flags & (kFindForwards | kFindBackwards | kFindWrap))) {
+        ErrorMessage(1215);
+        return false;
+    }
+    if (request.replacement)
+        flags &= ~kFindSimilar;
+    if (!(flags & kFindCurrentWindow) || (flags & kFindAllWindows))
+        flags &= ~kFindWrap;
+    if (request.replacement && (flags & kFindByFunction)) {
+        flags &= ~(kFindWrap | kFindBackwards | kFindAllWindows);
+        flags |= kFindCurrentWindow;
+        g_search->functionFirst = request.functionFirst;
+        g_search->functionLast = request.functionLast;
+    } else {
+        flags &= ~kFindByFunction;
+        g_search->functionFirst = g_search->functionLast = 0;
+    }
+    // Wrap alone meant forwards round the document; without it the search still goes forwards.
+    if (!(flags & (kFindForwards | kFindBackwards | kFindWrap)))
+        flags |= kFindForwards;
+    CopyBounded(g_search->text, text, sizeof g_search->text);
+    int n = static_cast<int>(strlen(g_search->text));
+    for (int i = 0; i < n; i++)
+        g_search->reversed[i] = g_search->text[n - 1 - i];
+    g_search->reversed[n] = '\0';
+    if (request.replacement)
+        CopyBounded(g_search->replacement, request.replacement, sizeof g_search->replacement);
+    // The history: the newest first, each text once.
+    int at = 0;
+    while (at < g_search->historyCount && strcmp(g_search->history[at], text) != 0)
+        at++;
+    if (at == g_search->historyCount && at < kSearchHistory)
+        g_search->historyCount++;
+    if (at == kSearchHistory)
+        at--;
+    memmove(g_search->history[1], g_search->history[0], at * sizeof g_search->history[0]);
+    CopyBounded(g_search->history[0], text, sizeof g_search->history[0]);
+    g_findFlags = g_search->flags = flags;
+    return true;
+}
+
+bool FindInDocument() {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view)
+        return false;
+    Finder finder(g_search->flags);
+    Match match;
+    if (!FindStep(finder, &match, nullptr))
+        return false;
+    bool backwards = !(finder.flags & kFindForwards) && (finder.flags & kFindBackwards);
+    SelectMatch(view, match, backwards);
+    return true;
+}
+
+bool FindNext() {
+    if (!(g_findFlags & kFindWrap))
+        g_findFlags = static_cast<unsigned short>((g_findFlags | kFindForwards) & ~kFindBackwards);
+    else
+        g_findFlags = static_cast<unsigned short>((g_findFlags | kFindCurrentWindow) & ~kFindAllWindows);
+    return RunSearch();
+}
+
+bool FindPrevious() {
+    g_findFlags = static_cast<unsigned short>((g_findFlags | kFindBackwards) & ~kFindForwards);
+    return RunSearch();
+}
+
+int ReplaceAll() {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view || !g_search->text[0])
+        return 0;
+    g_search->flags = g_findFlags;
+    Finder finder(g_search->flags);
+    if (finder.failed)
+        return 0;
+    // Replacing goes forwards; a backward search direction replaces the same way.
+    finder.flags = static_cast<unsigned short>(finder.flags & ~kFindBackwards);
+    bool all = (finder.flags & kFindAllWindows) != 0;
+    bool ask = (finder.flags & kFindConfirm) != 0;
+    int total = 0;
+    bool cancelled = false;
+    View *start = view;
+    std::vector<Document *> done;   // a document shown in two windows is replaced once
+    for (View *v = view; v && !cancelled;) {
+        bool again = std::find(done.begin(), done.end(), v->doc) != done.end();
+        if (v == start || (!again && !(v->doc->flags & kDocNoFile))) {
+            done.push_back(v->doc);
+            MakeCurrent(v);
+            long number = CurrentLineNumber();
+            int column = v->column;
+            Line *top = v->top;
+            long topNumber = top ? LineNumberOf(v->doc, top) : 1;
+            if (all)
+                GotoTop();
+            CancelSelection();
+            int count = ReplaceInView(finder, &ask);
+            cancelled = count < 0;
+            total += count > 0 ? count : 0;
+            // The view comes back to where it was.
+            CancelSelection();
+            GotoPosition(number, column);
+            v->top = NthLine(v->doc, topNumber - 1);
+            KeepCursorVisible(v);
+            v->state |= kViewRedrawAll | kViewCaretMoved;
+            RefreshEditorWindow(v);
+            if (finder.failed)
+                break;
+        }
+        if (!all)
+            break;
+        v = v->next ? v->next : g_editor->views;
+        if (v == start)
+            break;
+    }
+    MakeCurrent(start);
+    g_search->replacements = total;
+    if (finder.failed) {
+        if (finder.regex && finder.regex->overrun)
+            ErrorMessage(4553);
+        return total;
+    }
+    if (!all) {
+        if (total > 0)
+            ShowStatus(FormatMessageId(4003, total));
+        else if (!cancelled)
+            StringNotFound();
+    }
+    return total;
+}
+
+bool GotoLineNumber(long n) {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view || n < 1)
+        return false;
+    if (n > view->doc->lineCount)
+        n = view->doc->lineCount > 0 ? view->doc->lineCount : 1;
+    CancelSelection();
+    GotoPosition(n, 0);
+    Recentre();
+    view->state |= kViewRedrawAll | kViewCaretMoved;
+    RefreshEditorWindow(view);
+    return true;
+}
+
+bool SimilarWord(const char *word, const char *line, int length) {
+    Line *copy = NewLine(line, length);
+    if (!copy)
+        return false;
+    unsigned short saved = g_search->flags;
+    char text[kMaxSearchText + 1];
+    CopyBounded(text, g_search->text, sizeof text);
+    CopyBounded(g_search->text, word, sizeof g_search->text);
+    int found = 0;
+    bool similar;
+    {
+        Finder finder(kFindSimilar);
+        similar = finder.InLine(copy, 0, length + 1, false, &found) >= 0;
+    }
+    CopyBounded(g_search->text, text, sizeof g_search->text);
+    g_search->flags = saved;
+    Release(copy);
+    return similar;
+}

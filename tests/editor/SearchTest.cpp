@@ -1,0 +1,203 @@
+// Searching and replacing in documents.
+#include "editor/Search.h"
+
+#include "editor/EditTestSupport.h"
+#include "editor/OutputWindow.h"
+#include "editor/SearchOptions.h"
+
+namespace {
+
+class SearchTest : public EditTest {
+protected:
+    void SetUp() override {
+        EditTest::SetUp();
+        ResetSearchState();
+        ResetOutputState();
+        g_findFlags = kDefaultFindFlags;
+    }
+    void TearDown() override {
+        g_findFlags = kDefaultFindFlags;
+        EditTest::TearDown();
+    }
+
+    bool Set(const char *text, unsigned short flags, const char *replacement = nullptr) {
+        SearchRequest request = {text, replacement, flags, 0, 0};
+        return AcceptSearchRequest(request);
+    }
+
+    // The selection as "line:start-end" (columns of its two ends, in order), or "none".
+    static std::string Selected() {
+        View *view = g_editor->view;
+        if (!view->anchor)
+            return "none";
+        long line = CurrentLineNumber();
+        int a = view->anchorColumn, c = view->column;
+        return std::to_string(line) + ":" + std::to_string(a < c ? a : c) + "-" + std::to_string(a < c ? c : a);
+    }
+};
+
+const unsigned short kForwards = kFindCurrentWindow | kFindExact | kFindForwards;
+
+} // namespace
+
+TEST_F(SearchTest, PlainSearchInEveryDirection) {
+    Doc("abc print int\nx abc\nlast abc");
+    ASSERT_TRUE(Set("abc", kForwards));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("1:0-3", Selected());
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("2:2-5", Selected());
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("3:5-8", Selected());   // at the very end of the last line
+    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("String not found", ui.Texts().back());
+
+    // Backwards from the cursor: the nearest text before it, never one that runs past it.
+    At(2, 4);
+    ASSERT_TRUE(FindPrevious());
+    EXPECT_EQ("1:0-3", Selected());
+    EXPECT_EQ(0, Column());   // the cursor at the start, for the next step back
+    EXPECT_FALSE(g_findFlags & kFindForwards);
+    EXPECT_TRUE(g_findFlags & kFindBackwards);
+
+    // Whole words: int is not found inside print; ignoring case finds ABC.
+    At(1, 0);
+    ASSERT_TRUE(Set("int", kForwards | kFindWholeWords));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("1:10-13", Selected());
+    ReplaceLine(g_editor->doc, 1, "x ABC");
+    At(1, 4);
+    ASSERT_TRUE(Set("abc", kForwards | kFindIgnoreCase));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("2:2-5", Selected());
+}
+
+TEST_F(SearchTest, WrapGoesRoundOnceAndStops) {
+    Doc("one\ntwo only\nthree");
+    ASSERT_TRUE(Set("only", kFindCurrentWindow | kFindExact | kFindWrap));
+    At(3, 2);
+    ASSERT_TRUE(FindNext());   // found on the second round
+    EXPECT_EQ("2:4-8", Selected());
+    ASSERT_TRUE(FindNext());   // and again: it is the only one
+    EXPECT_EQ("2:4-8", Selected());
+    ASSERT_TRUE(Set("none", kFindCurrentWindow | kFindExact | kFindWrap));
+    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("String not found", ui.Texts().back());
+    // Wrap is kept only with the current window.
+    ASSERT_TRUE(Set("x", kFindAllWindows | kFindExact | kFindWrap));
+    EXPECT_EQ(kFindAllWindows | kFindExact | kFindForwards, g_findFlags);
+}
+
+TEST_F(SearchTest, RegularExpressionsLineByLine) {
+    Doc("int a;\nintx b;\nend: int c");
+    ASSERT_TRUE(Set("^int[^x]", kFindCurrentWindow | kFindRegex | kFindForwards));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("1:0-4", Selected());
+    // "^" is the start of the line, not of the walk: nothing more, though "int " follows.
+    EXPECT_FALSE(FindNext());
+    ASSERT_TRUE(Set("[a-z]+;?$", kFindCurrentWindow | kFindRegex | kFindForwards));
+    At(3, 0);
+    ASSERT_TRUE(FindNext());   // a match on the last line
+    EXPECT_EQ("3:9-10", Selected());
+    ui.boxes.clear();
+    ASSERT_TRUE(Set("(a", kFindCurrentWindow | kFindRegex | kFindForwards));
+    EXPECT_FALSE(FindNext());
+    EXPECT_EQ(std::vector<std::string>{"Mismatched ()"}, ui.Texts());
+}
+
+TEST_F(SearchTest, OtherWindowsAreSearchedInTurn) {
+    Doc("nothing here", "A.TXT");
+    Document *b = Doc("the word", "B.TXT");
+    MakeCurrent(FirstViewOf(g_editor->documents));   // A
+    ASSERT_TRUE(Set("word", kFindAllWindows | kFindExact | kFindForwards));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(b, g_editor->doc);
+    EXPECT_EQ("1:4-8", Selected());
+    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("none", Selected());
+}
+
+TEST_F(SearchTest, ReplaceAskingThenAllAndUndoneAtOnce) {
+    Doc("a int b int\nint;\nprintf int");
+    At(1, 1);
+    ASSERT_TRUE(Set("int", kForwards | kFindConfirm | kFindWholeWords, "long"));
+    ui.replaceAnswers = {kReplaceNo, kReplaceAll};
+    EXPECT_EQ(3, ReplaceAll());
+    EXPECT_EQ(2, ui.replaceQuestions);
+    EXPECT_EQ("a int b long\nlong;\nprintf long", Text());
+    EXPECT_STREQ("3 substitutions", MessageLineText());
+    EXPECT_EQ(1, CurrentLineNumber());   // the cursor is back where it was
+    EXPECT_EQ(1, Column());
+    Undo();
+    EXPECT_EQ("a int b int\nint;\nprintf int", Text());
+
+    // Ignoring case, each replaced text comes back as it was written.
+    ASSERT_TRUE(Set("INT", kForwards | kFindIgnoreCase, "x"));
+    At(1, 0);
+    EXPECT_EQ(5, ReplaceAll());
+    EXPECT_EQ("a x b x\nx;\nprxf x", Text());
+    Undo();
+    EXPECT_EQ("a int b int\nint;\nprintf int", Text());
+
+    // Cancel at the first question changes nothing and says nothing.
+    ASSERT_TRUE(Set("int", kForwards | kFindConfirm, "y"));
+    ui.boxes.clear();
+    ui.replaceAnswers = {kReplaceCancel};
+    EXPECT_EQ(0, ReplaceAll());
+    EXPECT_EQ("a int b int\nint;\nprintf int", Text());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SearchTest, ReplacingWithTheTextItselfEndsAndWrapStopsWhereItBegan) {
+    Doc("a a\na");
+    At(1, 2);
+    ASSERT_TRUE(Set("a", kFindCurrentWindow | kFindExact | kFindWrap, "aa"));
+    EXPECT_EQ(3, ReplaceAll());
+    EXPECT_EQ("aa aa\naa", Text());
+    ASSERT_TRUE(Set("a+", kFindCurrentWindow | kFindRegex | kFindForwards, "<$>"));
+    At(1, 0);
+    EXPECT_EQ(3, ReplaceAll());
+    EXPECT_EQ("<$> <$>\n<$>", Text());
+    Undo();
+    EXPECT_EQ("aa aa\naa", Text());
+    ASSERT_TRUE(Set("zzz", kForwards, "y"));
+    EXPECT_EQ(0, ReplaceAll());
+    EXPECT_EQ("String not found", ui.Texts().back());
+}
+
+TEST_F(SearchTest, TheDialogValuesAreChecked) {
+    Doc("x");
+    EXPECT_FALSE(Set("", kForwards));
+    EXPECT_EQ("Empty search string?", ui.Texts().back());
+    EXPECT_FALSE(Set("x", kFindCurrentWindow | kFindExact));
+    EXPECT_EQ("Direction ?", ui.Texts().back());
+    std::string longText(129, 'x');
+    EXPECT_FALSE(Set(longText.c_str(), kForwards));
+    EXPECT_FALSE(Set("x", kForwards, longText.c_str()));
+    EXPECT_EQ(4u, ui.boxes.size());
+    EXPECT_STREQ("", g_search->text);   // nothing taken from a refused dialog
+    // By function: no wrap, no backwards, no other windows.
+    SearchRequest request = {"x", "y", kFindAllWindows | kFindExact | kFindBackwards | kFindByFunction, 3, 9};
+    ASSERT_TRUE(AcceptSearchRequest(request));
+    EXPECT_EQ(kFindCurrentWindow | kFindExact | kFindForwards | kFindByFunction, g_findFlags);
+    // The history keeps each text once, the newest first.
+    for (const char *text : {"a", "b", "a"})
+        ASSERT_TRUE(Set(text, kForwards));
+    EXPECT_EQ(3, g_search->historyCount);
+    EXPECT_STREQ("a", g_search->history[0]);
+    EXPECT_STREQ("b", g_search->history[1]);
+    EXPECT_STREQ("x", g_search->history[2]);
+    EXPECT_STREQ("a", g_search->reversed);
+}
+
+TEST_F(SearchTest, SimilarWords) {
+    EXPECT_TRUE(SimilarWord("print", "x = prnt(1);", 12));    // one left out
+    EXPECT_TRUE(SimilarWord("print", "PRIINT", 6));           // one more, case aside
+    EXPECT_TRUE(SimilarWord("print", "pirnt", 5));            // two swapped
+    EXPECT_TRUE(SimilarWord("print", "prine", 5));            // one changed
+    EXPECT_TRUE(SimilarWord("print", "a prints b", 10));
+    EXPECT_FALSE(SimilarWord("print", "pr", 2));
+    EXPECT_FALSE(SimilarWord("int", "in ant", 6));            // short texts must be equal
+    EXPECT_TRUE(SimilarWord("int", "x INT", 5));
+    EXPECT_FALSE(SimilarWord("print", "printer", 7));
+}

@@ -1,0 +1,196 @@
+// The Search menu as a user meets it: finding with the dialog and F3 / Ctrl+F3, replacing with
+// and without being asked, going to a line, and the dialog staying open after a refused request.
+#include <gtest/gtest.h>
+
+#include "AppDriver.h"
+#include "res/ResourceIds.h"
+
+namespace {
+
+enum { kSave = 1103, kReplace = 1120, kTop = 1121, kFind = 1137 };
+
+std::string FileBecomes(const std::string &path, const std::string &expected) {
+    std::string text;
+    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
+        Sleep(50);
+    return text;
+}
+#define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
+
+HWND OpenDialog(const KeltoApp &app, int command, const char *title) {
+    app.Command(command);
+    return app.WaitForBox(title);
+}
+
+void SetText(HWND dialog, int id, const char *text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// The controls are Unicode windows: asked from another process, only the W message converts.
+std::string Text(HWND dialog, int id) {
+    wchar_t wide[300] = L"";
+    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 300, reinterpret_cast<LPARAM>(wide));
+    char text[300] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+// Types into the editor once what was sent before (a key, a closing dialog) has been handled.
+void TypeAfter(const KeltoApp &app, HWND editor, const std::string &text) {
+    app.Settle();
+    KeltoApp::Type(editor, text);
+    app.Settle();
+}
+
+void Save(const KeltoApp &app) {
+    app.Command(kSave);
+    app.Settle();
+}
+
+// A box the request brought up, answered; the dialog behind it is still open.
+void ExpectRefused(const KeltoApp &app, HWND dialog, const char *title, const char *text) {
+    SCOPED_TRACE(text);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND box = app.WaitForBox(title);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(text, BoxText(box));
+    ASSERT_TRUE(Answer(box, IDOK));
+    app.Settle();
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
+}
+
+} // namespace
+
+TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
+    KeltoApp app("search");
+    std::string path = app.PathOf("NOTES.TXT");
+    WriteFileText(path, "one beta two\r\nbeta three\r\nfour Beta beta\r\nalphabeta end so\r\n");
+    ASSERT_TRUE(app.Start("notes.txt"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.Editors()[0];
+
+    // The dialog starts from the default options: this window, exact text, case sensitive,
+    // forwards. The match is selected, so typing replaces it.
+    HWND dialog = OpenDialog(app, kFind, "Search");
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
+    for (int id : {IDC_SEARCH_CURRENT_WINDOW, IDC_SEARCH_EXACT, IDC_SEARCH_CASE_SENSITIVE, IDC_SEARCH_FORWARDS})
+        EXPECT_TRUE(Checked(dialog, id)) << id;
+    for (int id : {IDC_SEARCH_BACKWARDS, IDC_SEARCH_WRAP, IDC_SEARCH_WHOLE_WORDS, IDC_SEARCH_ICONIZED})
+        EXPECT_FALSE(Checked(dialog, id)) << id;
+    SetText(dialog, IDC_SEARCH_TEXT, "beta");
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    TypeAfter(app, editor, "1");
+    KeltoApp::Key(editor, VK_F3);
+    TypeAfter(app, editor, "2");
+    // Backwards from there: the first one has gone.
+    KeltoApp::Key(editor, VK_F3, true);
+    HWND box = app.WaitForBox("Information");
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ("String not found", BoxText(box));
+    ASSERT_TRUE(Answer(box, IDOK));
+
+    // The dialog remembers the text and the direction last used; checking Forwards unchecks
+    // Backwards. Ignoring case as whole words, "Beta" comes before "beta" but not "alphabeta".
+    app.Command(kTop);
+    dialog = OpenDialog(app, kFind, "Search");
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ("beta", Text(dialog, IDC_SEARCH_TEXT));
+    EXPECT_EQ(1, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(Checked(dialog, IDC_SEARCH_BACKWARDS));
+    Click(dialog, IDC_SEARCH_FORWARDS);
+    EXPECT_FALSE(Checked(dialog, IDC_SEARCH_BACKWARDS));
+    Click(dialog, IDC_SEARCH_IGNORE_CASE);
+    EXPECT_FALSE(Checked(dialog, IDC_SEARCH_CASE_SENSITIVE));
+    Click(dialog, IDC_SEARCH_WHOLE_WORDS);
+    SetText(dialog, IDC_SEARCH_TEXT, "BETA");
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    TypeAfter(app, editor, "3");
+    KeltoApp::Key(editor, VK_F3);
+    TypeAfter(app, editor, "4");
+    // Backwards chosen in the dialog is where the search goes.
+    dialog = OpenDialog(app, kFind, "Search");
+    ASSERT_TRUE(dialog != nullptr);
+    Click(dialog, IDC_SEARCH_BACKWARDS);
+    SetText(dialog, IDC_SEARCH_TEXT, "two");
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    TypeAfter(app, editor, "5");
+    Save(app);
+    EXPECT_FILE(path, "one 1 5\r\n2 three\r\nfour 3 4\r\nalphabeta end so\r\n");
+
+    // Replacing without confirmation: every "e" from the top, case respected again. The
+    // Confirmation choice survived the Search dialog, which does not show it.
+    app.Command(kTop);
+    dialog = OpenDialog(app, kReplace, "Search and replace");
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
+    EXPECT_TRUE(Checked(dialog, IDC_SEARCH_WHOLE_WORDS));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REPLACE_BY_FUNCTION)));
+    EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_SEARCH_SIMILAR));
+    SetText(dialog, IDC_SEARCH_TEXT, "e");
+    SetText(dialog, IDC_REPLACE_TEXT, "E");
+    Click(dialog, IDC_SEARCH_CASE_SENSITIVE);
+    Click(dialog, IDC_SEARCH_WHOLE_WORDS);
+    Click(dialog, IDC_REPLACE_CONFIRM);
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    Save(app);
+    EXPECT_FILE(path, "onE 1 5\r\n2 thrEE\r\nfour 3 4\r\nalphabEta End so\r\n");
+
+    // With confirmation: the first "o" is kept, then all the others go, with a longer text.
+    app.Command(kTop);
+    dialog = OpenDialog(app, kReplace, "Search and replace");
+    ASSERT_TRUE(dialog != nullptr);
+    EXPECT_EQ("E", Text(dialog, IDC_REPLACE_TEXT));
+    SetText(dialog, IDC_SEARCH_TEXT, "o");
+    SetText(dialog, IDC_REPLACE_TEXT, "<0>");
+    Click(dialog, IDC_REPLACE_CONFIRM);
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    for (int answer : {IDNO, IDC_REPLACE_ALL}) {
+        box = app.WaitForBox("Replace");
+        ASSERT_TRUE(box != nullptr) << answer;
+        ASSERT_TRUE(Answer(box, answer));
+    }
+    Save(app);
+    EXPECT_FILE(path, "onE 1 5\r\n2 thrEE\r\nf<0>ur 3 4\r\nalphabEta End s<0>\r\n");
+
+    // Goto a line: nothing typed keeps the dialog open; past the end is the last line.
+    KeltoApp::Key(editor, 'G', true);
+    dialog = app.WaitForBox("Goto a line number");
+    ASSERT_TRUE(dialog != nullptr);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    app.Settle();
+    EXPECT_TRUE(IsWindow(dialog));
+    SetText(dialog, IDC_GOTO_LINE_NUMBER, "3");
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    TypeAfter(app, editor, "#");
+    KeltoApp::Key(editor, 'G', true);
+    dialog = app.WaitForBox("Goto a line number");
+    ASSERT_TRUE(dialog != nullptr);
+    SetText(dialog, IDC_GOTO_LINE_NUMBER, "123456789012345");
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    TypeAfter(app, editor, "$");
+    Save(app);
+    EXPECT_FILE(path, "onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n");
+
+    // Refused requests: the box says why and the dialog stays until cancelled.
+    dialog = OpenDialog(app, kFind, "Search");
+    ASSERT_TRUE(dialog != nullptr);
+    SetText(dialog, IDC_SEARCH_TEXT, "");
+    ExpectRefused(app, dialog, "Error", "Empty search string?");
+    SetText(dialog, IDC_SEARCH_TEXT, "x");
+    Click(dialog, IDC_SEARCH_WRAP);
+    Click(dialog, IDC_SEARCH_WRAP);
+    for (int id : {IDC_SEARCH_FORWARDS, IDC_SEARCH_BACKWARDS, IDC_SEARCH_WRAP})
+        EXPECT_FALSE(Checked(dialog, id)) << id;
+    ExpectRefused(app, dialog, "Error", "Direction ?");
+    ASSERT_TRUE(Answer(dialog, IDCANCEL));
+    app.Settle();
+    EXPECT_EQ("onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n", ReadFileText(path));
+    EXPECT_EQ("notes.txt", WindowText(editor));   // nothing left unsaved
+    EXPECT_EQ(0, app.Close());
+}
