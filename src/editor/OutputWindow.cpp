@@ -255,25 +255,25 @@ RunState CurrentRunState() { return g_output->run; }
 
 namespace {
 
-int BarHeight() {
+// The text metrics of the bar's font.
+TEXTMETRICA BarFontMetrics() {
     TEXTMETRICA metrics = {};
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    int height = metrics.tmHeight + 10;
+    return metrics;
+}
+
+int BarHeight() {
+    int height = BarFontMetrics().tmHeight + 10;
     return height < 20 ? 20 : height;
 }
 
 int CharacterWidth() {
-    TEXTMETRICA metrics = {};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmAveCharWidth > 0 ? metrics.tmAveCharWidth : 6;
+    int width = BarFontMetrics().tmAveCharWidth;
+    return width > 0 ? width : 6;
 }
 
 } // namespace

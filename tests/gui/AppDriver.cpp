@@ -440,3 +440,10 @@ void KeltoApp::Settle() const {
         Sleep(100);
     }
 }
+
+std::string FileBecomes(const std::string &path, const std::string &expected) {
+    std::string text;
+    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
+        Sleep(50);
+    return text;
+}

@@ -80,4 +80,7 @@ public:
 };
 
 std::string ReadFileText(const std::string &path);
+// The file's contents once they are `expected`, or whatever they are after a few seconds.
+std::string FileBecomes(const std::string &path, const std::string &expected);
+#define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
 void WriteFileText(const std::string &path, const std::string &text);

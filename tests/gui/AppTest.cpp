@@ -27,14 +27,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// The file's contents once they are `expected`, or whatever they are after a few seconds.
-std::string FileBecomes(const std::string &path, const std::string &expected) {
-    std::string text;
-    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
-        Sleep(50);
-    return text;
-}
-#define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
 
 std::vector<std::string> ListBoxItems(HWND dialog) {
     std::vector<std::string> items;

@@ -9,13 +9,6 @@ namespace {
 
 enum { kSave = 1103, kReplace = 1120, kTop = 1121, kFind = 1137 };
 
-std::string FileBecomes(const std::string &path, const std::string &expected) {
-    std::string text;
-    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
-        Sleep(50);
-    return text;
-}
-#define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
 
 HWND OpenDialog(const KeltoApp &app, int command, const char *title) {
     app.Command(command);
