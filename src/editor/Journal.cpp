@@ -245,6 +245,8 @@ bool ReverseAutomatic(const JournalRecord &r) {
 // Takes the record at ring index `index` out, closing the gap; returns it (the caller
 // releases its text).
 JournalRecord TakeRecord(int index) {
+    if (g_count <= 0)
+        return JournalRecord();
     JournalRecord taken = g_ring[index];
     int newest = Wrap(g_next - 1);
     for (int i = index; i != newest; i = Wrap(i + 1))
@@ -263,8 +265,10 @@ bool ReverseReplaceGroup(int last) {
     const JournalRecord &newest = g_ring[last];
     int size = static_cast<int>(newest.param1) + 1;
     int first = Wrap(last - newest.param1);
+    // The records of the journal that reach up to `last`: the group must lie among them.
+    int counted = Wrap(last - Wrap(g_next - g_count)) + 1;
     const JournalRecord &head = g_ring[first];
-    bool headOk = size < kJournalSize && head.param1 == 0 && head.text &&
+    bool headOk = size < kJournalSize && size <= counted && head.param1 == 0 && head.text &&
                   head.window == newest.window &&
                   (newest.message == kMsgReplace ? head.message == kMsgReplace
                                                  : head.message == kMsgReplaceFirst);
@@ -452,7 +456,20 @@ void DropAfterDefinition() {
 }
 
 void JournalReplacement(bool variable, int index, const char *original, const char *replacement) {
-    index %= kJournalSize - 1;   // a group holds at most 254 replacements; then a new one starts
+    // A group goes on only while its records are all in the ring: after 254 replacements, or
+    // when the journal gave up its history in the middle of a replace, a new group starts
+    // with its own texts.
+    if (index > 0) {
+        index = 0;
+        if (g_count > 0) {
+            const JournalRecord &previous = g_ring[Wrap(g_next - 1)];
+            bool same = variable ? previous.message == kMsgReplaceFirst || previous.message == kMsgReplaceNext
+                                 : previous.message == kMsgReplace;
+            if (same && static_cast<int>(previous.param1) + 1 < kJournalSize - 1 &&
+                static_cast<int>(previous.param1) + 1 < g_count + 1)
+                index = static_cast<int>(previous.param1) + 1;
+        }
+    }
     unsigned message = !variable ? kMsgReplace : index == 0 ? kMsgReplaceFirst : kMsgReplaceNext;
     NoteMessage(message, static_cast<uint32_t>(index), 0);
     if (variable || index == 0) {

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "core/Boxes.h"
@@ -40,13 +41,15 @@ struct Finder {
     char upper[kMaxSearchText + 1];   // the pattern upper-cased for ignore case
     Regex *regex;
     bool failed;                      // the expression could not be compiled or gave up
+    std::string folded;               // a line upper-cased for an expression ignoring case
 
     explicit Finder(unsigned short options) : flags(options), pattern(g_search->text), regex(nullptr), failed(false) {
         length = static_cast<int>(strlen(pattern));
         for (int i = 0; i <= length; i++)
             upper[i] = Upper(pattern[i]);
         if (flags & kFindRegex) {
-            regex = Compile(pattern, nullptr);
+            // The engine compares bytes exactly: ignoring case, both sides are upper-cased.
+            regex = Compile(IgnoreCase() ? upper : pattern, nullptr);
             failed = regex == nullptr;
         }
     }
@@ -104,13 +107,20 @@ struct Finder {
     int Expression(Line *line, int from, int to, bool backwards, int *found) {
         // Lines keep room for a terminating NUL behind their text.
         line->text[line->length] = '\0';
+        const char *text = line->text;
+        if (IgnoreCase()) {
+            folded.assign(line->text, line->length);
+            for (char &c : folded)
+                c = Upper(c);
+            text = folded.c_str();
+        }
         int best = -1;
         for (int at = from; at < to && at < line->length;) {
-            if (!ExecuteFrom(regex, line->text, line->text + at)) {
+            if (!ExecuteFrom(regex, text, text + at)) {
                 failed = regex->overrun;
                 break;
             }
-            int start = static_cast<int>(regex->start[0] - line->text);
+            int start = static_cast<int>(regex->start[0] - text);
             int n = static_cast<int>(regex->end[0] - regex->start[0]);
             // A match that begins at the end of the text counts as none.
             if (start >= to || start >= line->length)
@@ -162,6 +172,21 @@ bool WithinOneEdit(const char *a, int n, const char *b, int m) {
 int Finder::Similar(const Line *line, int from, int to, bool backwards, int *found) const {
     const char *text = line->text;
     int best = -1;
+    // A text that is not one word is found as it stands, case aside.
+    bool word = length > 0;
+    for (int i = 0; i < length && word; i++)
+        word = IsIdentifierChar(pattern[i]);
+    if (!word) {
+        for (int at = from; at < to && at + length <= line->length; at++) {
+            if (TextAtIgnoringCase(text, at)) {
+                best = at;
+                *found = length;
+                if (!backwards)
+                    break;
+            }
+        }
+        return best;
+    }
     for (int i = 0; i < line->length;) {
         if (!IsIdentifierChar(text[i])) {
             i++;
@@ -243,7 +268,7 @@ bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int co
     for (; number >= stopNumber && !IsSentinel(doc, line); line = line->prev, number--, column = line->length + 1) {
         // A match may not run past the cursor: it must end at or before it.
         int at = finder.InLine(line, 0, column, true, &match->length);
-        while (at >= 0 && at + match->length > column && !finder.regex)
+        while (at >= 0 && at + match->length > column)
             at = finder.InLine(line, 0, at, true, &match->length);
         if (finder.failed)
             return false;
@@ -285,7 +310,7 @@ bool FindStep(Finder &finder, Match *match, bool *wrapped) {
     long number = CurrentLineNumber();
     Line *line = view->current;
     int column = view->column;
-    if (number < first) {
+    if (number < first || (number > last + 1 && !backwards)) {
         number = first;
         line = NthLine(doc, first - 1);
         column = 0;
@@ -298,8 +323,16 @@ bool FindStep(Finder &finder, Match *match, bool *wrapped) {
         }
         return FindBackward(finder, doc, line, number, column, first, match);
     }
-    if (FindForward(finder, doc, line, number, column, last, -1, match))
-        return true;
+    if (FindForward(finder, doc, line, number, column, last, -1, match)) {
+        if (match->length > 0 || match->line != line || match->column != column)
+            return true;
+        // An empty match where the cursor stands would be found again and again: move on.
+        if (column < line->length && FindForward(finder, doc, line, number, column + 1, last, -1, match))
+            return true;
+        if (column >= line->length && number < last &&
+            FindForward(finder, doc, line->next, number + 1, 0, last, -1, match))
+            return true;
+    }
     if (!wrap || finder.failed)
         return false;
     if (wrapped)
@@ -376,22 +409,20 @@ bool RunSearch() {
 
 // Replaces the selected match (cursor at its end) by the replacement text.
 void ReplaceMatch(const Match &match, bool variable, int index) {
-    char original[kMaxSearchText + 1];
-    int n = match.length < kMaxSearchText ? match.length : kMaxSearchText;
-    memcpy(original, match.line->text + match.column, n);
-    original[n] = '\0';
+    // The whole text replaced, however long an expression's match was: Undo puts it back.
+    std::string original(match.line->text + match.column, match.length);
     CancelSelection();
     PlaceCursor(match.line, match.number, match.column);
-    JournalReplacement(variable, index, original, g_search->replacement);
+    JournalReplacement(variable, index, original.c_str(), g_search->replacement);
     AllowAnyColumn(true);
     DeleteChars(match.length, false);
     InsertText(g_search->replacement, static_cast<long>(strlen(g_search->replacement)));
     AllowAnyColumn(false);
 }
 
-// The replace loop in the current view from the cursor; the number of replacements, or -1
-// when the user cancelled.
-int ReplaceInView(Finder &finder, bool *askUser) {
+// The replace loop in the current view from the cursor; the number of replacements.
+// `cancelled` is set when the user ended the whole replace.
+int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
     View *view = g_editor->view;
     Document *doc = view->doc;
     long first, last;
@@ -400,7 +431,8 @@ int ReplaceInView(Finder &finder, bool *askUser) {
     long startNumber = CurrentLineNumber();
     int startColumn = view->column;
     Line *line = view->current;
-    if (startNumber < first) {
+    // By function: the whole function, wherever the cursor is.
+    if (startNumber < first || ((finder.flags & kFindByFunction) && g_search->functionFirst > 0)) {
         startNumber = first, startColumn = 0;
         line = NthLine(doc, first - 1);
     }
@@ -428,8 +460,10 @@ int ReplaceInView(Finder &finder, bool *askUser) {
             SelectMatch(view, match, false);
             RefreshEditorWindow(view);
             int answer = CurrentUiPort()->AskReplace();
-            if (answer == kReplaceCancel || (answer != kReplaceYes && answer != kReplaceNo && answer != kReplaceAll))
-                return count > 0 ? count : -1;
+            if (answer != kReplaceYes && answer != kReplaceNo && answer != kReplaceAll) {
+                *cancelled = true;
+                return count;
+            }
             if (answer == kReplaceNo) {
                 line = match.line;
                 number = match.number;
@@ -566,9 +600,7 @@ int ReplaceAll() {
             if (all)
                 GotoTop();
             CancelSelection();
-            int count = ReplaceInView(finder, &ask);
-            cancelled = count < 0;
-            total += count > 0 ? count : 0;
+            total += ReplaceInView(finder, &ask, &cancelled);
             // The view comes back to where it was.
             CancelSelection();
             GotoPosition(number, column);

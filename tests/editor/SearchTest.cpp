@@ -13,6 +13,7 @@ protected:
         EditTest::SetUp();
         ResetSearchState();
         ResetOutputState();
+        ResetJournal();
         g_findFlags = kDefaultFindFlags;
     }
     void TearDown() override {
@@ -200,4 +201,72 @@ TEST_F(SearchTest, SimilarWords) {
     EXPECT_FALSE(SimilarWord("int", "in ant", 6));            // short texts must be equal
     EXPECT_TRUE(SimilarWord("int", "x INT", 5));
     EXPECT_FALSE(SimilarWord("print", "printer", 7));
+}
+
+TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
+    Doc("abcabc\nabx\nInt");
+    const unsigned short regex = kFindCurrentWindow | kFindRegex | kFindForwards;
+    ASSERT_TRUE(Set("abc", regex));
+    At(1, 4);
+    ASSERT_TRUE(FindPrevious());   // the match must end before the cursor
+    EXPECT_EQ("1:0-3", Selected());
+    // F3 with an expression that can match nothing moves on instead of staying put.
+    ASSERT_TRUE(Set("x*", regex));
+    At(2, 0);
+    std::string seen;
+    for (int i = 0; i < 3 && FindNext(); i++)
+        seen += Selected() + " ";
+    EXPECT_NE(std::string::npos, seen.find("2:2-3")) << seen;
+    ASSERT_TRUE(Set("^i[a-z]+$", regex | kFindIgnoreCase));
+    At(1, 0);
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("3:0-3", Selected());
+    // Text of another shape than one word is found as it stands by similar words.
+    EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));
+}
+
+TEST_F(SearchTest, LongReplacesAreUndoneExactly) {
+    // A match longer than the search text comes back whole.
+    std::string line(200, 'a');
+    Doc(line);
+    ASSERT_TRUE(Set("a+", kFindCurrentWindow | kFindRegex | kFindForwards, "b"));
+    EXPECT_EQ(1, ReplaceAll());
+    Undo();
+    EXPECT_EQ(line, Text());
+
+    // Replaces of more than the journal holds: each Undo takes back the newest group only.
+    std::string text;
+    for (int i = 0; i < 300; i++)
+        text += "ab\n";
+    for (int i = 0; i < 256; i++)
+        text += "cd\n";
+    Doc(text + "end", "LONG.TXT");
+    ASSERT_TRUE(Set("ab", kForwards, "x"));
+    EXPECT_EQ(300, ReplaceAll());
+    Undo();
+    ASSERT_TRUE(Set("cd", kForwards, "y"));
+    EXPECT_EQ(256, ReplaceAll());
+    Undo();
+    Lines lines = LinesOf(g_editor->doc);
+    EXPECT_EQ("y", lines[300]);        // the first group of the second replace stays
+    EXPECT_EQ("cd", lines[555]);       // its last group was taken back
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SearchTest, CancelEndsAReplaceOverAllWindowsAndByFunctionTakesTheWholeFunction) {
+    Document *a = Doc("x x", "A.TXT");
+    Document *b = Doc("x", "B.TXT");
+    MakeCurrent(FirstViewOf(a));
+    ASSERT_TRUE(Set("x", kFindAllWindows | kFindExact | kFindForwards | kFindConfirm, "y"));
+    ui.replaceAnswers = {kReplaceYes, kReplaceCancel, kReplaceYes};
+    EXPECT_EQ(1, ReplaceAll());
+    EXPECT_EQ(2, ui.replaceQuestions);
+    EXPECT_EQ(Lines{"x"}, LinesOf(b));
+
+    Doc("int\nint\nint\nint\nint", "F.TXT");
+    SearchRequest request = {"int", "long", kFindCurrentWindow | kFindExact | kFindForwards | kFindByFunction, 2, 4};
+    ASSERT_TRUE(AcceptSearchRequest(request));
+    At(5, 0);   // below the function
+    EXPECT_EQ(3, ReplaceAll());
+    EXPECT_EQ("int\nlong\nlong\nlong\nint", Text());
 }
