@@ -18,6 +18,7 @@ extern bool g_autoIndent;   // automatic indentation
 
 enum {
     kMaxInsertColumn = 1000,   // insertion beyond this column is refused
+    kMaxLineLength = 0x7FF0,   // no line grows longer
     kLongLine = 512,           // typing into a line this long breaks it first
     kMaxTabSize = 64,
 };

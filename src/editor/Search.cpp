@@ -473,6 +473,12 @@ int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
             if (answer == kReplaceAll)
                 *askUser = false;
         }
+        // A line that would grow too long keeps its text: the replace stops there.
+        if (match.line->length - match.length + static_cast<long>(strlen(g_search->replacement)) > kMaxLineLength) {
+            ErrorMessage(4001);
+            *cancelled = true;
+            return count;
+        }
         ReplaceMatch(match, variable, count++);
         int growth = static_cast<int>(strlen(g_search->replacement)) - match.length;
         // On the line where the walk began, the second round's end moves with the text.

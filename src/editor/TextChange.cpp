@@ -19,7 +19,6 @@
 
 namespace {
 
-enum { kMaxLineLength = 0x7FF0 };
 
 bool g_anyColumn;
 

@@ -263,6 +263,17 @@ TEST_F(SearchTest, CancelEndsAReplaceOverAllWindowsAndByFunctionTakesTheWholeFun
     EXPECT_EQ(2, ui.replaceQuestions);
     EXPECT_EQ(Lines{"x"}, LinesOf(b));
 
+    // A replacement that would make a line too long leaves the line as it was.
+    Doc("aa", "W.TXT");
+    At(1, 1);
+    InsertChars(32700, 'x');
+    std::string wide = Text();
+    ASSERT_TRUE(Set("a", kForwards, std::string(128, 'b').c_str()));
+    GotoTop();
+    EXPECT_EQ(0, ReplaceAll());
+    EXPECT_EQ(wide, Text());
+    EXPECT_EQ("Line too long!", ui.Texts().back());
+
     Doc("int\nint\nint\nint\nint", "F.TXT");
     SearchRequest request = {"int", "long", kFindCurrentWindow | kFindExact | kFindForwards | kFindByFunction, 2, 4};
     ASSERT_TRUE(AcceptSearchRequest(request));
