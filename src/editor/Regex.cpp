@@ -383,7 +383,57 @@ int OnlyAlternative(const Regex *re) {
     return 1 + kNodeHeader;
 }
 
+void AddByte(unsigned char *set, unsigned char c) { set[c >> 3] |= static_cast<unsigned char>(1 << (c & 7)); }
+
+// Adds to `set` the bytes that a match going on from `node` can begin with. False when such a
+// match may begin without taking a byte (it can be empty, or "^" or "$" stands first) or can
+// begin with nearly any byte: then every position has to be tried.
+bool FirstBytes(const char *program, int size, int node, unsigned char *set, int depth) {
+    for (int steps = 0; depth < 16 && node > 0 && node + kNodeHeader <= size && steps < size; steps++) {
+        int op = OpAt(program, node);
+        int operand = node + kNodeHeader;
+        switch (op) {
+        case kReExactly:
+            AddByte(set, static_cast<unsigned char>(program[operand]));
+            return program[operand] != '\0';
+        case kReAnyOf:
+            for (int i = operand; i < size && program[i]; i++)
+                AddByte(set, static_cast<unsigned char>(program[i]));
+            return true;
+        case kReBranch:
+            for (int b = node; b > 0 && b + kNodeHeader <= size && OpAt(program, b) == kReBranch; b = NextOf(program, b))
+                if (!FirstBytes(program, size, b + kNodeHeader, set, depth + 1))
+                    return false;
+            return true;
+        case kReStar:
+        case kRePlus:
+            if (OpAt(program, operand) != kReExactly && OpAt(program, operand) != kReAnyOf)
+                return false;
+            FirstBytes(program, size, operand, set, depth + 1);
+            if (op == kRePlus)
+                return true;
+            break;
+        case kReNothing:
+        case kReBack:
+            break;
+        default:
+            if ((op > kReOpen && op < kReOpen + kRegexGroups) || (op > kReClose && op < kReClose + kRegexGroups))
+                break;
+            return false;   // END, "^", "$", ".", a set by exclusion
+        }
+        node = NextOf(program, node);
+    }
+    return false;
+}
+
 void NoteShortcuts(Regex *re, int flags) {
+    if (!re->anchored && !re->first && OpAt(re->program, 1 + kNodeHeader) != kReBol) {
+        unsigned char set[32] = {0};
+        if (FirstBytes(re->program, re->programSize, 1, set, 0)) {
+            memcpy(re->starts, set, sizeof set);
+            re->hasStarts = true;
+        }
+    }
     int scan = OnlyAlternative(re);
     if (!scan)
         return;
@@ -668,6 +718,19 @@ bool Search(Matcher *m, const char *text) {
         return TryAt(m, text);
     if (re->first) {
         for (const char *s = strchr(text, re->first); s; s = strchr(s + 1, re->first)) {
+            if (TryAt(m, s))
+                return true;
+            if (m->aborted)
+                return false;
+        }
+        return false;
+    }
+    if (re->hasStarts) {
+        // Only where a byte stands that a match can begin with.
+        for (const char *s = text; *s; s++) {
+            unsigned char c = static_cast<unsigned char>(*s);
+            if (!(re->starts[c >> 3] & (1 << (c & 7))))
+                continue;
             if (TryAt(m, s))
                 return true;
             if (m->aborted)

@@ -39,6 +39,8 @@ struct Regex {
     const char *start[kRegexGroups];
     const char *end[kRegexGroups];
     char first;             // every match begins with this byte; 0 when it is not known
+    bool hasStarts;         // every match begins with a byte of `starts` (a bit per byte)
+    unsigned char starts[32];
     bool anchored;          // the expression begins with "^"
     const char *required;   // a literal (inside the program) every match contains, or null
     int requiredLength;
