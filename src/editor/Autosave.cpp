@@ -1,5 +1,6 @@
 #include "editor/Autosave.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -29,6 +30,7 @@ enum { kPathSize = 520 };   // the compiler root (up to 400) with the directory 
 
 const char kHeader[] = "Autosaved ";
 const char kTempSuffix[] = ".tmp";
+const char kKeptSuffix[] = ".kept";
 
 struct AutosaveState {
     NameEntry *written;   // the copies this run wrote
@@ -108,31 +110,73 @@ struct Found {
     std::vector<std::string> paths;
 };
 
+// Whether `name` ends like the copies a round writes: "~" and 8 hexadecimal digits.
+bool IsCopyName(const std::string &name) {
+    size_t tilde = name.rfind('~');
+    if (tilde == std::string::npos || name.size() - tilde != 9)
+        return false;
+    for (size_t i = tilde + 1; i < name.size(); i++)
+        if (!isxdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
 void CollectFile(const char *name, void *data) {
     Found *found = static_cast<Found *>(data);
     std::string path = strchr(name, '\\') ? std::string(name) : found->dir + "\\" + name;
-    // A copy left half-written by a crash: the previous whole copy is still there.
+    // A copy a crash cut off while it was written, beside its whole previous copy: it goes.
+    // Without a previous copy it is all there is, and is offered like any other.
     if (EndsWith(name, kTempSuffix)) {
-        RemoveFile(path.c_str());
-        return;
+        std::string whole = path.substr(0, path.size() - (sizeof kTempSuffix - 1));
+        if (IsCopyName(whole) && FileExists(whole.c_str())) {
+            RemoveFile(path.c_str());
+            return;
+        }
     }
     found->paths.push_back(path);
 }
+
+// The moment of a header's stamp "year.month.day.hour.minute.second" as one number, 0 when
+// the stamp cannot be read.
+long long StampValue(const char *header) {
+    const char *blank = strrchr(header, ' ');
+    int p[6];
+    if (!blank || sscanf(blank + 1, "%d.%d.%d.%d.%d.%d", &p[0], &p[1], &p[2], &p[3], &p[4], &p[5]) != 6)
+        return 0;
+    return ((((p[0] * 13LL + p[1]) * 32 + p[2]) * 24 + p[3]) * 60 + p[4]) * 60 + p[5];
+}
+
+// One document to restore: its newest copy, and the older copies the newest replaces.
+struct Candidate {
+    std::string copy;
+    std::string path;    // the document's, upper-cased
+    std::string entry;   // what the list shows: path and stamp, lower-cased
+    long long stamp;
+    std::vector<std::string> older;
+};
 
 // Reads the copy at `copy` into the document of `path` (opened first when it is not).
 bool RestoreOne(const char *copy, const char *path) {
     Document *doc = FindDocument(path, false);
     View *view = doc ? FirstViewOf(doc) : nullptr;
-    if (view)
+    if (view) {
         ActivateEditorWindow(view);
-    else if (!OpenPath(path))
-        return false;
-    doc = g_editor->doc;
-    view = g_editor->view;
-    if (!doc || !view || strcmp(doc->path, path) != 0)
+    } else {
+        // The file itself may not be readable (held by another program, gone): the copy is
+        // read into the document all the same.
+        OpenPath(path);
+        doc = FindDocument(path, false);
+        view = doc ? FirstViewOf(doc) : nullptr;
+        if (!view)
+            return false;
+        ActivateEditorWindow(view);
+    }
+    if (g_editor->doc != doc || g_editor->view != view)
         return false;
     long long fileTime = doc->fileTime;
-    if (!ReadDocument(copy))
+    bool read = ReadDocument(copy);
+    ForgetRecentFile(copy);   // the copy is not one of the user's files
+    if (!read)
         return false;
     doc->fileTime = fileTime;
     ChooseLanguage(strrchr(path, '.') ? strrchr(path, '.') + 1 : "");
@@ -155,6 +199,18 @@ bool RestoreOne(const char *copy, const char *path) {
     RefreshEditorWindow(view);
     ShowPosition(view);
     return true;
+}
+
+// A copy that could not be restored is kept under a name that no round writes, so that it
+// is still there at the next start.
+void KeepCopy(const std::string &copy, const std::string &path) {
+    std::string kept = EndsWith(copy.c_str(), kKeptSuffix) ? copy : copy + kKeptSuffix;
+    if (kept != copy && !ReplaceFileWith(copy.c_str(), kept.c_str()))
+        kept = copy;
+    char text[2 * kPathSize + 80];
+    snprintf(text, sizeof text, "%s could not be restored; its autosaved copy is kept as %s", path.c_str(),
+             kept.c_str());
+    ErrorBox(text);
 }
 
 } // namespace
@@ -198,8 +254,11 @@ bool AutosaveDocument(Document *doc) {
 }
 
 void AutosaveRound() {
-    if (!g_editor)
+    // The timer also ticks inside the boxes a round may show: one round at a time.
+    static bool running;
+    if (!g_editor || running)
         return;
+    running = true;
     int count = 0;
     for (Document *doc = g_editor->documents; doc; doc = doc->next) {
         if (!(doc->flags & kDocModified) || (doc->flags & (kDocNoFile | kDocAutosaved)))
@@ -213,6 +272,7 @@ void AutosaveRound() {
         snprintf(text, sizeof text, "%d files autosaved", count);
         ShowRedMessage(text);
     }
+    running = false;
 }
 
 void DeleteAutosaveCopy(const char *documentPath) {
@@ -256,8 +316,8 @@ bool RestoreAutosaved() {
     }
     found.dir = dir;
     ForEachFile(dir, CollectFile, &found);
-    // Each copy with its header's path and stamp, lower-cased, for the list.
-    std::vector<std::string> copies, entries, paths;
+    // One candidate per document: the newest of its copies.
+    std::vector<Candidate> candidates;
     for (const std::string &copy : found.paths) {
         char header[520], path[kMaxPathLength + 1];
         if (!ReadHeader(copy.c_str(), header, sizeof header)) {
@@ -268,41 +328,68 @@ bool RestoreAutosaved() {
         }
         if (!PathOfHeader(header, path, sizeof path))
             continue;   // not a copy of ours
-        copies.push_back(copy);
-        paths.push_back(path);
-        std::string entry = header + sizeof kHeader - 1;
-        LowerCase(&entry[0]);
-        entries.push_back(entry);
+        Candidate fresh;
+        fresh.copy = copy;
+        fresh.path = path;
+        fresh.entry = header + sizeof kHeader - 1;
+        LowerCase(&fresh.entry[0]);
+        fresh.stamp = StampValue(header);
+        Candidate *same = nullptr;
+        for (Candidate &c : candidates)
+            if (c.path == fresh.path)
+                same = &c;
+        if (!same) {
+            candidates.push_back(fresh);
+        } else if (fresh.stamp > same->stamp ||
+                   (fresh.stamp == same->stamp && FileTime(copy.c_str()) > FileTime(same->copy.c_str()))) {
+            fresh.older = same->older;
+            fresh.older.push_back(same->copy);
+            *same = fresh;
+        } else {
+            same->older.push_back(copy);
+        }
     }
-    if (copies.empty())
+    if (candidates.empty())
         return false;
     std::vector<const char *> list;
-    for (const std::string &entry : entries)
-        list.push_back(entry.c_str());
+    for (const Candidate &c : candidates)
+        list.push_back(c.entry.c_str());
     int answer = CurrentUiPort()->ShowFileList(IDD_MODIFIED_FILES, list.data(), static_cast<int>(list.size()));
     if (answer != kAnswerOk) {
         if (Confirm("Erase the autosaved files?"))
-            for (const std::string &copy : copies)
-                RemoveFile(copy.c_str());
+            for (const Candidate &c : candidates) {
+                RemoveFile(c.copy.c_str());
+                for (const std::string &old : c.older)
+                    RemoveFile(old.c_str());
+            }
         return false;
     }
-    for (size_t i = 0; i < copies.size(); i++) {
-        if (!RestoreOne(copies[i].c_str(), paths[i].c_str()))
-            continue;   // the copy stays for the next start
+    bool restored = false;
+    for (Candidate &c : candidates) {
+        if (!RestoreOne(c.copy.c_str(), c.path.c_str())) {
+            KeepCopy(c.copy, c.path);
+            continue;
+        }
+        restored = true;
         // The restored text lives only in memory now: it gets a fresh copy at once, under its
-        // own name, before the old one goes.
+        // own name, before the old ones go.
         char own[kPathSize];
-        bool rewritten = AutosaveDocument(g_editor->doc);
-        if (rewritten && AutosavePath(paths[i].c_str(), own, sizeof own) && copies[i] != own)
-            RemoveFile(copies[i].c_str());
+        if (!AutosaveDocument(g_editor->doc) || !AutosavePath(c.path.c_str(), own, sizeof own))
+            continue;
+        if (strcasecmp(c.copy.c_str(), own) != 0)
+            RemoveFile(c.copy.c_str());
+        for (const std::string &old : c.older)
+            if (strcasecmp(old.c_str(), own) != 0)
+                RemoveFile(old.c_str());
     }
-    return true;
+    return restored;
 }
 
 void StartAutosave() {
     if (!g_app || !g_app->compilerRoot[0])
         return;
-    if (RestoreAutosaved())
+    // Another running instance keeps live copies there: they are not a crash's leftovers.
+    if (!g_app->anotherInstance && RestoreAutosaved())
         InfoBox("Autosaved files restored in the editor");
     if ((g_app->optionByte & kOptionAutosave) && !g_autosave.timer)
         g_autosave.timer = StartSystemTimer(kAutosavePeriod, TimerTick);

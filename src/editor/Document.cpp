@@ -214,6 +214,18 @@ bool DocumentPath(const char *text, char *path) {
     return true;
 }
 
+void ForgetRecentFile(const char *path) {
+    char **recent = g_editor->recent;
+    for (int i = 0; i < kRecentFileCount && recent[i]; i++) {
+        if (strcmp(recent[i], path) != 0)
+            continue;
+        Release(recent[i]);
+        memmove(&recent[i], &recent[i + 1], (kRecentFileCount - 1 - i) * sizeof(char *));
+        recent[kRecentFileCount - 1] = nullptr;
+        return;
+    }
+}
+
 void RememberRecentFile(const char *path) {
     char **recent = g_editor->recent;
     int used = 0;

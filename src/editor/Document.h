@@ -142,6 +142,7 @@ Document *LoadQuiet(const char *path);
 // Re-sorts a document whose path changed.
 void RenamedDocument(Document *doc);
 void RememberRecentFile(const char *path);
+void ForgetRecentFile(const char *path);
 
 // Reading and writing.
 bool ReadDocument(const char *path);

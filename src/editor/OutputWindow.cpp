@@ -125,6 +125,10 @@ void ShowBlueMessage(const char *text) {
 }
 
 void ClearMessageLine() {
+    // Whatever waited for its 3 seconds is gone: the next request is shown at once.
+    StopTimer();
+    g_output->waiting = false;
+    g_output->passed = 0;
     g_output->prefix[0] = '\0';
     g_output->line[0] = '\0';
     g_output->colour = kColourNormal;

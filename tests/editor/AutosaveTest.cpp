@@ -34,6 +34,14 @@ protected:
     }
     // The copies in the autosave directory, by name.
     Lines Copies() { return FilesIn(dir + "\\keltoautosave"); }
+    std::string Auto() const { return dir + "\\keltoautosave"; }
+    // Whether any file of the autosave directory holds `text`.
+    bool SomeCopyHolds(const std::string &text) {
+        for (const std::string &name : Copies())
+            if (ReadWholeFile(Auto() + "\\" + name).find(text) != std::string::npos)
+                return true;
+        return false;
+    }
 };
 
 } // namespace
@@ -103,10 +111,10 @@ TEST_F(AutosaveTest, CopiesComeBackAfterACrash) {
     Type("more ");
     AutosaveRound();
     std::string mainCopy = CopyOf("M.C");
-    // A copy named the old way, and a half-written one from a crash during a write.
+    // A copy named the old way, and a half-written one beside a whole copy.
     CreateDirectoryA((dir + "\\keltoautosave").c_str(), nullptr);
     WriteWholeFile(dir + "\\keltoautosave\\n.c", "Autosaved " + PathOf("SUB\\N.C") + " 1.2.3.4.5.6\r\nnine\r\n");
-    WriteWholeFile(dir + "\\keltoautosave\\x.c~00000000.tmp", "Autosaved cut");
+    WriteWholeFile(mainCopy + ".tmp", "Autosaved cut");
 
     // The next run: nothing open, the copies are offered and accepted.
     NewEditorState();
@@ -127,7 +135,7 @@ TEST_F(AutosaveTest, CopiesComeBackAfterACrash) {
     EXPECT_TRUE(PathExists(mainCopy));
     EXPECT_TRUE(PathExists(CopyOf("SUB\\N.C")));
     EXPECT_FALSE(PathExists(dir + "\\keltoautosave\\n.c"));
-    EXPECT_FALSE(PathExists(dir + "\\keltoautosave\\x.c~00000000.tmp"));
+    EXPECT_FALSE(PathExists(mainCopy + ".tmp"));
     EXPECT_EQ("old main\n", ReadWholeFile(PathOf("M.C")));
 
     // Another run that forgets them: asked, they are erased.
@@ -159,4 +167,43 @@ TEST_F(AutosaveTest, AnUnwritableDirectorySwitchesAutosaveOff) {
     EXPECT_FALSE(RestoreAutosaved());
     EXPECT_TRUE(PathExists(dir + "\\keltoautosave"));
     EXPECT_TRUE(ui.fileLists.empty());
+}
+
+TEST_F(AutosaveTest, TheNewestCopyOfADocumentWinsAndNothingElseIsLost) {
+    CreateDirectoryA(Auto().c_str(), nullptr);
+    WriteWholeFile(PathOf("M.C"), "disk\r\n");
+    WriteWholeFile(Auto() + "\\m.c", "Autosaved " + PathOf("M.C") + " 2020.1.1.0.0.0\r\nolder edit\r\n");
+    WriteWholeFile(CopyOf("M.C"), "Autosaved " + PathOf("M.C") + " 2020.1.1.0.9.0\r\nnewer edit\r\n");
+    // A copy named in capitals, and a file that is not a copy at all.
+    std::string upper = CopyOf("U.C");
+    UpperCase(&upper[0]);
+    WriteWholeFile(upper, "Autosaved " + PathOf("U.C") + " 1.2.3.4.5.6\r\nonly here\r\n");
+    WriteWholeFile(Auto() + "\\notes.tmp", "mine\r\n");
+    ui.fileListAnswers.push_back(IDOK);
+    ASSERT_TRUE(RestoreAutosaved());
+    EXPECT_EQ(3u, ui.fileLists[0].size());   // one entry per document
+    Document *main = FindDocument(PathOf("M.C").c_str(), false);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(Lines{"newer edit"}, LinesOf(main));
+    EXPECT_FALSE(PathExists(Auto() + "\\m.c"));
+    EXPECT_TRUE(SomeCopyHolds("only here"));
+    EXPECT_TRUE(PathExists(Auto() + "\\notes.tmp"));
+    for (char *recent : g_editor->recent)
+        EXPECT_TRUE(!recent || Lower(recent).find("keltoautosave") == std::string::npos) << recent;
+}
+
+TEST_F(AutosaveTest, AFileThatCannotBeReadIsStillRestoredFromItsCopy) {
+    WriteWholeFile(PathOf("L.C"), "disk\r\n");
+    CreateDirectoryA(Auto().c_str(), nullptr);
+    WriteWholeFile(CopyOf("L.C"), "Autosaved " + PathOf("L.C") + " 1.2.3.4.5.6\r\ncrash edit\r\n");
+    // Another program holds the file while the editor starts.
+    HANDLE held = CreateFileA(PathOf("L.C").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ui.fileListAnswers.push_back(IDOK);
+    EXPECT_TRUE(RestoreAutosaved());
+    CloseHandle(held);
+    Document *doc = FindDocument(PathOf("L.C").c_str(), false);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(Lines{"crash edit"}, LinesOf(doc));
+    EXPECT_TRUE(SomeCopyHolds("crash edit"));
 }
