@@ -54,8 +54,6 @@ bool EndsWith(const char *text, const char *end) {
     return n >= m && strcasecmp(text + n - m, end) == 0;
 }
 
-void TimerTick() { AutosaveRound(); }
-
 // The first line of a copy without its line end; false when the file cannot be opened.
 bool ReadHeader(const char *path, char *line, size_t size) {
     FILE *file = fopen(path, "rb");
@@ -179,7 +177,7 @@ bool RestoreOne(const char *copy, const char *path) {
     if (!read)
         return false;
     doc->fileTime = fileTime;
-    ChooseLanguage(strrchr(path, '.') ? strrchr(path, '.') + 1 : "");
+    ChooseLanguage(Extension(path));
     // The header is the copy's, not the document's: it goes, so that saving the document
     // does not write it into the user's file.
     Line *first = FirstLine(doc);
@@ -392,5 +390,5 @@ void StartAutosave() {
     if (!g_app->anotherInstance && RestoreAutosaved())
         InfoBox("Autosaved files restored in the editor");
     if ((g_app->optionByte & kOptionAutosave) && !g_autosave.timer)
-        g_autosave.timer = StartSystemTimer(kAutosavePeriod, TimerTick);
+        g_autosave.timer = StartSystemTimer(kAutosavePeriod, AutosaveRound);
 }

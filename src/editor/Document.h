@@ -155,6 +155,8 @@ bool SaveAll();
 bool SaveAs();
 void CheckFilesChangedOnDisk();
 
+// The text after the last dot of `path`, or "".
+const char *Extension(const char *path);
 // The backup name of `path`: MAIN.C -> MAIN.~C, MAIN.CPP -> MAIN.~CP.
 void BackupName(const char *path, char *backup, size_t size);
 // Renews the date field of a version-stamp line in place; the field keeps its width.

@@ -153,12 +153,12 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
     return kReadOk;
 }
 
+} // namespace
+
 const char *Extension(const char *path) {
     const char *dot = strrchr(path, '.');
     return dot ? dot + 1 : "";
 }
-
-} // namespace
 
 bool ReadDocument(const char *path) {
     Document *doc = g_editor->doc;

@@ -259,14 +259,18 @@ RunState CurrentRunState() { return g_output->run; }
 
 namespace {
 
-// The text metrics of the bar's font.
-TEXTMETRICA BarFontMetrics() {
-    TEXTMETRICA metrics = {};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+// The text metrics of the bar's font, a stock font that does not change while the program
+// runs: measured once.
+const TEXTMETRICA &BarFontMetrics() {
+    static TEXTMETRICA metrics;
+    static bool measured;
+    if (!measured) {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        measured = GetTextMetricsA(dc, &metrics) != 0;
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+    }
     return metrics;
 }
 

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "core/Boxes.h"
-#include "core/Memory.h"
 #include "core/Messages.h"
 #include "core/TextUtil.h"
 #include "editor/Document.h"
@@ -32,6 +31,16 @@ namespace {
 SearchState g_state;
 
 inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameIgnoringCase(const char *a, const char *b, int n) {
+    for (int i = 0; i < n; i++)
+        if (Upper(a[i]) != Upper(b[i]))
+            return false;
+    return true;
+}
+
+int SimilarIn(const char *word, int length, const char *text, int lineLength, int from, int to, bool backwards,
+              int *found);
 
 // One search under way: the text prepared for the options, or the compiled expression.
 struct Finder {
@@ -56,14 +65,14 @@ struct Finder {
     ~Finder() { ReleaseRegex(regex); }
 
     bool IgnoreCase() const { return (flags & kFindIgnoreCase) != 0; }
-    bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
-
-    bool TextAtIgnoringCase(const char *text, int at) const {
-        for (int i = 0; i < length; i++)
-            if (Upper(text[at + i]) != upper[i])
-                return false;
-        return true;
+    // The first of Forwards, Backwards and Wrap that is set decides the direction.
+    bool Backwards() const { return !(flags & kFindForwards) && (flags & kFindBackwards); }
+    // An expression that gave up on a line stops the search with its message.
+    void ReportOverrun() const {
+        if (regex && regex->overrun)
+            ErrorMessage(4553);
     }
+    bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
 
     bool TextAt(const char *text, int at) const {
         if (IgnoreCase()) {
@@ -136,7 +145,6 @@ struct Finder {
         return best;
     }
 
-    int Similar(const Line *line, int from, int to, bool backwards, int *found) const;
 };
 
 // Whether `a` (n bytes) and `b` (m bytes) differ, ignoring case, by at most one edit: a
@@ -149,12 +157,7 @@ bool WithinOneEdit(const char *a, int n, const char *b, int m) {
         i++;
     if (i == n && i == m)
         return true;
-    auto same = [](const char *x, const char *y, int k) {
-        for (int j = 0; j < k; j++)
-            if (Upper(x[j]) != Upper(y[j]))
-                return false;
-        return true;
-    };
+    auto same = SameIgnoringCase;
     if (n == m) {
         if (same(a + i + 1, b + i + 1, n - i - 1))
             return true;   // changed
@@ -169,16 +172,16 @@ bool WithinOneEdit(const char *a, int n, const char *b, int m) {
 // The words of a line are its runs of identifier characters. A word is similar to the search
 // text when it is within one edit of it, ignoring case; texts of fewer than four characters
 // must be equal but for case (one edit would make almost any short word similar).
-int Finder::Similar(const Line *line, int from, int to, bool backwards, int *found) const {
-    const char *text = line->text;
+int SimilarIn(const char *pattern, int length, const char *text, int lineLength, int from, int to, bool backwards,
+              int *found) {
     int best = -1;
     // A text that is not one word is found as it stands, case aside.
     bool word = length > 0;
     for (int i = 0; i < length && word; i++)
         word = IsIdentifierChar(pattern[i]);
     if (!word) {
-        for (int at = from; at < to && at + length <= line->length; at++) {
-            if (TextAtIgnoringCase(text, at)) {
+        for (int at = from; at < to && at + length <= lineLength; at++) {
+            if (SameIgnoringCase(text + at, pattern, length)) {
                 best = at;
                 *found = length;
                 if (!backwards)
@@ -187,18 +190,19 @@ int Finder::Similar(const Line *line, int from, int to, bool backwards, int *fou
         }
         return best;
     }
-    for (int i = 0; i < line->length;) {
+    for (int i = 0; i < lineLength;) {
         if (!IsIdentifierChar(text[i])) {
             i++;
             continue;
         }
         int start = i;
-        while (i < line->length && IsIdentifierChar(text[i]))
+        while (i < lineLength && IsIdentifierChar(text[i]))
             i++;
         if (start < from || start >= to)
             continue;
         int n = i - start;
-        bool similar = length < 4 ? n == length && TextAtIgnoringCase(text, start) : WithinOneEdit(text + start, n, pattern, length);
+        bool similar = length < 4 ? n == length && SameIgnoringCase(text + start, pattern, n)
+                                  : WithinOneEdit(text + start, n, pattern, length);
         if (!similar)
             continue;
         best = start;
@@ -217,7 +221,7 @@ int Finder::InLine(Line *line, int from, int to, bool backwards, int *found) {
     if (regex)
         return Expression(line, from, to, backwards, found);
     if (flags & kFindSimilar)
-        return Similar(line, from, to, backwards, found);
+        return SimilarIn(pattern, length, line->text, line->length, from, to, backwards, found);
     return Plain(line, from, to, backwards, found);
 }
 
@@ -303,7 +307,7 @@ bool FindStep(Finder &finder, Match *match, bool *wrapped) {
         return false;
     Document *doc = view->doc;
     unsigned short flags = finder.flags;
-    bool backwards = !(flags & kFindForwards) && (flags & kFindBackwards);
+    bool backwards = finder.Backwards();
     bool wrap = !(flags & kFindForwards) && !backwards && (flags & kFindWrap);
     long first, last;
     Limits(doc, &first, &last);
@@ -343,7 +347,7 @@ bool FindStep(Finder &finder, Match *match, bool *wrapped) {
 // The search over the other windows (scope all windows): each from its first line (its last
 // line backwards) until one has a match.
 bool SearchOtherWindows(Finder &finder, View *start) {
-    bool backwards = !(finder.flags & kFindForwards) && (finder.flags & kFindBackwards);
+    bool backwards = finder.Backwards();
     for (View *view = start->next ? start->next : g_editor->views; view && view != start;
          view = view->next ? view->next : g_editor->views) {
         if (view->doc->flags & kDocNoFile)
@@ -385,20 +389,14 @@ bool RunSearch() {
         return false;
     Match match;
     if (FindStep(finder, &match, nullptr)) {
-        bool backwards = !(finder.flags & kFindForwards) && (finder.flags & kFindBackwards);
-        SelectMatch(view, match, backwards);
+        SelectMatch(view, match, finder.Backwards());
         RefreshEditorWindow(view);
         return true;
     }
-    if (finder.failed) {
-        if (finder.regex && finder.regex->overrun)
-            ErrorMessage(4553);
-        return false;
-    }
-    if ((finder.flags & kFindAllWindows) && SearchOtherWindows(finder, view))
+    if (!finder.failed && (finder.flags & kFindAllWindows) && SearchOtherWindows(finder, view))
         return true;
     if (finder.failed) {
-        ErrorMessage(4553);
+        finder.ReportOverrun();
         return false;
     }
     if (finder.flags & kFindAllWindows)
@@ -560,8 +558,7 @@ bool FindInDocument() {
     Match match;
     if (!FindStep(finder, &match, nullptr))
         return false;
-    bool backwards = !(finder.flags & kFindForwards) && (finder.flags & kFindBackwards);
-    SelectMatch(view, match, backwards);
+    SelectMatch(view, match, finder.Backwards());
     return true;
 }
 
@@ -626,8 +623,7 @@ int ReplaceAll() {
     MakeCurrent(start);
     g_search->replacements = total;
     if (finder.failed) {
-        if (finder.regex && finder.regex->overrun)
-            ErrorMessage(4553);
+        finder.ReportOverrun();
         return total;
     }
     if (!all) {
@@ -654,21 +650,6 @@ bool GotoLineNumber(long n) {
 }
 
 bool SimilarWord(const char *word, const char *line, int length) {
-    Line *copy = NewLine(line, length);
-    if (!copy)
-        return false;
-    unsigned short saved = g_search->flags;
-    char text[kMaxSearchText + 1];
-    CopyBounded(text, g_search->text, sizeof text);
-    CopyBounded(g_search->text, word, sizeof g_search->text);
     int found = 0;
-    bool similar;
-    {
-        Finder finder(kFindSimilar);
-        similar = finder.InLine(copy, 0, length + 1, false, &found) >= 0;
-    }
-    CopyBounded(g_search->text, text, sizeof g_search->text);
-    g_search->flags = saved;
-    Release(copy);
-    return similar;
+    return SimilarIn(word, static_cast<int>(strlen(word)), line, length, 0, length + 1, false, &found) >= 0;
 }

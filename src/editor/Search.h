@@ -6,6 +6,8 @@
 // of them taken when it starts.
 #pragma once
 
+#include "platform/UiPort.h"   // the answers to the question before a replacement
+
 struct View;
 
 enum {
@@ -25,8 +27,6 @@ enum {
     kSearchHistory = 16,
 };
 
-// Answers to the question before one replacement.
-enum ReplaceAnswer { kReplaceYes = 6, kReplaceNo = 7, kReplaceAll = 3, kReplaceCancel = 2 };
 
 struct SearchState {
     char text[kMaxSearchText + 1];

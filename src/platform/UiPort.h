@@ -45,11 +45,12 @@ public:
     // files", "Load error"); returns the identifier of the button that closed it.
     virtual int ShowFileList(int dialogId, const char *const *files, int count) = 0;
     // Asks whether to replace the text found at the current view's selection ("Replace": Yes,
-    // No, All, Cancel); returns IDYES, IDNO, kReplaceAllAnswer or IDCANCEL.
+    // No, All, Cancel); returns one of ReplaceAnswer.
     virtual int AskReplace() = 0;
 };
 
-enum { kReplaceAllAnswer = 3 };
+// The answers carry the values of the Win32 buttons Yes, No and Cancel; All has one of its own.
+enum ReplaceAnswer { kReplaceCancel = 2, kReplaceAll = 3, kReplaceYes = 6, kReplaceNo = 7 };
 
 UiPort *CurrentUiPort();
 // Installs `port` (null restores the real Win32 port) and returns the previous one.

@@ -133,7 +133,12 @@ INT_PTR CALLBACK ReplaceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) {
             int id = LOWORD(wParam);
-            EndDialog(dialog, id == IDC_REPLACE_ALL ? kReplaceAllAnswer : id == IDYES || id == IDNO ? id : IDCANCEL);
+            int answer = kReplaceCancel;
+            if (id == IDYES || id == IDNO)
+                answer = id == IDYES ? kReplaceYes : kReplaceNo;
+            else if (id == IDC_REPLACE_ALL)
+                answer = kReplaceAll;
+            EndDialog(dialog, answer);
             return TRUE;
         }
         break;
@@ -264,7 +269,7 @@ public:
         HWND owner = g_app ? g_app->frameWindow : nullptr;
         INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REPLACE_ONE), owner,
                                          ReplaceProc, reinterpret_cast<LPARAM>(&data));
-        return result <= 0 ? IDCANCEL : static_cast<int>(result);
+        return result <= 0 ? kReplaceCancel : static_cast<int>(result);
     }
 
     void SetBusy(bool busy) override {
