@@ -5,6 +5,8 @@
 # is closed.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/arch.sh"
+kelto_say_arch run-demo.sh
 build=${KELTO_BUILD:-$root/build}
 "$root/scripts/install.sh" || exit 1
 "$root/scripts/build.sh" kelto winctl || exit 1

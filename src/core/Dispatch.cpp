@@ -106,7 +106,7 @@ bool CommandAvailable(int command) {
     return !row || row->withoutDocument;
 }
 
-bool DispatchCommand(int command, long parameter) {
+bool DispatchCommand(int command, intptr_t parameter) {
     // Commands 1000-1012 stand for the function keys.
     if (command >= 1000 && command <= 1012) {
         int key = command - 888;

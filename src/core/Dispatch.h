@@ -2,9 +2,11 @@
 // reaches DispatchCommand, which finds the command's handler in the handler table.
 #pragma once
 
+#include <stdint.h>
+
 typedef struct HWND__ *HWND;
 
-typedef void (*CommandHandler)(int command, long parameter);
+typedef void (*CommandHandler)(int command, intptr_t parameter);
 
 struct HandlerRow {
     unsigned short command;
@@ -22,7 +24,7 @@ CommandHandler FindHandler(int command);
 bool CommandAvailable(int command);
 
 // Runs a command; false when nothing handled it (the frame then passes it on).
-bool DispatchCommand(int command, long parameter);
+bool DispatchCommand(int command, intptr_t parameter);
 
 // The editor's key-down: the debugger's and the editor's key tables, then the editor's own
 // keys. `ctrl`, `alt`, `shift` are the modifier keys held. False when the key meant nothing.

@@ -102,7 +102,7 @@ void ExitProgram() { PostMessageA(g_app->frameWindow, WM_CLOSE, 0, 0); }
 
 // ---- Commands of the frame ----
 
-void NewFile(int, long) {
+void NewFile(int, intptr_t) {
     char name[kMaxPathLength + 1] = "";
     if (!CurrentUiPort()->AskText("Name?", name, sizeof name) || !name[0])
         return;
@@ -115,13 +115,13 @@ void NewFile(int, long) {
     OpenPath(full);
 }
 
-void OpenFile(int, long) {
+void OpenFile(int, intptr_t) {
     char path[kMaxPathLength + 1] = "";
     if (CurrentUiPort()->AskFileName(false, "Open", "C sources\0*.c;*.h\0All files\0*.*\0", path, sizeof path))
         OpenPath(path);
 }
 
-void SaveFile(int command, long) {
+void SaveFile(int command, intptr_t) {
     switch (command) {
     case 1103: SaveDocument(); break;
     case 1104: SaveAs(); break;
@@ -132,7 +132,7 @@ void SaveFile(int command, long) {
         RefreshEditorWindow(g_editor->view);
 }
 
-void InsertFileCommand(int, long) {
+void InsertFileCommand(int, intptr_t) {
     char path[kMaxPathLength + 1] = "";
     if (CurrentUiPort()->AskFileName(false, "Insert a file", "All files\0*.*\0", path, sizeof path)) {
         UpperCase(path);
@@ -142,7 +142,7 @@ void InsertFileCommand(int, long) {
     }
 }
 
-void EditorCommand(int command, long) {
+void EditorCommand(int command, intptr_t) {
     EditCommand(command);
     if (g_editor->view) {
         RefreshEditorWindow(g_editor->view);
@@ -151,21 +151,21 @@ void EditorCommand(int command, long) {
     }
 }
 
-void CloseCommand(int, long) {
+void CloseCommand(int, intptr_t) {
     if (HWND active = ActiveEditorWindow())
         SendMessageA(active, WM_CLOSE, 0, 0);
 }
 
-void ExitCommand(int, long) { ExitProgram(); }
+void ExitCommand(int, intptr_t) { ExitProgram(); }
 
-void CloseAllCommand(int, long) { CloseAllEditorWindows(); }
+void CloseAllCommand(int, intptr_t) { CloseAllEditorWindows(); }
 
-void WindowCommand(int command, long) {
+void WindowCommand(int command, intptr_t) {
     UINT message = command == 1131 ? WM_MDICASCADE : command == 1132 ? WM_MDITILE : WM_MDIICONARRANGE;
     SendMessageA(g_app->mdiClient, message, 0, 0);
 }
 
-void ClosedFileCommand(int command, long) {
+void ClosedFileCommand(int command, intptr_t) {
     int index = command - kFirstClosedCommand;
     const char *path = ClosedFile(index);
     if (!path)
@@ -230,13 +230,13 @@ INT_PTR CALLBACK ExecuteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return FALSE;
 }
 
-void ExecuteCommand(int, long) {
+void ExecuteCommand(int, intptr_t) {
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EXECUTE), g_app->frameWindow,
                     ExecuteProc, 0);
 }
 
 // Ctrl+F5: the project's program, or the one named for the debugger.
-void ExecuteProgramCommand(int, long) {
+void ExecuteProgramCommand(int, intptr_t) {
     if (!g_debugOptions.program[0])
         return;
     StartProgram(g_debugOptions.program, g_debugOptions.arguments, g_debugOptions.directory, false);
@@ -252,12 +252,12 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return FALSE;
 }
 
-void AboutCommand(int, long) {
+void AboutCommand(int, intptr_t) {
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), g_app->frameWindow, AboutProc, 0);
 }
 
 // The link date from the program file's header.
-void VersionCommand(int, long) {
+void VersionCommand(int, intptr_t) {
     HMODULE module = GetModuleHandleA(nullptr);
     const IMAGE_DOS_HEADER *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(module);
     const IMAGE_NT_HEADERS *nt =
@@ -269,7 +269,7 @@ void VersionCommand(int, long) {
 }
 
 // Properties of the file (Shift+Esc).
-void PropertiesCommand(int, long) {
+void PropertiesCommand(int, intptr_t) {
     if (!HasDocument())
         return;
     FileInfoTexts info;
@@ -281,7 +281,7 @@ void PropertiesCommand(int, long) {
 }
 
 // Lines and bytes of each loaded file.
-void StatisticsCommand(int, long) {
+void StatisticsCommand(int, intptr_t) {
     char text[2000] = "";
     size_t used = 0;
     long totalLines = 0, totalBytes = 0;
@@ -305,10 +305,10 @@ void StatisticsCommand(int, long) {
 }
 
 // Two windows side by side.
-void DispositionCommand(int, long) { SendMessageA(g_app->mdiClient, WM_MDITILE, MDITILE_VERTICAL, 0); }
+void DispositionCommand(int, intptr_t) { SendMessageA(g_app->mdiClient, WM_MDITILE, MDITILE_VERTICAL, 0); }
 
 // F1: the Windows API help on the word under the cursor.
-void WordHelpCommand(int, long) {
+void WordHelpCommand(int, intptr_t) {
     char word[100];
     WordAtCursor(word, sizeof word);
     g_app->helpUsed = true;
@@ -318,18 +318,18 @@ void WordHelpCommand(int, long) {
         WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_CONTENTS, 0);
 }
 
-void HelpIndexCommand(int, long) {
+void HelpIndexCommand(int, intptr_t) {
     g_app->helpUsed = true;
     WinHelpA(g_app->frameWindow, g_app->helpFile[0] ? g_app->helpFile : "kelto.hlp", HELP_CONTENTS, 0);
 }
 
-void WindowsHelpCommand(int, long) {
+void WindowsHelpCommand(int, intptr_t) {
     g_app->helpUsed = true;
     WinHelpA(g_app->frameWindow, g_app->helpDatabase, HELP_CONTENTS, 0);
 }
 
 // A user tool: its program with its arguments, in its start directory.
-void ToolCommand(int command, long) {
+void ToolCommand(int command, intptr_t) {
     for (Utility *tool = g_utilities; tool; tool = tool->next) {
         if (tool->id != command)
             continue;
@@ -469,12 +469,12 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             CloseAllEditorWindows();
             return 0;
         }
-        if (DispatchCommand(command, static_cast<long>(lParam)))
+        if (DispatchCommand(command, lParam))
             return 0;
         break;
     }
     case kMsgPostedCommand:
-        DispatchCommand(static_cast<int>(wParam), static_cast<long>(lParam));
+        DispatchCommand(static_cast<int>(wParam), lParam);
         return 0;
     case kMsgKeyForEditor:
         KeyDown(static_cast<int>(wParam), 1, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_MENU) < 0,
@@ -629,7 +629,7 @@ void RegisterStandardHandlers() {
     RegisterHandler(14000, HelpIndexCommand);
     RegisterHandler(1118, PropertiesCommand);
     RegisterHandler(1130, StatisticsCommand);
-    RegisterHandler(1220, [](int, long) { ToggleBraceLevel(); });
+    RegisterHandler(1220, [](int, intptr_t) { ToggleBraceLevel(); });
     RegisterHandler(1254, DispositionCommand);
     RegisterHandler(1296, WordHelpCommand);
     RegisterHandler(kWindowsHelpCommand, WindowsHelpCommand);

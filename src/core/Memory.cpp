@@ -40,9 +40,11 @@ int ClassIndex(size_t size) {
     return low;
 }
 
-// Cuts one fresh chunk into blocks of the class size and makes them the free list.
+// Cuts one fresh chunk into blocks of the class size and makes them the free list. The
+// blocks sit a multiple of a pointer's size apart, so that a payload (8 bytes past the block)
+// is pointer-aligned in the 64-bit build too; in the 32-bit build that is the class size.
 bool Refill(int k) {
-    size_t s = kClassSizes[k];
+    size_t s = (kClassSizes[k] + sizeof(void *) - 1) & ~(sizeof(void *) - 1);
     size_t count = s < 1024 ? 4096 / s : 1;
     char *chunk = static_cast<char *>(SystemAllocZeroed(count * s));
     if (!chunk)

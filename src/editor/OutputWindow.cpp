@@ -41,7 +41,7 @@ struct OutputState {
     int passed = 0;         // requests passed over while it waits
     std::vector<std::string> lines;
     OutputRoutine routine = nullptr;
-    long data = 0;
+    LPARAM data = 0;
     ButtonSet sets[2];
     int installed = -1;
     RunState run = kRunNone;
@@ -184,7 +184,7 @@ const char *OutputLine(int index) {
     return g_output->lines[index].c_str();
 }
 
-void SetOutputRoutine(OutputRoutine routine, long data) {
+void SetOutputRoutine(OutputRoutine routine, LPARAM data) {
     g_output->routine = routine;
     g_output->data = data;
     if (!routine) {
@@ -500,7 +500,7 @@ LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             ContextMenu(window, lParam);
         return 0;
     case kOutClearList: ClearOutputList(); return 0;
-    case kOutSetRoutine: SetOutputRoutine(reinterpret_cast<OutputRoutine>(wParam), static_cast<long>(lParam)); return 0;
+    case kOutSetRoutine: SetOutputRoutine(reinterpret_cast<OutputRoutine>(wParam), lParam); return 0;
     case kOutStatus: ShowStatus(TextOf(lParam)); return 0;
     case kOutBuildButtons:
     case kOutDebugButtons: InstallButtonSet(static_cast<int>(message)); return 0;

@@ -6,7 +6,7 @@
 // as messages (the table in the enum), so that a message from outside reaches the same code.
 #pragma once
 
-typedef struct HWND__ *HWND;
+#include <windows.h>
 
 enum {
     kOutClearList = 8025,
@@ -33,7 +33,7 @@ enum MessageColour { kColourNormal, kColourRed, kColourBlue };
 enum RunState { kRunNone, kRunStopped, kRunRunning };
 
 // Called when a line of the list is double-clicked (or Enter is pressed on it).
-typedef void (*OutputRoutine)(int index, const char *text, long data);
+typedef void (*OutputRoutine)(int index, const char *text, LPARAM data);
 
 struct OutputButton {
     const char *text;
@@ -66,7 +66,7 @@ bool AddOutputLine(const char *text);
 int OutputLineCount();
 const char *OutputLine(int index);
 // Installs the double-click routine; a null routine empties the list and the message line (8026).
-void SetOutputRoutine(OutputRoutine routine, long data);
+void SetOutputRoutine(OutputRoutine routine, LPARAM data);
 void OutputLineChosen(int index);
 
 // Buttons and the run state.
@@ -87,4 +87,4 @@ int OutputWindowHeight(int clientHeight);
 bool SaveOutput();
 
 // The window procedure of class "KeltoOutput".
-long __stdcall OutputWindowProc(HWND window, unsigned message, unsigned wParam, long lParam);
+LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -191,7 +191,7 @@ INT_PTR CALLBACK GotoLineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }
 
 // Alt+F3: the search runs the way the dialog said, backwards only when Backwards was chosen.
-void FindCommand(int, long) {
+void FindCommand(int, intptr_t) {
     if (RunDialog(SearchProc, IDD_SEARCH, 0) != IDOK)
         return;
     if ((g_findFlags & kFindBackwards) && !(g_findFlags & kFindForwards))
@@ -200,7 +200,7 @@ void FindCommand(int, long) {
         FindNext();
 }
 
-void ReplaceCommand(int, long) {
+void ReplaceCommand(int, intptr_t) {
     // (Replace has no key, so the command table does not keep it from running without a file.)
     if (!HasDocument())
         return;
@@ -208,11 +208,11 @@ void ReplaceCommand(int, long) {
         ReplaceAll();
 }
 
-void FindNextCommand(int, long) { FindNext(); }
+void FindNextCommand(int, intptr_t) { FindNext(); }
 
-void FindPreviousCommand(int, long) { FindPrevious(); }
+void FindPreviousCommand(int, intptr_t) { FindPrevious(); }
 
-void GotoLineCommand(int, long) {
+void GotoLineCommand(int, intptr_t) {
     long n = 0;
     if (RunDialog(GotoLineProc, IDD_GOTO_LINE, reinterpret_cast<LPARAM>(&n)) == IDOK)
         GotoLineNumber(n);

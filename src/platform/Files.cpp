@@ -12,6 +12,9 @@ namespace {
 long g_writeBudget = -1;
 long g_readBudget = -1;
 
+// Files are ints to their callers. A kernel handle keeps only 32 significant bits in 64-bit
+// Windows too (a 32-bit and a 64-bit process can share one), so it survives the round trip;
+// the sign extension back is how Windows widens a handle.
 HANDLE ToHandle(int handle) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)); }
 
 int FromHandle(HANDLE h) {

@@ -16,7 +16,7 @@ namespace {
 
 std::vector<int> g_ran;
 
-void Record(int command, long) { g_ran.push_back(command); }
+void Record(int command, intptr_t) { g_ran.push_back(command); }
 
 class DispatchTest : public DocumentTest {
 protected:

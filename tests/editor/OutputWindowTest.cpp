@@ -20,7 +20,7 @@ protected:
 };
 
 std::vector<std::string> g_chosen;
-void Choose(int index, const char *text, long data) {
+void Choose(int index, const char *text, LPARAM data) {
     g_chosen.push_back(std::to_string(index) + text + std::to_string(data));
 }
 

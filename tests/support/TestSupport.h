@@ -73,3 +73,11 @@ void WriteWholeFile(const std::string &path, const std::string &bytes);
 bool PathExists(const std::string &path);
 // Deletes a directory with everything in it.
 void RemoveTree(const std::string &path);
+
+// For tests that need 32-bit code (a 32-bit program under the debugger): the 64-bit build,
+// made on hosts that cannot execute 32-bit programs, skips them and says why.
+#define KELTO_NEEDS_32BIT_CODE()                                                                   \
+    do {                                                                                           \
+        if (sizeof(void *) != 4)                                                                   \
+            GTEST_SKIP() << "needs 32-bit code; this is the x86_64 build (see scripts/arch.sh)";  \
+    } while (0)
