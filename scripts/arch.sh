@@ -29,8 +29,10 @@ if [ -z "${KELTO_ARCH_WHY:-}" ]; then
         i686|x86_64)
             KELTO_ARCH_WHY="KELTO_ARCH=$KELTO_ARCH was given" ;;
         "")
-            kelto_host_runs_32bit
-            case $? in
+            # Called in a list, so that a script under "set -e" survives the probe's failure.
+            kelto_probe=0
+            kelto_host_runs_32bit || kelto_probe=$?
+            case $kelto_probe in
                 0) KELTO_ARCH=i686
                    KELTO_ARCH_WHY="this host runs 32-bit programs" ;;
                 1) KELTO_ARCH=x86_64

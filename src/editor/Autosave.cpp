@@ -7,22 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "browse/CommentScan.h"
-#include "core/AppState.h"
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/NameList.h"
-#include "core/TextUtil.h"
+#include "base/AppState.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/NameList.h"
+#include "base/ResourceIds.h"
+#include "base/TextUtil.h"
+#include "editor/CommentScan.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
 #include "editor/Journal.h"
 #include "editor/Language.h"
-#include "editor/OutputWindow.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/UiPort.h"
-#include "res/ResourceIds.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 

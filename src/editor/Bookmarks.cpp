@@ -3,9 +3,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"

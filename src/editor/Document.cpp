@@ -4,13 +4,13 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "browse/CommentScan.h"
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/TextUtil.h"
-#include "debugger/DebugStart.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/TextUtil.h"
 #include "editor/Bookmarks.h"
+#include "editor/CommentScan.h"
 #include "editor/Editing.h"
+#include "editor/EditorHooks.h"
 #include "editor/EditorWindow.h"
 #include "editor/Journal.h"
 #include "platform/Files.h"

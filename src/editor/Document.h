@@ -161,6 +161,9 @@ const char *Extension(const char *path);
 void BackupName(const char *path, char *backup, size_t size);
 // Renews the date field of a version-stamp line in place; the field keeps its width.
 void RenewStampField(char *text, int length, const char *stamp);
+// Number (from 1) of the first line of the current document that holds the version-stamp
+// declaration, 0 when there is none. `out` (may be null, 256 bytes) receives the date field.
+int FindStampLine(char *out);
 
 // The texts of the file information dialog for the current document.
 struct FileInfoTexts {

@@ -6,18 +6,18 @@
 // over in the line text while the buffer is refilled.
 #include <string.h>
 
-#include "browse/CommentScan.h"
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
-#include "core/TextUtil.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
+#include "base/TextUtil.h"
+#include "editor/CommentScan.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/Journal.h"
 #include "editor/Language.h"
-#include "editor/OutputWindow.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <string.h>
 #include <time.h>
 
-#include "browse/Scanner.h"
-#include "core/AppState.h"
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
-#include "core/TextUtil.h"
+#include "base/AppState.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "editor/Autosave.h"
 #include "editor/Bookmarks.h"
 #include "editor/Document.h"
+#include "editor/EditorHooks.h"
 #include "editor/EditorWindow.h"
 #include "editor/Language.h"
 #include "platform/Files.h"
@@ -169,6 +169,40 @@ void RenewStampField(char *text, int length, const char *stamp) {
     if (!*stamp)
         while (p < end && *p != '$')
             *p++ = ' ';
+}
+
+int FindStampLine(char *out) {
+    if (out)
+        out[0] = '\0';
+    Document *doc = g_editor ? g_editor->doc : nullptr;
+    if (!doc)
+        return 0;
+    const char *prefix = GetString(3999);
+    size_t prefixLength = strlen(prefix);
+    int number = 1;
+    for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++) {
+        if (line->length < 21 || static_cast<size_t>(line->length) < prefixLength ||
+            memcmp(line->text, prefix, prefixLength) != 0)
+            continue;
+        if (out) {
+            const char *colon = nullptr;
+            for (int i = line->length - 1; i >= 0 && !colon; i--)
+                if (line->text[i] == ':')
+                    colon = line->text + i;
+            if (colon && colon > line->text && colon[-1] == 'd') {
+                const char *start = colon + 1;
+                const char *end = line->text + line->length;
+                const char *dollar = static_cast<const char *>(memchr(start, '$', end - start));
+                size_t n = (dollar ? dollar : end) - start;
+                if (n > 255)
+                    n = 255;
+                memcpy(out, start, n);
+                out[n] = '\0';
+            }
+        }
+        return number;
+    }
+    return 0;
 }
 
 bool SaveDocument() {

@@ -2,16 +2,16 @@
 
 #include <string.h>
 
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
 #include "editor/Bookmarks.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
 #include "editor/Journal.h"
-#include "editor/OutputWindow.h"
 #include "platform/UiPort.h"
+#include "ui/OutputWindow.h"
 
 TextMacro *g_textMacros;
 CompletionSource g_completionSource;

@@ -6,19 +6,20 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "browse/CommentScan.h"
-#include "core/AppState.h"
-#include "core/Dispatch.h"
-#include "core/Messages.h"
-#include "core/TextUtil.h"
+#include "base/AppState.h"
+#include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "editor/Colouring.h"
+#include "editor/CommentScan.h"
 #include "editor/Display.h"
-#include "editor/Document.h"
 #include "editor/DisplayOptions.h"
+#include "editor/Document.h"
 #include "editor/Editing.h"
+#include "editor/EditorHooks.h"
 #include "editor/EditorInput.h"
-#include "editor/OutputWindow.h"
 #include "platform/Files.h"
+#include "platform/UiPort.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 
@@ -398,7 +399,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             bool alt = GetKeyState(VK_MENU) < 0;
             bool shift = GetKeyState(VK_SHIFT) < 0;
             bool wasOverwrite = (view->state & kViewOverwrite) != 0;
-            bool taken = KeyDown(static_cast<int>(wParam), LOWORD(lParam), ctrl, alt, shift);
+            bool taken = PassKeyDown(static_cast<int>(wParam), LOWORD(lParam), ctrl, alt, shift);
             if (taken) {
                 // The character the key also made (Alt+X, Esc) is already queued: it goes.
                 MSG queued;
@@ -462,7 +463,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (view) {
             POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             ClientToScreen(window, &point);
-            ShowContextMenu(window, point.x, point.y);
+            ShowEditorContextMenu(window, point.x, point.y);
         }
         return 0;
     case WM_CLOSE:
@@ -622,5 +623,32 @@ bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maxim
     rect[3] = normal.bottom;
     *minimized = placement.showCmd == SW_SHOWMINIMIZED || IsIconic(view->window);
     *maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(view->window);
+    return true;
+}
+
+bool CloseEditorWindow(View *view) {
+    Document *doc = view->doc;
+    if (!doc)
+        return true;
+    bool lastView = doc->viewCount <= 1;
+    if (lastView && (doc->flags & kDocModified) && !(doc->flags & kDocNoFile)) {
+        char path[kMaxPathLength + 1];
+        CopyBounded(path, doc->path, sizeof path);
+        LowerCase(path);
+        char text[300];
+        snprintf(text, sizeof text, GetString(1209), path);
+        int answer = CurrentUiPort()->ShowBox(kOwnerFrame, text, GetString(3981), kBoxYesNoCancel);
+        if (answer == kAnswerCancel)
+            return false;
+        if (answer == kAnswerYes) {
+            MakeCurrent(view);
+            if (!WriteDocument(doc->path))
+                return false;
+        }
+    }
+    if (lastView) {
+        doc->flags = doc->flags & kDocNoFile;
+        DocumentClosed((doc->flags & kDocNoFile) ? nullptr : doc->path);
+    }
     return true;
 }

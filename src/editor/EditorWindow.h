@@ -30,13 +30,9 @@ void SetEditorWindowTitle(View *view, const char *title);
 void RefreshEditorWindow(View *view);
 // Shows the cursor position of the current view on the message line.
 void ShowPosition(View *view);
-void UpdateFrameTitle();
 // The editor window's normal-position rectangle on the screen and its state; false when the
 // view has no window.
 bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maximized);
 
-// Frame-side handling of editor windows.
 // Asks about a modified document before its window closes; false keeps the window.
 bool CloseEditorWindow(View *view);
-// The editor's right-button menu at screen position (x, y).
-void ShowContextMenu(HWND window, int x, int y);

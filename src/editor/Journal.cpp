@@ -7,8 +7,8 @@
 
 #include <string.h>
 
-#include "core/Boxes.h"
-#include "core/Memory.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"

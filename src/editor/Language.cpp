@@ -5,9 +5,9 @@
 
 #include <initializer_list>
 
-#include "browse/CommentScan.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
+#include "editor/CommentScan.h"
 #include "editor/Document.h"
 
 Language *g_languages;

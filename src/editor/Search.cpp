@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "core/Boxes.h"
-#include "core/Messages.h"
-#include "core/TextUtil.h"
+#include "base/Boxes.h"
+#include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
 #include "editor/Journal.h"
-#include "editor/OutputWindow.h"
-#include "editor/Regex.h"
 #include "editor/SearchOptions.h"
+#include "lib/Regex.h"
 #include "platform/UiPort.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "core/Dialogs.h"
-#include "core/Dispatch.h"
+#include "base/Commands.h"
+#include "base/ResourceIds.h"
 #include "editor/Document.h"
 #include "editor/Search.h"
 #include "editor/SearchOptions.h"
-#include "res/ResourceIds.h"
+#include "ui/Dialogs.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 // it never holds CR. The system clipboard gets the buffer's text with CR LF line ends.
 #include <string.h>
 
-#include "browse/CommentScan.h"
-#include "core/Boxes.h"
-#include "core/Memory.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "editor/CommentScan.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "platform/Clipboard.h"
@@ -326,7 +326,7 @@ bool ExportClipboard(void *window) {
 
 bool ImportClipboard(void *window) {
     long length = 0;
-    char *text = TakeClipboardText(static_cast<HWND>(window), &length);
+    char *text = TakeClipboardText(static_cast<HWND>(window), &length, Allocate);
     if (!text)
         return false;
     ClearCutBuffer();

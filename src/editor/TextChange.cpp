@@ -6,11 +6,11 @@
 // through FollowLine, which moves every reference to the old record.
 #include <string.h>
 
-#include "browse/CommentScan.h"
-#include "core/Boxes.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
 #include "editor/Bookmarks.h"
+#include "editor/CommentScan.h"
 #include "editor/CommentSpans.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <string.h>
 
-#include "core/Memory.h"
 
 bool PutClipboardText(HWND owner, const char *text, long length) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, length + 2);
@@ -30,7 +29,7 @@ bool PutClipboardText(HWND owner, const char *text, long length) {
     return ok;
 }
 
-char *TakeClipboardText(HWND owner, long *length) {
+char *TakeClipboardText(HWND owner, long *length, void *(*allocate)(size_t)) {
     *length = 0;
     if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(owner))
         return nullptr;
@@ -42,7 +41,7 @@ char *TakeClipboardText(HWND owner, long *length) {
         size_t n = 0;
         while (n < size && p[n])
             n++;
-        copy = static_cast<char *>(Allocate(n + 1));
+        copy = static_cast<char *>(allocate(n + 1));
         if (copy) {
             memcpy(copy, p, n);
             copy[n] = '\0';

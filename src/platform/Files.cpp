@@ -5,7 +5,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/TextUtil.h"
 
 namespace {
 
@@ -134,7 +133,10 @@ char *CurrentDirectory(char *buffer, int size) {
     DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
     if (n == 0 || n >= static_cast<DWORD>(size))
         buffer[0] = '\0';
-    UpperCase(buffer);
+    // Paths are compared upper-cased (the letters a-z only).
+    for (char *p = buffer; *p; p++)
+        if (*p >= 'a' && *p <= 'z')
+            *p = static_cast<char>(*p - 'a' + 'A');
     return buffer;
 }
 

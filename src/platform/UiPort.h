@@ -53,6 +53,8 @@ public:
 enum ReplaceAnswer { kReplaceCancel = 2, kReplaceAll = 3, kReplaceYes = 6, kReplaceNo = 7 };
 
 UiPort *CurrentUiPort();
+// The window that owns the real port's boxes and dialogs (the frame); null before it exists.
+void SetUiOwner(HWND frame);
 // Installs `port` (null restores the real Win32 port) and returns the previous one.
 UiPort *SetUiPort(UiPort *port);
 

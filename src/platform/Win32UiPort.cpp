@@ -5,11 +5,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/AppState.h"
-#include "res/ResourceIds.h"
+#include "platform/PortDialogs.h"
 #include "platform/UiPort.h"
 
 namespace {
+
+HWND g_owner;   // the frame window, once there is one
 
 // The list dialog, built in memory: a list box and OK/Cancel.
 enum { kListBoxId = 101 };
@@ -183,7 +184,7 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 class Win32UiPort : public UiPort {
 public:
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override {
-        HWND frame = g_app ? g_app->frameWindow : nullptr;
+        HWND frame = g_owner;
         HWND parent = GetActiveWindow();
         if (owner == kOwnerFrame) {
             if (frame && IsIconic(frame))
@@ -198,7 +199,7 @@ public:
         OPENFILENAMEA ofn;
         memset(&ofn, 0, sizeof ofn);
         ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = g_app ? g_app->frameWindow : nullptr;
+        ofn.hwndOwner = g_owner;
         ofn.lpstrFilter = filter;
         ofn.lpstrFile = path;
         ofn.nMaxFile = size;
@@ -211,7 +212,7 @@ public:
         BROWSEINFOA info;
         memset(&info, 0, sizeof info);
         char chosen[MAX_PATH] = "";
-        info.hwndOwner = g_app ? g_app->frameWindow : nullptr;
+        info.hwndOwner = g_owner;
         info.pszDisplayName = chosen;
         info.lpszTitle = prompt;
         info.ulFlags = BIF_RETURNONLYFSDIRS;
@@ -242,14 +243,14 @@ public:
         w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 56, 41, 50, 14, IDOK, 0x0080, "OK");
         w.Item(BS_PUSHBUTTON | WS_TABSTOP, 114, 41, 50, 14, IDCANCEL, 0x0080, "Cancel");
         InputData data = {prompt, text, size};
-        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        HWND owner = g_owner;
         return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(buffer),
                                        owner, InputProc, reinterpret_cast<LPARAM>(&data)) == 1;
     }
 
     int ShowFileList(int dialogId, const char *const *files, int count) override {
         FileListData data = {files, count};
-        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        HWND owner = g_owner;
         INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner,
                                          FileListProc, reinterpret_cast<LPARAM>(&data));
         return result <= 0 ? IDCANCEL : static_cast<int>(result);
@@ -266,7 +267,7 @@ public:
                 data.lineHeight = metrics.tmHeight;
             ReleaseDC(focus, dc);
         }
-        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        HWND owner = g_owner;
         INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REPLACE_ONE), owner,
                                          ReplaceProc, reinterpret_cast<LPARAM>(&data));
         return result <= 0 ? kReplaceCancel : static_cast<int>(result);
@@ -292,7 +293,7 @@ public:
         w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 66, 108, 50, 14, IDOK, 0x0080, "OK");
         w.Item(BS_PUSHBUTTON | WS_TABSTOP, 124, 108, 50, 14, IDCANCEL, 0x0080, "Cancel");
         ListDialogData data = {title, items, count, -1};
-        HWND owner = g_app ? g_app->frameWindow : nullptr;
+        HWND owner = g_owner;
         INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
                                                  reinterpret_cast<LPCDLGTEMPLATEA>(buffer), owner,
                                                  ListDialogProc, reinterpret_cast<LPARAM>(&data));
@@ -306,6 +307,8 @@ Win32UiPort g_win32Port;
 UiPort *g_port = &g_win32Port;
 
 } // namespace
+
+void SetUiOwner(HWND frame) { g_owner = frame; }
 
 UiPort *CurrentUiPort() { return g_port; }
 

@@ -1,6 +1,6 @@
 #include "project/Utilities.h"
 
-#include "core/Memory.h"
+#include "base/Memory.h"
 
 Utility *g_utilities;
 

@@ -8,13 +8,13 @@
 
 #include <initializer_list>
 
-#include "core/AppState.h"
-#include "core/Boxes.h"
-#include "core/Messages.h"
+#include "base/AppState.h"
+#include "base/Boxes.h"
+#include "base/Messages.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/UiPort.h"
-#include "project/ProjectList.h"
+#include "settings/ProjectNames.h"
 #include "settings/Store.h"
 
 bool g_settingsWritten;

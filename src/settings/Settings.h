@@ -6,7 +6,7 @@
 // CloseSettings); no key stays open between user actions.
 #pragma once
 
-#include "core/NameList.h"
+#include "base/NameList.h"
 
 enum {
     kSettingBufferSize = 512,    // longer values cannot be read and count as missing
@@ -48,33 +48,7 @@ extern const char *g_commandLineOverride;
 // A `BreakPoint%d` value, "path@line"; false when it has no "@" or no line number.
 bool SplitBreakpointValue(const char *text, char *path, int size, long *line);
 
-// ---- Loading and saving everything ----
-
-// A file the last run had open (and no project): where its cursor and window were.
-struct SessionFile {
-    SessionFile *next;
-    char *path;
-    long line;
-    int rect[4];      // left, top, right, bottom; a negative left: minimised, right: maximised
-    int numbers;      // how many of line and rect were stored
-};
-extern SessionFile *g_sessionFiles;
-void FreeSessionFiles();
-
-// Gives every setting its built-in default (the values that keep their start-up value
-// included).
-void SetDefaultSettings();
-// Loads every setting from the store; false when the store cannot be opened (the defaults
-// stay).
-bool LoadAllSettings();
-// Saves every setting; does nothing and returns false while saving is not enabled.
-bool SaveAllSettings();
 // The names of the project keys, added to `list`; only while the settings are open.
 bool ReadProjectNames(NameEntry **list);
 // The compiler root from the registered include path; false when there is none.
 bool CompilerRootFromRegistry(char *includePath, int size);
-
-// ".prj" project files.
-bool ExportProject(const char *name, const char *path);
-// Imports a project file; `name` (kProjectNameSize bytes) receives the project's name.
-bool ImportProject(const char *path, char *name);

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/AppState.h"
-#include "core/Memory.h"
-#include "core/Messages.h"
+#include "base/AppState.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
 #include "editor/Document.h"
 #include "platform/Files.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/AppState.h"
+#include "base/AppState.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"

@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <string>
 
-#include "core/AppState.h"
-#include "core/Messages.h"
+#include "base/AppState.h"
+#include "base/Messages.h"
 #include "editor/Document.h"
 #include "editor/EditorWindow.h"
 #include "editor/Language.h"

@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string>
 
-#include "core/AppState.h"
+#include "base/AppState.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/Search.h"

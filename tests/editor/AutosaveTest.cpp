@@ -3,12 +3,12 @@
 
 #include <regex>
 
-#include "core/AppState.h"
+#include "base/AppState.h"
+#include "base/ResourceIds.h"
 #include "editor/EditTestSupport.h"
 #include "editor/Language.h"
-#include "editor/OutputWindow.h"
 #include "platform/Files.h"
-#include "res/ResourceIds.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Bookmarks, and Copy to File of the cut buffer.
 #include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
-#include "editor/OutputWindow.h"
+#include "ui/OutputWindow.h"
 
 TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
     EditCommand(kCmdGotoBookmark);

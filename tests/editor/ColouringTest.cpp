@@ -1,10 +1,10 @@
 // Which stretches of a line get which colour.
 #include "editor/Colouring.h"
+#include "editor/CommentScan.h"
 #include "editor/CommentSpans.h"
 #include "editor/DocumentTestSupport.h"
-#include "editor/Language.h"
-#include "browse/CommentScan.h"
 #include "editor/Editing.h"
+#include "editor/Language.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/TextUtil.h"
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "support/TestSupport.h"
 

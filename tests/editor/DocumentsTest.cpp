@@ -1,11 +1,11 @@
 // The list of open documents and the commands on whole documents: open, save as, save all,
 // reload, insert file, the check for changed files, quiet loads and file information.
-#include "core/Memory.h"
-#include "core/Messages.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/Language.h"
-#include "editor/OutputWindow.h"
 #include "platform/Files.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Helpers for the editing tests: a document from text, typing, and the text back.
 #pragma once
 
+#include "base/Memory.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"
-#include "core/Memory.h"
 #include "editor/Journal.h"
 
 class EditTest : public DocumentTest {

@@ -2,8 +2,8 @@
 #include "editor/Search.h"
 
 #include "editor/EditTestSupport.h"
-#include "editor/OutputWindow.h"
 #include "editor/SearchOptions.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Messages.h"
+#include "base/Messages.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"

@@ -1,6 +1,6 @@
 // Writing documents back: the bytes on disk, backups, the version-stamp line, and what a
 // failed write must leave behind.
-#include "core/AppState.h"
+#include "base/AppState.h"
 #include "editor/DocumentTestSupport.h"
 #include "platform/Files.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/Memory.h"
+#include "base/Memory.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "support/TestSupport.h"

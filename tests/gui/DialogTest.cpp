@@ -1,9 +1,9 @@
 // The modal dialog runner and the default dialog procedure, on a real resizable dialog.
 #include <windows.h>
 
-#include "core/AppState.h"
-#include "core/Dialogs.h"
+#include "base/AppState.h"
 #include "support/TestSupport.h"
+#include "ui/Dialogs.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/CommandTable.h"
-#include "core/Messages.h"
-#include "res/ResourceIds.h"
 #include "AppDriver.h"
+#include "app/KeyTable.h"
+#include "base/Messages.h"
+#include "base/ResourceIds.h"
 #include "support/TestSupport.h"
 
 namespace {

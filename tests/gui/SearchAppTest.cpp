@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppDriver.h"
-#include "res/ResourceIds.h"
+#include "base/ResourceIds.h"
 
 namespace {
 

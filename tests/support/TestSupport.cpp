@@ -1,12 +1,14 @@
 #include "support/TestSupport.h"
 
+#include "editor/EditorHooks.h"
+
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "core/AppState.h"
-#include "core/Messages.h"
-#include "core/TextUtil.h"
+#include "base/AppState.h"
+#include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 
 int RecordingUiPort::ShowBox(BoxOwner owner, const char *text, const char *title,
@@ -109,6 +111,7 @@ void KeltoTest::SetUp() {
     SetUiPort(&ui);
     NewAppState();
     NewEditorState();
+    ResetEditorHooks();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -1,0 +1,23 @@
+// Every setting of the program loaded from the store, saved to it and given its default, and
+// the last session's files.
+#pragma once
+
+// A file the last run had open (and no project): where its cursor and window were.
+struct SessionFile {
+    SessionFile *next;
+    char *path;
+    long line;
+    int rect[4];      // left, top, right, bottom; a negative left: minimised, right: maximised
+    int numbers;      // how many of line and rect were stored
+};
+extern SessionFile *g_sessionFiles;
+void FreeSessionFiles();
+
+// Gives every setting its built-in default (the values that keep their start-up value
+// included).
+void SetDefaultSettings();
+// Loads every setting from the store; false when the store cannot be opened (the defaults
+// stay).
+bool LoadAllSettings();
+// Saves every setting; does nothing and returns false while saving is not enabled.
+bool SaveAllSettings();

@@ -1,0 +1,484 @@
+#include "app/Startup.h"
+#include "app/Wiring.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <winspool.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "app/Frame.h"
+#include "app/SettingsLoad.h"
+#include "base/AppState.h"
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
+#include "base/ResourceIds.h"
+#include "base/TextUtil.h"
+#include "editor/Autosave.h"
+#include "editor/Bookmarks.h"
+#include "editor/DisplayOptions.h"
+#include "editor/Document.h"
+#include "editor/Editing.h"
+#include "editor/EditorHooks.h"
+#include "editor/EditorWindow.h"
+#include "editor/Journal.h"
+#include "editor/Language.h"
+#include "platform/Files.h"
+#include "platform/UiPort.h"
+#include "settings/Settings.h"
+#include "settings/Store.h"
+
+namespace {
+
+HWND g_banner;
+HDC g_printer;
+HFONT g_printerFont;
+
+// The start-up banner: the program's name in a small window in the middle of the screen.
+LRESULT CALLBACK BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextA(dc, "Kelto", -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ShowBanner(HINSTANCE instance) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BannerProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "KeltoBanner";
+    RegisterClassA(&wc);
+    int width = 240, height = 80;
+    g_banner = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "KeltoBanner", "Kelto", WS_POPUP | WS_BORDER,
+                               (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
+                               instance, nullptr);
+    if (g_banner) {
+        ShowWindow(g_banner, SW_SHOWNOACTIVATE);
+        UpdateWindow(g_banner);
+    }
+}
+
+// The printer's device context and its font, when a printer is set up.
+void OpenPrinter() {
+    char name[256];
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size))
+        return;
+    g_printer = CreateDCA(nullptr, name, nullptr, nullptr);
+    if (g_printer)
+        g_printerFont = CreateFontA(-MulDiv(10, GetDeviceCaps(g_printer, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
+                                    0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Courier New");
+}
+
+bool IsOption(const char *argument) {
+    return (argument[0] == '/' || argument[0] == '-') &&
+           ((argument[1] >= 'a' && argument[1] <= 'z') || (argument[1] >= 'A' && argument[1] <= 'Z'));
+}
+
+// "-d 12", "-p12": the number after an option letter.
+long NumberAfter(const char *text) {
+    while (*text == ' ')
+        text++;
+    return atol(text);
+}
+
+// The options of the command line, looked at before anything opens: only whole arguments
+// count, so a file named "src/window.c" or "my -draft.c" is no option.
+void PreScan(const char *commandLine) {
+    char *arguments[kMaxArguments];
+    int count = SplitCommandLine(commandLine, arguments);
+    for (int i = 0; i < count; i++) {
+        const char *a = arguments[i];
+        if (!IsOption(a))
+            continue;
+        char option = a[1];
+        // -d, -D, -p and -e take a number, in the same argument or the next one.
+        const char *number = a[2] ? a + 2 : i + 1 < count ? arguments[i + 1] : "";
+        bool digits = *number >= '0' && *number <= '9';
+        if ((option == 'd' || option == 'D' || option == 'p') && digits) {
+            g_app->reopenFiles = g_app->saveSession = false;
+            g_app->debugStart = true;
+            g_app->attachProcess = NumberAfter(number);
+        } else if (option == 'e' && digits) {
+            g_app->attachEvent = NumberAfter(number);
+        } else if ((option == 'f' || option == 'F' || option == 'w') && !a[2]) {
+            g_app->reopenFiles = g_app->saveSession = false;
+            if (option == 'w') {
+                g_app->splash = false;
+                g_saveEnabled = false;
+            }
+        }
+    }
+    for (int i = 0; i < count; i++)
+        Release(arguments[i]);
+}
+
+void FindHelpFile() {
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    char *slash = strrchr(program, '\\');
+    if (slash) {
+        strcpy(slash + 1, "kelto.hlp");
+    } else {
+        char *dot = strrchr(program, '.');
+        if (dot)
+            strcpy(dot, ".hlp");
+    }
+    CopyBounded(g_app->helpFile, program, sizeof g_app->helpFile);
+}
+
+void CreateEditorFont() {
+    LOGFONTA font = {};
+    font.lfHeight = g_display.fontHeight;
+    font.lfWeight = (g_display.fontStyle & 1) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (g_display.fontStyle & 2) != 0;
+    font.lfPitchAndFamily = static_cast<BYTE>(g_display.fontFamily);
+    font.lfCharSet = ANSI_CHARSET;
+    CopyBounded(font.lfFaceName, g_display.fontName, sizeof font.lfFaceName);
+    HFONT created = CreateFontIndirectA(&font);
+    if (created) {
+        g_app->editorFont = created;
+        SetEditorFont(created);
+    }
+}
+
+// Puts the bin directory of the compiler system on the PATH.
+void SetUpPath() {
+    if (!g_app->compilerRoot[0])
+        return;
+    char path[8192] = "";
+    DWORD n = GetEnvironmentVariableA("PATH", path, sizeof path);
+    if (n >= sizeof path)
+        return;
+    char upperPath[8192], upperRoot[400];
+    CopyBounded(upperPath, path, sizeof upperPath);
+    CopyBounded(upperRoot, g_app->compilerRoot, sizeof upperRoot);
+    UpperCase(upperPath);
+    UpperCase(upperRoot);
+    if (strstr(upperPath, upperRoot))
+        return;
+    char value[8700];
+    snprintf(value, sizeof value, "%s\\bin;%s", g_app->compilerRoot, path);
+    SetEnvironmentVariableA("PATH", value);
+}
+
+View *FindView(const char *path) {
+    Document *doc = FindDocument(path, false);
+    return doc ? FirstViewOf(doc) : nullptr;
+}
+
+} // namespace
+
+int SplitCommandLine(const char *commandLine, char **arguments) {
+    int count = 0;
+    const char *p = commandLine ? commandLine : "";
+    while (*p && count < kMaxArguments) {
+        while (*p == ' ' || *p == '\t')
+            p++;
+        if (!*p)
+            break;
+        const char *start = p;
+        if (*p == '"') {
+            p++;
+            while (*p && *p != '"')
+                p++;
+            if (*p == '"')
+                p++;
+        } else {
+            while (*p && *p != ' ' && *p != '\t')
+                p++;
+        }
+        size_t n = static_cast<size_t>(p - start);
+        char *argument = static_cast<char *>(Allocate(n + 1));
+        if (!argument)
+            break;
+        memcpy(argument, start, n);
+        argument[n] = '\0';
+        arguments[count++] = argument;
+    }
+    return count;
+}
+
+int ProcessCommandLine(const char *commandLine) {
+    char *arguments[kMaxArguments];
+    int count = SplitCommandLine(commandLine, arguments);
+    SetDirectory(g_app->startDirectory);
+    int opened = 0;
+    bool debugging = false;
+    for (int i = 0; i < count && !debugging; i++) {
+        char *argument = arguments[i];
+        if (IsOption(argument)) {
+            char option = argument[1];
+            if (option == 'f' || option == 'F' || option == 'w') {
+                g_app->reopenFiles = g_app->saveSession = false;
+                if (option == 'w')
+                    g_app->splash = false;
+            }
+            continue;
+        }
+        // A file pattern: the quotes go, the matches open.
+        char pattern[MAX_PATH];
+        CopyBounded(pattern, argument[0] == '"' ? argument + 1 : argument, sizeof pattern);
+        size_t n = strlen(pattern);
+        if (n > 0 && pattern[n - 1] == '"')
+            pattern[n - 1] = '\0';
+        struct _finddata_t found;
+        intptr_t search = _findfirst(pattern, &found);
+        if (search == -1) {
+            IncorrectFileName(pattern);
+            continue;
+        }
+        char directory[MAX_PATH];
+        CopyBounded(directory, pattern, sizeof directory);
+        char *slash = strrchr(directory, '\\');
+        if (!slash)
+            slash = strrchr(directory, '/');
+        if (slash)
+            slash[1] = '\0';
+        else
+            directory[0] = '\0';
+        do {
+            if (found.attrib & _A_SUBDIR)
+                continue;
+            char relative[MAX_PATH * 2];
+            snprintf(relative, sizeof relative, "%s%s", directory, found.name);
+            char full[MAX_PATH];
+            if (!_fullpath(full, relative, sizeof full))
+                continue;
+            UpperCase(full);
+            if (IsProgramPath(full)) {
+                // A program to debug: it runs in its directory, the arguments after it are its own.
+                debugging = true;
+                char programDirectory[MAX_PATH];
+                CopyBounded(programDirectory, full, sizeof programDirectory);
+                if (char *cut = strrchr(programDirectory, '\\'))
+                    *cut = '\0';
+                SetDirectory(programDirectory);
+                char text[1200];
+                CopyBounded(text, full, sizeof text);
+                for (int k = i + 1; k < count; k++) {
+                    size_t used = strlen(text);
+                    snprintf(text + used, sizeof text - used, " %s", arguments[k]);
+                }
+                StartDebugging(text);
+                break;
+            }
+            if (FindView(full) || OpenPath(full))
+                opened++;
+        } while (_findnext(search, &found) == 0);
+        _findclose(search);
+    }
+    for (int i = 0; i < count; i++)
+        Release(arguments[i]);
+    // Files named here make the start-up directory the current one; otherwise the saved one
+    // stays current.
+    if (opened > 0 && !debugging)
+        CopyBounded(g_app->lastDirectory, g_app->startDirectory, sizeof g_app->lastDirectory);
+    else if (!debugging && g_app->lastDirectory[0])
+        SetDirectory(g_app->lastDirectory);
+    g_app->manyFilesOpened = opened > 3;
+    return opened;
+}
+
+int ReopenSession() {
+    const char *missing[100];
+    char *missingCopies[100];
+    int missingCount = 0;
+    int reopened = 0;
+    HWND maximized = nullptr;
+    bool minimized = false;
+    for (SessionFile *file = g_sessionFiles; file; file = file->next) {
+        if (!FileExists(file->path) || !OpenPath(file->path)) {
+            // A file that could not be read does not stay open as an empty window.
+            if (View *view = FindView(file->path))
+                DestroyEditorWindow(view->window);
+            if (missingCount < 100) {
+                missingCopies[missingCount] = DupString(file->path);
+                missing[missingCount] = missingCopies[missingCount] ? missingCopies[missingCount] : "";
+                missingCount++;
+            }
+            if (strcmp(file->path, g_app->currentFile) == 0)
+                g_app->currentFile[0] = '\0';
+            continue;
+        }
+        reopened++;
+        View *view = g_editor->view;
+        if (file->numbers >= 1 && file->line > 0) {
+            GotoLine(file->line);
+            Recentre();
+        }
+        if (view && view->window && file->numbers >= 5) {
+            RECT rect = {abs(file->rect[0]), file->rect[1], abs(file->rect[2]), file->rect[3]};
+            if (rect.right > rect.left && rect.bottom > rect.top) {
+                MapWindowPoints(nullptr, g_app->mdiClient, reinterpret_cast<POINT *>(&rect), 2);
+                MoveWindow(view->window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+            }
+            if (file->rect[0] < 0) {
+                ShowWindow(view->window, SW_MINIMIZE);
+                minimized = true;
+            } else if (file->rect[2] < 0) {
+                maximized = view->window;
+            }
+        }
+    }
+    if (maximized)
+        SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(maximized), 0);
+    if (minimized)
+        SendMessageA(g_app->mdiClient, WM_MDIICONARRANGE, 0, 0);
+    if (View *current = g_app->currentFile[0] ? FindView(g_app->currentFile) : nullptr)
+        ActivateEditorWindow(current);
+    if (missingCount > 0)
+        CurrentUiPort()->ShowFileList(IDD_LOAD_ERROR, missing, missingCount);
+    for (int i = 0; i < missingCount; i++)
+        Release(missingCopies[i]);
+    return reopened;
+}
+
+bool MessageLoop() {
+    MSG message;
+    if (GetMessageA(&message, nullptr, 0, 0) <= 0)
+        return false;
+    if (g_app->mdiClient && TranslateMDISysAccel(g_app->mdiClient, &message))
+        return true;
+    if (g_app->accelerators && g_app->frameWindow &&
+        TranslateAcceleratorA(g_app->frameWindow, static_cast<HACCEL>(g_app->accelerators), &message))
+        return true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
+    // 1-4: the application state, the command line's first look, the shared block.
+    if (!NewAppState() || !NewEditorState())
+        return 1;
+    g_app->anotherInstance = FindWindowA(GetString(3969), nullptr) != nullptr;
+    g_app->outputHeight = 7 * GetSystemMetrics(SM_CYVTHUMB);
+    char *line = DupString(commandLine ? commandLine : "");
+    g_app->splash = g_app->saveSession = g_app->reopenFiles = true;
+    g_saveEnabled = true;
+    CurrentDirectory(g_app->startDirectory, sizeof g_app->startDirectory);
+    OpenSharedBlock();
+    // 5-6: the help file, the options.
+    FindHelpFile();
+    if (line && *line)
+        PreScan(line);
+    // 8-9: the window classes, the accelerators.
+    if (!RegisterWindowClasses(instance))
+        return 1;
+    g_app->accelerators = LoadAcceleratorsA(instance, GetString(3979));
+    // 11: the shared buffers, the permanent "untitled" document.
+    g_scratch = static_cast<char *>(Allocate(kScratchSize));
+    FreeBookmarks();
+    if (Document *untitled = FindDocument("untitled", true)) {
+        untitled->flags |= kDocNoFile;
+        AttachView(nullptr, "untitled");
+    }
+    InstallHooks();
+    RegisterStandardHandlers();
+    // 12: the languages, then the settings, which may change them.
+    AddBuiltinLanguages();
+    SetStore(StoreForStartup());
+    SetDefaultSettings();
+    int outputHeight = g_app->outputHeight;
+    LoadAllSettings();
+    if (g_app->outputHeight <= 0)
+        g_app->outputHeight = outputHeight;
+    // 14: the frame.
+    bool placed = g_app->frameWidth > 0 && g_app->frameHeight > 0 && g_app->frameX >= 0 &&
+                  g_app->frameY >= 0 && !g_app->anotherInstance;
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (g_app->frameZoomed ? WS_MAXIMIZE : 0);
+    HWND frame = CreateWindowExA(0, GetString(3969), "kelto", style,
+                                 placed ? g_app->frameX : CW_USEDEFAULT, placed ? g_app->frameY : CW_USEDEFAULT,
+                                 placed ? g_app->frameWidth : CW_USEDEFAULT,
+                                 placed ? g_app->frameHeight : CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!frame)
+        return 1;
+    g_app->frameWindow = frame;
+    SetUiOwner(frame);
+    // 16-17: the banner, the frame shown, the printer.
+    if (g_app->splash)
+        ShowBanner(instance);
+    if (!g_app->anotherInstance)
+        ShowWindow(frame, g_app->frameZoomed ? SW_SHOWMAXIMIZED : showMode);
+    ResetJournal();
+    OpenPrinter();
+    InitCommonControls();
+    // 18: the saved directory and the editor font.
+    if (g_app->lastDirectory[0] && SetDirectory(g_app->lastDirectory) != 0) {
+        ErrorBox(FormatMessageId(4380, g_app->lastDirectory));
+        SetDirectory(g_app->startDirectory);
+    }
+    CreateEditorFont();
+    // 19: the output window along the bottom.
+    // 15: the popup text window.
+    g_app->popupWindow = CreateWindowExA(0, "smallTextPopup", nullptr, WS_POPUP | WS_BORDER, 0, 0, 0, 0,
+                                         frame, nullptr, instance, nullptr);
+    g_app->outputWindow = CreateWindowExA(WS_EX_STATICEDGE, "KeltoOutput", nullptr,
+                                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, frame,
+                                          nullptr, instance, nullptr);
+    LayoutFrame();
+    BuildToolAndHelpItems();
+    DrawMenuBar(frame);
+    // 20: the files of the command line, or the last session's.
+    int opened = line && *line && !g_app->debugStart ? ProcessCommandLine(line) : 0;
+    if (opened > 0) {
+        g_app->reopenFiles = g_app->saveSession = false;
+        if (HWND active = ActiveEditorWindow())
+            SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
+    } else if (!g_app->debugStart) {
+        g_app->restoring = true;
+        if (g_app->reopenFiles)
+            ReopenSession();
+        g_app->restoring = false;
+        if (g_app->currentFile[0] && !FindView(g_app->currentFile) && FileExists(g_app->currentFile))
+            OpenPath(g_app->currentFile);
+    }
+    UpdateDynamicMenus();
+    // 21-24: show everything, the PATH, the debugger.
+    ShowWindow(frame, SW_SHOW);
+    SendMessageA(g_app->mdiClient, WM_MDIICONARRANGE, 0, 0);
+    if (HWND active = ActiveEditorWindow()) {
+        RECT client;
+        GetClientRect(active, &client);
+        if (client.right <= client.left || client.bottom <= client.top)
+            SendMessageA(g_app->mdiClient, WM_MDITILE, 0, 0);
+    }
+    g_saveEnabled = g_saveEnabled && g_app->saveSession;
+    SetUpPath();
+    if (g_banner)
+        DestroyWindow(g_banner);
+    g_banner = nullptr;
+    Release(line);
+    UpdateWindow(frame);
+    SetForegroundWindow(frame);
+    bool autosave = (g_app->optionByte & kOptionAutosave) && !g_app->debugStart;
+    if (autosave)
+        StartAutosave();
+    // 25: the message loop.
+    while (MessageLoop()) {
+    }
+    // 26: clean up.
+    if (autosave)
+        StopAutosave();
+    CloseSharedBlock();
+    if (g_app->editorFont)
+        DeleteObject(static_cast<HFONT>(g_app->editorFont));
+    if (g_printerFont)
+        DeleteObject(g_printerFont);
+    if (g_printer)
+        DeleteDC(g_printer);
+    return 0;
+}

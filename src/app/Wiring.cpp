@@ -1,0 +1,23 @@
+#include "app/Wiring.h"
+
+#include "app/Dispatch.h"
+#include "app/Frame.h"
+#include "editor/EditorHooks.h"
+
+namespace {
+
+void DocumentClosedInFrame(const char *path) {
+    if (path)
+        RememberClosedFile(path);
+    UpdateDynamicMenus();
+}
+
+} // namespace
+
+void InstallHooks() {
+    ResetEditorHooks();
+    g_editorHooks.keyDown = KeyDown;
+    g_editorHooks.currentDocumentChanged = UpdateDynamicMenus;
+    g_editorHooks.documentClosed = DocumentClosedInFrame;
+    g_editorHooks.showContextMenu = ShowContextMenu;
+}

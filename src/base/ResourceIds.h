@@ -1,0 +1,43 @@
+// Identifiers of the resources of kelto.exe shared by the resource script and the code.
+#pragma once
+
+// The dialogs the user-interface port shows itself.
+#include "platform/PortDialogs.h"
+
+// Dialogs.
+#define IDD_MODIFIED_FILES 20100   // "Modified files": list, Save all (IDOK), Forget, Cancel
+#define IDD_LOAD_ERROR 20200       // "Load error": text, list, Continue (IDOK)
+#define IDD_EXECUTE 20300          // "Execute a program"
+#define IDD_ABOUT 20400            // the about box
+#define IDD_SEARCH 1700            // "Search"
+#define IDD_SEARCH_REPLACE 3700    // "Search and replace"
+#define IDD_GOTO_LINE 3300         // "Goto a line number"
+
+// Controls.
+#define IDC_FORGET 102             // "&Forget" of "Modified files"
+#define IDC_PROGRAM 101            // "Execute a program": program, arguments, start directory
+#define IDC_ARGUMENTS 102
+#define IDC_START_DIRECTORY 103
+#define IDC_LANGUAGE_C 104         // the language of the program: C, Fortran, Eiffel
+#define IDC_LANGUAGE_FORTRAN 105
+#define IDC_LANGUAGE_EIFFEL 106
+#define IDC_ABOUT_TEXT 101
+// "Search" and "Search and replace" share the ids of the controls they both have.
+#define IDC_SEARCH_TEXT 1701            // the text to find (combo box with the texts found before)
+#define IDC_SEARCH_CURRENT_WINDOW 1702  // scope
+#define IDC_SEARCH_ALL_WINDOWS 1703
+#define IDC_SEARCH_EXACT 1704           // kind
+#define IDC_SEARCH_REGEX 1705
+#define IDC_SEARCH_IGNORE_CASE 1706     // case
+#define IDC_SEARCH_CASE_SENSITIVE 1707
+#define IDC_SEARCH_FORWARDS 1708        // direction (check boxes: none is a possible answer)
+#define IDC_SEARCH_BACKWARDS 1709
+#define IDC_SEARCH_WRAP 1710
+#define IDC_SEARCH_WHOLE_WORDS 1711
+#define IDC_SEARCH_SIMILAR 1712         // "Search" only
+#define IDC_SEARCH_ICONIZED 1713        // "Search iconized windows" (no effect)
+#define IDC_REPLACE_TEXT 3701           // "Search and replace": the replacement
+#define IDC_REPLACE_CONFIRM 3702
+#define IDC_REPLACE_BY_FUNCTION 3703
+#define IDC_REPLACE_FUNCTION_LIST 3704
+#define IDC_GOTO_LINE_NUMBER 3301       // "Goto a line number": the line

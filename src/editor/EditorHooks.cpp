@@ -1,0 +1,36 @@
+#include "editor/EditorHooks.h"
+
+EditorHooks g_editorHooks;
+
+void ResetEditorHooks() { g_editorHooks = EditorHooks(); }
+
+bool CheckCSyntax(Document *doc) { return !g_editorHooks.checkCSyntax || g_editorHooks.checkCSyntax(doc); }
+
+bool CheckEiffelSyntax(Document *doc) {
+    return !g_editorHooks.checkEiffelSyntax || g_editorHooks.checkEiffelSyntax(doc);
+}
+
+int FunctionCount(Document *doc) { return g_editorHooks.functionCount ? g_editorHooks.functionCount(doc) : 0; }
+
+bool StartDebugging(const char *commandLine) {
+    return g_editorHooks.startDebugging && g_editorHooks.startDebugging(commandLine);
+}
+
+bool PassKeyDown(int key, int repeat, bool ctrl, bool alt, bool shift) {
+    return g_editorHooks.keyDown && g_editorHooks.keyDown(key, repeat, ctrl, alt, shift);
+}
+
+void UpdateFrameTitle() {
+    if (g_editorHooks.currentDocumentChanged)
+        g_editorHooks.currentDocumentChanged();
+}
+
+void DocumentClosed(const char *path) {
+    if (g_editorHooks.documentClosed)
+        g_editorHooks.documentClosed(path);
+}
+
+void ShowEditorContextMenu(HWND window, int x, int y) {
+    if (g_editorHooks.showContextMenu)
+        g_editorHooks.showContextMenu(window, x, y);
+}

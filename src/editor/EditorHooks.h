@@ -1,0 +1,44 @@
+// What the editor asks of the features above it. Each is a hook that app/ installs at
+// start-up; until then, and in tests that do not install one, each does its documented
+// "none".
+#pragma once
+
+struct Document;
+typedef struct HWND__ *HWND;
+
+struct EditorHooks {
+    // Syntax checks before a C or Eiffel source is saved; false stops the saving, the reason
+    // left in the scratch buffer. None: every document passes.
+    bool (*checkCSyntax)(Document *doc);
+    bool (*checkEiffelSyntax)(Document *doc);
+    // Number of functions in the document's function list. None: 0.
+    int (*functionCount)(Document *doc);
+    // Starts debugging the program that `commandLine` names (a path holding ".EXE" and its
+    // arguments); false when no run was started. None: false.
+    bool (*startDebugging)(const char *commandLine);
+    // A key-down the editor window passes to the program's key tables; false when the key
+    // meant nothing. None: false.
+    bool (*keyDown)(int key, int repeat, bool ctrl, bool alt, bool shift);
+    // The current document changed, or its name or state did: the frame's title and the menu
+    // items that follow the current file are brought up to date. None: nothing.
+    void (*currentDocumentChanged)();
+    // A document's last window closed; `path` is null for a document not backed by a file.
+    // None: nothing.
+    void (*documentClosed)(const char *path);
+    // The editor window's right-button menu at screen position (x, y). None: no menu.
+    void (*showContextMenu)(HWND window, int x, int y);
+};
+
+extern EditorHooks g_editorHooks;
+// Puts every hook back to "none".
+void ResetEditorHooks();
+
+// The calls the editor makes; each runs the hook or its "none".
+bool CheckCSyntax(Document *doc);
+bool CheckEiffelSyntax(Document *doc);
+int FunctionCount(Document *doc);
+bool StartDebugging(const char *commandLine);
+bool PassKeyDown(int key, int repeat, bool ctrl, bool alt, bool shift);
+void UpdateFrameTitle();
+void DocumentClosed(const char *path);
+void ShowEditorContextMenu(HWND window, int x, int y);

@@ -1,0 +1,835 @@
+// The regular-expression compiler and matcher.
+//
+// A program is the magic byte followed by nodes. Each node is an opcode byte, a 16-bit offset
+// to the next node (high byte first, 0 for none; BACK counts backwards) and, for some
+// opcodes, an operand right behind those three bytes: the NUL-terminated text of EXACTLY, the
+// NUL-terminated set of ANYOF/ANYBUT, or a nested node program for BRANCH, STAR and PLUS.
+// Every alternative is a BRANCH whose operand is the alternative's chain of nodes; the BRANCH
+// nodes of one expression are chained through their next offsets, and all the alternatives'
+// chains end in the node after the expression. "ab|c" becomes
+//   BRANCH(EXACTLY "ab") -> BRANCH(EXACTLY "c") -> END
+// A repeated single character, set or "." becomes STAR or PLUS with that node as operand;
+// anything else repeated is built from BRANCH, BACK and NOTHING: x* is
+//   BRANCH(x -> BACK to this BRANCH) -> BRANCH(NOTHING) -> NOTHING -> ...
+// The compiler runs twice over the pattern: once to measure the program, once to write it.
+//
+// The matcher is iterative: the choices still open (other alternatives, shorter repetitions)
+// and the group positions to undo are kept on a heap stack, so a long line cannot overflow
+// the machine stack. A stack that would grow past kMaxChoices ends the attempt as no match.
+#include "lib/Regex.h"
+
+#include <stddef.h>
+#include <string.h>
+
+#include "base/Boxes.h"
+#include "base/Memory.h"
+#include "base/Messages.h"
+
+namespace {
+
+enum {
+    kMsgBadRegex = 4553,
+    kMsgTooManyGroups = 4554,
+    kMsgMismatchedParens = 4555,
+    kMsgEmptyOperand = 4556,
+    kMsgInvalidRange = 4557,
+    kMsgTrailingBackslash = 4558,
+};
+
+enum { kNodeHeader = 3 };   // opcode and next offset
+
+// What the parser knows about a piece of the pattern.
+enum {
+    kHasWidth = 1,           // never matches the empty string
+    kSimple = 2,             // one character, set or ".": STAR and PLUS can take it
+    kStartsWithRepeat = 4,   // may begin with a repetition
+};
+
+const char kMeta[] = "^$.[()|?+*\\";
+
+bool IsRepeat(char c) { return c == '*' || c == '+' || c == '?'; }
+
+int OpAt(const char *program, int node) { return static_cast<unsigned char>(program[node]); }
+
+int NextOf(const char *program, int node) {
+    int offset = static_cast<unsigned char>(program[node + 1]) << 8 |
+                 static_cast<unsigned char>(program[node + 2]);
+    if (offset == 0)
+        return 0;
+    return OpAt(program, node) == kReBack ? node - offset : node + offset;
+}
+
+// ---- Compiling
+
+struct Parser {
+    const char *at;   // the next pattern character
+    int groups;       // groups opened so far
+    char *code;       // null while measuring
+    int size;         // bytes written (or counted)
+    int limit;        // the size the program must not exceed
+    bool failed;
+};
+
+int Fail(Parser *p, const char *text) {
+    if (!p->failed)
+        ErrorBox(text);
+    p->failed = true;
+    return 0;
+}
+
+int FailMessage(Parser *p, int id) { return Fail(p, GetString(id)); }
+
+bool Reserve(Parser *p, int n) {
+    if (p->failed)
+        return false;
+    if (p->size + n > p->limit) {
+        FailMessage(p, kMsgBadRegex);
+        return false;
+    }
+    return true;
+}
+
+void EmitByte(Parser *p, int byte) {
+    if (!Reserve(p, 1))
+        return;
+    if (p->code)
+        p->code[p->size] = static_cast<char>(byte);
+    p->size++;
+}
+
+int EmitNode(Parser *p, int op) {
+    int node = p->size;
+    EmitByte(p, op);
+    EmitByte(p, 0);
+    EmitByte(p, 0);
+    return node;
+}
+
+// Puts a node with opcode `op` in front of the nodes that start at `at`.
+void InsertNode(Parser *p, int op, int at) {
+    if (!Reserve(p, kNodeHeader))
+        return;
+    if (p->code) {
+        memmove(p->code + at + kNodeHeader, p->code + at, p->size - at);
+        p->code[at] = static_cast<char>(op);
+        p->code[at + 1] = p->code[at + 2] = 0;
+    }
+    p->size += kNodeHeader;
+}
+
+// Points the last node of the chain that starts at `node` to `target`.
+void SetTail(Parser *p, int node, int target) {
+    if (!p->code || p->failed)
+        return;
+    for (int steps = 0, next; (next = NextOf(p->code, node)) != 0 && steps < p->size; steps++)
+        node = next;
+    int offset = OpAt(p->code, node) == kReBack ? node - target : target - node;
+    p->code[node + 1] = static_cast<char>(offset >> 8 & 0xFF);
+    p->code[node + 2] = static_cast<char>(offset & 0xFF);
+}
+
+// The same for the chain in a BRANCH's operand; other nodes are left alone.
+void SetOperandTail(Parser *p, int node, int target) {
+    if (p->code && !p->failed && OpAt(p->code, node) == kReBranch)
+        SetTail(p, node + kNodeHeader, target);
+}
+
+int ParseExpression(Parser *p, bool group, int *flags);
+
+int ParseSet(Parser *p, int *flags) {
+    bool inverted = *p->at == '^';
+    int node = EmitNode(p, inverted ? kReAnyBut : kReAnyOf);
+    if (inverted)
+        p->at++;
+    if (*p->at == ']' || *p->at == '-')
+        EmitByte(p, *p->at++);
+    while (*p->at && *p->at != ']') {
+        if (*p->at != '-' || p->at[1] == ']' || p->at[1] == '\0') {
+            EmitByte(p, *p->at++);
+            continue;
+        }
+        int from = static_cast<unsigned char>(p->at[-1]);
+        int to = static_cast<unsigned char>(p->at[1]);
+        if (to < from)
+            return FailMessage(p, kMsgInvalidRange);
+        for (int c = from + 1; c <= to; c++)   // `from` itself is already in the set
+            EmitByte(p, c);
+        p->at += 2;
+    }
+    EmitByte(p, 0);
+    if (*p->at != ']')
+        return Fail(p, "Unmatched []");
+    p->at++;
+    *flags = kHasWidth | kSimple;
+    return node;
+}
+
+int ParseEscape(Parser *p, int *flags) {
+    if (!*p->at)
+        return FailMessage(p, kMsgTrailingBackslash);
+    int node = EmitNode(p, kReExactly);
+    EmitByte(p, *p->at++);
+    EmitByte(p, 0);
+    *flags = kHasWidth | kSimple;
+    return node;
+}
+
+// A run of ordinary characters; a repetition after it takes its last character only.
+int ParseLiteral(Parser *p, int *flags) {
+    size_t length = strcspn(p->at, kMeta);
+    if (length == 0)
+        return FailMessage(p, kMsgBadRegex);
+    if (length > 1 && IsRepeat(p->at[length]))
+        length--;
+    int node = EmitNode(p, kReExactly);
+    for (size_t i = 0; i < length; i++)
+        EmitByte(p, p->at[i]);
+    EmitByte(p, 0);
+    p->at += length;
+    *flags = kHasWidth | (length == 1 ? kSimple : 0);
+    return node;
+}
+
+int ParseAtom(Parser *p, int *flags) {
+    *flags = 0;
+    char c = *p->at;
+    if (c == '\0' || c == '|' || c == ')')   // the branch stops before these
+        return FailMessage(p, kMsgBadRegex);
+    p->at++;
+    switch (c) {
+    case '^':
+        return EmitNode(p, kReBol);
+    case '$':
+        return EmitNode(p, kReEol);
+    case '.':
+        *flags = kHasWidth | kSimple;
+        return EmitNode(p, kReAny);
+    case '[':
+        return ParseSet(p, flags);
+    case '\\':
+        return ParseEscape(p, flags);
+    case '?':
+    case '*':
+    case '+':
+        return Fail(p, "?*+ followed by nothing");
+    case '(': {
+        int inner = 0;
+        int node = ParseExpression(p, true, &inner);
+        *flags = inner & (kHasWidth | kStartsWithRepeat);
+        return node;
+    }
+    default:
+        p->at--;
+        return ParseLiteral(p, flags);
+    }
+}
+
+// x* as BRANCH(x -> BACK to the BRANCH) -> BRANCH(NOTHING) -> NOTHING.
+void BuildStar(Parser *p, int x) {
+    InsertNode(p, kReBranch, x);
+    SetOperandTail(p, x, EmitNode(p, kReBack));
+    SetOperandTail(p, x, x);
+    SetTail(p, x, EmitNode(p, kReBranch));
+    SetTail(p, x, EmitNode(p, kReNothing));
+}
+
+// x+ as x -> BRANCH(BACK to x) -> BRANCH(NOTHING) -> NOTHING.
+void BuildPlus(Parser *p, int x) {
+    int loop = EmitNode(p, kReBranch);
+    SetTail(p, x, loop);
+    SetTail(p, EmitNode(p, kReBack), x);
+    SetTail(p, loop, EmitNode(p, kReBranch));
+    SetTail(p, x, EmitNode(p, kReNothing));
+}
+
+// x? as BRANCH(x -> NOTHING) -> BRANCH(NOTHING) -> NOTHING.
+void BuildOptional(Parser *p, int x) {
+    InsertNode(p, kReBranch, x);
+    SetTail(p, x, EmitNode(p, kReBranch));
+    int nothing = EmitNode(p, kReNothing);
+    SetTail(p, x, nothing);
+    SetOperandTail(p, x, nothing);
+}
+
+int ParsePiece(Parser *p, int *flags) {
+    int atomFlags = 0;
+    int atom = ParseAtom(p, &atomFlags);
+    if (p->failed)
+        return 0;
+    char op = *p->at;
+    if (!IsRepeat(op)) {
+        *flags = atomFlags;
+        return atom;
+    }
+    if (!(atomFlags & kHasWidth) && op != '?')
+        return FailMessage(p, kMsgEmptyOperand);
+    *flags = op == '+' ? kHasWidth : kStartsWithRepeat;
+    if ((atomFlags & kSimple) && op != '?')
+        InsertNode(p, op == '*' ? kReStar : kRePlus, atom);
+    else if (op == '*')
+        BuildStar(p, atom);
+    else if (op == '+')
+        BuildPlus(p, atom);
+    else
+        BuildOptional(p, atom);
+    p->at++;
+    if (IsRepeat(*p->at))
+        return FailMessage(p, kMsgBadRegex);
+    return atom;
+}
+
+int ParseBranch(Parser *p, int *flags) {
+    *flags = 0;
+    int head = EmitNode(p, kReBranch);
+    int chain = 0;
+    while (*p->at && *p->at != '|' && *p->at != ')') {
+        int pieceFlags = 0;
+        int piece = ParsePiece(p, &pieceFlags);
+        if (p->failed)
+            return 0;
+        *flags |= pieceFlags & kHasWidth;
+        if (chain)
+            SetTail(p, chain, piece);
+        else
+            *flags |= pieceFlags & kStartsWithRepeat;
+        chain = piece;
+    }
+    if (!chain)
+        EmitNode(p, kReNothing);
+    return head;
+}
+
+// expression = branch ("|" branch)...; inside "(...)" when `group` is set.
+int ParseExpression(Parser *p, bool group, int *flags) {
+    *flags = kHasWidth;
+    int number = 0, head = 0;
+    if (group) {
+        if (p->groups >= kRegexGroups - 1)
+            return FailMessage(p, kMsgTooManyGroups);
+        number = ++p->groups;
+        head = EmitNode(p, kReOpen + number);
+    }
+    for (;;) {
+        int branchFlags = 0;
+        int branch = ParseBranch(p, &branchFlags);
+        if (p->failed)
+            return 0;
+        if (head)
+            SetTail(p, head, branch);
+        else
+            head = branch;
+        if (!(branchFlags & kHasWidth))
+            *flags &= ~kHasWidth;
+        *flags |= branchFlags & kStartsWithRepeat;
+        if (*p->at != '|')
+            break;
+        p->at++;
+    }
+    int ender = EmitNode(p, group ? kReClose + number : kReEnd);
+    SetTail(p, head, ender);
+    for (int node = head; p->code && !p->failed && node; node = NextOf(p->code, node))
+        SetOperandTail(p, node, ender);
+    if (group && *p->at != ')')
+        return FailMessage(p, kMsgMismatchedParens);
+    if (group)
+        p->at++;
+    else if (*p->at)
+        return FailMessage(p, *p->at == ')' ? kMsgMismatchedParens : kMsgBadRegex);
+    return p->failed ? 0 : head;
+}
+
+bool RunPass(Parser *p, int *flags) {
+    EmitByte(p, kRegexMagic);
+    ParseExpression(p, false, flags);
+    return !p->failed;
+}
+
+// The longest EXACTLY on the chain from `node` that every match passes through; 0 when
+// there is none. A lone BRANCH (a group with one alternative) is walked into, a run of
+// alternatives stepped over.
+int LongestLiteral(const char *program, int size, int node, int *length) {
+    int best = 0;
+    *length = 0;
+    for (int steps = 0; node > 0 && node + kNodeHeader <= size && steps < size; steps++) {
+        int op = OpAt(program, node);
+        if (op == kReEnd || op == kReBack)
+            break;
+        int next = NextOf(program, node);
+        if (op == kReExactly) {
+            int n = static_cast<int>(strnlen(program + node + kNodeHeader,
+                                             size - node - kNodeHeader));
+            if (n > *length) {
+                best = node + kNodeHeader;
+                *length = n;
+            }
+        } else if (op == kReBranch && next && OpAt(program, next) != kReBranch) {
+            next = node + kNodeHeader;
+        } else if (op == kReBranch) {
+            while (next && OpAt(program, next) == kReBranch && steps++ < size)
+                next = NextOf(program, next);
+        }
+        if (next <= node)
+            break;
+        node = next;
+    }
+    return best;
+}
+
+// The first node of the only top-level alternative, or 0 when there are several.
+int OnlyAlternative(const Regex *re) {
+    int next = NextOf(re->program, 1);
+    if (next <= 0 || OpAt(re->program, next) != kReEnd)
+        return 0;
+    return 1 + kNodeHeader;
+}
+
+void AddByte(unsigned char *set, unsigned char c) { set[c >> 3] |= static_cast<unsigned char>(1 << (c & 7)); }
+
+// Adds to `set` the bytes that a match going on from `node` can begin with. False when such a
+// match may begin without taking a byte (it can be empty, or "^" or "$" stands first) or can
+// begin with nearly any byte: then every position has to be tried.
+bool FirstBytes(const char *program, int size, int node, unsigned char *set, int depth) {
+    for (int steps = 0; depth < 16 && node > 0 && node + kNodeHeader <= size && steps < size; steps++) {
+        int op = OpAt(program, node);
+        int operand = node + kNodeHeader;
+        switch (op) {
+        case kReExactly:
+            AddByte(set, static_cast<unsigned char>(program[operand]));
+            return program[operand] != '\0';
+        case kReAnyOf:
+            for (int i = operand; i < size && program[i]; i++)
+                AddByte(set, static_cast<unsigned char>(program[i]));
+            return true;
+        case kReBranch:
+            for (int b = node; b > 0 && b + kNodeHeader <= size && OpAt(program, b) == kReBranch; b = NextOf(program, b))
+                if (!FirstBytes(program, size, b + kNodeHeader, set, depth + 1))
+                    return false;
+            return true;
+        case kReStar:
+        case kRePlus:
+            if (OpAt(program, operand) != kReExactly && OpAt(program, operand) != kReAnyOf)
+                return false;
+            FirstBytes(program, size, operand, set, depth + 1);
+            if (op == kRePlus)
+                return true;
+            break;
+        case kReNothing:
+        case kReBack:
+            break;
+        default:
+            if ((op > kReOpen && op < kReOpen + kRegexGroups) || (op > kReClose && op < kReClose + kRegexGroups))
+                break;
+            return false;   // END, "^", "$", ".", a set by exclusion
+        }
+        node = NextOf(program, node);
+    }
+    return false;
+}
+
+void NoteShortcuts(Regex *re, int flags) {
+    if (!re->anchored && !re->first && OpAt(re->program, 1 + kNodeHeader) != kReBol) {
+        unsigned char set[32] = {0};
+        if (FirstBytes(re->program, re->programSize, 1, set, 0)) {
+            memcpy(re->starts, set, sizeof set);
+            re->hasStarts = true;
+        }
+    }
+    int scan = OnlyAlternative(re);
+    if (!scan)
+        return;
+    if (OpAt(re->program, scan) == kReExactly)
+        re->first = re->program[scan + kNodeHeader];
+    else if (OpAt(re->program, scan) == kReBol)
+        re->anchored = true;
+    if (!(flags & kStartsWithRepeat))
+        return;
+    int length = 0;
+    int literal = LongestLiteral(re->program, re->programSize, scan, &length);
+    if (literal) {
+        re->required = re->program + literal;
+        re->requiredLength = length;
+    }
+}
+
+// ---- Matching
+
+enum ChoiceKind { kRetryBranch, kRetryRepeat, kUndoPosition };
+
+// An open choice, or a group position to clear again when the path is abandoned.
+struct Choice {
+    unsigned char kind;
+    unsigned short node;       // the BRANCH to try next, or the STAR/PLUS node
+    int count;                 // repeat: the next count to try; undo: the position slot
+    const char *position;      // where the choice was made
+};
+
+enum {
+    kLocalChoices = 64,
+    kMaxChoices = 1 << 20,
+    // The work one Execute may do (nodes stepped and characters counted by STAR/PLUS): far
+    // more than any line of an ordinary search needs, little enough that a pattern which
+    // backtracks without end stops within a fraction of a second.
+    kMaxSteps = 20000000,
+};
+
+struct Matcher {
+    Regex *re;
+    const char *program;
+    int size;
+    const char *text;   // the start of the subject, for "^"
+    Choice *choices;
+    int depth;
+    int capacity;
+    bool aborted;       // out of stack or a broken program: no match anywhere
+    long steps;
+    Choice local[kLocalChoices];
+};
+
+enum StepResult { kGo, kFailed, kMatched };
+
+bool Grow(Matcher *m) {
+    if (m->capacity >= kMaxChoices)
+        return false;
+    int capacity = m->capacity * 2;
+    Choice *bigger = static_cast<Choice *>(Allocate(capacity * sizeof(Choice)));
+    if (!bigger)
+        return false;
+    memcpy(bigger, m->choices, m->depth * sizeof(Choice));
+    if (m->choices != m->local)
+        Release(m->choices);
+    m->choices = bigger;
+    m->capacity = capacity;
+    return true;
+}
+
+bool Push(Matcher *m, ChoiceKind kind, int node, int count, const char *position) {
+    if (m->depth == m->capacity && !Grow(m)) {
+        m->aborted = true;
+        return false;
+    }
+    Choice &c = m->choices[m->depth++];
+    c.kind = static_cast<unsigned char>(kind);
+    c.node = static_cast<unsigned short>(node);
+    c.count = count;
+    c.position = position;
+    return true;
+}
+
+// The opcode of `node`, or -1 when the node does not lie inside the program.
+int OpOf(const Matcher *m, int node) {
+    if (node <= 0 || node + kNodeHeader > m->size)
+        return -1;
+    return OpAt(m->program, node);
+}
+
+int Broken(Matcher *m) {
+    if (!m->aborted)
+        ErrorMessage(kMsgBadRegex);
+    m->aborted = true;
+    return kFailed;
+}
+
+bool InSet(const Matcher *m, int set, char c) {
+    for (int i = set; i < m->size && m->program[i]; i++)
+        if (m->program[i] == c)
+            return true;
+    return false;
+}
+
+// The length of the operand text at `text` matched at `s`, or -1.
+int MatchText(const Matcher *m, int text, const char *s) {
+    int i = text;
+    for (; i < m->size && m->program[i]; i++, s++)
+        if (m->program[i] != *s)
+            return -1;
+    return i - text;
+}
+
+// How many times in a row the simple node `node` matches from `s`.
+int CountRepeat(Matcher *m, int node, const char *s) {
+    int op = OpOf(m, node);
+    const char *p = s;
+    if (op == kReAny) {
+        p += strlen(p);
+    } else if (op == kReExactly) {
+        char c = m->program[node + kNodeHeader];
+        while (*p && *p == c)
+            p++;
+    } else if (op == kReAnyOf || op == kReAnyBut) {
+        while (*p && InSet(m, node + kNodeHeader, *p) == (op == kReAnyOf))
+            p++;
+    } else {
+        Broken(m);
+    }
+    m->steps += p - s;
+    return static_cast<int>(p - s);
+}
+
+// Continues after `count` or fewer repetitions of the STAR/PLUS at `node` from `base`, and
+// leaves the smaller counts open. When a literal follows, only counts it can follow are tried.
+bool ResumeRepeat(Matcher *m, int node, const char *base, int count, int *at,
+                  const char **pos) {
+    int least = OpOf(m, node) == kRePlus ? 1 : 0;
+    int next = NextOf(m->program, node);
+    char follow = OpOf(m, next) == kReExactly ? m->program[next + kNodeHeader] : 0;
+    for (; count >= least; count--) {
+        if (follow && base[count] != follow)
+            continue;
+        if (count > least && !Push(m, kRetryRepeat, node, count - 1, base))
+            return false;
+        *at = next;
+        *pos = base + count;
+        return true;
+    }
+    return false;
+}
+
+const char **PositionSlot(Matcher *m, int slot) {
+    return slot < kRegexGroups ? &m->re->start[slot] : &m->re->end[slot - kRegexGroups];
+}
+
+// Records a group position the first time the path passes it.
+bool Record(Matcher *m, int slot, const char *s) {
+    const char **position = PositionSlot(m, slot);
+    if (*position)
+        return true;
+    if (!Push(m, kUndoPosition, 0, slot, nullptr))
+        return false;
+    *position = s;
+    return true;
+}
+
+int Step(Matcher *m, int *node, const char **pos) {
+    int at = *node;
+    int op = OpOf(m, at);
+    int next = op < 0 ? 0 : NextOf(m->program, at);
+    const char *s = *pos;
+    switch (op) {
+    case kReEnd:
+        return kMatched;
+    case kReBol:
+        if (s != m->text)
+            return kFailed;
+        break;
+    case kReEol:
+        if (*s)
+            return kFailed;
+        break;
+    case kReAny:
+        if (!*s)
+            return kFailed;
+        s++;
+        break;
+    case kReAnyOf:
+    case kReAnyBut:
+        if (!*s || InSet(m, at + kNodeHeader, *s) != (op == kReAnyOf))
+            return kFailed;
+        s++;
+        break;
+    case kReExactly: {
+        int n = MatchText(m, at + kNodeHeader, s);
+        if (n < 0)
+            return kFailed;
+        s += n;
+        break;
+    }
+    case kReNothing:
+    case kReBack:
+        break;
+    case kReBranch:
+        if (OpOf(m, next) == kReBranch && !Push(m, kRetryBranch, next, 0, s))
+            return kFailed;
+        next = at + kNodeHeader;
+        break;
+    case kReStar:
+    case kRePlus: {
+        int count = CountRepeat(m, at + kNodeHeader, s);
+        return ResumeRepeat(m, at, s, count, node, pos) ? kGo : kFailed;
+    }
+    default:
+        if (op > kReOpen && op < kReOpen + kRegexGroups) {
+            if (!Record(m, op - kReOpen, s))
+                return kFailed;
+        } else if (op > kReClose && op < kReClose + kRegexGroups) {
+            if (!Record(m, kRegexGroups + op - kReClose, s))
+                return kFailed;
+        } else {
+            return Broken(m);
+        }
+        break;
+    }
+    *node = next;
+    *pos = s;
+    return kGo;
+}
+
+// Returns to the most recent open choice, undoing the group positions recorded since.
+bool Backtrack(Matcher *m, int *node, const char **pos) {
+    while (m->depth > 0 && !m->aborted) {
+        Choice c = m->choices[--m->depth];
+        if (c.kind == kUndoPosition) {
+            *PositionSlot(m, c.count) = nullptr;
+        } else if (c.kind == kRetryBranch) {
+            *node = c.node;
+            *pos = c.position;
+            return true;
+        } else if (ResumeRepeat(m, c.node, c.position, c.count, node, pos)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TryAt(Matcher *m, const char *s) {
+    Regex *re = m->re;
+    memset(re->start, 0, sizeof re->start);
+    memset(re->end, 0, sizeof re->end);
+    m->depth = 0;
+    int node = 1;
+    const char *pos = s;
+    while (!m->aborted) {
+        if (++m->steps > kMaxSteps) {
+            m->aborted = true;
+            m->re->overrun = true;
+            return false;
+        }
+        int result = Step(m, &node, &pos);
+        if (result == kMatched) {
+            re->start[0] = s;
+            re->end[0] = pos;
+            return true;
+        }
+        if (result == kFailed && !Backtrack(m, &node, &pos))
+            return false;
+    }
+    return false;
+}
+
+bool Contains(const char *text, const char *literal, int length) {
+    for (const char *s = strchr(text, literal[0]); s; s = strchr(s + 1, literal[0]))
+        if (strncmp(s, literal, length) == 0)
+            return true;
+    return false;
+}
+
+bool Search(Matcher *m, const char *text) {
+    const Regex *re = m->re;
+    if (re->anchored)
+        return TryAt(m, text);
+    if (re->first) {
+        for (const char *s = strchr(text, re->first); s; s = strchr(s + 1, re->first)) {
+            if (TryAt(m, s))
+                return true;
+            if (m->aborted)
+                return false;
+        }
+        return false;
+    }
+    if (re->hasStarts) {
+        // Only where a byte stands that a match can begin with.
+        for (const char *s = text; *s; s++) {
+            unsigned char c = static_cast<unsigned char>(*s);
+            if (!(re->starts[c >> 3] & (1 << (c & 7))))
+                continue;
+            if (TryAt(m, s))
+                return true;
+            if (m->aborted)
+                return false;
+        }
+        return false;
+    }
+    for (const char *s = text;; s++) {
+        if (TryAt(m, s))
+            return true;
+        if (m->aborted || !*s)
+            return false;
+    }
+}
+
+} // namespace
+
+Regex *Compile(const char *pattern, int *sizeOut) {
+    if (sizeOut)
+        *sizeOut = 0;
+    if (!pattern) {
+        ErrorMessage(kMsgBadRegex);
+        return nullptr;
+    }
+    int flags = 0;
+    Parser measure = {pattern, 0, nullptr, 0, kRegexProgramLimit, false};
+    if (!RunPass(&measure, &flags))
+        return nullptr;
+    if (measure.size >= kRegexProgramLimit) {
+        ErrorMessage(kMsgBadRegex);
+        return nullptr;
+    }
+    Regex *re = static_cast<Regex *>(Allocate(offsetof(Regex, program) + measure.size));
+    if (!re) {
+        NoMemory();
+        return nullptr;
+    }
+    Parser write = {pattern, 0, re->program, 0, measure.size, false};
+    if (!RunPass(&write, &flags) || write.size != measure.size) {
+        if (!write.failed)
+            ErrorMessage(kMsgBadRegex);
+        Release(re);
+        return nullptr;
+    }
+    re->programSize = write.size;
+    NoteShortcuts(re, flags);
+    if (sizeOut)
+        *sizeOut = re->programSize;
+    return re;
+}
+
+void ReleaseRegex(Regex *compiled) { Release(compiled); }
+
+bool Execute(Regex *compiled, const char *text) { return ExecuteFrom(compiled, text, text); }
+
+bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
+    if (!compiled || !text || !from || from < text)
+        return false;
+    if (compiled->programSize <= kNodeHeader ||
+        static_cast<unsigned char>(compiled->program[0]) != kRegexMagic) {
+        ErrorMessage(kMsgBadRegex);
+        return false;
+    }
+    if (compiled->required && compiled->requiredLength > 0 &&
+        !Contains(from, compiled->required, compiled->requiredLength))
+        return false;
+    Matcher m;
+    m.re = compiled;
+    m.program = compiled->program;
+    m.size = compiled->programSize;
+    m.text = text;
+    m.choices = m.local;
+    m.depth = 0;
+    m.capacity = kLocalChoices;
+    m.aborted = false;
+    m.steps = 0;
+    compiled->overrun = false;
+    bool found = Search(&m, from);
+    if (m.choices != m.local)
+        Release(m.choices);
+    return found;
+}
+
+int LiteralWord(const Regex *compiled, char *word, int size) {
+    if (!word || size <= 0)
+        return 0;
+    *word = '\0';
+    if (!compiled || compiled->programSize <= kNodeHeader ||
+        static_cast<unsigned char>(compiled->program[0]) != kRegexMagic)
+        return 0;
+    int scan = OnlyAlternative(compiled);
+    int length = 0;
+    int literal = scan ? LongestLiteral(compiled->program, compiled->programSize, scan, &length)
+                       : 0;
+    if (!literal)
+        return 0;
+    if (length > size - 1)
+        length = size - 1;
+    memcpy(word, compiled->program + literal, length);
+    word[length] = '\0';
+    return length;
+}

@@ -1,5 +1,0 @@
-#include "project/ProjectList.h"
-
-NameEntry *g_projectNames;
-char g_openProject[kProjectNameSize];
-char g_projectToReopen[kProjectNameSize];

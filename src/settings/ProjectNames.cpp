@@ -1,0 +1,5 @@
+#include "settings/ProjectNames.h"
+
+NameEntry *g_projectNames;
+char g_openProject[kProjectNameSize];
+char g_projectToReopen[kProjectNameSize];

@@ -1,0 +1,139 @@
+// The guarded allocator and its pool, checked through the statistics counters and the boxes
+// that Release shows.
+#include <stdint.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "base/Memory.h"
+#include "base/Messages.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class MemoryTest : public KeltoTest {};
+
+bool AllZero(const void *p, size_t n) {
+    const unsigned char *bytes = static_cast<const unsigned char *>(p);
+    return std::all_of(bytes, bytes + n, [](unsigned char b) { return b == 0; });
+}
+
+// Totals (request + 12) under 1024 come from the pool and lose the rounding to their class;
+// 1024 and up come from malloc and lose nothing.
+TEST_F(MemoryTest, BlocksAroundThePoolLimitComeFromTheRightPlace) {
+    struct Case { size_t n; long loss; };
+    MemoryStatistics before = g_memoryStats;
+    std::vector<void *> blocks;
+    for (Case c : {Case{0, 32 - 12}, Case{24, 0}, Case{24, 0}, Case{1011, 1040 - 1023}, Case{1012, 0}}) {
+        MemoryStatistics was = g_memoryStats;
+        void *p = Allocate(c.n);
+        ASSERT_NE(nullptr, p) << c.n;
+        blocks.push_back(p);
+        EXPECT_EQ(was.inUse + long(c.n + 12), g_memoryStats.inUse) << c.n;
+        EXPECT_EQ(was.roundingLoss + c.loss, g_memoryStats.roundingLoss) << c.n;
+        EXPECT_TRUE(AllZero(p, c.n)) << c.n;
+        // Records of pointers live in these blocks, in the 64-bit build too.
+        EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(p) % sizeof(void *)) << c.n;
+        memset(p, 0xAB, c.n);
+    }
+    for (void *p : blocks)
+        Release(p);
+    Release(nullptr);
+    EXPECT_EQ(before.inUse, g_memoryStats.inUse);
+
+    // The pool hands the block just returned out again, zero-filled once more.
+    void *again = Allocate(1011);
+    EXPECT_EQ(blocks[3], again);
+    EXPECT_TRUE(AllZero(again, 1011));
+    Release(again);
+
+    char *bounded = DupString400(std::string(500, 'q').c_str());
+    EXPECT_EQ(399u, strlen(bounded));
+    Release(bounded);   // no box: the copy stayed inside its 400 bytes
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(MemoryTest, ReleaseReportsDamagedAndForeignBlocks) {
+    // An overrun is reported with the block's total size, and the block is freed all the same.
+    for (size_t n : {20u, 1500u}) {   // a pool block and a malloc block
+        ui.boxes.clear();
+        long inUse = g_memoryStats.inUse;
+        char *p = static_cast<char *>(Allocate(n));
+        ASSERT_NE(nullptr, p);
+        p[n] = 'x';   // the first byte of the guard
+        Release(p);
+        ASSERT_EQ(1u, ui.boxes.size()) << n;
+        EXPECT_EQ("overwritten block size " + std::to_string(n + 12) + "\n", ui.boxes[0].text);
+        EXPECT_EQ(inUse, g_memoryStats.inUse) << n;
+    }
+
+    // A released block, or one the allocator never handed out, is refused and left alone.
+    ui.boxes.clear();
+    char *p = static_cast<char *>(Allocate(40));
+    Release(p);
+    long inUse = g_memoryStats.inUse;
+    Release(p);
+    char local[64] = {};
+    Release(local + 16);
+    ASSERT_EQ(2u, ui.boxes.size());
+    EXPECT_EQ("Wrong block passed to release", ui.boxes[0].text);
+    EXPECT_EQ(inUse, g_memoryStats.inUse);
+}
+
+TEST_F(MemoryTest, PoolRefillsOneChunkEachTimeAClassRunsDry) {
+    struct Case { size_t request, blockSize, perChunk; };
+    // Class 32: 128 blocks per chunk; class 424: 9 blocks; 1040 and above: one block a chunk.
+    for (Case c : {Case{30, 32, 128}, Case{400, 424, 9}, Case{2000, 2060, 1}}) {
+        EXPECT_EQ(c.blockSize, PoolClassSize(c.request));
+        // Blocks lie a multiple of a pointer's size apart (2060 takes 2064 in the 64-bit build).
+        size_t stride = (c.blockSize + sizeof(void *) - 1) / sizeof(void *) * sizeof(void *);
+        long chunk = long(c.perChunk * stride);
+        std::vector<void *> blocks;
+        std::vector<size_t> refillsAt;
+        // Earlier tests may have left free blocks in the class: take blocks until the first
+        // refill, then two more chunks' worth.
+        for (size_t i = 0; refillsAt.size() < 3 && i < 100000; i++) {
+            long system = g_memoryStats.fromSystem;
+            blocks.push_back(PoolGet(c.request));
+            ASSERT_NE(nullptr, blocks.back());
+            if (g_memoryStats.fromSystem != system) {
+                EXPECT_EQ(chunk, g_memoryStats.fromSystem - system) << c.request;
+                refillsAt.push_back(i);
+            }
+        }
+        ASSERT_EQ(3u, refillsAt.size()) << c.request;
+        EXPECT_EQ(c.perChunk, refillsAt[1] - refillsAt[0]) << c.request;
+        EXPECT_EQ(c.perChunk, refillsAt[2] - refillsAt[1]) << c.request;
+        // Blocks do not overlap: mark both ends of each with its index, then check them all.
+        for (size_t i = 0; i < blocks.size(); i++) {
+            memcpy(blocks[i], &i, sizeof i);
+            memcpy(static_cast<char *>(blocks[i]) + c.request - sizeof i, &i, sizeof i);
+        }
+        for (size_t i = 0; i < blocks.size(); i++) {
+            size_t head, tail;
+            memcpy(&head, blocks[i], sizeof head);
+            memcpy(&tail, static_cast<char *>(blocks[i]) + c.request - sizeof tail, sizeof tail);
+            ASSERT_TRUE(head == i && tail == i) << c.request << " block " << i;
+        }
+        for (void *b : blocks)
+            PoolPut(b, c.request);
+    }
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(MemoryTest, PoolServesLargeSizesStraightFromTheSystem) {
+    EXPECT_EQ(4300u, PoolClassSize(4300));
+    EXPECT_EQ(0u, PoolClassSize(4301));
+    MemoryStatistics before = g_memoryStats;
+    char *big = static_cast<char *>(PoolGet(5000));
+    ASSERT_NE(nullptr, big);
+    EXPECT_EQ(before.fromSystem + 5000, g_memoryStats.fromSystem);
+    EXPECT_EQ(before.roundingLoss, g_memoryStats.roundingLoss);
+    EXPECT_TRUE(AllZero(big, 5000));
+    PoolPut(big, 5000);
+    EXPECT_EQ(before.fromSystem, g_memoryStats.fromSystem);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+} // namespace

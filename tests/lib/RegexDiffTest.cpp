@@ -1,0 +1,193 @@
+// Our regular expressions against GNU grep -E. tests/editor/data/regex-cases.txt holds a few
+// thousand random patterns, each with lines and whether grep -E (LC_ALL=C) finds a match in
+// them, and patterns grep takes but our engine refuses on purpose: "*" or "+" after an
+// operand that can match the empty string. The file is written natively by a script with a
+// fixed seed; after changing the script, regenerate it with
+//     python3 scripts/regex-cases.py
+// The script's opening comment describes the syntax it generates and the file's format.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "lib/Regex.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const char *const kEmptyOperand = "Operand of +? could be empty";
+const size_t kShownDifferences = 20;
+
+// The data file as Wine sees it: under KELTO_SOURCE (a Unix path, drive Z:), else next to
+// this source file, which the build names by its full path.
+std::string CasesPath() {
+    const char *source = getenv("KELTO_SOURCE");
+    std::string path;
+    if (source) {
+        path = std::string(source) + "/tests/editor/data/regex-cases.txt";
+    } else {
+        path = __FILE__;
+        path = path.substr(0, path.find_last_of("/\\") + 1) + "data/regex-cases.txt";
+    }
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reverses the file's %HH escapes; false on a broken escape.
+bool Unescape(const std::string &field, std::string *out) {
+    out->clear();
+    for (size_t i = 0; i < field.size(); i++) {
+        if (field[i] != '%') {
+            *out += field[i];
+            continue;
+        }
+        int high = i + 2 < field.size() ? HexDigit(field[i + 1]) : -1;
+        int low = i + 2 < field.size() ? HexDigit(field[i + 2]) : -1;
+        if (high < 0 || low < 0)
+            return false;
+        *out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return true;
+}
+
+std::string Escape(const std::string &bytes) {
+    std::string out;
+    for (char c : bytes) {
+        unsigned char b = static_cast<unsigned char>(c);
+        if (b > 0x20 && b < 0x7F && b != '%') {
+            out += c;
+        } else {
+            char hex[4];
+            snprintf(hex, sizeof hex, "%%%02X", b);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> Split(const std::string &record) {
+    std::vector<std::string> fields;
+    size_t from = 0;
+    for (size_t space; (space = record.find(' ', from)) != std::string::npos; from = space + 1)
+        fields.push_back(record.substr(from, space - from));
+    fields.push_back(record.substr(from));
+    return fields;
+}
+
+class RegexDiffTest : public KeltoTest {
+protected:
+    std::vector<std::string> differences;
+    std::vector<std::string> gaveUp;   // lines on which the matcher stopped early
+    int patterns = 0, lines = 0, matching = 0, refusals = 0, overruns = 0;
+
+    void Differ(const std::string &pattern, const std::string &what) {
+        differences.push_back("pattern \"" + Escape(pattern) + "\": " + what);
+    }
+
+    void Compare(const std::string &pattern, const std::vector<std::string> &fields) {
+        patterns++;
+        ui.boxes.clear();
+        Regex *re = Compile(pattern.c_str(), nullptr);
+        if (!re) {
+            Differ(pattern, "refused (" + (ui.boxes.empty() ? "" : ui.boxes[0].text) +
+                                "), grep accepts it");
+            return;
+        }
+        std::string line;
+        for (size_t i = 2; i < fields.size(); i++) {
+            const std::string &field = fields[i];
+            bool expected = !field.empty() && field[0] == '+';
+            if (field.empty() || (!expected && field[0] != '-') ||
+                !Unescape(field.substr(1), &line)) {
+                Differ(pattern, "unreadable line field \"" + field + "\"");
+                break;
+            }
+            bool got = Execute(re, line.c_str());
+            if (re->overrun) {
+                // Nested repetitions can backtrack past the matcher's budget even on short
+                // lines; it then gives up with no match, as it should. Not compared.
+                if (++overruns <= 3)
+                    gaveUp.push_back("\"" + Escape(pattern) + "\" on \"" + Escape(line) + "\"");
+                continue;
+            }
+            lines++;
+            matching += expected;
+            if (got != expected)
+                Differ(pattern, "line \"" + Escape(line) + "\": grep " +
+                                    (expected ? "matches" : "does not match") + ", we " +
+                                    (got ? "match" : "do not match"));
+        }
+        if (!ui.boxes.empty())
+            Differ(pattern, "a box while matching: " + ui.boxes[0].text);
+        ReleaseRegex(re);
+    }
+
+    void ExpectRefusal(const std::string &pattern) {
+        refusals++;
+        ui.boxes.clear();
+        Regex *re = Compile(pattern.c_str(), nullptr);
+        std::vector<std::string> texts = ui.Texts();
+        if (re || texts != std::vector<std::string>{kEmptyOperand})
+            Differ(pattern, std::string(re ? "accepted" : "refused") + " with " +
+                                std::to_string(texts.size()) + " boxes (" +
+                                (texts.empty() ? "" : texts[0]) + "), expected one \"" +
+                                kEmptyOperand + "\"");
+        ReleaseRegex(re);
+    }
+};
+
+TEST_F(RegexDiffTest, MatchesLikeGrepOnRandomPatterns) {
+    std::string path = CasesPath();
+    std::string data = ReadWholeFile(path);
+    ASSERT_NE("<missing>", data) << path;
+
+    size_t from = 0;
+    for (size_t end; from < data.size(); from = end + 1) {
+        end = data.find('\n', from);
+        if (end == std::string::npos)
+            end = data.size();
+        std::string record = data.substr(from, end - from);
+        if (record.empty() || record[0] == '#')
+            continue;
+        std::vector<std::string> fields = Split(record);
+        std::string pattern;
+        if (fields.size() < 2 || (fields[0] != "=" && fields[0] != "!") ||
+            !Unescape(fields[1], &pattern)) {
+            ADD_FAILURE() << "unreadable record: " << record;
+            break;
+        }
+        if (fields[0] == "=")
+            Compare(pattern, fields);
+        else
+            ExpectRefusal(pattern);
+    }
+
+    printf("[ RegexDiff] %d patterns, %d lines compared with grep -E (%d matching); %d refusals "
+           "checked; %d lines not compared: the matcher gave up\n",
+           patterns, lines, matching, refusals, overruns);
+    for (const std::string &overrun : gaveUp)
+        printf("[ RegexDiff] gave up: %s\n", overrun.c_str());
+    EXPECT_GT(patterns, 1000);
+    EXPECT_GT(refusals, 0);
+    EXPECT_LE(overruns, (lines + overruns) / 1000) << "the matcher gives up too often";
+    for (size_t i = 0; i < differences.size() && i < kShownDifferences; i++)
+        ADD_FAILURE() << differences[i];
+    EXPECT_EQ(0u, differences.size()) << "differences from grep -E (the first "
+                                      << kShownDifferences << " are listed above)";
+}
+
+} // namespace
