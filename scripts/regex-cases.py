@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes tests/editor/data/regex-cases.txt: random regular expressions with the answers GNU
+"""Writes tests/lib/data/regex-cases.txt: random regular expressions with the answers GNU
 grep -E gives for random lines, which RegexDiffTest compares with our engine.
 
     python3 scripts/regex-cases.py [--patterns N] [--seed S] [--output FILE]

@@ -1,4 +1,4 @@
-// Our regular expressions against GNU grep -E. tests/editor/data/regex-cases.txt holds a few
+// Our regular expressions against GNU grep -E. tests/lib/data/regex-cases.txt holds a few
 // thousand random patterns, each with lines and whether grep -E (LC_ALL=C) finds a match in
 // them, and patterns grep takes but our engine refuses on purpose: "*" or "+" after an
 // operand that can match the empty string. The file is written natively by a script with a
@@ -19,24 +19,6 @@ namespace {
 const char *const kEmptyOperand = "Operand of +? could be empty";
 const size_t kShownDifferences = 20;
 
-// The data file as Wine sees it: under KELTO_SOURCE (a Unix path, drive Z:), else next to
-// this source file, which the build names by its full path.
-std::string CasesPath() {
-    const char *source = getenv("KELTO_SOURCE");
-    std::string path;
-    if (source) {
-        path = std::string(source) + "/tests/editor/data/regex-cases.txt";
-    } else {
-        path = __FILE__;
-        path = path.substr(0, path.find_last_of("/\\") + 1) + "data/regex-cases.txt";
-    }
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -151,7 +133,7 @@ protected:
 };
 
 TEST_F(RegexDiffTest, MatchesLikeGrepOnRandomPatterns) {
-    std::string path = CasesPath();
+    std::string path = SourcePath("tests/lib/data/regex-cases.txt");
     std::string data = ReadWholeFile(path);
     ASSERT_NE("<missing>", data) << path;
 

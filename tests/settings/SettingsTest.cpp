@@ -384,6 +384,33 @@ TEST_F(SettingsTest, AFileStoreKeepsItsTreeAcrossRuns) {
     SetStore(&store);
 }
 
+// data/settings-saved.txt was written by an earlier version from a store full of values other
+// than the defaults. Loading it and saving into an empty store gives it back byte for byte:
+// the names, the formats and the order of the values stay what stored files hold.
+TEST_F(SettingsTest, ASettingsFileOfAnEarlierVersionComesBackByteForByte) {
+    std::string saved = ReadWholeFile(SourcePath("tests/settings/data/settings-saved.txt"));
+    ASSERT_FALSE(saved.empty());
+    WriteWholeFile(PathOf("OLD.TXT"), saved);
+    MemoryStore old(PathOf("OLD.TXT").c_str());
+    SetStore(&old);
+    AddBuiltinLanguages();
+    SetDefaultSettings();
+    ASSERT_TRUE(LoadAllSettings());
+
+    char here[MAX_PATH];
+    GetCurrentDirectoryA(sizeof here, here);
+    SetCurrentDirectoryA("C:\\");   // the directory the earlier version saved in
+    MemoryStore fresh(PathOf("NEW.TXT").c_str());
+    StoreKey compiler = fresh.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
+    fresh.Set(compiler, "includepath", "C:\\BDX\\include");
+    SetStore(&fresh);
+    bool written = SaveAllSettings() && fresh.Save();
+    SetCurrentDirectoryA(here);
+    SetStore(&store);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(saved, ReadWholeFile(PathOf("NEW.TXT")));
+}
+
 // The same code over the Windows registry, below a key of the test's own.
 TEST_F(SettingsTest, TheRegistryRoundTrips) {
     std::string base = "Software\\KeltoTest" + std::to_string(GetCurrentProcessId());

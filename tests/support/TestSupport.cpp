@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "base/AppState.h"
@@ -158,4 +159,21 @@ void WriteWholeFile(const std::string &path, const std::string &bytes) {
 
 bool PathExists(const std::string &path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string SourcePath(const std::string &relative) {
+    const char *source = getenv("KELTO_SOURCE");
+    std::string path;
+    if (source) {
+        path = std::string(source) + "/" + relative;
+    } else {
+        path = __FILE__;   // tests/support/TestSupport.cpp, by its full path
+        path = path.substr(0, path.rfind("tests")) + relative;
+    }
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
 }

@@ -71,6 +71,9 @@ protected:
 std::string ReadWholeFile(const std::string &path);
 void WriteWholeFile(const std::string &path, const std::string &bytes);
 bool PathExists(const std::string &path);
+// A file of the source tree (`relative` with slashes) as Wine sees it: under KELTO_SOURCE (a
+// Unix path, drive Z:), else beside the test sources.
+std::string SourcePath(const std::string &relative);
 // Deletes a directory with everything in it.
 void RemoveTree(const std::string &path);
 
