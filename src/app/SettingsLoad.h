@@ -13,6 +13,8 @@ struct SessionFile {
 extern SessionFile *g_sessionFiles;
 void FreeSessionFiles();
 
+// Makes the settings tables of every folder known; once, before the first of the calls below.
+void RegisterSettingTables();
 // Gives every setting its built-in default (the values that keep their start-up value
 // included).
 void SetDefaultSettings();

@@ -391,6 +391,7 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     // 12: the languages, then the settings, which may change them.
     AddBuiltinLanguages();
     SetStore(StoreForStartup());
+    RegisterSettingTables();
     SetDefaultSettings();
     int outputHeight = g_app->outputHeight;
     LoadAllSettings();

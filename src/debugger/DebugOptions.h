@@ -1,6 +1,8 @@
 // What the debugger starts: the program, its arguments and directory, and its option bits.
 #pragma once
 
+#include "settings/Fields.h"
+
 enum { kDebugTextSize = 256, kDebugTrapExceptions = 1 };
 
 struct DebugOptions {
@@ -11,3 +13,7 @@ struct DebugOptions {
 };
 
 extern DebugOptions g_debugOptions;
+
+// The settings of this folder.
+extern const SettingField g_debuggerSettingFields[];
+extern const int g_debuggerSettingFieldCount;

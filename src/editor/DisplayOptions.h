@@ -16,4 +16,3 @@ struct DisplayOptions {
 
 extern DisplayOptions g_display;
 
-void SetDefaultDisplayOptions();

@@ -1,6 +1,8 @@
 // The user's tools of the Utils menu: a program with its arguments and start directory.
 #pragma once
 
+#include "settings/Fields.h"
+
 struct Utility {
     Utility *next;
     char *nickname;       // the menu text
@@ -16,3 +18,7 @@ extern Utility *g_utilities;
 Utility *AddUtility(const char *nickname, const char *program, const char *arguments,
                     const char *startDirectory, unsigned short id);
 void FreeUtilities();
+
+// The settings of this folder: the tools.
+extern const SettingField g_projectSettingFields[];
+extern const int g_projectSettingFieldCount;

@@ -190,6 +190,12 @@ bool CloseSettings() {
     return flushed;
 }
 
+const char *SettingName(const char *format, int a, int b) {
+    static char name[80];
+    snprintf(name, sizeof name, format, a, b);
+    return name;
+}
+
 bool ReadSetting(const char *name, char *buffer) {
     buffer[0] = '\0';
     if (!g_currentKey)

@@ -11,7 +11,9 @@
 enum {
     kSettingBufferSize = 512,    // longer values cannot be read and count as missing
     kProjectNameSize = 50,
+    kMaxListCount = 1000,        // more elements than any stored list holds; a larger count is damage
 };
+typedef char SettingBuffer[kSettingBufferSize];
 
 extern bool g_settingsWritten;   // set by every successful write
 extern bool g_saveEnabled;       // "Save editor settings configuration at exit"
@@ -22,6 +24,9 @@ bool OpenSettings(const char *subkey, bool rootOnly);
 // Closes the keys; false when what was written could not be made lasting.
 bool CloseSettings();
 
+// A value name built from a format with one or two numbers ("Util%dNickname"), in a static
+// buffer that the next call overwrites.
+const char *SettingName(const char *format, int a, int b = 0);
 bool ReadSetting(const char *name, char *buffer);             // buffer of kSettingBufferSize
 bool ReadSettingById(int nameId, char *buffer);
 bool WriteSetting(const char *name, const char *text);

@@ -34,6 +34,7 @@ protected:
         SetStore(&store);
         // A registered compiler: no first-run detection.
         Put("Software\\bdx\\Compiler", "includepath", "C:\\BDX\\include");
+        RegisterSettingTables();
         SetDefaultSettings();
         g_openProject[0] = '\0';
     }
