@@ -15,6 +15,7 @@
 #include "base/AppState.h"
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
@@ -216,7 +217,7 @@ INT_PTR CALLBACK ExecuteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             GetDlgItemTextA(dialog, IDC_ARGUMENTS, arguments, sizeof arguments);
             GetDlgItemTextA(dialog, IDC_START_DIRECTORY, directory, sizeof directory);
             if (!StartProgram(program, arguments, directory, true)) {
-                ErrorBox(FormatMessageId(4380, directory));
+                ErrorBox(FormatMessageId(kStrDirectoryMissing, directory));
                 return TRUE;
             }
             EndDialog(dialog, 1);
@@ -389,9 +390,10 @@ void StatusHelp(WPARAM wParam, LPARAM lParam) {
         if (item >= kFirstToolCommand && item <= kLastToolCommand) {
             for (Utility *tool = g_utilities; tool; tool = tool->next)
                 if (tool->id == item)
-                    ShowMenuHelp(FormatMessageId(405, tool->program, tool->arguments));
+                    ShowMenuHelp(FormatMessageId(kStrExecuteTool, tool->program, tool->arguments));
         } else {
-            const char *text = GetString(item == 14000 ? 21000 : static_cast<int>(item) + 7000);
+            const char *text = GetString(item == 14000 ? kStrHelpIndexHelp
+                                                       : static_cast<int>(item) + kStrMenuHelpBase);
             ShowMenuHelp(*text ? FormatScratch("%s.", text) : "");
         }
     } else {
@@ -527,7 +529,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         closing = true;
         // The open windows stay until the settings have recorded them for the next start.
-        bool go = (!g_app->debugging || ConfirmMessage(31)) && QueryCloseAll();
+        bool go = (!g_app->debugging || ConfirmMessage(kStrEndDebugging)) && QueryCloseAll();
         closing = false;
         if (!go)
             return 0;
@@ -593,7 +595,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
             wc.hIcon = LoadIconA(instance, "DOCICON");
             if (!wc.hIcon)
                 wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-            wc.lpszMenuName = GetString(3978);
+            wc.lpszMenuName = GetString(kStrFrameMenu);
         }
         if (!RegisterClassA(&wc))
             return false;
@@ -739,7 +741,7 @@ void UpdateDynamicMenus() {
             const char *name = strrchr(g_editor->doc->path, '\\');
             name = name ? name + 1 : g_editor->doc->path;
             char text[200];
-            snprintf(text, sizeof text, GetString(4567), name);
+            snprintf(text, sizeof text, GetString(kStrCompileFile), name);
             AddExtraShortcut(text, sizeof text, kCompileCommand);
             if (!ModifyMenuA(compiler, kCompileCommand, MF_BYCOMMAND | MF_STRING, kCompileCommand, text)) {
                 static bool separatorAdded;
@@ -804,7 +806,7 @@ bool QueryCloseAll() {
 }
 
 bool CloseAllEditorWindows() {
-    if (g_app->debugging && !ConfirmMessage(31))
+    if (g_app->debugging && !ConfirmMessage(kStrEndDebugging))
         return false;
     if (!QueryCloseAll())
         return false;
@@ -848,42 +850,42 @@ void ShowContextMenu(HWND window, int x, int y) {
         bool keyword = IsCKeyword(word);
         char text[200];
         if (line->length >= 3 && strncmp(line->text, "#if", 3) == 0)
-            AppendMenuA(menu, MF_STRING, 1116, GetString(4513));
+            AppendMenuA(menu, MF_STRING, 1116, GetString(kStrMatchingEndif));
         if (keyword) {
             if (!strcmp(word, "case") || !strcmp(word, "switch") || !strcmp(word, "default"))
-                AppendMenuA(menu, MF_STRING, 1158, GetString(4514));
+                AppendMenuA(menu, MF_STRING, 1158, GetString(kStrShowCases));
         } else if (word[0] && !(word[0] >= '0' && word[0] <= '9')) {
-            snprintf(text, sizeof text, GetString(4503), word);
+            snprintf(text, sizeof text, GetString(kStrDefinitionOf), word);
             AppendMenuA(menu, MF_STRING, 1158, text);
-            snprintf(text, sizeof text, GetString(4504), word);
+            snprintf(text, sizeof text, GetString(kStrUsageOf), word);
             AppendMenuA(menu, MF_STRING, 1204, text);
             if (g_app->helpDatabase[0] && FileExists(g_app->helpDatabase)) {
-                snprintf(text, sizeof text, GetString(4505), word);
+                snprintf(text, sizeof text, GetString(kStrDocumentationFor), word);
                 AppendMenuA(menu, MF_STRING, 1258, text);
             }
             if (g_app->debugging) {
-                snprintf(text, sizeof text, GetString(4559), word);
+                snprintf(text, sizeof text, GetString(kStrShowValueOf), word);
                 AppendMenuA(menu, MF_STRING, 660, text);
             }
         }
         if (under == '{' || under == '}')
-            AppendMenuA(menu, MF_STRING, 1116, GetString(4512));
+            AppendMenuA(menu, MF_STRING, 1116, GetString(kStrMatchingBrace));
     }
     char text[200];
-    snprintf(text, sizeof text, GetString(4506), name);
+    snprintf(text, sizeof text, GetString(kStrGlobalsIn), name);
     AppendMenuA(menu, MF_STRING, 1193, text);
-    snprintf(text, sizeof text, GetString(4507), name);
+    snprintf(text, sizeof text, GetString(kStrFunctionsIn), name);
     AppendMenuA(menu, MF_STRING, 1168, text);
-    snprintf(text, sizeof text, GetString(4510), name);
+    snprintf(text, sizeof text, GetString(kStrMetricsFor), name);
     AppendMenuA(menu, MF_STRING, 1179, text);
-    snprintf(text, sizeof text, GetString(4509), name);
+    snprintf(text, sizeof text, GetString(kStrEditDescriptionOf), name);
     AppendMenuA(menu, MF_STRING, 1183, text);
-    AppendMenuA(menu, MF_STRING, 1118, GetString(4511));
+    AppendMenuA(menu, MF_STRING, 1118, GetString(kStrProperties));
     if (g_app->debugging) {
-        AppendMenuA(menu, MF_STRING, 300, GetString(4560));
-        AppendMenuA(menu, MF_STRING, 330, GetString(4561));
-        AppendMenuA(menu, MF_STRING, 3004, GetString(4562));
-        AppendMenuA(menu, MF_STRING, 3009, GetString(4563));
+        AppendMenuA(menu, MF_STRING, 300, GetString(kStrInsertBreakpoint));
+        AppendMenuA(menu, MF_STRING, 330, GetString(kStrRunToCursor));
+        AppendMenuA(menu, MF_STRING, 3004, GetString(kStrSetNextStatement));
+        AppendMenuA(menu, MF_STRING, 3009, GetString(kStrEvaluateExpression));
     }
     EnableItems(menu);
     int command = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, g_app->frameWindow, nullptr);

@@ -14,6 +14,7 @@
 #include "base/AppState.h"
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
@@ -364,7 +365,7 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     // 1-4: the application state, the command line's first look, the shared block.
     if (!NewAppState() || !NewEditorState())
         return 1;
-    g_app->anotherInstance = FindWindowA(GetString(3969), nullptr) != nullptr;
+    g_app->anotherInstance = FindWindowA(GetString(kStrFrameClass), nullptr) != nullptr;
     g_app->outputHeight = 7 * GetSystemMetrics(SM_CYVTHUMB);
     char *line = DupString(commandLine ? commandLine : "");
     g_app->splash = g_app->saveSession = g_app->reopenFiles = true;
@@ -378,7 +379,7 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     // 8-9: the window classes, the accelerators.
     if (!RegisterWindowClasses(instance))
         return 1;
-    g_app->accelerators = LoadAcceleratorsA(instance, GetString(3979));
+    g_app->accelerators = LoadAcceleratorsA(instance, GetString(kStrFrameAccelerators));
     // 11: the shared buffers, the permanent "untitled" document.
     g_scratch = static_cast<char *>(Allocate(kScratchSize));
     FreeBookmarks();
@@ -401,7 +402,7 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     bool placed = g_app->frameWidth > 0 && g_app->frameHeight > 0 && g_app->frameX >= 0 &&
                   g_app->frameY >= 0 && !g_app->anotherInstance;
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (g_app->frameZoomed ? WS_MAXIMIZE : 0);
-    HWND frame = CreateWindowExA(0, GetString(3969), "kelto", style,
+    HWND frame = CreateWindowExA(0, GetString(kStrFrameClass), "kelto", style,
                                  placed ? g_app->frameX : CW_USEDEFAULT, placed ? g_app->frameY : CW_USEDEFAULT,
                                  placed ? g_app->frameWidth : CW_USEDEFAULT,
                                  placed ? g_app->frameHeight : CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
@@ -419,7 +420,7 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     InitCommonControls();
     // 18: the saved directory and the editor font.
     if (g_app->lastDirectory[0] && SetDirectory(g_app->lastDirectory) != 0) {
-        ErrorBox(FormatMessageId(4380, g_app->lastDirectory));
+        ErrorBox(FormatMessageId(kStrDirectoryMissing, g_app->lastDirectory));
         SetDirectory(g_app->startDirectory);
     }
     CreateEditorFont();

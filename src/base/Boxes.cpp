@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "platform/UiPort.h"
 
@@ -12,7 +13,7 @@
 int ErrorBox(const char *text) {
     char copy[255];
     snprintf(copy, sizeof copy, "%s", text ? text : "");
-    return CurrentUiPort()->ShowBox(kOwnerFrame, copy, GetString(406),
+    return CurrentUiPort()->ShowBox(kOwnerFrame, copy, GetString(kStrError),
                                     kBoxIconHand | kBoxTaskModal | kBoxSetForeground);
 }
 
@@ -20,7 +21,7 @@ int ErrorMessage(int id) { return ErrorBox(GetString(id)); }
 
 int InfoBox(const char *text) {
     char *copy = strdup(text ? text : "");
-    int answer = CurrentUiPort()->ShowBox(kOwnerFrame, copy ? copy : "", GetString(3981),
+    int answer = CurrentUiPort()->ShowBox(kOwnerFrame, copy ? copy : "", GetString(kStrInformation),
                                           kBoxIconAsterisk | kBoxSetForeground);
     free(copy);
     return answer;
@@ -28,7 +29,7 @@ int InfoBox(const char *text) {
 
 bool Confirm(const char *text) {
     char *copy = strdup(text ? text : "");
-    int answer = CurrentUiPort()->ShowBox(kOwnerFrame, copy ? copy : "", GetString(3981),
+    int answer = CurrentUiPort()->ShowBox(kOwnerFrame, copy ? copy : "", GetString(kStrInformation),
                                           kBoxYesNo | kBoxSetForeground);
     free(copy);
     return answer == kAnswerYes;
@@ -36,7 +37,9 @@ bool Confirm(const char *text) {
 
 bool ConfirmMessage(int id) { return Confirm(GetString(id)); }
 
-void NoMemory() { CurrentUiPort()->ShowBox(kOwnerActive, GetString(137), nullptr, kBoxIconHand); }
+void NoMemory() {
+    CurrentUiPort()->ShowBox(kOwnerActive, GetString(kStrNoMemory), nullptr, kBoxIconHand);
+}
 
 void InternalError(int n) {
     char text[40];
@@ -44,8 +47,8 @@ void InternalError(int n) {
     ErrorBox(text);
 }
 
-void IncorrectFileName(const char *name) { ErrorBox(FormatMessageId(4069, name)); }
+void IncorrectFileName(const char *name) { ErrorBox(FormatMessageId(kStrBadFileName, name)); }
 
-void FileNotFound(const char *name) { ErrorBox(FormatMessageId(4036, name)); }
+void FileNotFound(const char *name) { ErrorBox(FormatMessageId(kStrFileNotFound, name)); }
 
-void StringNotFound() { InfoBox(GetString(4066)); }
+void StringNotFound() { InfoBox(GetString(kStrStringNotFound)); }

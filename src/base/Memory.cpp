@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "base/Boxes.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "platform/System.h"
 
@@ -142,20 +143,20 @@ void Release(void *p) {
         return;
     char *block = static_cast<char *>(p) - 8;
     if (ReadWord(block) != kBlockMagic) {
-        ErrorMessage(4072);
+        ErrorMessage(kStrBadRelease);
         return;
     }
     uint32_t total = ReadWord(block + 4);
     if (total < kBlockOverhead) {
         // The header was written over: the size cannot be trusted to find the guard.
-        ErrorMessage(4072);
+        ErrorMessage(kStrBadRelease);
         return;
     }
     WriteWord(block, 0);
     if (ReadWord(block + total - 4) != kBlockGuard) {
         // The shared scratch buffer may be the damaged block itself; format on the stack.
         char text[64];
-        snprintf(text, sizeof text, GetString(4073), static_cast<int>(total));
+        snprintf(text, sizeof text, GetString(kStrOverwrittenBlock), static_cast<int>(total));
         ErrorBox(text);
     }
     WriteWord(block + total - 4, 0);

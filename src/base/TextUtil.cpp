@@ -4,6 +4,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -35,18 +36,18 @@ bool CopyBounded(char *to, const char *from, size_t size) {
 }
 
 FILE *OpenTextForWriting(const char *path) {
-    if (FileExists(path) && !Confirm(FormatMessageId(46, path)))
+    if (FileExists(path) && !Confirm(FormatMessageId(kStrEraseExisting, path)))
         return nullptr;
     FILE *f = fopen(path, "w");
     if (!f)
-        ErrorBox(FormatMessageId(1154, path));
+        ErrorBox(FormatMessageId(kStrCannotWrite, path));
     return f;
 }
 
 bool MakeWritable(const char *path) {
     if (ClearReadOnly(path))
         return true;
-    ErrorBox(FormatMessageId(1154, path));
+    ErrorBox(FormatMessageId(kStrCannotWrite, path));
     return false;
 }
 
@@ -89,7 +90,7 @@ int TempFileCount() {
 
 const char *FormatTimeStamp(const int parts[6]) {
     static char text[64];
-    snprintf(text, sizeof text, GetString(4078), parts[0], parts[1], parts[2], parts[3],
+    snprintf(text, sizeof text, GetString(kStrTimeStamp), parts[0], parts[1], parts[2], parts[3],
              parts[4], parts[5]);
     return text;
 }

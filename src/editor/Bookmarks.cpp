@@ -5,6 +5,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -32,7 +33,7 @@ void Unlink(Bookmark *mark) {
 Bookmark *ChooseBookmark() {
     int count = BookmarkCount();
     if (count == 0) {
-        InfoBox(GetString(4017));
+        InfoBox(GetString(kStrNoBookmarks));
         return nullptr;
     }
     char **texts = static_cast<char **>(Allocate(count * sizeof(char *)));
@@ -144,7 +145,7 @@ bool DeleteBookmark() {
 
 bool GotoNextBookmark() {
     if (!g_bookmarks) {
-        InfoBox(GetString(4017));
+        InfoBox(GetString(kStrNoBookmarks));
         return false;
     }
     Bookmark *next = g_current && g_current->next ? g_current->next : g_bookmarks;

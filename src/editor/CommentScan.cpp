@@ -6,6 +6,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/CommentSpans.h"
 #include "editor/Document.h"
@@ -20,11 +21,11 @@ Style StyleOf(const Language *language) {
     if (!language)
         return kStyleNone;
     const char *name = language->name;
-    if (strcmp(name, GetString(1197)) == 0)
+    if (strcmp(name, GetString(kStrLanguageC)) == 0)
         return kStyleC;
-    if (strcmp(name, GetString(1198)) == 0)
+    if (strcmp(name, GetString(kStrLanguageAssembly)) == 0)
         return kStyleAssembler;
-    if (strcmp(name, GetString(4448)) == 0)
+    if (strcmp(name, GetString(kStrLanguageFortran)) == 0)
         return kStyleFortran;
     if (strcmp(name, "Pascal") == 0)
         return kStylePascal;

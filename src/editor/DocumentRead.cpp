@@ -8,6 +8,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "editor/CommentScan.h"
@@ -107,7 +108,7 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
         // The file is there but cannot be read (locked, no access): an empty document must
         // not pass for its text.
         doc->flags |= kDocTruncated;
-        ErrorMessage(141);
+        ErrorMessage(kStrReadWriteError);
         return kReadFailed;
     }
     doc->flags |= kDocTruncated;
@@ -141,11 +142,11 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
         return result;
     if (r.failed) {
         // Only part of the file is in the document: keep flag 4 so that saving asks first.
-        ErrorMessage(141);
+        ErrorMessage(kStrReadWriteError);
         return kReadFailed;
     }
     if (r.splitLines > 0) {
-        char *message = FormatMessageId(4552, path, r.splitLines);
+        char *message = FormatMessageId(kStrLinesTruncated, path, r.splitLines);
         ErrorBox(LowerCase(message));
     } else {
         doc->flags &= ~kDocTruncated;
@@ -241,6 +242,6 @@ bool InsertFile(const char *path) {
     if (count > 0)
         doc->flags = (doc->flags | kDocModified) & ~(kDocFunctionsValid | kDocAutosaved);
     SavePositions(view);
-    ShowStatus(FormatMessageId(4388, static_cast<int>(count)));
+    ShowStatus(FormatMessageId(kStrLinesRead, static_cast<int>(count)));
     return result == kReadOk;
 }

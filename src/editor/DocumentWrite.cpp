@@ -11,6 +11,7 @@
 #include "base/AppState.h"
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "editor/Autosave.h"
@@ -36,7 +37,7 @@ int TrimmedLength(const Line *line) {
 bool PutAll(int file, const char *data, long n) {
     if (WriteBytes(file, data, n) == n)
         return true;
-    ErrorBox(GetString(1155));
+    ErrorBox(GetString(kStrWriteError));
     return false;
 }
 
@@ -74,13 +75,13 @@ void ClampCursors(Document *doc) {
 bool WriteDocumentAs(const char *path, const char *backup) {
     Document *doc = FindDocument(path, false);
     if (!doc) {
-        ErrorBox(FormatMessageId(4383, path));
+        ErrorBox(FormatMessageId(kStrFileMissing, path));
         return false;
     }
     char temp[300];
     int file = CreateTempBeside(path, temp, sizeof temp);
     if (file == kNoFile) {
-        ErrorBox(FormatMessageId(1154, path));
+        ErrorBox(FormatMessageId(kStrCannotWrite, path));
         return false;
     }
     char *buffer = static_cast<char *>(Allocate(kWriteBufferSize));
@@ -95,7 +96,7 @@ bool WriteDocumentAs(const char *path, const char *backup) {
     bool closed = FlushAndClose(file);
     Release(buffer);
     if (written && !closed) {
-        ErrorBox(GetString(1155));
+        ErrorBox(GetString(kStrWriteError));
         written = false;
     }
     if (!written) {
@@ -111,7 +112,7 @@ bool WriteDocumentAs(const char *path, const char *backup) {
         if (backedUp)
             MoveFileAnyDrive(backup, path);
         RemoveFile(temp);
-        ErrorBox(FormatMessageId(1154, path));
+        ErrorBox(FormatMessageId(kStrCannotWrite, path));
         return false;
     }
     doc->fileTime = FileTime(path);
@@ -125,7 +126,7 @@ bool CheckBeforeSaving(Document *doc) {
     if (!doc->language || !g_app || !(g_app->optionByte & kOptionCheckBeforeSave))
         return true;
     bool passed = true;
-    if (strcmp(doc->language->name, GetString(1197)) == 0)
+    if (strcmp(doc->language->name, GetString(kStrLanguageC)) == 0)
         passed = CheckCSyntax(doc);
     else if (strcmp(doc->language->name, "eiffel") == 0)
         passed = CheckEiffelSyntax(doc);
@@ -133,7 +134,7 @@ bool CheckBeforeSaving(Document *doc) {
         return true;
     char reason[512];
     CopyBounded(reason, g_scratch ? g_scratch : "", sizeof reason);
-    return Confirm(FormatMessageId(290, reason));
+    return Confirm(FormatMessageId(kStrAskSave, reason));
 }
 
 } // namespace
@@ -177,7 +178,7 @@ int FindStampLine(char *out) {
     Document *doc = g_editor ? g_editor->doc : nullptr;
     if (!doc)
         return 0;
-    const char *prefix = GetString(3999);
+    const char *prefix = GetString(kStrStampPrefix);
     size_t prefixLength = strlen(prefix);
     int number = 1;
     for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++) {
@@ -213,7 +214,7 @@ bool SaveDocument() {
         return SaveAs();   // "untitled" has no file of its own to go back to
     BusyCursor busy;
     if (doc->flags & kDocTruncated) {
-        if (!ConfirmMessage(4551))
+        if (!ConfirmMessage(kStrSaveTruncated))
             return false;
         doc->flags &= ~kDocTruncated;
     }
@@ -272,7 +273,7 @@ bool SaveAs() {
     }
     UpperCase(answer);
     if (FindDocument(answer, false)) {
-        InfoBox(GetString(4000));
+        InfoBox(GetString(kStrNameUsed));
         return false;
     }
     char before[kMaxPathLength + 1];
@@ -319,7 +320,7 @@ void CheckFilesChangedOnDisk() {
         if (onDisk == 0 || onDisk == doc->fileTime)
             continue;
         doc->fileTime = onDisk;
-        if (!Confirm(FormatMessageId(1202, doc->path)))
+        if (!Confirm(FormatMessageId(kStrReloadChanged, doc->path)))
             continue;
         View *view = FirstViewOf(doc);
         if (!view)

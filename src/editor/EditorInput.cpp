@@ -4,6 +4,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/Bookmarks.h"
 #include "editor/Document.h"
@@ -704,7 +705,7 @@ bool CopyCutBufferToFile() {
     long length = 0;
     char *text = CutBufferText(&length);
     if (!text) {
-        ShowStatus(GetString(4566));
+        ShowStatus(GetString(kStrClipboardEmpty));
         return false;
     }
     char path[kMaxPathLength + 1] = "";
@@ -735,7 +736,7 @@ bool CopyCutBufferToFile() {
             NoMemory();
     }
     if (ok && !WriteDocumentRaw(path, &scratch, nullptr)) {
-        ErrorBox(FormatMessageId(1154, path));
+        ErrorBox(FormatMessageId(kStrCannotWrite, path));
         ok = false;
     }
     if (scratch.sentinel) {

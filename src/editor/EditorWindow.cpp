@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "base/AppState.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "editor/Colouring.h"
@@ -636,8 +637,9 @@ bool CloseEditorWindow(View *view) {
         CopyBounded(path, doc->path, sizeof path);
         LowerCase(path);
         char text[300];
-        snprintf(text, sizeof text, GetString(1209), path);
-        int answer = CurrentUiPort()->ShowBox(kOwnerFrame, text, GetString(3981), kBoxYesNoCancel);
+        snprintf(text, sizeof text, GetString(kStrSaveChanged), path);
+        int answer = CurrentUiPort()->ShowBox(kOwnerFrame, text, GetString(kStrInformation),
+                                              kBoxYesNoCancel);
         if (answer == kAnswerCancel)
             return false;
         if (answer == kAnswerYes) {

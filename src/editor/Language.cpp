@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/CommentScan.h"
 #include "editor/Document.h"
@@ -33,7 +34,7 @@ Language *ChooseLanguage(const char *extension) {
             found = l;
     if (doc) {
         doc->language = found;
-        if (found && strcmp(found->name, GetString(1197)) == 0)
+        if (found && strcmp(found->name, GetString(kStrLanguageC)) == 0)
             doc->flags |= kDocCSource;
         else
             doc->flags &= ~kDocCSource;
@@ -163,14 +164,14 @@ bool IsKeyword(const char *word) {
 }
 
 bool IsCKeyword(const char *word) {
-    for (int id = 995; *GetString(id); id++)
+    for (int id = kStrCKeywords; *GetString(id); id++)
         if (strcmp(GetString(id), word) == 0)
             return true;
     return false;
 }
 
 bool IsDirective(const char *word, int length) {
-    for (int id = 1031;; id++) {
+    for (int id = kStrDirectives;; id++) {
         const char *directive = GetString(id);
         if (!*directive)
             return false;
@@ -205,12 +206,12 @@ void AddBuiltinLanguages() {
     };
     const Builtin builtins[] = {
         {"Pascal", "PAS;PP", 0, 1 | kLanguageCaseInsensitive, nullptr, nullptr, "{}"},
-        {GetString(1198), "ASM;S", 0, 1 | kLanguageCaseInsensitive,
+        {GetString(kStrLanguageAssembly), "ASM;S", 0, 1 | kLanguageCaseInsensitive,
          "^[A-Za-z_][_A-Za-z0-9]+[ \t]+PROC[ \t]", "^[A-Za-z_][A-Za-z0-9]+[ \t]+ENDP[ \t]", ";"},
-        {"Eiffel", "E", 6000, 1, nullptr, nullptr, "--"},
-        {GetString(4448), "F;FOR;F77", 5000, 1 | kLanguageCaseInsensitive, nullptr,
-         nullptr, "C"},
-        {GetString(1197), "C;H;CPP;HPP", 995, 1, nullptr, nullptr, "/"},
+        {"Eiffel", "E", kStrEiffelKeywords, 1, nullptr, nullptr, "--"},
+        {GetString(kStrLanguageFortran), "F;FOR;F77", kStrFortranKeywords,
+         1 | kLanguageCaseInsensitive, nullptr, nullptr, "C"},
+        {GetString(kStrLanguageC), "C;H;CPP;HPP", kStrCKeywords, 1, nullptr, nullptr, "/"},
     };
     for (const Builtin &b : builtins) {
         if (FindLanguage(b.name))

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/Boxes.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "editor/Document.h"
@@ -70,7 +71,7 @@ struct Finder {
     // An expression that gave up on a line stops the search with its message.
     void ReportOverrun() const {
         if (regex && regex->overrun)
-            ErrorMessage(4553);
+            ErrorMessage(kStrBadRegex);
     }
     bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
 
@@ -380,7 +381,7 @@ bool RunSearch() {
     if (!view)
         return false;
     if (!g_search->text[0]) {
-        ErrorMessage(1214);
+        ErrorMessage(kStrEmptySearch);
         return false;
     }
     g_search->flags = g_findFlags;
@@ -473,7 +474,7 @@ int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
         }
         // A line that would grow too long keeps its text: the replace stops there.
         if (match.line->length - match.length + static_cast<long>(strlen(g_search->replacement)) > kMaxLineLength) {
-            ErrorMessage(4001);
+            ErrorMessage(kStrLineTooLong);
             *cancelled = true;
             return count;
         }
@@ -501,7 +502,7 @@ void ResetSearchState() { g_state = SearchState(); }
 bool AcceptSearchRequest(const SearchRequest &request) {
     const char *text = request.text ? request.text : "";
     if (!text[0]) {
-        ErrorMessage(1214);
+        ErrorMessage(kStrEmptySearch);
         return false;
     }
     if (strlen(text) > kMaxSearchText || (request.replacement && strlen(request.replacement) > kMaxSearchText)) {
@@ -510,7 +511,7 @@ bool AcceptSearchRequest(const SearchRequest &request) {
     }
     unsigned short flags = request.flags;
     if (!(flags & (kFindForwards | kFindBackwards | kFindWrap))) {
-        ErrorMessage(1215);
+        ErrorMessage(kStrNoDirection);
         return false;
     }
     if (request.replacement)
@@ -628,7 +629,7 @@ int ReplaceAll() {
     }
     if (!all) {
         if (total > 0)
-            ShowStatus(FormatMessageId(4003, total));
+            ShowStatus(FormatMessageId(kStrSubstitutions, total));
         else if (!cancelled)
             StringNotFound();
     }

@@ -7,6 +7,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "editor/CommentScan.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -101,7 +102,7 @@ bool SelectionRange(Line **startLine, int *startColumn, long *length) {
                     break;
                 }
         if (!after && !before) {
-            ErrorMessage(4002);
+            ErrorMessage(kStrInternalError);
             view->anchor = nullptr;
             view->doc->savedAnchor = nullptr;
             return false;

@@ -8,6 +8,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/Bookmarks.h"
 #include "editor/CommentScan.h"
@@ -313,7 +314,7 @@ void TypeChar(int c, int n, char *removed) {
         return;
     Document *doc = view->doc;
     if (!IsSentinel(doc, view->current) && view->current->length >= kLongLine) {
-        ErrorMessage(4001);
+        ErrorMessage(kStrLineTooLong);
         JournalAutomatic(10);
         SplitLine();
     }

@@ -23,18 +23,10 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 
 namespace {
-
-enum {
-    kMsgBadRegex = 4553,
-    kMsgTooManyGroups = 4554,
-    kMsgMismatchedParens = 4555,
-    kMsgEmptyOperand = 4556,
-    kMsgInvalidRange = 4557,
-    kMsgTrailingBackslash = 4558,
-};
 
 enum { kNodeHeader = 3 };   // opcode and next offset
 
@@ -83,7 +75,7 @@ bool Reserve(Parser *p, int n) {
     if (p->failed)
         return false;
     if (p->size + n > p->limit) {
-        FailMessage(p, kMsgBadRegex);
+        FailMessage(p, kStrBadRegex);
         return false;
     }
     return true;
@@ -151,7 +143,7 @@ int ParseSet(Parser *p, int *flags) {
         int from = static_cast<unsigned char>(p->at[-1]);
         int to = static_cast<unsigned char>(p->at[1]);
         if (to < from)
-            return FailMessage(p, kMsgInvalidRange);
+            return FailMessage(p, kStrInvalidRange);
         for (int c = from + 1; c <= to; c++)   // `from` itself is already in the set
             EmitByte(p, c);
         p->at += 2;
@@ -166,7 +158,7 @@ int ParseSet(Parser *p, int *flags) {
 
 int ParseEscape(Parser *p, int *flags) {
     if (!*p->at)
-        return FailMessage(p, kMsgTrailingBackslash);
+        return FailMessage(p, kStrTrailingBackslash);
     int node = EmitNode(p, kReExactly);
     EmitByte(p, *p->at++);
     EmitByte(p, 0);
@@ -178,7 +170,7 @@ int ParseEscape(Parser *p, int *flags) {
 int ParseLiteral(Parser *p, int *flags) {
     size_t length = strcspn(p->at, kMeta);
     if (length == 0)
-        return FailMessage(p, kMsgBadRegex);
+        return FailMessage(p, kStrBadRegex);
     if (length > 1 && IsRepeat(p->at[length]))
         length--;
     int node = EmitNode(p, kReExactly);
@@ -194,7 +186,7 @@ int ParseAtom(Parser *p, int *flags) {
     *flags = 0;
     char c = *p->at;
     if (c == '\0' || c == '|' || c == ')')   // the branch stops before these
-        return FailMessage(p, kMsgBadRegex);
+        return FailMessage(p, kStrBadRegex);
     p->at++;
     switch (c) {
     case '^':
@@ -262,7 +254,7 @@ int ParsePiece(Parser *p, int *flags) {
         return atom;
     }
     if (!(atomFlags & kHasWidth) && op != '?')
-        return FailMessage(p, kMsgEmptyOperand);
+        return FailMessage(p, kStrEmptyOperand);
     *flags = op == '+' ? kHasWidth : kStartsWithRepeat;
     if ((atomFlags & kSimple) && op != '?')
         InsertNode(p, op == '*' ? kReStar : kRePlus, atom);
@@ -274,7 +266,7 @@ int ParsePiece(Parser *p, int *flags) {
         BuildOptional(p, atom);
     p->at++;
     if (IsRepeat(*p->at))
-        return FailMessage(p, kMsgBadRegex);
+        return FailMessage(p, kStrBadRegex);
     return atom;
 }
 
@@ -305,7 +297,7 @@ int ParseExpression(Parser *p, bool group, int *flags) {
     int number = 0, head = 0;
     if (group) {
         if (p->groups >= kRegexGroups - 1)
-            return FailMessage(p, kMsgTooManyGroups);
+            return FailMessage(p, kStrTooManyGroups);
         number = ++p->groups;
         head = EmitNode(p, kReOpen + number);
     }
@@ -330,11 +322,11 @@ int ParseExpression(Parser *p, bool group, int *flags) {
     for (int node = head; p->code && !p->failed && node; node = NextOf(p->code, node))
         SetOperandTail(p, node, ender);
     if (group && *p->at != ')')
-        return FailMessage(p, kMsgMismatchedParens);
+        return FailMessage(p, kStrMismatchedParens);
     if (group)
         p->at++;
     else if (*p->at)
-        return FailMessage(p, *p->at == ')' ? kMsgMismatchedParens : kMsgBadRegex);
+        return FailMessage(p, *p->at == ')' ? kStrMismatchedParens : kStrBadRegex);
     return p->failed ? 0 : head;
 }
 
@@ -524,7 +516,7 @@ int OpOf(const Matcher *m, int node) {
 
 int Broken(Matcher *m) {
     if (!m->aborted)
-        ErrorMessage(kMsgBadRegex);
+        ErrorMessage(kStrBadRegex);
     m->aborted = true;
     return kFailed;
 }
@@ -752,7 +744,7 @@ Regex *Compile(const char *pattern, int *sizeOut) {
     if (sizeOut)
         *sizeOut = 0;
     if (!pattern) {
-        ErrorMessage(kMsgBadRegex);
+        ErrorMessage(kStrBadRegex);
         return nullptr;
     }
     int flags = 0;
@@ -760,7 +752,7 @@ Regex *Compile(const char *pattern, int *sizeOut) {
     if (!RunPass(&measure, &flags))
         return nullptr;
     if (measure.size >= kRegexProgramLimit) {
-        ErrorMessage(kMsgBadRegex);
+        ErrorMessage(kStrBadRegex);
         return nullptr;
     }
     Regex *re = static_cast<Regex *>(Allocate(offsetof(Regex, program) + measure.size));
@@ -771,7 +763,7 @@ Regex *Compile(const char *pattern, int *sizeOut) {
     Parser write = {pattern, 0, re->program, 0, measure.size, false};
     if (!RunPass(&write, &flags) || write.size != measure.size) {
         if (!write.failed)
-            ErrorMessage(kMsgBadRegex);
+            ErrorMessage(kStrBadRegex);
         Release(re);
         return nullptr;
     }
@@ -791,7 +783,7 @@ bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
         return false;
     if (compiled->programSize <= kNodeHeader ||
         static_cast<unsigned char>(compiled->program[0]) != kRegexMagic) {
-        ErrorMessage(kMsgBadRegex);
+        ErrorMessage(kStrBadRegex);
         return false;
     }
     if (compiled->required && compiled->requiredLength > 0 &&

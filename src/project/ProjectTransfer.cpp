@@ -11,6 +11,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "platform/Files.h"
@@ -134,14 +135,14 @@ bool IsDrivePath(const char *text) {
 } // namespace
 
 bool ExportProject(const char *name, const char *path) {
-    if (FileExists(path) && !Confirm(FormatMessageId(4379, path)))
+    if (FileExists(path) && !Confirm(FormatMessageId(kStrOverwriteFile, path)))
         return false;
     char keyPath[200];
     snprintf(keyPath, sizeof keyPath, "%s%s", kKeyPrefix, name);
     SettingsStore *store = CurrentStore();
     StoreKey key = store->Open(nullptr, keyPath, false, nullptr);
     if (!key) {
-        ErrorBox(FormatMessageId(4386, name));
+        ErrorBox(FormatMessageId(kStrCannotOpenProject, name));
         return false;
     }
     Text text;
@@ -170,14 +171,14 @@ bool ExportProject(const char *name, const char *path) {
     char temp[300];
     int file = CreateTempBeside(path, temp, sizeof temp);
     if (file == kNoFile) {
-        ErrorBox(FormatMessageId(1154, path));
+        ErrorBox(FormatMessageId(kStrCannotWrite, path));
         return false;
     }
     bool ok = WriteBytes(file, text.data, static_cast<long>(text.length)) == static_cast<long>(text.length);
     ok = FlushAndClose(file) && ok;
     if (!ok || !ReplaceFileWith(temp, path)) {
         RemoveFile(temp);
-        ErrorBox(ok ? FormatMessageId(1154, path) : GetString(1155));
+        ErrorBox(ok ? FormatMessageId(kStrCannotWrite, path) : GetString(kStrWriteError));
         return false;
     }
     return true;
@@ -194,7 +195,7 @@ bool ImportProject(const char *path, char *name) {
     char *keyLine = NextLine(&cursor);
     const char *project = keyLine ? ProjectOfKey(keyLine) : nullptr;
     if (!signature || strcmp(signature, kSignature) != 0 || !project) {
-        ErrorBox(GetString(4584));
+        ErrorBox(GetString(kStrNotProjectFile));
         Release(data);
         return false;
     }

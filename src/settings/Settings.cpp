@@ -10,6 +10,7 @@
 
 #include "base/AppState.h"
 #include "base/Boxes.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -66,7 +67,8 @@ bool FirstRun() {
     GuessCompilerRoot(g_commandLineOverride ? g_commandLineOverride : ProgramCommandLine(),
                       current, root, sizeof root);
     if (!IsCompilerRoot(root)) {
-        if (!CurrentUiPort()->AskDirectory(GetString(93), "*.*", root, sizeof root))
+        if (!CurrentUiPort()->AskDirectory(GetString(kStrAskCompilerRoot), "*.*", root,
+                                           sizeof root))
             return false;
         if (!IsCompilerRoot(root)) {
             char header[420];
@@ -316,7 +318,7 @@ bool CompilerRootFromRegistry(char *includePath, int size) {
         return false;
     char *slash = strrchr(path, '\\');
     if (!slash) {
-        ErrorMessage(3963);
+        ErrorMessage(kStrBadCompilerPath);
         ErrorBox("Incorrect value for Include path in the registry\nKey: includePath");
         return false;
     }

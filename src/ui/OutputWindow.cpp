@@ -18,6 +18,7 @@
 #include "base/AppState.h"
 #include "base/Boxes.h"
 #include "base/FrameMessages.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "platform/UiPort.h"
@@ -318,7 +319,7 @@ bool SaveOutput() {
         return false;
     FILE *file = fopen(name, "w");
     if (!file) {
-        ErrorBox(FormatMessageId(1154, name));
+        ErrorBox(FormatMessageId(kStrCannotWrite, name));
         return false;
     }
     time_t now = time(nullptr);
@@ -327,7 +328,7 @@ bool SaveOutput() {
         fprintf(file, "%s\n", line.c_str());
     bool failed = ferror(file) != 0;
     if (fclose(file) != 0 || failed) {
-        ErrorBox(GetString(1155));
+        ErrorBox(GetString(kStrWriteError));
         return false;
     }
     char text[MAX_PATH + 64];

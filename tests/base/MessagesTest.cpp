@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "base/Boxes.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "support/TestSupport.h"
 
@@ -10,12 +11,14 @@ namespace {
 // Unknown identifiers give "", never null; the keyword lists are read up to their first empty
 // text, so a hole would cut them short.
 TEST(Messages, LookupAndKeywordListsEnds) {
-    for (int id : {0, -1, 9999, 65536 + 406})
+    for (int id : {0, -1, 9999, 65536 + kStrError})
         EXPECT_STREQ("", GetString(id)) << id;
-    EXPECT_STREQ("Error", GetString(406));
+    EXPECT_STREQ("Error", GetString(kStrError));
     struct List { int first, last; const char *firstWord, *lastWord; };
-    for (List l : {List{995, 1029, "const", "sizeof"}, List{1031, 1043, "assert", "error"},
-                   List{5000, 5028, "if", "stop"}, List{6000, 6054, "alias", "xor"}}) {
+    for (List l : {List{kStrCKeywords, 1029, "const", "sizeof"},
+                   List{kStrDirectives, 1043, "assert", "error"},
+                   List{kStrFortranKeywords, 5028, "if", "stop"},
+                   List{kStrEiffelKeywords, 6054, "alias", "xor"}}) {
         EXPECT_STREQ(l.firstWord, GetString(l.first));
         EXPECT_STREQ(l.lastWord, GetString(l.last));
         for (int id = l.first; id <= l.last; id++)
@@ -28,7 +31,7 @@ TEST(Messages, FormattingStaysInsideTheScratchBuffer) {
     char *text = FormatScratch("%s", std::string(kScratchSize + 100, 'a').c_str());
     EXPECT_EQ(text, g_scratch);
     EXPECT_EQ(size_t(kScratchSize - 1), strlen(text));
-    EXPECT_STREQ("File C:\\X.C not found!", FormatMessageId(4036, "C:\\X.C"));
+    EXPECT_STREQ("File C:\\X.C not found!", FormatMessageId(kStrFileNotFound, "C:\\X.C"));
 }
 
 class BoxesTest : public KeltoTest {};

@@ -1,6 +1,7 @@
 // The list of open documents and the commands on whole documents: open, save as, save all,
 // reload, insert file, the check for changed files, quiet loads and file information.
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/Language.h"
@@ -275,7 +276,7 @@ TEST_F(DocumentsTest, FileInformationTexts) {
     EXPECT_STREQ("0 bytes, 1 lines", info.size);
     EXPECT_STREQ("", info.date);
 
-    Language *c = AddLanguage(GetString(1197));
+    Language *c = AddLanguage(GetString(kStrLanguageC));
     SetLanguageText(&c->extensions, "C;H");
     OpenFile("X.C", "int a;\n");
     FreeLanguages();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/Editing.h"
@@ -355,7 +356,7 @@ protected:
         if (LinesOf(doc) != initial.lines)
             return "after undoing everything: " + Show(Capture()) + "\n expected " + Show(initial);
         for (const ShownBox &box : ui.boxes)
-            if (box.text != GetString(4001))
+            if (box.text != GetString(kStrLineTooLong))
                 return "unexpected box \"" + box.text + "\"";
         return "";
     }

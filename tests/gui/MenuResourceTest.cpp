@@ -11,6 +11,7 @@
 
 #include "AppDriver.h"
 #include "app/KeyTable.h"
+#include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
 #include "support/TestSupport.h"
@@ -54,7 +55,9 @@ std::vector<Item> MenuItems() {
 
 std::string TopMenu(const std::string &path) { return path.substr(0, path.find('/')); }
 
-int StatusTextId(int command) { return command == 14000 ? 21000 : command + 7000; }
+int StatusTextId(int command) {
+    return command == 14000 ? kStrHelpIndexHelp : command + kStrMenuHelpBase;
+}
 
 } // namespace
 
