@@ -59,8 +59,11 @@ struct Finder {
             upper[i] = Upper(pattern[i]);
         if (flags & kFindRegex) {
             // The engine compares bytes exactly: ignoring case, both sides are upper-cased.
-            regex = Compile(IgnoreCase() ? upper : pattern, nullptr);
+            const char *error = nullptr;
+            regex = Compile(IgnoreCase() ? upper : pattern, nullptr, &error);
             failed = regex == nullptr;
+            if (failed)
+                ErrorBox(error);
         }
     }
     ~Finder() { ReleaseRegex(regex); }
@@ -70,7 +73,7 @@ struct Finder {
     bool Backwards() const { return !(flags & kFindForwards) && (flags & kFindBackwards); }
     // An expression that gave up on a line stops the search with its message.
     void ReportOverrun() const {
-        if (regex && regex->overrun)
+        if (regex && (regex->overrun || regex->broken))
             ErrorMessage(kStrBadRegex);
     }
     bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
@@ -127,7 +130,7 @@ struct Finder {
         int best = -1;
         for (int at = from; at < to && at < line->length;) {
             if (!ExecuteFrom(regex, text, text + at)) {
-                failed = regex->overrun;
+                failed = regex->overrun || regex->broken;
                 break;
             }
             int start = static_cast<int>(regex->start[0] - text);

@@ -21,7 +21,6 @@
 #include <stddef.h>
 #include <string.h>
 
-#include "base/Boxes.h"
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
@@ -60,11 +59,12 @@ struct Parser {
     int size;         // bytes written (or counted)
     int limit;        // the size the program must not exceed
     bool failed;
+    const char *error;   // why, once failed
 };
 
 int Fail(Parser *p, const char *text) {
     if (!p->failed)
-        ErrorBox(text);
+        p->error = text;
     p->failed = true;
     return 0;
 }
@@ -515,8 +515,7 @@ int OpOf(const Matcher *m, int node) {
 }
 
 int Broken(Matcher *m) {
-    if (!m->aborted)
-        ErrorMessage(kStrBadRegex);
+    m->re->broken = true;
     m->aborted = true;
     return kFailed;
 }
@@ -740,30 +739,35 @@ bool Search(Matcher *m, const char *text) {
 
 } // namespace
 
-Regex *Compile(const char *pattern, int *sizeOut) {
+Regex *Compile(const char *pattern, int *sizeOut, const char **error) {
+    const char *ignored;
+    if (!error)
+        error = &ignored;
+    *error = nullptr;
     if (sizeOut)
         *sizeOut = 0;
     if (!pattern) {
-        ErrorMessage(kStrBadRegex);
+        *error = GetString(kStrBadRegex);
         return nullptr;
     }
     int flags = 0;
-    Parser measure = {pattern, 0, nullptr, 0, kRegexProgramLimit, false};
-    if (!RunPass(&measure, &flags))
+    Parser measure = {pattern, 0, nullptr, 0, kRegexProgramLimit, false, nullptr};
+    if (!RunPass(&measure, &flags)) {
+        *error = measure.error;
         return nullptr;
+    }
     if (measure.size >= kRegexProgramLimit) {
-        ErrorMessage(kStrBadRegex);
+        *error = GetString(kStrBadRegex);
         return nullptr;
     }
     Regex *re = static_cast<Regex *>(Allocate(offsetof(Regex, program) + measure.size));
     if (!re) {
-        NoMemory();
+        *error = GetString(kStrNoMemory);
         return nullptr;
     }
-    Parser write = {pattern, 0, re->program, 0, measure.size, false};
+    Parser write = {pattern, 0, re->program, 0, measure.size, false, nullptr};
     if (!RunPass(&write, &flags) || write.size != measure.size) {
-        if (!write.failed)
-            ErrorMessage(kStrBadRegex);
+        *error = write.failed ? write.error : GetString(kStrBadRegex);
         Release(re);
         return nullptr;
     }
@@ -783,7 +787,7 @@ bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
         return false;
     if (compiled->programSize <= kNodeHeader ||
         static_cast<unsigned char>(compiled->program[0]) != kRegexMagic) {
-        ErrorMessage(kStrBadRegex);
+        compiled->broken = true;
         return false;
     }
     if (compiled->required && compiled->requiredLength > 0 &&
@@ -800,6 +804,7 @@ bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
     m.aborted = false;
     m.steps = 0;
     compiled->overrun = false;
+    compiled->broken = false;
     bool found = Search(&m, from);
     if (m.choices != m.local)
         Release(m.choices);

@@ -45,17 +45,19 @@ struct Regex {
     const char *required;   // a literal (inside the program) every match contains, or null
     int requiredLength;
     bool overrun;           // the last Execute gave up: the pattern backtracks without end
+    bool broken;            // the last Execute found the program damaged
     int programSize;        // bytes of program, the magic byte included
     char program[1];        // kRegexMagic, then the nodes
 };
 
 // Compiles `pattern`; *sizeOut (may be null) receives the program's size. On a fault in the
-// pattern the reason is shown with ErrorBox and null is returned.
-Regex *Compile(const char *pattern, int *sizeOut);
+// pattern null is returned and *error (may be null) receives the reason, for the caller to
+// show; this module shows nothing.
+Regex *Compile(const char *pattern, int *sizeOut, const char **error);
 void ReleaseRegex(Regex *compiled);
 
 // True when the expression matches somewhere in `text` (the leftmost match); the positions in
-// `compiled` are then set. A block that is not a compiled program is reported and fails. A
+// `compiled` are then set. A block that is not a compiled program fails with `broken` set. A
 // line on which the matcher would work without end makes it give up: false, with `overrun`
 // set, so that the caller can stop its search.
 bool Execute(Regex *compiled, const char *text);
