@@ -38,13 +38,8 @@
 namespace {
 
 enum {
-    kFileMenu = 0,
-    kCompilerMenu = 5,
-    kUtilsMenu = 6,
-    kWindowMenu = 8,
-    kHelpMenu = 9,
-    kMenuCount = 10,
     kFirstWindowItem = 30000,   // the MDI client numbers its window list from here
+    kMaxBarMenus = 16,
     kSharedBlockSize = 4096,
     kSharedMapped = 1024,
 };
@@ -54,11 +49,25 @@ HANDLE g_sharedMapping;
 char *g_sharedView;
 int g_fileMenuFixedItems = -1;   // items of the File menu before the closed files
 
-// The menu bar's submenus as the frame was created: a maximised editor window later puts its
-// system menu in front of them.
-HMENU g_submenus[kMenuCount];
+// The menu bar's submenus the frame changes, found when the frame was created: a maximised
+// editor window later puts its system menu in front of them.
+HMENU g_fileMenu, g_compilerMenu, g_utilsMenu, g_windowMenu, g_helpMenu;
+// Every submenu of the menu bar, for enabling their items.
+HMENU g_barMenus[kMaxBarMenus];
 
-HMENU Submenu(int position) { return position >= 0 && position < kMenuCount ? g_submenus[position] : nullptr; }
+// The submenu of `bar` that holds `command`, itself or in one of its own submenus (a search
+// by command looks into those too).
+HMENU SubmenuHolding(HMENU bar, UINT command) {
+    int count = GetMenuItemCount(bar);
+    for (int i = 0; i < count; i++) {
+        HMENU submenu = GetSubMenu(bar, i);
+        if (!submenu)
+            continue;
+        if (GetMenuState(submenu, command, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            return submenu;
+    }
+    return nullptr;
+}
 
 bool HasDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
 
@@ -418,10 +427,16 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     HWND client = g_app ? g_app->mdiClient : nullptr;
     switch (message) {
     case WM_CREATE: {
-        for (int i = 0; i < kMenuCount; i++)
-            g_submenus[i] = GetSubMenu(GetMenu(window), i);
+        HMENU bar = GetMenu(window);
+        for (int i = 0; i < GetMenuItemCount(bar) && i < kMaxBarMenus; i++)
+            g_barMenus[i] = GetSubMenu(bar, i);
+        g_fileMenu = SubmenuHolding(bar, IDM_FILE_NEW);
+        g_compilerMenu = SubmenuHolding(bar, IDM_MAKE);
+        g_utilsMenu = SubmenuHolding(bar, IDM_EXECUTE);
+        g_windowMenu = SubmenuHolding(bar, IDM_CASCADE);
+        g_helpMenu = SubmenuHolding(bar, IDM_HELP_INDEX);
         CLIENTCREATESTRUCT create = {};
-        create.hWindowMenu = GetSubMenu(GetMenu(window), kWindowMenu);
+        create.hWindowMenu = g_windowMenu;
         create.idFirstChild = kFirstWindowItem;
         HWND mdi = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
                                    WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0,
@@ -638,7 +653,7 @@ void RegisterStandardHandlers() {
 }
 
 void BuildToolAndHelpItems() {
-    HMENU utils = Submenu(kUtilsMenu);
+    HMENU utils = g_utilsMenu;
     if (utils) {
         int position = 1;   // after "Execute..."
         for (Utility *tool = g_utilities; tool; tool = tool->next) {
@@ -649,7 +664,7 @@ void BuildToolAndHelpItems() {
             InsertMenuA(utils, position++, MF_BYPOSITION | MF_STRING, tool->id, text);
         }
     }
-    HMENU help = Submenu(kHelpMenu);
+    HMENU help = g_helpMenu;
     if (help && g_app->helpDatabase[0] && FileExists(g_app->helpDatabase))
         InsertMenuA(help, 1, MF_BYPOSITION | MF_STRING, IDM_WINDOWS_API_HELP, "&Windows API");
     // Keys the user chose are shown in the items.
@@ -702,7 +717,7 @@ const char *ClosedFile(int index) {
 }
 
 void UpdateDynamicMenus() {
-    HMENU file = Submenu(kFileMenu);
+    HMENU file = g_fileMenu;
     if (file) {
         if (g_fileMenuFixedItems < 0)
             g_fileMenuFixedItems = GetMenuItemCount(file);
@@ -729,7 +744,7 @@ void UpdateDynamicMenus() {
             AppendMenuA(file, MF_STRING, IDM_FIRST_CLOSED_FILE + i, shown);
         }
     }
-    HMENU compiler = Submenu(kCompilerMenu);
+    HMENU compiler = g_compilerMenu;
     if (compiler) {
         bool cSource = HasDocument() && (g_editor->doc->flags & kDocCSource);
         if (cSource) {
@@ -758,7 +773,7 @@ void UpdateMenus() {
     HMENU menu = g_app && g_app->frameWindow ? GetMenu(g_app->frameWindow) : nullptr;
     if (!menu)
         return;
-    for (HMENU submenu : g_submenus)
+    for (HMENU submenu : g_barMenus)
         if (submenu)
             EnableItems(submenu);
     // ID is checked for a C source that carries a version stamp.

@@ -54,13 +54,9 @@ void TypeAndSave(const KeltoApp &app, HWND editor, const std::string &text) {
     app.Settle();
 }
 
-// The File menu; while an editor window is maximised its system menu comes first on the bar.
-std::vector<MenuItem> FileMenu(const KeltoApp &app) {
-    std::vector<MenuItem> items = app.MenuItems(0);
-    bool isFileMenu =
-        std::any_of(items.begin(), items.end(), [](const MenuItem &i) { return i.id == IDM_FILE_NEW; });
-    return isFileMenu ? items : app.MenuItems(1);
-}
+// The File menu, wherever it is on the bar (a maximised editor window puts its system menu
+// first).
+std::vector<MenuItem> FileMenu(const KeltoApp &app) { return app.MenuItems(IDM_FILE_NEW); }
 
 UINT StateOf(const std::vector<MenuItem> &menu, UINT id) {
     for (const MenuItem &item : menu)
@@ -439,7 +435,7 @@ TEST(AppCommandLine, APathWithBlanksIsOneFile) {
     EXPECT_FILE(app.PathOf("MY FILES\\A.C"), std::string("xa\r\n"));
     EXPECT_EQ("<missing>", ReadFileText(app.PathOf("MY")));
     // The menus keep the window list and the maximised window's buttons usable.
-    std::vector<MenuItem> window = app.MenuItems(IsZoomed(editor) ? 9 : 8);
+    std::vector<MenuItem> window = app.MenuItems(IDM_CASCADE);
     bool listed = false;
     for (const MenuItem &item : window)
         if (item.id >= 30000 && item.id < 30100) {
