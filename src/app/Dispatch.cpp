@@ -5,26 +5,31 @@
 #include "app/KeyTable.h"
 #include "base/AppState.h"
 #include "base/Boxes.h"
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "editor/Document.h"
 #include "editor/EditorInput.h"
 #include "editor/Journal.h"
 
 const CommandRow g_debuggerKeys[] = {
-    {0x71, 300, 0, 0},   // F2: breakpoint
-    {0x76, 330, 0, 0},   // F7: run to cursor
-    {0x74, 340, 0, 0},   // F5: execute
-    {0x77, 350, 0, 0},   // F8: step in
-    {0x73, 360, 0, 0},   // F4: same level
-    {0x78, 670, 0, 0},   // F9: step out
+    {0x71, IDM_DEBUG_BREAKPOINT, 0, 0},      // F2
+    {0x76, IDM_DEBUG_RUN_TO_CURSOR, 0, 0},   // F7
+    {0x74, IDM_DEBUG_EXECUTE, 0, 0},         // F5
+    {0x77, IDM_DEBUG_STEP_IN, 0, 0},         // F8
+    {0x73, IDM_DEBUG_SAME_LEVEL, 0, 0},      // F4
+    {0x78, IDM_DEBUG_STEP_OUT, 0, 0},        // F9
     {0, 0, 0, 0},
 };
 
 namespace {
 
 // Commands of tools outside this program.
-const unsigned short kUnavailable[] = {1105, 1184, 1297, 1265, 1450, 1253, 1260, 1453, 1454, 1455,
-                                       1456, 1457, 1263, 1261, 7066, 1459};
+const unsigned short kUnavailable[] = {
+    IDM_PRINT, IDM_IDENTIFY_FILE, IDM_EXECUTABLE_STATS, IDM_EDIT_RESOURCES, IDM_NEW_DIALOG,
+    IDM_TEST_DIALOG, IDM_DIALOG_PROPERTIES, IDM_ADD_BUTTON, IDM_ADD_CHECK_BOX, IDM_ADD_RADIO_BUTTON,
+    IDM_ADD_EDIT_FIELD, IDM_ADD_LIST_BOX, IDM_ALIGN_CONTROLS, IDM_GRID, IDM_TAB_ORDER,
+    IDM_WRITE_RESOURCE_SCRIPT,
+};
 
 bool HasDocument() {
     return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile);
@@ -55,7 +60,7 @@ const CommandRow *FindRow(const CommandRow *table, int key, int held) {
 } // namespace
 
 bool IsUnavailableTool(int command) {
-    if (command >= 7040 && command <= 7053)
+    if (command >= IDM_ADD_STATIC_TEXT && command <= IDM_DELETE_CONTROL)
         return true;
     for (unsigned short c : kUnavailable)
         if (c == command)
@@ -66,22 +71,22 @@ bool IsUnavailableTool(int command) {
 bool CommandAvailable(int command) {
     if (!FindHandler(command) && !IsUnavailableTool(command))
         return false;
-    if (HasDocument() || command == 1117 || command == 1276)
+    if (HasDocument() || command == IDM_OTHER_NO_DOCUMENT || command == IDM_OPEN_ALL_FILES)
         return true;
     const CommandRow *row = RowOf(command);
     return !row || row->withoutDocument;
 }
 
 bool DispatchCommand(int command, intptr_t parameter) {
-    // Commands 1000-1012 stand for the function keys.
-    if (command >= 1000 && command <= 1012) {
-        int key = command - 888;
+    // Commands that stand for the function keys.
+    if (command >= IDM_FIRST_FUNCTION_KEY && command <= IDM_LAST_FUNCTION_KEY) {
+        int key = 0x70 + command - IDM_FIRST_FUNCTION_KEY;   // VK_F1 onwards
         const CommandRow *table = g_app && g_app->debugging ? g_debuggerKeys : g_commandTable;
         const CommandRow *row = FindRow(table, key, 0);
         return row ? DispatchCommand(row->command, parameter) : false;
     }
     // Without a document only the commands that allow it run.
-    if (!HasDocument() && command != 1117 && command != 1276) {
+    if (!HasDocument() && command != IDM_OTHER_NO_DOCUMENT && command != IDM_OPEN_ALL_FILES) {
         const CommandRow *row = RowOf(command);
         if (row && !row->withoutDocument)
             return true;

@@ -14,6 +14,7 @@
 #include "app/SettingsLoad.h"
 #include "base/AppState.h"
 #include "base/Boxes.h"
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
@@ -38,19 +39,8 @@
 namespace {
 
 enum {
-    kFileMenu = 0,
-    kCompilerMenu = 5,
-    kUtilsMenu = 6,
-    kWindowMenu = 8,
-    kHelpMenu = 9,
-    kWindowsHelpCommand = 14001,
-    kMenuCount = 10,
     kFirstWindowItem = 30000,   // the MDI client numbers its window list from here
-    kFirstClosedCommand = 1214,
-    kCompileCommand = 1290,
-    kExecuteProjectCommand = 1295,
-    kFirstToolCommand = 1300,
-    kLastToolCommand = 1311,
+    kMaxBarMenus = 16,
     kSharedBlockSize = 4096,
     kSharedMapped = 1024,
 };
@@ -60,11 +50,25 @@ HANDLE g_sharedMapping;
 char *g_sharedView;
 int g_fileMenuFixedItems = -1;   // items of the File menu before the closed files
 
-// The menu bar's submenus as the frame was created: a maximised editor window later puts its
-// system menu in front of them.
-HMENU g_submenus[kMenuCount];
+// The menu bar's submenus the frame changes, found when the frame was created: a maximised
+// editor window later puts its system menu in front of them.
+HMENU g_fileMenu, g_compilerMenu, g_utilsMenu, g_windowMenu, g_helpMenu;
+// Every submenu of the menu bar, for enabling their items.
+HMENU g_barMenus[kMaxBarMenus];
 
-HMENU Submenu(int position) { return position >= 0 && position < kMenuCount ? g_submenus[position] : nullptr; }
+// The submenu of `bar` that holds `command`, itself or in one of its own submenus (a search
+// by command looks into those too).
+HMENU SubmenuHolding(HMENU bar, UINT command) {
+    int count = GetMenuItemCount(bar);
+    for (int i = 0; i < count; i++) {
+        HMENU submenu = GetSubMenu(bar, i);
+        if (!submenu)
+            continue;
+        if (GetMenuState(submenu, command, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            return submenu;
+    }
+    return nullptr;
+}
 
 bool HasDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
 
@@ -125,10 +129,10 @@ void OpenFile(int, intptr_t) {
 
 void SaveFile(int command, intptr_t) {
     switch (command) {
-    case 1103: SaveDocument(); break;
-    case 1104: SaveAs(); break;
-    case 1167: SaveAll(); break;
-    case 1151: ReloadDocument(); break;
+    case IDM_SAVE: SaveDocument(); break;
+    case IDM_SAVE_AS: SaveAs(); break;
+    case IDM_SAVE_ALL: SaveAll(); break;
+    case IDM_RELOAD: ReloadDocument(); break;
     }
     if (g_editor->view)
         RefreshEditorWindow(g_editor->view);
@@ -163,12 +167,14 @@ void ExitCommand(int, intptr_t) { ExitProgram(); }
 void CloseAllCommand(int, intptr_t) { CloseAllEditorWindows(); }
 
 void WindowCommand(int command, intptr_t) {
-    UINT message = command == 1131 ? WM_MDICASCADE : command == 1132 ? WM_MDITILE : WM_MDIICONARRANGE;
+    UINT message = command == IDM_CASCADE ? WM_MDICASCADE
+                   : command == IDM_TILE  ? WM_MDITILE
+                                          : WM_MDIICONARRANGE;
     SendMessageA(g_app->mdiClient, message, 0, 0);
 }
 
 void ClosedFileCommand(int command, intptr_t) {
-    int index = command - kFirstClosedCommand;
+    int index = command - IDM_FIRST_CLOSED_FILE;
     const char *path = ClosedFile(index);
     if (!path)
         return;
@@ -340,8 +346,8 @@ void ToolCommand(int command, intptr_t) {
     }
 }
 
-// The external command interface: 3501 open a file, 3502 go to (or add) a function,
-// 3503 the frame's client size.
+// The external command interface: open a file, go to (or add) a function, the frame's client
+// size.
 LRESULT ExternalCommand(int command) {
     char text[kSharedMapped];
     if (g_sharedView) {
@@ -351,13 +357,13 @@ LRESULT ExternalCommand(int command) {
         text[0] = '\0';
     }
     switch (command) {
-    case 3501:
+    case IDM_EXTERNAL_OPEN_FILE:
         if (text[0] && OpenPath(text)) {
             if (HWND active = ActiveEditorWindow())
                 SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
         }
         return 1;
-    case 3502: {
+    case IDM_EXTERNAL_GOTO_FUNCTION: {
         if (!HasDocument() || !text[0])
             return 0;
         // No function list knows the header yet: it is added at the end of the document.
@@ -372,7 +378,7 @@ LRESULT ExternalCommand(int command) {
             InvalidateRect(g_editor->view->window, nullptr, FALSE);
         return 1;
     }
-    case 3503: {
+    case IDM_EXTERNAL_CLIENT_SIZE: {
         RECT client;
         GetClientRect(g_app->frameWindow, &client);
         return (client.bottom - client.top) * 65536 + (client.right - client.left);
@@ -387,13 +393,13 @@ void StatusHelp(WPARAM wParam, LPARAM lParam) {
     if (flags == 0xFFFF && !lParam) {
         ShowMenuHelp("");
     } else if (!(flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR))) {
-        if (item >= kFirstToolCommand && item <= kLastToolCommand) {
+        if (item >= IDM_FIRST_TOOL && item <= IDM_LAST_TOOL) {
             for (Utility *tool = g_utilities; tool; tool = tool->next)
                 if (tool->id == item)
                     ShowMenuHelp(FormatMessageId(kStrExecuteTool, tool->program, tool->arguments));
         } else {
-            const char *text = GetString(item == 14000 ? kStrHelpIndexHelp
-                                                       : static_cast<int>(item) + kStrMenuHelpBase);
+            const char *text = GetString(item == IDM_HELP_INDEX ? kStrHelpIndexHelp
+                                                                : static_cast<int>(item) + kStrMenuHelpBase);
             ShowMenuHelp(*text ? FormatScratch("%s.", text) : "");
         }
     } else {
@@ -413,8 +419,8 @@ void EnableItems(HMENU menu) {
         if (id == 0 || id == static_cast<UINT>(-1) || id >= kFirstWindowItem)
             continue;
         bool enabled = CommandAvailable(static_cast<int>(id)) ||
-                       (id >= kFirstClosedCommand && id < kFirstClosedCommand + kClosedFilesShown) ||
-                       (id >= kFirstToolCommand && id <= kLastToolCommand);
+                       (id >= IDM_FIRST_CLOSED_FILE && id < IDM_FIRST_CLOSED_FILE + kClosedFilesShown) ||
+                       (id >= IDM_FIRST_TOOL && id <= IDM_LAST_TOOL);
         EnableMenuItem(menu, i, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
     }
 }
@@ -423,10 +429,16 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     HWND client = g_app ? g_app->mdiClient : nullptr;
     switch (message) {
     case WM_CREATE: {
-        for (int i = 0; i < kMenuCount; i++)
-            g_submenus[i] = GetSubMenu(GetMenu(window), i);
+        HMENU bar = GetMenu(window);
+        for (int i = 0; i < GetMenuItemCount(bar) && i < kMaxBarMenus; i++)
+            g_barMenus[i] = GetSubMenu(bar, i);
+        g_fileMenu = SubmenuHolding(bar, IDM_FILE_NEW);
+        g_compilerMenu = SubmenuHolding(bar, IDM_MAKE);
+        g_utilsMenu = SubmenuHolding(bar, IDM_EXECUTE);
+        g_windowMenu = SubmenuHolding(bar, IDM_CASCADE);
+        g_helpMenu = SubmenuHolding(bar, IDM_HELP_INDEX);
         CLIENTCREATESTRUCT create = {};
-        create.hWindowMenu = GetSubMenu(GetMenu(window), kWindowMenu);
+        create.hWindowMenu = g_windowMenu;
         create.idFirstChild = kFirstWindowItem;
         HWND mdi = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
                                    WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0,
@@ -466,9 +478,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_COMMAND: {
         int command = LOWORD(wParam);
-        if (command >= 3501 && command <= 3503)
+        if (command >= IDM_EXTERNAL_OPEN_FILE && command <= IDM_EXTERNAL_CLIENT_SIZE)
             return ExternalCommand(command);
-        if (command == 1128) {
+        if (command == IDM_CLOSE_ALL) {
             CloseAllEditorWindows();
             return 0;
         }
@@ -604,59 +616,59 @@ bool RegisterWindowClasses(HINSTANCE instance) {
 }
 
 void RegisterStandardHandlers() {
-    RegisterHandler(1101, NewFile);
-    RegisterHandler(1102, OpenFile);
-    for (int command : {1103, 1104, 1167, 1151})
+    RegisterHandler(IDM_FILE_NEW, NewFile);
+    RegisterHandler(IDM_FILE_OPEN, OpenFile);
+    for (int command : {IDM_SAVE, IDM_SAVE_AS, IDM_SAVE_ALL, IDM_RELOAD})
         RegisterHandler(command, SaveFile);
-    RegisterHandler(1139, InsertFileCommand);
+    RegisterHandler(IDM_INSERT_FILE, InsertFileCommand);
     static const int kEditing[] = {
-        kCmdUndo, kCmdCut, kCmdCopy, kCmdPaste, kCmdExtendDown, kCmdTop, kCmdEnd, kCmdCopyToFile,
-        kCmdSetBookmark, kCmdGotoBookmark, kCmdNextBookmark, kCmdDeleteBookmark, kCmdExtendUp,
-        kCmdExtendRight, kCmdExtendLeft, kCmdWordRight, kCmdWordLeft, kCmdExtendWordRight,
-        kCmdExtendDownRow, kCmdExtendToTop, kCmdExtendToEnd, kCmdExtendLineEnd, kCmdSpacesToTabs,
-        kCmdTabsToSpaces, kCmdRecentre, kCmdExtendLineStart, kCmdWordRightRepeat, kCmdWordLeftRepeat,
-        kCmdExtendPageUp, kCmdExtendPageDown, kCmdExtendWordLeft, kCmdCompletion,
+        IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_EXTEND_DOWN, IDM_GOTO_TOP, IDM_GOTO_END, IDM_COPY_TO_FILE,
+        IDM_SET_BOOKMARK, IDM_GOTO_BOOKMARK, IDM_GOTO_NEXT_BOOKMARK, IDM_DELETE_BOOKMARK, IDM_EXTEND_UP,
+        IDM_EXTEND_RIGHT, IDM_EXTEND_LEFT, IDM_WORD_RIGHT, IDM_WORD_LEFT, IDM_EXTEND_WORD_RIGHT,
+        IDM_EXTEND_DOWN_ROW, IDM_EXTEND_TO_TOP, IDM_EXTEND_TO_END, IDM_EXTEND_LINE_END, IDM_SPACES_TO_TABS,
+        IDM_TABS_TO_SPACES, IDM_RECENTER, IDM_EXTEND_LINE_START, IDM_WORD_RIGHT_REPEAT, IDM_WORD_LEFT_REPEAT,
+        IDM_EXTEND_PAGE_UP, IDM_EXTEND_PAGE_DOWN, IDM_EXTEND_WORD_LEFT, IDM_COMPLETION,
     };
     for (int command : kEditing)
         RegisterHandler(command, EditorCommand);
-    RegisterHandler(1109, CloseCommand);
-    RegisterHandler(1106, ExitCommand);
-    RegisterHandler(1128, CloseAllCommand);
-    for (int command : {1131, 1132, 1133})
+    RegisterHandler(IDM_CLOSE, CloseCommand);
+    RegisterHandler(IDM_EXIT, ExitCommand);
+    RegisterHandler(IDM_CLOSE_ALL, CloseAllCommand);
+    for (int command : {IDM_CASCADE, IDM_TILE, IDM_ARRANGE_ICONS})
         RegisterHandler(command, WindowCommand);
     for (int i = 0; i < kClosedFilesShown; i++)
-        RegisterHandler(kFirstClosedCommand + i, ClosedFileCommand);
-    RegisterHandler(1124, ExecuteCommand);
-    RegisterHandler(kExecuteProjectCommand, ExecuteProgramCommand);
-    RegisterHandler(1107, AboutCommand);
-    RegisterHandler(1291, VersionCommand);
-    RegisterHandler(14000, HelpIndexCommand);
-    RegisterHandler(1118, PropertiesCommand);
-    RegisterHandler(1130, StatisticsCommand);
-    RegisterHandler(1220, [](int, intptr_t) { ToggleBraceLevel(); });
-    RegisterHandler(1254, DispositionCommand);
-    RegisterHandler(1296, WordHelpCommand);
-    RegisterHandler(kWindowsHelpCommand, WindowsHelpCommand);
-    for (int command = kFirstToolCommand; command <= kLastToolCommand; command++)
+        RegisterHandler(IDM_FIRST_CLOSED_FILE + i, ClosedFileCommand);
+    RegisterHandler(IDM_EXECUTE, ExecuteCommand);
+    RegisterHandler(IDM_EXECUTE_PROJECT, ExecuteProgramCommand);
+    RegisterHandler(IDM_ABOUT, AboutCommand);
+    RegisterHandler(IDM_VERSION, VersionCommand);
+    RegisterHandler(IDM_HELP_INDEX, HelpIndexCommand);
+    RegisterHandler(IDM_PROPERTIES, PropertiesCommand);
+    RegisterHandler(IDM_STATISTICS, StatisticsCommand);
+    RegisterHandler(IDM_LEVEL, [](int, intptr_t) { ToggleBraceLevel(); });
+    RegisterHandler(IDM_DISPOSITION, DispositionCommand);
+    RegisterHandler(IDM_WORD_HELP, WordHelpCommand);
+    RegisterHandler(IDM_WINDOWS_API_HELP, WindowsHelpCommand);
+    for (int command = IDM_FIRST_TOOL; command <= IDM_LAST_TOOL; command++)
         RegisterHandler(command, ToolCommand);
     RegisterSearchCommands();
 }
 
 void BuildToolAndHelpItems() {
-    HMENU utils = Submenu(kUtilsMenu);
+    HMENU utils = g_utilsMenu;
     if (utils) {
         int position = 1;   // after "Execute..."
         for (Utility *tool = g_utilities; tool; tool = tool->next) {
-            if (tool->id < kFirstToolCommand || tool->id > kLastToolCommand)
+            if (tool->id < IDM_FIRST_TOOL || tool->id > IDM_LAST_TOOL)
                 continue;
             char text[200];
-            snprintf(text, sizeof text, "%s\tShift+F%d", tool->nickname, tool->id - kFirstToolCommand + 1);
+            snprintf(text, sizeof text, "%s\tShift+F%d", tool->nickname, tool->id - IDM_FIRST_TOOL + 1);
             InsertMenuA(utils, position++, MF_BYPOSITION | MF_STRING, tool->id, text);
         }
     }
-    HMENU help = Submenu(kHelpMenu);
+    HMENU help = g_helpMenu;
     if (help && g_app->helpDatabase[0] && FileExists(g_app->helpDatabase))
-        InsertMenuA(help, 1, MF_BYPOSITION | MF_STRING, kWindowsHelpCommand, "&Windows API");
+        InsertMenuA(help, 1, MF_BYPOSITION | MF_STRING, IDM_WINDOWS_API_HELP, "&Windows API");
     // Keys the user chose are shown in the items.
     HMENU menu = GetMenu(g_app->frameWindow);
     for (int row = 0; menu && row < CommandRowCount(); row++) {
@@ -707,7 +719,7 @@ const char *ClosedFile(int index) {
 }
 
 void UpdateDynamicMenus() {
-    HMENU file = Submenu(kFileMenu);
+    HMENU file = g_fileMenu;
     if (file) {
         if (g_fileMenuFixedItems < 0)
             g_fileMenuFixedItems = GetMenuItemCount(file);
@@ -731,10 +743,10 @@ void UpdateDynamicMenus() {
                 CopyBounded(shown, shortened, sizeof shown);
             }
             LowerCase(shown);
-            AppendMenuA(file, MF_STRING, kFirstClosedCommand + i, shown);
+            AppendMenuA(file, MF_STRING, IDM_FIRST_CLOSED_FILE + i, shown);
         }
     }
-    HMENU compiler = Submenu(kCompilerMenu);
+    HMENU compiler = g_compilerMenu;
     if (compiler) {
         bool cSource = HasDocument() && (g_editor->doc->flags & kDocCSource);
         if (cSource) {
@@ -742,17 +754,17 @@ void UpdateDynamicMenus() {
             name = name ? name + 1 : g_editor->doc->path;
             char text[200];
             snprintf(text, sizeof text, GetString(kStrCompileFile), name);
-            AddExtraShortcut(text, sizeof text, kCompileCommand);
-            if (!ModifyMenuA(compiler, kCompileCommand, MF_BYCOMMAND | MF_STRING, kCompileCommand, text)) {
+            AddExtraShortcut(text, sizeof text, IDM_COMPILE_FILE);
+            if (!ModifyMenuA(compiler, IDM_COMPILE_FILE, MF_BYCOMMAND | MF_STRING, IDM_COMPILE_FILE, text)) {
                 static bool separatorAdded;
                 if (!separatorAdded) {
                     AppendMenuA(compiler, MF_SEPARATOR, 0, nullptr);
                     separatorAdded = true;
                 }
-                AppendMenuA(compiler, MF_STRING, kCompileCommand, text);
+                AppendMenuA(compiler, MF_STRING, IDM_COMPILE_FILE, text);
             }
         } else {
-            DeleteMenu(compiler, kCompileCommand, MF_BYCOMMAND);
+            DeleteMenu(compiler, IDM_COMPILE_FILE, MF_BYCOMMAND);
         }
     }
     if (g_app && g_app->frameWindow)
@@ -763,12 +775,12 @@ void UpdateMenus() {
     HMENU menu = g_app && g_app->frameWindow ? GetMenu(g_app->frameWindow) : nullptr;
     if (!menu)
         return;
-    for (HMENU submenu : g_submenus)
+    for (HMENU submenu : g_barMenus)
         if (submenu)
             EnableItems(submenu);
     // ID is checked for a C source that carries a version stamp.
     bool stamped = HasDocument() && (g_editor->doc->flags & kDocCSource) && (g_editor->doc->flags & kDocStampLine);
-    CheckMenuItem(menu, 1182, MF_BYCOMMAND | (stamped ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_ID, MF_BYCOMMAND | (stamped ? MF_CHECKED : MF_UNCHECKED));
 }
 
 
@@ -850,42 +862,42 @@ void ShowContextMenu(HWND window, int x, int y) {
         bool keyword = IsCKeyword(word);
         char text[200];
         if (line->length >= 3 && strncmp(line->text, "#if", 3) == 0)
-            AppendMenuA(menu, MF_STRING, 1116, GetString(kStrMatchingEndif));
+            AppendMenuA(menu, MF_STRING, IDM_MATCHING_BRACE, GetString(kStrMatchingEndif));
         if (keyword) {
             if (!strcmp(word, "case") || !strcmp(word, "switch") || !strcmp(word, "default"))
-                AppendMenuA(menu, MF_STRING, 1158, GetString(kStrShowCases));
+                AppendMenuA(menu, MF_STRING, IDM_SEARCH_DEFINITION, GetString(kStrShowCases));
         } else if (word[0] && !(word[0] >= '0' && word[0] <= '9')) {
             snprintf(text, sizeof text, GetString(kStrDefinitionOf), word);
-            AppendMenuA(menu, MF_STRING, 1158, text);
+            AppendMenuA(menu, MF_STRING, IDM_SEARCH_DEFINITION, text);
             snprintf(text, sizeof text, GetString(kStrUsageOf), word);
-            AppendMenuA(menu, MF_STRING, 1204, text);
+            AppendMenuA(menu, MF_STRING, IDM_SYMBOL_USAGE, text);
             if (g_app->helpDatabase[0] && FileExists(g_app->helpDatabase)) {
                 snprintf(text, sizeof text, GetString(kStrDocumentationFor), word);
-                AppendMenuA(menu, MF_STRING, 1258, text);
+                AppendMenuA(menu, MF_STRING, IDM_WORD_DOCUMENTATION, text);
             }
             if (g_app->debugging) {
                 snprintf(text, sizeof text, GetString(kStrShowValueOf), word);
-                AppendMenuA(menu, MF_STRING, 660, text);
+                AppendMenuA(menu, MF_STRING, IDM_DEBUG_SHOW_VALUE, text);
             }
         }
         if (under == '{' || under == '}')
-            AppendMenuA(menu, MF_STRING, 1116, GetString(kStrMatchingBrace));
+            AppendMenuA(menu, MF_STRING, IDM_MATCHING_BRACE, GetString(kStrMatchingBrace));
     }
     char text[200];
     snprintf(text, sizeof text, GetString(kStrGlobalsIn), name);
-    AppendMenuA(menu, MF_STRING, 1193, text);
+    AppendMenuA(menu, MF_STRING, IDM_SHOW_GLOBALS, text);
     snprintf(text, sizeof text, GetString(kStrFunctionsIn), name);
-    AppendMenuA(menu, MF_STRING, 1168, text);
+    AppendMenuA(menu, MF_STRING, IDM_FUNCTIONS_LIST, text);
     snprintf(text, sizeof text, GetString(kStrMetricsFor), name);
-    AppendMenuA(menu, MF_STRING, 1179, text);
+    AppendMenuA(menu, MF_STRING, IDM_FILE_METRICS, text);
     snprintf(text, sizeof text, GetString(kStrEditDescriptionOf), name);
-    AppendMenuA(menu, MF_STRING, 1183, text);
-    AppendMenuA(menu, MF_STRING, 1118, GetString(kStrProperties));
+    AppendMenuA(menu, MF_STRING, IDM_DESCRIPTION_FILE, text);
+    AppendMenuA(menu, MF_STRING, IDM_PROPERTIES, GetString(kStrProperties));
     if (g_app->debugging) {
-        AppendMenuA(menu, MF_STRING, 300, GetString(kStrInsertBreakpoint));
-        AppendMenuA(menu, MF_STRING, 330, GetString(kStrRunToCursor));
-        AppendMenuA(menu, MF_STRING, 3004, GetString(kStrSetNextStatement));
-        AppendMenuA(menu, MF_STRING, 3009, GetString(kStrEvaluateExpression));
+        AppendMenuA(menu, MF_STRING, IDM_DEBUG_BREAKPOINT, GetString(kStrInsertBreakpoint));
+        AppendMenuA(menu, MF_STRING, IDM_DEBUG_RUN_TO_CURSOR, GetString(kStrRunToCursor));
+        AppendMenuA(menu, MF_STRING, IDM_DEBUG_SET_NEXT_STATEMENT, GetString(kStrSetNextStatement));
+        AppendMenuA(menu, MF_STRING, IDM_DEBUG_EVALUATE, GetString(kStrEvaluateExpression));
     }
     EnableItems(menu);
     int command = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, g_app->frameWindow, nullptr);

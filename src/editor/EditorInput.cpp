@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "base/Boxes.h"
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
@@ -50,7 +51,7 @@ bool SelectionNotEmpty() {
 
 // Deletes the selection into the cut buffer, journaled as a Cut.
 void CutSelection() {
-    NoteMessage(kMsgCommand, kCmdCut, 0);
+    NoteMessage(kMsgCommand, IDM_CUT, 0);
     DeleteSelection();
     JournalNoted();
 }
@@ -115,7 +116,7 @@ void LineEnd() {
 // Journals a command that moves the cursor; `extend` keeps (or starts) the selection.
 void MoveCommand(int command, bool extend) {
     View *view = CurrentView();
-    bool vertical = command == kCmdExtendUp || command == kCmdExtendDown || command == kCmdExtendDownRow;
+    bool vertical = command == IDM_EXTEND_UP || command == IDM_EXTEND_DOWN || command == IDM_EXTEND_DOWN_ROW;
     if (!vertical)
         EndVerticalMove();
     if (extend)
@@ -124,50 +125,50 @@ void MoveCommand(int command, bool extend) {
         CancelSelection();
     NoteMessage(kMsgCommand, static_cast<uint32_t>(command), 0);
     switch (command) {
-    case kCmdTop:
-    case kCmdExtendToTop:
+    case IDM_GOTO_TOP:
+    case IDM_EXTEND_TO_TOP:
         GotoTop();
         break;
-    case kCmdEnd:
-    case kCmdExtendToEnd:
+    case IDM_GOTO_END:
+    case IDM_EXTEND_TO_END:
         GotoEnd();
         break;
-    case kCmdRecentre:
+    case IDM_RECENTER:
         Recentre();
         break;
-    case kCmdExtendUp:
+    case IDM_EXTEND_UP:
         CursorUp(1);
         break;
-    case kCmdExtendDown:
-    case kCmdExtendDownRow:
+    case IDM_EXTEND_DOWN:
+    case IDM_EXTEND_DOWN_ROW:
         CursorDown(1);
         break;
-    case kCmdExtendRight:
+    case IDM_EXTEND_RIGHT:
         CursorRight(1);
         break;
-    case kCmdExtendLeft:
+    case IDM_EXTEND_LEFT:
         CursorLeft(1);
         break;
-    case kCmdWordRight:
-    case kCmdWordRightRepeat:
-    case kCmdExtendWordRight:
+    case IDM_WORD_RIGHT:
+    case IDM_WORD_RIGHT_REPEAT:
+    case IDM_EXTEND_WORD_RIGHT:
         WordRight();
         break;
-    case kCmdWordLeft:
-    case kCmdWordLeftRepeat:
-    case kCmdExtendWordLeft:
+    case IDM_WORD_LEFT:
+    case IDM_WORD_LEFT_REPEAT:
+    case IDM_EXTEND_WORD_LEFT:
         WordLeft();
         break;
-    case kCmdExtendLineEnd:
+    case IDM_EXTEND_LINE_END:
         LineEnd();
         break;
-    case kCmdExtendLineStart:
+    case IDM_EXTEND_LINE_START:
         LineStart();
         break;
-    case kCmdExtendPageUp:
+    case IDM_EXTEND_PAGE_UP:
         ScrollPage(-1);
         break;
-    case kCmdExtendPageDown:
+    case IDM_EXTEND_PAGE_DOWN:
         ScrollPage(1);
         break;
     }
@@ -181,12 +182,12 @@ void Paste() {
     EndVerticalMove();
     if (SelectionNotEmpty()) {
         // The replaced text is journaled as a cut of its own, without touching the cut buffer.
-        NoteMessage(kMsgCommand, kCmdCut, 0);
+        NoteMessage(kMsgCommand, IDM_CUT, 0);
         RemoveSelection();
         JournalNoted();
     }
     CancelSelection();
-    NoteMessage(kMsgCommand, kCmdPaste, 0);
+    NoteMessage(kMsgCommand, IDM_PASTE, 0);
     long inserted = PasteBuffer();
     JournalRecord *record = JournalNoted();
     if (record) {
@@ -201,7 +202,7 @@ void Paste() {
 void ExpandMacro(const TextMacro *macro) {
     View *view = CurrentView();
     EndVerticalMove();
-    NoteMessage(kMsgCommand, kCmdExpansion, 0);
+    NoteMessage(kMsgCommand, IDM_EXPAND_MACRO, 0);
     long line = CurrentLineNumber();
     int column = view->column;
     long inserted = InsertText(macro->text, macro->length);
@@ -538,74 +539,74 @@ void EditorDoubleClick(int x, int y, const EditorMetrics &m) {
 bool EditCommand(int command) {
     View *view = CurrentView();
     switch (command) {
-    case kCmdUndo:
+    case IDM_UNDO:
         Undo();
         return true;
-    case kCmdSetBookmark:
+    case IDM_SET_BOOKMARK:
         SetBookmark();
         return true;
-    case kCmdGotoBookmark:
+    case IDM_GOTO_BOOKMARK:
         GotoBookmark();
         return true;
-    case kCmdNextBookmark:
+    case IDM_GOTO_NEXT_BOOKMARK:
         GotoNextBookmark();
         return true;
-    case kCmdDeleteBookmark:
+    case IDM_DELETE_BOOKMARK:
         DeleteBookmark();
         return true;
-    case kCmdCopyToFile:
+    case IDM_COPY_TO_FILE:
         CopyCutBufferToFile();
         return true;
-    case kCmdCompletion:
+    case IDM_COMPLETION:
         SymbolCompletion();
         return true;
     }
     if (!view)
         return false;
     switch (command) {
-    case kCmdCut:
+    case IDM_CUT:
         EndVerticalMove();
         if (SelectionNotEmpty())
             CutSelection();
         CancelSelection();
         Settle(view);
         return true;
-    case kCmdCopy:
+    case IDM_COPY:
         if (SelectionNotEmpty())
             CopySelection();
         return true;
-    case kCmdPaste:
+    case IDM_PASTE:
         Paste();
         return true;
-    case kCmdSpacesToTabs:
-    case kCmdTabsToSpaces:
+    case IDM_SPACES_TO_TABS:
+    case IDM_TABS_TO_SPACES:
         // The journal's positions do not survive the rewritten indentation.
-        command == kCmdSpacesToTabs ? SpacesToTabs() : TabsToSpaces();
+        command == IDM_SPACES_TO_TABS ? SpacesToTabs() : TabsToSpaces();
         ForgetDocumentRecords(view->doc);
         Settle(view);
         return true;
-    case kCmdTop:
-    case kCmdEnd:
-    case kCmdRecentre:
-    case kCmdWordRight:
-    case kCmdWordLeft:
-    case kCmdWordRightRepeat:
-    case kCmdWordLeftRepeat:
+    case IDM_GOTO_TOP:
+    case IDM_GOTO_END:
+    case IDM_RECENTER:
+    case IDM_WORD_RIGHT:
+    case IDM_WORD_LEFT:
+    case IDM_WORD_RIGHT_REPEAT:
+    case IDM_WORD_LEFT_REPEAT:
         MoveCommand(command, false);
         return true;
-    case kCmdExtendUp:
-    case kCmdExtendDown:
-    case kCmdExtendDownRow:
-    case kCmdExtendRight:
-    case kCmdExtendLeft:
-    case kCmdExtendWordRight:
-    case kCmdExtendWordLeft:
-    case kCmdExtendToTop:
-    case kCmdExtendToEnd:
-    case kCmdExtendLineEnd:
-    case kCmdExtendLineStart:
-    case kCmdExtendPageUp:
-    case kCmdExtendPageDown:
+    case IDM_EXTEND_UP:
+    case IDM_EXTEND_DOWN:
+    case IDM_EXTEND_DOWN_ROW:
+    case IDM_EXTEND_RIGHT:
+    case IDM_EXTEND_LEFT:
+    case IDM_EXTEND_WORD_RIGHT:
+    case IDM_EXTEND_WORD_LEFT:
+    case IDM_EXTEND_TO_TOP:
+    case IDM_EXTEND_TO_END:
+    case IDM_EXTEND_LINE_END:
+    case IDM_EXTEND_LINE_START:
+    case IDM_EXTEND_PAGE_UP:
+    case IDM_EXTEND_PAGE_DOWN:
         MoveCommand(command, true);
         return true;
     }
@@ -631,7 +632,7 @@ void InsertCompletion(const char *text) {
     View *view = CurrentView();
     if (!view || !text || !*text)
         return;
-    NoteMessage(kMsgCommand, kCmdCompletion, 0);
+    NoteMessage(kMsgCommand, IDM_COMPLETION, 0);
     long line = CurrentLineNumber();
     int column = view->column;
     long length = static_cast<long>(strlen(text));

@@ -2,43 +2,6 @@
 // the current view. Each action that changes text or moves the cursor is journaled for Undo.
 #pragma once
 
-// Editing commands handled here.
-enum EditCommandId {
-    kCmdUndo = 1110,
-    kCmdCut = 1111,
-    kCmdCopy = 1112,
-    kCmdPaste = 1113,
-    kCmdExtendDown = 1115,
-    kCmdTop = 1121,
-    kCmdEnd = 1122,
-    kCmdCopyToFile = 1126,
-    kCmdSetBookmark = 1142,
-    kCmdGotoBookmark = 1143,
-    kCmdNextBookmark = 1144,
-    kCmdDeleteBookmark = 1145,
-    kCmdExtendUp = 1153,
-    kCmdExtendRight = 1154,
-    kCmdExtendLeft = 1155,
-    kCmdWordRight = 1163,
-    kCmdWordLeft = 1164,
-    kCmdExtendWordRight = 1165,
-    kCmdExtendDownRow = 1166,
-    kCmdExtendToTop = 1171,
-    kCmdExtendToEnd = 1172,
-    kCmdExtendLineEnd = 1188,
-    kCmdSpacesToTabs = 1189,
-    kCmdTabsToSpaces = 1190,
-    kCmdRecentre = 1191,
-    kCmdExtendLineStart = 1199,
-    kCmdWordRightRepeat = 1207,
-    kCmdWordLeftRepeat = 1208,
-    kCmdExtendPageUp = 1211,
-    kCmdExtendPageDown = 1212,
-    kCmdExtendWordLeft = 1272,
-    kCmdCompletion = 1280,
-    kCmdExpansion = 1400,
-};
-
 // Virtual keys the editor handles itself.
 enum EditorKeyCode {
     kKeyBackspace = 8,
@@ -90,7 +53,7 @@ extern TextMacro *g_textMacros;
 TextMacro *FindTextMacro(int letter);
 void FreeTextMacros();
 
-// Symbol completion (command 1280): candidates come from the browser through this source.
+// Symbol completion (IDM_COMPLETION): candidates come from the browser through this source.
 // It fills `names` with up to `max` allocated names starting with `prefix` (members of the
 // structure named `structure` when it is not null) and returns how many it found.
 typedef int (*CompletionSource)(const char *prefix, const char *structure, char **names, int max);
@@ -99,5 +62,5 @@ void SymbolCompletion();
 // Inserts the rest of a completed name at the cursor, journaled so that Undo takes it back.
 void InsertCompletion(const char *text);
 
-// Copy to File (1126): writes the cut buffer to a file the user names.
+// Copy to File (IDM_COPY_TO_FILE): writes the cut buffer to a file the user names.
 bool CopyCutBufferToFile();

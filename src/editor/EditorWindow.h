@@ -8,7 +8,7 @@ struct Document;
 struct View;
 
 bool RegisterEditorWindowClass(HINSTANCE instance);
-// The brace level in a margin left of the text (command 1220): on or off.
+// The brace level in a margin left of the text (IDM_LEVEL): on or off.
 void ToggleBraceLevel();
 void SetEditorFont(HFONT font);
 // Creates an editor window titled with `path` (lower-cased) in the MDI client, maximised when

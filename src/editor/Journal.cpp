@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "base/Boxes.h"
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -17,11 +18,6 @@ namespace {
 
 enum {
     kVkDelete = 46,
-    kCmdCut = 1111,
-    kCmdPaste = 1113,
-    kCmdDefinition = 1158,
-    kCmdCompletion = 1280,
-    kCmdExpansion = 1400,
     kMaxBackspaceMemory = 4,
 };
 
@@ -194,15 +190,15 @@ bool ReverseCharacter(const JournalRecord &r) {
 
 bool ReverseCommand(const JournalRecord &r) {
     switch (r.param1) {
-    case kCmdCut:
+    case IDM_CUT:
         if (!r.text || !At(r.line, r.column))
             return false;
         InsertText(r.text, static_cast<long>(r.param2));
         if (r.flags & kRecordCursorAtStart)
             GotoPosition(r.line, r.column);
         return true;
-    case kCmdPaste:
-    case kCmdExpansion: {
+    case IDM_PASTE:
+    case IDM_EXPAND_MACRO: {
         long length = static_cast<int32_t>(r.param2);
         if (!At(r.line, r.column))
             return false;
@@ -215,7 +211,7 @@ bool ReverseCommand(const JournalRecord &r) {
         DeleteChars(static_cast<int>(length), false);
         return true;
     }
-    case kCmdCompletion: {
+    case IDM_COMPLETION: {
         long length = r.text ? static_cast<long>(strlen(r.text)) : 0;
         if (!At(r.line, r.column) || !TextAtCursor(r.text, length))
             return false;
@@ -306,8 +302,8 @@ bool ChangesText(const JournalRecord &r) {
         return true;
     if (r.message == kMsgKeyDown)
         return r.param1 == kVkDelete;
-    return r.message == kMsgCommand && (r.param1 == kCmdCut || r.param1 == kCmdPaste ||
-                                        r.param1 == kCmdCompletion || r.param1 == kCmdExpansion);
+    return r.message == kMsgCommand && (r.param1 == IDM_CUT || r.param1 == IDM_PASTE ||
+                                        r.param1 == IDM_COMPLETION || r.param1 == IDM_EXPAND_MACRO);
 }
 
 void Reverse(const JournalRecord &r) {
@@ -372,7 +368,7 @@ void NoteMessage(unsigned message, uint32_t param1, uint32_t param2) {
     } else if (message == kMsgKeyDown && param1 == kVkDelete) {
         const Line *line = view->current;
         g_noted.position = view->column < line->length ? static_cast<unsigned char>(line->text[view->column]) : '\n';
-    } else if (message == kMsgCommand && param1 == kCmdCut) {
+    } else if (message == kMsgCommand && param1 == IDM_CUT) {
         Line *start = nullptr;
         int column = 0;
         long length = 0;
@@ -446,7 +442,7 @@ void DropAfterDefinition() {
     int newestJump = -1;
     for (int back = 0; back < 4 && back < g_count; back++) {
         const JournalRecord *r = JournalRecordAt(back);
-        if (r->message == kMsgCommand && r->param1 == kCmdDefinition) {
+        if (r->message == kMsgCommand && r->param1 == IDM_SEARCH_DEFINITION) {
             newestJump = back;
             break;
         }
@@ -516,7 +512,7 @@ void Undo() {
     int index = Wrap(g_next - 1);
     JournalRecord &newest = g_ring[index];
     if (newest.window != active) {
-        bool jump = (newest.message == kMsgCommand && newest.param1 == kCmdDefinition) ||
+        bool jump = (newest.message == kMsgCommand && newest.param1 == IDM_SEARCH_DEFINITION) ||
                     newest.message == kMsgRightButtonDown;
         if (jump) {
             for (View *v = g_editor->views; v; v = v->next) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/CommandIds.h"
 #include "base/Commands.h"
 #include "base/ResourceIds.h"
 #include "editor/Document.h"
@@ -10,14 +11,6 @@
 #include "ui/Dialogs.h"
 
 namespace {
-
-enum {
-    kCmdReplace = 1120,
-    kCmdGotoLine = 1123,
-    kCmdFindNext = 1135,
-    kCmdFindPrevious = 1136,
-    kCmdFind = 1137,
-};
 
 enum {
     // Longer than a search text may be: a text pasted or set past the box's limit reaches
@@ -221,9 +214,9 @@ void GotoLineCommand(int, intptr_t) {
 } // namespace
 
 void RegisterSearchCommands() {
-    RegisterHandler(kCmdFind, FindCommand);
-    RegisterHandler(kCmdReplace, ReplaceCommand);
-    RegisterHandler(kCmdFindNext, FindNextCommand);
-    RegisterHandler(kCmdFindPrevious, FindPreviousCommand);
-    RegisterHandler(kCmdGotoLine, GotoLineCommand);
+    RegisterHandler(IDM_FIND, FindCommand);
+    RegisterHandler(IDM_REPLACE, ReplaceCommand);
+    RegisterHandler(IDM_FIND_NEXT, FindNextCommand);
+    RegisterHandler(IDM_FIND_PREVIOUS, FindPreviousCommand);
+    RegisterHandler(IDM_GOTO_LINE, GotoLineCommand);
 }

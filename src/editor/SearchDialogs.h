@@ -2,6 +2,5 @@
 // commands that open them or repeat the last search.
 #pragma once
 
-// Registers the handlers of Find (1137), Replace (1120), Find next (1135), Find previous (1136)
-// and Goto line (1123).
+// Registers the handlers of Find, Replace, Find next, Find previous and Goto line.
 void RegisterSearchCommands();

@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "app/Wiring.h"
 #include "base/AppState.h"
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "base/ResourceIds.h"
 #include "editor/DocumentTestSupport.h"
@@ -27,7 +28,9 @@ protected:
         ResetCommandTable();
         ClearHandlers();
         g_ran.clear();
-        for (int command : {1103, 1101, 1143, 1144, 1163, 1165, 1172, 1122, 1188, 1106, 340, 1296})
+        for (int command : {IDM_SAVE, IDM_FILE_NEW, IDM_GOTO_BOOKMARK, IDM_GOTO_NEXT_BOOKMARK,
+                            IDM_WORD_RIGHT, IDM_EXTEND_WORD_RIGHT, IDM_EXTEND_TO_END, IDM_GOTO_END,
+                            IDM_EXTEND_LINE_END, IDM_EXIT, IDM_DEBUG_EXECUTE, IDM_WORD_HELP})
             RegisterHandler(command, Record);
     }
     void TearDown() override {
@@ -41,15 +44,16 @@ protected:
 TEST_F(DispatchTest, KeysFindTheirRowsMostModifiersFirst) {
     ASSERT_TRUE(OpenFile("A.C", "x\n"));
     const struct { int key; bool ctrl, alt, shift; int command; } keys[] = {
-        {0x76, true, false, true, 1144},    // Ctrl+Shift+F7, not Ctrl+F7
-        {0x76, true, false, false, 1143},
-        {39, true, false, true, 1165},      // Ctrl+Shift+Right, not Ctrl+Right or Shift+Right
-        {39, true, false, false, 1163},
-        {35, true, false, true, 1172},      // Ctrl+Shift+End
-        {35, true, false, false, 1122},
-        {35, false, false, true, 1188},
-        {'S', true, false, false, 1103},
-        {'X', false, true, false, 1106},
+        {0x76, true, false, true, IDM_GOTO_NEXT_BOOKMARK},   // Ctrl+Shift+F7, not Ctrl+F7
+        {0x76, true, false, false, IDM_GOTO_BOOKMARK},
+        // Ctrl+Shift+Right, not Ctrl+Right or Shift+Right
+        {39, true, false, true, IDM_EXTEND_WORD_RIGHT},
+        {39, true, false, false, IDM_WORD_RIGHT},
+        {35, true, false, true, IDM_EXTEND_TO_END},          // Ctrl+Shift+End
+        {35, true, false, false, IDM_GOTO_END},
+        {35, false, false, true, IDM_EXTEND_LINE_END},
+        {'S', true, false, false, IDM_SAVE},
+        {'X', false, true, false, IDM_EXIT},
     };
     for (const auto &k : keys) {
         g_ran.clear();
@@ -63,26 +67,26 @@ TEST_F(DispatchTest, KeysFindTheirRowsMostModifiersFirst) {
     // While debugging the debugger's keys come first; function-key commands follow them.
     g_app->debugging = true;
     KeyDown(0x74, 1, false, false, false);
-    EXPECT_TRUE(DispatchCommand(1004, 0));   // F5
-    EXPECT_EQ((std::vector<int>{340, 340}), g_ran);
+    EXPECT_TRUE(DispatchCommand(IDM_FIRST_FUNCTION_KEY + 4, 0));   // F5
+    EXPECT_EQ((std::vector<int>{IDM_DEBUG_EXECUTE, IDM_DEBUG_EXECUTE}), g_ran);
     g_app->debugging = false;
     g_ran.clear();
-    EXPECT_TRUE(DispatchCommand(1000, 0));   // F1
-    EXPECT_EQ(std::vector<int>{1296}, g_ran);
+    EXPECT_TRUE(DispatchCommand(IDM_FIRST_FUNCTION_KEY, 0));   // F1
+    EXPECT_EQ(std::vector<int>{IDM_WORD_HELP}, g_ran);
 }
 
 TEST_F(DispatchTest, WithoutADocumentOnlyTheAllowedCommandsRun) {
     g_ran.clear();
-    EXPECT_TRUE(DispatchCommand(1103, 0));   // Save: taken, but nothing runs
-    EXPECT_TRUE(DispatchCommand(1101, 0));   // New runs
-    EXPECT_FALSE(DispatchCommand(1999, 0));  // nobody's
-    EXPECT_EQ(std::vector<int>{1101}, g_ran);
-    EXPECT_FALSE(CommandAvailable(1103));
-    EXPECT_TRUE(CommandAvailable(1101));
-    EXPECT_FALSE(CommandAvailable(1150));    // allowed without a document, but not built
+    EXPECT_TRUE(DispatchCommand(IDM_SAVE, 0));       // Save: taken, but nothing runs
+    EXPECT_TRUE(DispatchCommand(IDM_FILE_NEW, 0));   // New runs
+    EXPECT_FALSE(DispatchCommand(1999, 0));          // nobody's
+    EXPECT_EQ(std::vector<int>{IDM_FILE_NEW}, g_ran);
+    EXPECT_FALSE(CommandAvailable(IDM_SAVE));
+    EXPECT_TRUE(CommandAvailable(IDM_FILE_NEW));
+    EXPECT_FALSE(CommandAvailable(IDM_GREP));   // allowed without a document, but not built
     ASSERT_TRUE(OpenFile("B.C", "x\n"));
-    EXPECT_TRUE(CommandAvailable(1103));
-    EXPECT_TRUE(DispatchCommand(1105, 0));   // a tool that is not part of the program
+    EXPECT_TRUE(CommandAvailable(IDM_SAVE));
+    EXPECT_TRUE(DispatchCommand(IDM_PRINT, 0));   // a tool that is not part of the program
     EXPECT_EQ("This tool is not available in this version of Kelto", ui.Texts().back());
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/AppState.h"
+#include "base/CommandIds.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorInput.h"
@@ -127,7 +128,7 @@ int main() {
     QueryPerformanceCounter(&start);
     int undone = 0;
     while (JournalCount() > 0 && undone < kJournalSize) {
-        EditCommand(kCmdUndo);
+        EditCommand(IDM_UNDO);
         undone++;
     }
     QueryPerformanceCounter(&end);

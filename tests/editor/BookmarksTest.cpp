@@ -1,17 +1,18 @@
 // Bookmarks, and Copy to File of the cut buffer.
+#include "base/CommandIds.h"
 #include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
 #include "ui/OutputWindow.h"
 
 TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
-    EditCommand(kCmdGotoBookmark);
+    EditCommand(IDM_GOTO_BOOKMARK);
     EXPECT_EQ("No book marks defined", ui.Texts().back());
     Document *doc = Doc("first\nsecond\n\tthird\n");
     At(1, 2);
-    EditCommand(kCmdSetBookmark);
+    EditCommand(IDM_SET_BOOKMARK);
     At(3, 1);
-    EditCommand(kCmdSetBookmark);
-    EditCommand(kCmdSetBookmark);   // the same line: updated, not doubled
+    EditCommand(IDM_SET_BOOKMARK);
+    EditCommand(IDM_SET_BOOKMARK);   // the same line: updated, not doubled
     EXPECT_EQ(2, BookmarkCount());
     long line = 0;
     int column = 0;
@@ -22,24 +23,24 @@ TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
     At(1, 0);
     Type("a longer text that makes the first line grow ");   // replaces its record
     ui.choices.push_back(1);
-    EditCommand(kCmdGotoBookmark);
+    EditCommand(IDM_GOTO_BOOKMARK);
     ASSERT_EQ(1u, ui.lists.size());
     EXPECT_EQ((std::vector<std::string>{"Book marks", "T.TXT(3):  third",
                                         "T.TXT(1): a longer text that makes the first line grow first"}),
               ui.lists[0]);
     EXPECT_EQ(1, CurrentLineNumber());
     EXPECT_EQ(0, Column());
-    EditCommand(kCmdNextBookmark);   // round the list to the head
+    EditCommand(IDM_GOTO_NEXT_BOOKMARK);   // round the list to the head
     EXPECT_EQ(3, CurrentLineNumber());
 
     // Deleted with their line; the dialog's Cancel deletes nothing.
     At(2, 6);
     EditorKey(kKeyDelete, 1, false);   // joins line 3 onto line 2
     EXPECT_EQ(1, BookmarkCount());
-    EditCommand(kCmdDeleteBookmark);
+    EditCommand(IDM_DELETE_BOOKMARK);
     EXPECT_EQ(1, BookmarkCount());
     ui.choices.push_back(0);
-    EditCommand(kCmdDeleteBookmark);
+    EditCommand(IDM_DELETE_BOOKMARK);
     EXPECT_EQ(0, BookmarkCount());
     EXPECT_FALSE(FindDocumentMark(doc, &line, &column));
 }
@@ -62,18 +63,18 @@ TEST_F(EditTest, BookmarksDieWithTheirViewAndOnReload) {
 
 TEST_F(EditTest, CopyToFileWritesTheCutBufferLineByLine) {
     Doc("x");
-    EditCommand(kCmdCopyToFile);
+    EditCommand(IDM_COPY_TO_FILE);
     EXPECT_STREQ("Clipboard empty", StatusText());
     AppendCutBuffer("one\n\ttwo\nthree", 14);
     ui.fileNames.push_back(PathOf("OUT.TXT"));
-    EditCommand(kCmdCopyToFile);
+    EditCommand(IDM_COPY_TO_FILE);
     EXPECT_EQ("one\r\n\ttwo\r\nthree\r\n", ReadWholeFile(PathOf("OUT.TXT")));
     ClearCutBuffer();
     AppendCutBuffer("only\n", 5);
     ui.fileNames.push_back(PathOf("OUT2.TXT"));
-    EditCommand(kCmdCopyToFile);
+    EditCommand(IDM_COPY_TO_FILE);
     EXPECT_EQ("only\r\n", ReadWholeFile(PathOf("OUT2.TXT")));
     ui.fileNames.push_back(dir + "\\NO\\SUCH\\DIR\\X.TXT");
-    EditCommand(kCmdCopyToFile);
+    EditCommand(IDM_COPY_TO_FILE);
     EXPECT_NE(std::string::npos, ui.Texts().back().find("for writing"));
 }

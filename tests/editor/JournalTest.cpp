@@ -1,5 +1,6 @@
 // The undo journal: its ring, the special records, replace groups and the records that no
 // longer fit the document.
+#include "base/CommandIds.h"
 #include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
 
@@ -21,24 +22,24 @@ TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
 TEST_F(EditTest, PasteAndCutAreUndoneExactly) {
     Document *doc = Doc("one\ntwo\nthree");
     At(1, 1);
-    EditCommand(kCmdExtendDown);
-    EditCommand(kCmdExtendRight);
-    EditCommand(kCmdCut);
+    EditCommand(IDM_EXTEND_DOWN);
+    EditCommand(IDM_EXTEND_RIGHT);
+    EditCommand(IDM_CUT);
     EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
     long length = 0;
     char *cut = CutBufferText(&length);
     EXPECT_STREQ("ne\ntw", cut);
     Release(cut);
     GotoEnd();
-    EditCommand(kCmdPaste);
+    EditCommand(IDM_PASTE);
     EXPECT_EQ(Lines({"oo", "three", "ne", "tw"}), LinesOf(doc));
     EXPECT_EQ(6u, JournalRecordAt(0)->param2);   // five characters and the new last line's break
     Undo();
     EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
     // Pasting over a selection: the replaced text comes back with a second Undo.
     At(2, 0);
-    EditCommand(kCmdExtendLineEnd);
-    EditCommand(kCmdPaste);
+    EditCommand(IDM_EXTEND_LINE_END);
+    EditCommand(IDM_PASTE);
     EXPECT_EQ(Lines({"oo", "ne", "tw"}), LinesOf(doc));
     Undo();
     EXPECT_EQ(Lines({"oo", ""}), LinesOf(doc));
@@ -53,7 +54,7 @@ TEST_F(EditTest, PasteAndCutAreUndoneExactly) {
 TEST_F(EditTest, TypingOverASelectionCutsItFirst) {
     Document *doc = Doc("hello world");
     At(1, 6);
-    EditCommand(kCmdExtendLineEnd);
+    EditCommand(IDM_EXTEND_LINE_END);
     Type("there");
     EXPECT_EQ(Lines({"hello there"}), LinesOf(doc));
     long length = 0;
@@ -64,10 +65,10 @@ TEST_F(EditTest, TypingOverASelectionCutsItFirst) {
     EXPECT_EQ(Lines({"hello world"}), LinesOf(doc));
     // Backspace with a selection only deletes it; Escape only cancels it.
     At(1, 0);
-    EditCommand(kCmdExtendRight);
+    EditCommand(IDM_EXTEND_RIGHT);
     EditorChar(27, 1, false);
     EXPECT_FALSE(HasSelection());
-    EditCommand(kCmdExtendRight);
+    EditCommand(IDM_EXTEND_RIGHT);
     Type("\b");
     EXPECT_EQ(Lines({"hllo world"}), LinesOf(doc));
 }
@@ -160,7 +161,7 @@ TEST_F(EditTest, UndoInAnotherWindowSkipsForeignRecords) {
 TEST_F(EditTest, JumpsToDefinitionsUndoInOneStep) {
     Doc("l1\nl2\nl3\nl4\nl5");
     At(1, 0);
-    Journal(kMsgCommand, 1158, 0);   // the jump, recorded where it started
+    Journal(kMsgCommand, IDM_SEARCH_DEFINITION, 0);   // the jump, recorded where it started
     At(4, 1);
     Journal(kMsgKeyDown, kKeyLeft, 1);   // what the jump's own moves recorded
     Journal(kMsgKeyDown, kKeyDown, 1);
@@ -185,7 +186,7 @@ TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
     EditorKey(kKeyEnd, 1, false);   // already there: no record
     EditorKey(kKeyDown, 2, false);
     EditorKey(kKeyLeft, 2, false);
-    EditCommand(kCmdTop);
+    EditCommand(IDM_GOTO_TOP);
     EXPECT_EQ(6, JournalCount());
     Undo();
     EXPECT_EQ(3, CurrentLineNumber());
@@ -196,8 +197,8 @@ TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
     EXPECT_EQ(1, CurrentLineNumber());
     EXPECT_EQ(5, Column());
     // Left with a selection goes to its anchor.
-    EditCommand(kCmdExtendRight);
-    EditCommand(kCmdExtendRight);
+    EditCommand(IDM_EXTEND_RIGHT);
+    EditCommand(IDM_EXTEND_RIGHT);
     EditorKey(kKeyLeft, 1, false);
     EXPECT_EQ(5, Column());
     EXPECT_FALSE(HasSelection());
@@ -285,8 +286,8 @@ TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
     doc = Doc("", "L.TXT");
     EditorChar('q', 1100, false);
     EditorChar(8, 1, false);
-    EditCommand(kCmdExtendLeft);
-    EditCommand(kCmdCut);
+    EditCommand(IDM_EXTEND_LEFT);
+    EditCommand(IDM_CUT);
     At(1, 1050);
     EditorKey(kKeyDelete, 1, false);
     while (JournalCount() > 1)   // all but the typing
@@ -328,8 +329,8 @@ TEST_F(EditTest, TextChangedOutsideTheJournalForgetsItsRecords) {
     // A cut holding a NUL byte comes back whole.
     doc = OpenFile("ZERO.TXT", std::string("a\0b\ncd\n", 7));
     ASSERT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
-    EditCommand(kCmdExtendLineEnd);
-    EditCommand(kCmdCut);
+    EditCommand(IDM_EXTEND_LINE_END);
+    EditCommand(IDM_CUT);
     Undo();
     EXPECT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CommandIds.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "editor/DocumentTestSupport.h"
@@ -98,13 +99,14 @@ Action RandomAction(Random &rng, bool cSource) {
     static const int kPlain[] = {'a', 'b', 'x', 'y', 'z', ' ', ' ', '.', ';', '/', '*', '(', ')'};
     static const int kC[] = {'i', 'f', 'e', 'l', 's', ' ', ' ', ';', '{', '}', '(', ')', ':', '&'};
     static const int kMoves[] = {kKeyLeft, kKeyRight, kKeyUp, kKeyDown};
-    static const int kExtend[] = {kCmdExtendUp,        kCmdExtendDown,     kCmdExtendRight,
-                                  kCmdExtendLeft,      kCmdExtendLineEnd,  kCmdExtendLineStart,
-                                  kCmdExtendWordRight, kCmdExtendWordLeft, kCmdExtendDownRow,
-                                  kCmdExtendToTop,     kCmdExtendToEnd,    kCmdExtendPageUp,
-                                  kCmdExtendPageDown};
-    static const int kJumps[] = {kCmdWordRight, kCmdWordLeft, kCmdWordRightRepeat, kCmdWordLeftRepeat,
-                                 kCmdRecentre, kCmdTop, kCmdEnd};
+    static const int kExtend[] = {IDM_EXTEND_UP,         IDM_EXTEND_DOWN,      IDM_EXTEND_RIGHT,
+                                  IDM_EXTEND_LEFT,       IDM_EXTEND_LINE_END,  IDM_EXTEND_LINE_START,
+                                  IDM_EXTEND_WORD_RIGHT, IDM_EXTEND_WORD_LEFT, IDM_EXTEND_DOWN_ROW,
+                                  IDM_EXTEND_TO_TOP,     IDM_EXTEND_TO_END,    IDM_EXTEND_PAGE_UP,
+                                  IDM_EXTEND_PAGE_DOWN};
+    static const int kJumps[] = {IDM_WORD_RIGHT,       IDM_WORD_LEFT, IDM_WORD_RIGHT_REPEAT,
+                                 IDM_WORD_LEFT_REPEAT, IDM_RECENTER,  IDM_GOTO_TOP,
+                                 IDM_GOTO_END};
     Action a = {kType, 0, 1, 0, 0, 0, 0, false};
     int roll = rng.Below(100);
     if (roll < 20) {
@@ -143,13 +145,13 @@ Action RandomAction(Random &rng, bool cSource) {
         a.code = rng.Pick(kJumps);
     } else if (roll < 75) {
         a.kind = kCommand;
-        a.code = kCmdCut;
+        a.code = IDM_CUT;
     } else if (roll < 79) {
         a.kind = kCommand;
-        a.code = kCmdPaste;
+        a.code = IDM_PASTE;
     } else if (roll < 80) {
         a.kind = kCommand;
-        a.code = kCmdCopy;
+        a.code = IDM_COPY;
     } else if (roll < 83) {
         a.kind = kKey;
         a.code = kKeyInsert;
@@ -169,7 +171,7 @@ Action RandomAction(Random &rng, bool cSource) {
         a.y2 = rng.Below((kRows + 2) * kMetrics.lineHeight) - kMetrics.lineHeight;
     } else {
         a.kind = kCommand;
-        a.code = kCmdUndo;
+        a.code = IDM_UNDO;
     }
     return a;
 }
@@ -334,7 +336,7 @@ protected:
             std::string broken = CheckConsistent();
             if (!broken.empty())
                 return where + broken;
-            if (a.kind == kCommand && a.code == kCmdUndo) {
+            if (a.kind == kCommand && a.code == IDM_UNDO) {
                 std::string fault = CheckUndo(at, before);
                 if (!fault.empty())
                     return where + fault;
@@ -348,7 +350,7 @@ protected:
         }
         while (JournalCount() > 0) {
             int before = JournalCount();
-            EditCommand(kCmdUndo);
+            EditCommand(IDM_UNDO);
             std::string fault = CheckUndo(at, before);
             if (!fault.empty())
                 return "Undo from count " + std::to_string(before) + ": " + fault;

@@ -323,7 +323,7 @@ namespace {
 // handles. A probe is copied into kelto.exe and run there on a thread of its own.
 struct MenuProbe {
     HWND frame;
-    int position;
+    UINT command;   // the submenu that holds it
     HMENU(WINAPI *getMenu)(HWND);
     HMENU(WINAPI *getSubMenu)(HMENU, int);
     int(WINAPI *getCount)(HMENU);
@@ -341,7 +341,13 @@ struct MenuProbe {
 // Copied as it is: it calls only the functions it is given and uses no global data.
 DWORD WINAPI ProbeMenu(LPVOID parameter) {
     MenuProbe *probe = static_cast<MenuProbe *>(parameter);
-    HMENU menu = probe->getSubMenu(probe->getMenu(probe->frame), probe->position);
+    HMENU bar = probe->getMenu(probe->frame);
+    HMENU menu = nullptr;
+    for (int i = 0, n = probe->getCount(bar); i < n && !menu; i++) {
+        HMENU submenu = probe->getSubMenu(bar, i);
+        if (submenu && probe->getState(submenu, probe->command, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            menu = submenu;
+    }
     int count = menu ? probe->getCount(menu) : -1;
     if (count > 48)
         count = 48;
@@ -371,7 +377,7 @@ BYTE *RemoteModuleBase(DWORD pid, const char *module) {
 
 } // namespace
 
-std::vector<MenuItem> KeltoApp::MenuItems(int position) const {
+std::vector<MenuItem> KeltoApp::MenuItems(UINT command) const {
     std::vector<MenuItem> items;
     DWORD_PTR result = 0;
     // A top-level window's id is its menu.
@@ -390,7 +396,7 @@ std::vector<MenuItem> KeltoApp::MenuItems(int position) const {
     static MenuProbe probe;
     probe = MenuProbe();
     probe.frame = frame;
-    probe.position = position;
+    probe.command = command;
     there(probe.getMenu, "GetMenu");
     there(probe.getSubMenu, "GetSubMenu");
     there(probe.getCount, "GetMenuItemCount");

@@ -64,9 +64,10 @@ public:
     HWND Editor(const std::string &title) const;
     // A message box or dialog of the process with title `title`, waiting up to `seconds`.
     HWND WaitForBox(const char *title, int seconds = 10) const;
-    // The items of the submenu at `position` of the menu bar, after the frame has updated the
-    // menus (WM_INITMENU) as it does when the user opens the menu bar. Empty when unreadable.
-    std::vector<MenuItem> MenuItems(int position) const;
+    // The items of the submenu of the menu bar that holds `command`, after the frame has
+    // updated the menus (WM_INITMENU) as it does when the user opens the menu bar. Empty when
+    // unreadable.
+    std::vector<MenuItem> MenuItems(UINT command) const;
     // A value in the program's settings key, added to the settings file before Start.
     void AddSetting(const std::string &name, const std::string &value);
 

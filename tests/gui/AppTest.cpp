@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppDriver.h"
+#include "base/CommandIds.h"
 
 #include <algorithm>
 #include <map>
@@ -11,10 +12,6 @@
 namespace {
 
 enum {
-    kSave = 1103,
-    kNew = 1101,
-    kClose = 1109,
-    kFirstClosed = 1214,
     kForget = 102,
     kFileList = 101,
 };
@@ -57,12 +54,9 @@ void TypeAndSave(const KeltoApp &app, HWND editor, const std::string &text) {
     app.Settle();
 }
 
-// The File menu; while an editor window is maximised its system menu comes first on the bar.
-std::vector<MenuItem> FileMenu(const KeltoApp &app) {
-    std::vector<MenuItem> items = app.MenuItems(0);
-    bool isFileMenu = std::any_of(items.begin(), items.end(), [](const MenuItem &i) { return i.id == kNew; });
-    return isFileMenu ? items : app.MenuItems(1);
-}
+// The File menu, wherever it is on the bar (a maximised editor window puts its system menu
+// first).
+std::vector<MenuItem> FileMenu(const KeltoApp &app) { return app.MenuItems(IDM_FILE_NEW); }
 
 UINT StateOf(const std::vector<MenuItem> &menu, UINT id) {
     for (const MenuItem &item : menu)
@@ -76,14 +70,14 @@ std::vector<std::string> RecentFiles(const KeltoApp &app) {
     std::vector<MenuItem> menu = FileMenu(app);
     std::vector<std::string> texts;
     size_t i = menu.size();
-    while (i > 0 && menu[i - 1].id >= kFirstClosed && menu[i - 1].id < kFirstClosed + 10)
+    while (i > 0 && menu[i - 1].id >= IDM_FIRST_CLOSED_FILE && menu[i - 1].id <= IDM_LAST_CLOSED_FILE)
         i--;
     if (i == menu.size())
         return texts;
     if (i == 0 || !(menu[i - 1].state & MF_SEPARATOR))
         texts.push_back("<no separator>");
     for (; i < menu.size(); i++) {
-        EXPECT_EQ(kFirstClosed + texts.size(), menu[i].id);
+        EXPECT_EQ(IDM_FIRST_CLOSED_FILE + texts.size(), menu[i].id);
         texts.push_back(menu[i].text);
     }
     return texts;
@@ -193,7 +187,7 @@ TEST(AppEditing, CtrlSWritesTheTypedTextWithCrLfAndNoTrailingBlanks) {
 
     // The menu command does the same.
     KeltoApp::Type(editor, "!");
-    app.Command(kSave);
+    app.Command(IDM_SAVE);
     app.Settle();
     EXPECT_FILE(path, "ab\r\ncds!first\r\nsecond\r\nthird\r\n");
     EXPECT_EQ(0, OtherWindows(app));
@@ -227,7 +221,7 @@ TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
         KeltoApp::Type(editor, "x");
         app.Settle();
         if (c.byCommand)
-            app.Command(kClose);
+            app.Command(IDM_CLOSE);
         else
             PostMessageA(editor, WM_CLOSE, 0, 0);
         HWND box = app.WaitForBox("Information");
@@ -332,7 +326,7 @@ TEST(AppSession, ExitKeepsTheOpenFilesForTheNextStart) {
     // A session without files on the command line: File > New opens them, the cursor moves.
     ASSERT_TRUE(app.Start());
     for (const char *name : {"a.txt", "b.txt"}) {
-        app.Command(kNew);
+        app.Command(IDM_FILE_NEW);
         HWND ask = app.WaitForBox("Kelto");
         ASSERT_TRUE(ask != nullptr);
         SendMessageA(GetDlgItem(ask, 101), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
@@ -386,10 +380,10 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     EXPECT_EQ((std::vector<std::string>{Lower(shortFile), Shown(app.PathOf("F4.TXT")), Shown(app.PathOf("F3.TXT")),
                                         Shown(app.PathOf("F2.TXT"))}),
               RecentFiles(app));
-    EXPECT_EQ(0u, StateOf(FileMenu(app), kFirstClosed) & MF_GRAYED);
+    EXPECT_EQ(0u, StateOf(FileMenu(app), IDM_FIRST_CLOSED_FILE) & MF_GRAYED);
 
     // Choosing one opens it and takes it off the list.
-    app.Command(kFirstClosed + 1);
+    app.Command(IDM_FIRST_CLOSED_FILE + 1);
     ASSERT_TRUE(app.WaitForEditors(1));
     EXPECT_EQ("f4.txt", WindowText(app.Editors()[0]));
     EXPECT_EQ((std::vector<std::string>{Lower(shortFile), Shown(app.PathOf("F3.TXT")), Shown(app.PathOf("F2.TXT")),
@@ -404,11 +398,11 @@ TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
     ASSERT_TRUE(app.Start("-f"));
     std::vector<MenuItem> menu = FileMenu(app);
     ASSERT_FALSE(menu.empty()) << "the menu could not be read";
-    EXPECT_TRUE(StateOf(menu, kSave) & MF_GRAYED);
-    EXPECT_FALSE(StateOf(menu, kNew) & MF_GRAYED);
+    EXPECT_TRUE(StateOf(menu, IDM_SAVE) & MF_GRAYED);
+    EXPECT_FALSE(StateOf(menu, IDM_FILE_NEW) & MF_GRAYED);
 
     // Save, from the menu or the keyboard, does nothing at all.
-    app.Command(kSave);
+    app.Command(IDM_SAVE);
     KeltoApp::Key(app.frame, 'S', true);
     app.Settle();
     Sleep(300);
@@ -417,14 +411,14 @@ TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
     EXPECT_EQ("<missing>", ReadFileText(app.PathOf("UNTITLED")));
 
     // New asks for a name and opens that file; then Save is there.
-    app.Command(kNew);
+    app.Command(IDM_FILE_NEW);
     HWND ask = app.WaitForBox("Kelto");
     ASSERT_TRUE(ask != nullptr);
     SendMessageA(GetDlgItem(ask, 101), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new.txt"));
     ASSERT_TRUE(Answer(ask, IDOK));
     ASSERT_TRUE(app.WaitForEditors(1));
     EXPECT_EQ("new.txt", WindowText(app.Editors()[0]));
-    EXPECT_FALSE(StateOf(FileMenu(app), kSave) & MF_GRAYED);
+    EXPECT_FALSE(StateOf(FileMenu(app), IDM_SAVE) & MF_GRAYED);
     EXPECT_EQ(0, app.Close());
 }
 
@@ -441,7 +435,7 @@ TEST(AppCommandLine, APathWithBlanksIsOneFile) {
     EXPECT_FILE(app.PathOf("MY FILES\\A.C"), std::string("xa\r\n"));
     EXPECT_EQ("<missing>", ReadFileText(app.PathOf("MY")));
     // The menus keep the window list and the maximised window's buttons usable.
-    std::vector<MenuItem> window = app.MenuItems(IsZoomed(editor) ? 9 : 8);
+    std::vector<MenuItem> window = app.MenuItems(IDM_CASCADE);
     bool listed = false;
     for (const MenuItem &item : window)
         if (item.id >= 30000 && item.id < 30100) {
@@ -509,7 +503,7 @@ TEST(AppDisplay, KeywordsCommentsAndTextInTheirColoursAndTheWindowFollowsTheCare
     }
     EXPECT_EQ(0, after[RGB(192, 0, 0)]);
     EXPECT_EQ(0, after[RGB(128, 128, 128)]);
-    PostMessageA(app.frame, WM_COMMAND, 1110, 0);   // nothing to keep: forget on exit
+    PostMessageA(app.frame, WM_COMMAND, IDM_UNDO, 0);   // nothing to keep: forget on exit
     PostMessageA(app.frame, WM_CLOSE, 0, 0);
     HWND box = WaitForTitle("Modified files", app.process.dwProcessId, 10);
     if (box)
@@ -579,7 +573,7 @@ TEST(AppAutosave, EditsSurviveACrashAndCanBeForgotten) {
     EXPECT_EQ((std::vector<std::string>{"one.c*", "sub\\one.c*"}), Titles(app));
     for (const char *name : {"one.c*", "sub\\one.c*"}) {
         Activate(app, app.Editor(name));
-        app.Command(kSave);
+        app.Command(IDM_SAVE);
         app.Settle();
     }
     EXPECT_FILE(app.PathOf("ONE.C"), "/* a */int one;\r\n");

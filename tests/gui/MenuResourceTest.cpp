@@ -11,6 +11,7 @@
 
 #include "AppDriver.h"
 #include "app/KeyTable.h"
+#include "base/CommandIds.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
@@ -56,45 +57,72 @@ std::vector<Item> MenuItems() {
 std::string TopMenu(const std::string &path) { return path.substr(0, path.find('/')); }
 
 int StatusTextId(int command) {
-    return command == 14000 ? kStrHelpIndexHelp : command + kStrMenuHelpBase;
+    return command == IDM_HELP_INDEX ? kStrHelpIndexHelp : command + kStrMenuHelpBase;
 }
 
 } // namespace
 
-TEST(MenuResource, TopLevelMenusInTheOrderTheCodeCountsOn) {
+TEST(MenuResource, TheMenusTheFrameChangesAreFoundByTheirCommands) {
     ASSERT_TRUE(Program() != nullptr) << BuildPath("kelto.exe");
-    HMENU menu = LoadMenuA(Program(), "EditMenu");
-    ASSERT_TRUE(menu != nullptr);
-    const char *expected[] = {"&File",     "&Edit",     "&Search", "&Project", "&Resources",
-                              "&Compiler", "&Utils",    "&Versions", "&Window", "&Help"};
-    ASSERT_EQ(10, GetMenuItemCount(menu));
-    for (int i = 0; i < 10; i++) {
-        char text[64] = "";
-        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-        EXPECT_STREQ(expected[i], text) << i;
-        EXPECT_TRUE(GetSubMenu(menu, i) != nullptr) << i;
+    // The frame finds each of these menus as the one holding the command: the command must be
+    // in that menu and in no other.
+    const std::pair<int, const char *> menus[] = {
+        {IDM_FILE_NEW, "&File"},  {IDM_MAKE, "&Compiler"}, {IDM_EXECUTE, "&Utils"},
+        {IDM_CASCADE, "&Window"}, {IDM_HELP_INDEX, "&Help"},
+    };
+    std::vector<Item> items = MenuItems();
+    for (const auto &menu : menus) {
+        int holders = 0;
+        for (const Item &item : items) {
+            if (item.id != menu.first)
+                continue;
+            holders++;
+            EXPECT_EQ(menu.second, TopMenu(item.path)) << menu.first;
+        }
+        EXPECT_EQ(1, holders) << menu.first;
     }
-    DestroyMenu(menu);
 }
 
 TEST(MenuResource, EveryMenuHoldsItsCommandsAndNoRunTimeItems) {
     std::map<std::string, std::set<int>> expected = {
-        {"&File", {1101, 1102, 1200, 1139, 1103, 1104, 1167, 1151, 1109, 1105}},
-        {"&Edit", {1110, 1111, 1112, 1113, 1201, 1126, 1220, 1170, 1142, 1189, 1190, 1191, 1176,
-                   1183, 1177, 1178}},
-        {"&Search", {1137, 1135, 1136, 1120, 1150, 1121, 1122, 1123, 1168, 1210, 1209, 1143, 1144,
-                     1145, 1175, 1185, 1158, 1204, 1182, 1184}},
-        {"&Project", {1119, 1229, 1225, 1198, 1246, 1231, 1274, 1275, 1276, 1262}},
-        {"&Resources", {1265, 1450, 1253, 1260, 1453, 1454, 1455, 1456, 1457, 1263, 1261, 7040,
-                        7041, 7042, 7043, 7044, 7045, 7046, 7047, 7048, 7049, 7050, 7051, 7052,
-                        7053, 7066, 1459}},
-        {"&Compiler", {1156, 1192, 1271, 1267, 1270, 1268, 1245, 1273}},
-        {"&Utils", {1124, 1161, 1250, 1195, 1174, 1193, 1187, 1194, 1179, 1180, 1181, 1219, 1169,
-                    1203, 1257, 1297, 1251}},
-        {"&Versions", {1223, 1224, 1222, 1238, 1241, 1226, 1232, 1244, 1227, 1239, 1236, 1240,
-                       1242, 1243, 1235, 1234, 1237}},
-        {"&Window", {1131, 1132, 1133, 1130, 1254}},
-        {"&Help", {14000, 1107, 1291}},
+        {"&File", {IDM_FILE_NEW, IDM_FILE_OPEN, IDM_OPEN_BINARY, IDM_INSERT_FILE, IDM_SAVE,
+                   IDM_SAVE_AS, IDM_SAVE_ALL, IDM_RELOAD, IDM_CLOSE, IDM_PRINT}},
+        {"&Edit", {IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_COPY_FUNCTION, IDM_COPY_TO_FILE,
+                   IDM_LEVEL, IDM_MARK_BLOCK, IDM_SET_BOOKMARK, IDM_SPACES_TO_TABS,
+                   IDM_TABS_TO_SPACES, IDM_RECENTER, IDM_DESCRIPTION_FUNCTION, IDM_DESCRIPTION_FILE,
+                   IDM_SHOW_CHANGES, IDM_REFORMAT}},
+        {"&Search", {IDM_FIND, IDM_FIND_NEXT, IDM_FIND_PREVIOUS, IDM_REPLACE, IDM_GREP,
+                     IDM_GOTO_TOP, IDM_GOTO_END, IDM_GOTO_LINE, IDM_FUNCTIONS_LIST,
+                     IDM_PREVIOUS_FUNCTION, IDM_NEXT_FUNCTION, IDM_GOTO_BOOKMARK,
+                     IDM_GOTO_NEXT_BOOKMARK, IDM_DELETE_BOOKMARK, IDM_STRUCTURES_LIST,
+                     IDM_SEARCH_FUNCTION, IDM_SEARCH_DEFINITION, IDM_SYMBOL_USAGE, IDM_ID,
+                     IDM_IDENTIFY_FILE}},
+        {"&Project", {IDM_PROJECT_CONFIGURATION, IDM_PROJECT_CREATE, IDM_PROJECT_OPEN,
+                      IDM_PROJECT_CLOSE, IDM_PROJECT_ERASE, IDM_PROJECT_FILES, IDM_PROJECT_EXPORT,
+                      IDM_PROJECT_IMPORT, IDM_OPEN_ALL_FILES, IDM_OUTLINE}},
+        {"&Resources", {IDM_EDIT_RESOURCES, IDM_NEW_DIALOG, IDM_TEST_DIALOG, IDM_DIALOG_PROPERTIES,
+                        IDM_ADD_BUTTON, IDM_ADD_CHECK_BOX, IDM_ADD_RADIO_BUTTON, IDM_ADD_EDIT_FIELD,
+                        IDM_ADD_LIST_BOX, IDM_ALIGN_CONTROLS, IDM_GRID, IDM_ADD_STATIC_TEXT,
+                        IDM_ADD_GROUP_BOX, IDM_ADD_COMBO_BOX, IDM_ADD_HORIZONTAL_SCROLL_BAR,
+                        IDM_ADD_VERTICAL_SCROLL_BAR, IDM_ADD_ICON, IDM_ADD_BITMAP,
+                        IDM_ADD_RECTANGLE, IDM_ADD_FRAME, IDM_ADD_LIST_VIEW, IDM_ADD_TREE_VIEW,
+                        IDM_ADD_PROGRESS_BAR, IDM_ADD_TRACKBAR, IDM_DELETE_CONTROL, IDM_TAB_ORDER,
+                        IDM_WRITE_RESOURCE_SCRIPT}},
+        {"&Compiler", {IDM_MAKE, IDM_SHOW_RESULTS, IDM_LINK, IDM_GENERATE_MAKEFILE, IDM_REBUILD_ALL,
+                       IDM_DEBUGGER, IDM_BREAKPOINTS, IDM_SET_BREAKPOINT}},
+        {"&Utils", {IDM_EXECUTE, IDM_DIFF, IDM_PROFILER, IDM_FUNCTION_TREE, IDM_BROWSE_FN_DEFS,
+                    IDM_SHOW_GLOBALS, IDM_SLICE_BY_LOCAL, IDM_FILE_RELATIONS, IDM_FILE_METRICS,
+                    IDM_FUNCTION_METRICS, IDM_WRITE_PROTOTYPES, IDM_STRINGS, IDM_GENERATE_HLP,
+                    IDM_AUDIT, IDM_OBJ_XREF, IDM_EXECUTABLE_STATS, IDM_APPLY_PATCH}},
+        {"&Versions", {IDM_VERSIONS_GET, IDM_VERSIONS_GET_ALL, IDM_VERSIONS_PUT,
+                       IDM_VERSIONS_PUT_ALL, IDM_VERSIONS_CHANGE_LOCKS, IDM_VERSIONS_SEE_LOCKS,
+                       IDM_VERSIONS_DIFFERENCES, IDM_VERSIONS_FUNCTION_HISTORY,
+                       IDM_VERSIONS_REVISIONS, IDM_VERSIONS_SEE_LOG, IDM_VERSIONS_DEFAULTS,
+                       IDM_VERSIONS_ERASE, IDM_VERSIONS_QUERY, IDM_VERSIONS_SEE_OPERATIONS,
+                       IDM_VERSIONS_SAVE_RELEASE, IDM_VERSIONS_GET_RELEASE,
+                       IDM_VERSIONS_SHOW_RELEASE}},
+        {"&Window", {IDM_CASCADE, IDM_TILE, IDM_ARRANGE_ICONS, IDM_STATISTICS, IDM_DISPOSITION}},
+        {"&Help", {IDM_HELP_INDEX, IDM_ABOUT, IDM_VERSION}},
     };
     std::map<std::string, std::set<int>> found;
     for (const Item &item : MenuItems()) {
@@ -114,35 +142,35 @@ TEST(MenuResource, ItemTextsAndSubmenus) {
         int id;
         const char *path, *text;
     } samples[] = {
-        {1103, "&File", "&Save\tCtrl+S"},
-        {1109, "&File", "Close\tCtrl+F4"},
-        {1200, "&File", "Open &binary..."},
-        {1111, "&Edit", "Cu&t\tShift+Suppr"},
-        {1189, "&Edit", "Spaces->tabs"},
-        {1176, "&Edit/Description", "&Function..."},
-        {1183, "&Edit/Description", "F&ile..."},
-        {1120, "&Search", "&Replace ..."},
-        {1175, "&Search", "S&tructures list...\t"},
-        {1168, "&Search", "F&unctions list...\tF12"},
-        {1168, "&Search/Goto", "Function\tF12"},
-        {1210, "&Search/Goto", "Previous function"},
-        {1143, "&Search/Goto/Bookmarks", "Goto\tCtrl+F7"},
-        {1144, "&Search/Goto/Bookmarks", "Goto next\tCtrl+Shift+F7"},
-        {1145, "&Search/Goto/Bookmarks", "Delete"},
-        {1231, "&Project", "Add/Delete files..."},
-        {1262, "&Project", "Outline"},
-        {1156, "&Compiler", "&Make\tF9"},
-        {1273, "&Compiler", "S&et breakpoint\tF2"},
-        {1124, "&Utils", "&Execute..."},
-        {1251, "&Utils", "Apply patch"},
-        {1169, "&Utils/Analysis", "Generate .&HLP..."},
-        {1297, "&Utils/Analysis", "Executable stats"},
-        {1224, "&Versions", "Get &all..."},
-        {1237, "&Versions", "Show release..."},
-        {1133, "&Window", "&Arrange icons"},
-        {1254, "&Window", "&Disposition..."},
-        {14000, "&Help", "&Index"},
-        {1291, "&Help", "&Version"},
+        {IDM_SAVE, "&File", "&Save\tCtrl+S"},
+        {IDM_CLOSE, "&File", "Close\tCtrl+F4"},
+        {IDM_OPEN_BINARY, "&File", "Open &binary..."},
+        {IDM_CUT, "&Edit", "Cu&t\tShift+Suppr"},
+        {IDM_SPACES_TO_TABS, "&Edit", "Spaces->tabs"},
+        {IDM_DESCRIPTION_FUNCTION, "&Edit/Description", "&Function..."},
+        {IDM_DESCRIPTION_FILE, "&Edit/Description", "F&ile..."},
+        {IDM_REPLACE, "&Search", "&Replace ..."},
+        {IDM_STRUCTURES_LIST, "&Search", "S&tructures list...\t"},
+        {IDM_FUNCTIONS_LIST, "&Search", "F&unctions list...\tF12"},
+        {IDM_FUNCTIONS_LIST, "&Search/Goto", "Function\tF12"},
+        {IDM_PREVIOUS_FUNCTION, "&Search/Goto", "Previous function"},
+        {IDM_GOTO_BOOKMARK, "&Search/Goto/Bookmarks", "Goto\tCtrl+F7"},
+        {IDM_GOTO_NEXT_BOOKMARK, "&Search/Goto/Bookmarks", "Goto next\tCtrl+Shift+F7"},
+        {IDM_DELETE_BOOKMARK, "&Search/Goto/Bookmarks", "Delete"},
+        {IDM_PROJECT_FILES, "&Project", "Add/Delete files..."},
+        {IDM_OUTLINE, "&Project", "Outline"},
+        {IDM_MAKE, "&Compiler", "&Make\tF9"},
+        {IDM_SET_BREAKPOINT, "&Compiler", "S&et breakpoint\tF2"},
+        {IDM_EXECUTE, "&Utils", "&Execute..."},
+        {IDM_APPLY_PATCH, "&Utils", "Apply patch"},
+        {IDM_GENERATE_HLP, "&Utils/Analysis", "Generate .&HLP..."},
+        {IDM_EXECUTABLE_STATS, "&Utils/Analysis", "Executable stats"},
+        {IDM_VERSIONS_GET_ALL, "&Versions", "Get &all..."},
+        {IDM_VERSIONS_SHOW_RELEASE, "&Versions", "Show release..."},
+        {IDM_ARRANGE_ICONS, "&Window", "&Arrange icons"},
+        {IDM_DISPOSITION, "&Window", "&Disposition..."},
+        {IDM_HELP_INDEX, "&Help", "&Index"},
+        {IDM_VERSION, "&Help", "&Version"},
     };
     for (const Sample &s : samples) {
         auto range = items.equal_range(s.id);
@@ -151,7 +179,7 @@ TEST(MenuResource, ItemTextsAndSubmenus) {
             seen = seen || it->second == std::make_pair(std::string(s.path), std::string(s.text));
         EXPECT_TRUE(seen) << s.id << " " << s.path << " " << s.text;
     }
-    EXPECT_EQ(2u, items.count(1168));
+    EXPECT_EQ(2u, items.count(IDM_FUNCTIONS_LIST));
 
     // A command-table text (the one that takes the user's shortcut) must match an item of the
     // resource, or the shortcut would be written into a text the menu does not show.
@@ -173,9 +201,15 @@ TEST(MenuResource, EveryCommandHasStatusHelp) {
         commands.insert(item.id);
     ASSERT_FALSE(commands.empty());
     // Items added at run time and the keyboard-only commands.
-    for (int id : {1214, 1215, 1216, 1217, 1290, 1295, 1106, 1116, 1118, 1153, 1115, 1166, 1154,
-                   1155, 1163, 1164, 1207, 1208, 1165, 1272, 1171, 1172, 1188, 1199, 1211, 1212,
-                   1296, 1128})
+    for (int command = IDM_FIRST_CLOSED_FILE; command <= IDM_LAST_CLOSED_FILE; command++)
+        commands.insert(command);
+    for (int id : {IDM_COMPILE_FILE, IDM_EXECUTE_PROJECT, IDM_EXIT, IDM_MATCHING_BRACE,
+                   IDM_PROPERTIES, IDM_EXTEND_UP, IDM_EXTEND_DOWN, IDM_EXTEND_DOWN_ROW,
+                   IDM_EXTEND_RIGHT, IDM_EXTEND_LEFT, IDM_WORD_RIGHT, IDM_WORD_LEFT,
+                   IDM_WORD_RIGHT_REPEAT, IDM_WORD_LEFT_REPEAT, IDM_EXTEND_WORD_RIGHT,
+                   IDM_EXTEND_WORD_LEFT, IDM_EXTEND_TO_TOP, IDM_EXTEND_TO_END, IDM_EXTEND_LINE_END,
+                   IDM_EXTEND_LINE_START, IDM_EXTEND_PAGE_UP, IDM_EXTEND_PAGE_DOWN, IDM_WORD_HELP,
+                   IDM_CLOSE_ALL})
         commands.insert(id);
     for (int id : commands) {
         std::string text = GetString(StatusTextId(id));
@@ -183,7 +217,7 @@ TEST(MenuResource, EveryCommandHasStatusHelp) {
         // The line is formatted with "%s."
         EXPECT_TRUE(text.empty() || text.back() != '.') << id;
     }
-    EXPECT_STREQ("Show the on-line documentation", GetString(StatusTextId(14000)));
+    EXPECT_STREQ("Show the on-line documentation", GetString(StatusTextId(IDM_HELP_INDEX)));
 
     // GetString takes the first record of an id, so a duplicate would hide its text.
     for (const MessageRecord *r = g_messageTable; r[1].id != 0; r++)
@@ -198,7 +232,7 @@ TEST(MenuResource, ShiftFunctionKeysStartTheUserTools) {
     ASSERT_EQ(12, CopyAcceleratorTableA(table, entries, 16));
     for (int i = 0; i < 12; i++) {
         EXPECT_EQ(VK_F1 + i, entries[i].key) << i;
-        EXPECT_EQ(1300 + i, entries[i].cmd) << i;
+        EXPECT_EQ(IDM_FIRST_TOOL + i, entries[i].cmd) << i;
         EXPECT_EQ(FVIRTKEY | FSHIFT, entries[i].fVirt & (FVIRTKEY | FSHIFT | FCONTROL | FALT))
             << i;
     }

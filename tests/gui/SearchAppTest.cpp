@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "AppDriver.h"
+#include "base/CommandIds.h"
 #include "base/ResourceIds.h"
 
 namespace {
-
-enum { kSave = 1103, kReplace = 1120, kTop = 1121, kFind = 1137 };
-
 
 HWND OpenDialog(const KeltoApp &app, int command, const char *title) {
     app.Command(command);
@@ -40,7 +38,7 @@ void TypeAfter(const KeltoApp &app, HWND editor, const std::string &text) {
 }
 
 void Save(const KeltoApp &app) {
-    app.Command(kSave);
+    app.Command(IDM_SAVE);
     app.Settle();
 }
 
@@ -68,7 +66,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // The dialog starts from the default options: this window, exact text, case sensitive,
     // forwards. The match is selected, so typing replaces it.
-    HWND dialog = OpenDialog(app, kFind, "Search");
+    HWND dialog = OpenDialog(app, IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
     for (int id : {IDC_SEARCH_CURRENT_WINDOW, IDC_SEARCH_EXACT, IDC_SEARCH_CASE_SENSITIVE, IDC_SEARCH_FORWARDS})
@@ -89,8 +87,8 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // The dialog remembers the text and the direction last used; checking Forwards unchecks
     // Backwards. Ignoring case as whole words, "Beta" comes before "beta" but not "alphabeta".
-    app.Command(kTop);
-    dialog = OpenDialog(app, kFind, "Search");
+    app.Command(IDM_GOTO_TOP);
+    dialog = OpenDialog(app, IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("beta", Text(dialog, IDC_SEARCH_TEXT));
     EXPECT_EQ(1, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
@@ -106,7 +104,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     KeltoApp::Key(editor, VK_F3);
     TypeAfter(app, editor, "4");
     // Backwards chosen in the dialog is where the search goes.
-    dialog = OpenDialog(app, kFind, "Search");
+    dialog = OpenDialog(app, IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_BACKWARDS);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
@@ -117,8 +115,8 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // Replacing without confirmation: every "e" from the top, case respected again. The
     // Confirmation choice survived the Search dialog, which does not show it.
-    app.Command(kTop);
-    dialog = OpenDialog(app, kReplace, "Search and replace");
+    app.Command(IDM_GOTO_TOP);
+    dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
     EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
@@ -135,8 +133,8 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     EXPECT_FILE(path, "onE 1 5\r\n2 thrEE\r\nfour 3 4\r\nalphabEta End so\r\n");
 
     // With confirmation: the first "o" is kept, then all the others go, with a longer text.
-    app.Command(kTop);
-    dialog = OpenDialog(app, kReplace, "Search and replace");
+    app.Command(IDM_GOTO_TOP);
+    dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("E", Text(dialog, IDC_REPLACE_TEXT));
     SetText(dialog, IDC_SEARCH_TEXT, "o");
@@ -171,7 +169,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     EXPECT_FILE(path, "onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n");
 
     // Refused requests: the box says why and the dialog stays until cancelled.
-    dialog = OpenDialog(app, kFind, "Search");
+    dialog = OpenDialog(app, IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "");
     ExpectRefused(app, dialog, "Error", "Empty search string?");

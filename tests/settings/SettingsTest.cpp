@@ -8,6 +8,7 @@
 #include "app/KeyTable.h"
 #include "app/SettingsLoad.h"
 #include "base/AppState.h"
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "debugger/DebugOptions.h"
 #include "editor/DisplayOptions.h"
@@ -130,9 +131,9 @@ TEST_F(SettingsTest, StoredValuesAndTheirOddCases) {
 }
 
 TEST_F(SettingsTest, ListsSurviveASaveAndLoadInOrder) {
-    AddUtility("third", "c.exe", "", "", 1302);
-    AddUtility("second", "b.exe", "-x", "C:\\", 1301);
-    AddUtility("first", "a.exe", "%s", "D:\\W", 1300);
+    AddUtility("third", "c.exe", "", "", IDM_FIRST_TOOL + 2);
+    AddUtility("second", "b.exe", "-x", "C:\\", IDM_FIRST_TOOL + 1);
+    AddUtility("first", "a.exe", "%s", "D:\\W", IDM_FIRST_TOOL);
     Language *pascalLanguage = AddLanguage("Pascal");
     SetLanguageText(&pascalLanguage->extensions, "PAS");
     Language *fortran = AddLanguage("Fortran");
@@ -154,8 +155,9 @@ TEST_F(SettingsTest, ListsSurviveASaveAndLoadInOrder) {
     for (Utility *u = g_utilities; u; u = u->next)
         tools.push_back(std::string(u->nickname) + "|" + u->program + "|" + u->arguments + "|" +
                         u->startDirectory + "|" + std::to_string(u->id));
-    EXPECT_EQ((std::vector<std::string>{"first|a.exe|%s|D:\\W|1300", "second|b.exe|-x|C:\\|1301",
-                                        "third|c.exe|||1302"}),
+    EXPECT_EQ((std::vector<std::string>{"first|a.exe|%s|D:\\W|" + std::to_string(IDM_FIRST_TOOL),
+                                        "second|b.exe|-x|C:\\|" + std::to_string(IDM_FIRST_TOOL + 1),
+                                        "third|c.exe|||" + std::to_string(IDM_FIRST_TOOL + 2)}),
               tools);
     ASSERT_TRUE(g_languages && g_languages->next);
     EXPECT_STREQ("Fortran", g_languages->name);
@@ -214,7 +216,7 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     EXPECT_EQ(13, row5.modifiers);
     EXPECT_STREQ("&Save\tCtrl+Shift+A", CommandMenuText(row5.command));
     EXPECT_EQ(29, g_app->extraShortcuts[0]);
-    EXPECT_EQ(1106, g_commandTable[29].command);
+    EXPECT_EQ(IDM_EXIT, g_commandTable[29].command);
     EXPECT_EQ(0, g_app->extraShortcuts[1]);
     EXPECT_EQ((std::vector<std::string>{"c:1:hi", "e:0:e"}), MacroTexts());
     ASSERT_TRUE(g_utilities);   // the present element loads, the count's excess ends nothing else
@@ -431,7 +433,7 @@ TEST_F(SettingsTest, TheRegistryRoundTrips) {
     g_tabSize = 3;
     g_display.fontHeight = -20;
     AddName(&g_projectNames, "regproject");
-    AddUtility("tool", "t.exe", "", "", 1300);
+    AddUtility("tool", "t.exe", "", "", IDM_FIRST_TOOL);
     RoundTrip();
     EXPECT_EQ(3, g_tabSize);
     EXPECT_EQ(-20, g_display.fontHeight);

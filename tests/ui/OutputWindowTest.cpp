@@ -3,6 +3,7 @@
 
 #include <regex>
 
+#include "base/CommandIds.h"
 #include "editor/DocumentTestSupport.h"
 
 namespace {
@@ -77,7 +78,7 @@ TEST_F(OutputWindowTest, SavingTheList) {
     EXPECT_EQ(1u, ui.fileNames.size());   // no file name was asked
     MessageTimerExpired();
 
-    const OutputButton buttons[] = {{"Stop build", 1290}};
+    const OutputButton buttons[] = {{"Stop build", IDM_COMPILE_FILE}};
     DefineButtonSet(kOutBuildButtons, "Build", buttons, 1);
     InstallButtonSet(kOutBuildButtons);
     AddOutputLine("first");
