@@ -6,10 +6,8 @@
 #include "base/AppState.h"
 #include "base/Boxes.h"
 #include "base/CommandIds.h"
-#include "base/Memory.h"
 #include "editor/Document.h"
 #include "editor/EditorInput.h"
-#include "editor/Journal.h"
 
 const CommandRow g_debuggerKeys[] = {
     {0x71, IDM_DEBUG_BREAKPOINT, 0, 0},      // F2
@@ -30,10 +28,6 @@ const unsigned short kUnavailable[] = {
     IDM_ADD_EDIT_FIELD, IDM_ADD_LIST_BOX, IDM_ALIGN_CONTROLS, IDM_GRID, IDM_TAB_ORDER,
     IDM_WRITE_RESOURCE_SCRIPT,
 };
-
-bool HasDocument() {
-    return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile);
-}
 
 // The command-table row of a command, or null.
 const CommandRow *RowOf(int command) {
@@ -71,7 +65,7 @@ bool IsUnavailableTool(int command) {
 bool CommandAvailable(int command) {
     if (!FindHandler(command) && !IsUnavailableTool(command))
         return false;
-    if (HasDocument() || command == IDM_OTHER_NO_DOCUMENT || command == IDM_OPEN_ALL_FILES)
+    if (HasFileDocument() || command == IDM_OTHER_NO_DOCUMENT || command == IDM_OPEN_ALL_FILES)
         return true;
     const CommandRow *row = RowOf(command);
     return !row || row->withoutDocument;
@@ -86,7 +80,7 @@ bool DispatchCommand(int command, intptr_t parameter) {
         return row ? DispatchCommand(row->command, parameter) : false;
     }
     // Without a document only the commands that allow it run.
-    if (!HasDocument() && command != IDM_OTHER_NO_DOCUMENT && command != IDM_OPEN_ALL_FILES) {
+    if (!HasFileDocument() && command != IDM_OTHER_NO_DOCUMENT && command != IDM_OPEN_ALL_FILES) {
         const CommandRow *row = RowOf(command);
         if (row && !row->withoutDocument)
             return true;

@@ -17,6 +17,8 @@
 
 EditorState *g_editor;
 
+bool HasFileDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
+
 EditorState *NewEditorState() {
     FreeEditorState();
     g_editor = static_cast<EditorState *>(Allocate(sizeof(EditorState)));

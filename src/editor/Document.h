@@ -101,6 +101,9 @@ struct EditorState {
 
 extern EditorState *g_editor;
 
+// Whether the current document is one backed by a file (not the hidden "untitled").
+bool HasFileDocument();
+
 // Builds a fresh, empty editor state (releasing the old one with all its documents).
 EditorState *NewEditorState();
 void FreeEditorState();

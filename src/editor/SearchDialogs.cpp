@@ -48,7 +48,6 @@ const OptionControl kOptionControls[] = {
 // checking one unchecks the others.
 const int kDirections[] = {IDC_SEARCH_FORWARDS, IDC_SEARCH_BACKWARDS, IDC_SEARCH_WRAP};
 
-bool HasDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -195,7 +194,7 @@ void FindCommand(int, intptr_t) {
 
 void ReplaceCommand(int, intptr_t) {
     // (Replace has no key, so the command table does not keep it from running without a file.)
-    if (!HasDocument())
+    if (!HasFileDocument())
         return;
     if (RunDialog(SearchProc, IDD_SEARCH_REPLACE, 0) == IDOK)
         ReplaceAll();
