@@ -34,9 +34,13 @@
 
 namespace {
 
-HWND g_banner;
-HDC g_printer;
-HFONT g_printerFont;
+// What start-up creates and the end of the run destroys.
+struct StartupResources {
+    HWND banner;
+    HDC printer;
+    HFONT printerFont;
+};
+StartupResources g_startup;
 
 // The start-up banner: the program's name in a small window in the middle of the screen.
 LRESULT CALLBACK BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,13 +65,13 @@ void ShowBanner(HINSTANCE instance) {
     wc.lpszClassName = "KeltoBanner";
     RegisterClassA(&wc);
     int width = 240, height = 80;
-    g_banner = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "KeltoBanner", "Kelto", WS_POPUP | WS_BORDER,
+    g_startup.banner = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "KeltoBanner", "Kelto", WS_POPUP | WS_BORDER,
                                (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
                                instance, nullptr);
-    if (g_banner) {
-        ShowWindow(g_banner, SW_SHOWNOACTIVATE);
-        UpdateWindow(g_banner);
+    if (g_startup.banner) {
+        ShowWindow(g_startup.banner, SW_SHOWNOACTIVATE);
+        UpdateWindow(g_startup.banner);
     }
 }
 
@@ -77,10 +81,10 @@ void OpenPrinter() {
     DWORD size = sizeof name;
     if (!GetDefaultPrinterA(name, &size))
         return;
-    g_printer = CreateDCA(nullptr, name, nullptr, nullptr);
-    if (g_printer)
-        g_printerFont = CreateFontA(-MulDiv(10, GetDeviceCaps(g_printer, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
-                                    0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Courier New");
+    g_startup.printer = CreateDCA(nullptr, name, nullptr, nullptr);
+    if (g_startup.printer)
+        g_startup.printerFont = CreateFontA(-MulDiv(10, GetDeviceCaps(g_startup.printer, LOGPIXELSY), 72), 0, 0, 0,
+                                            FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Courier New");
 }
 
 bool IsOption(const char *argument) {
@@ -361,26 +365,35 @@ bool MessageLoop() {
     return true;
 }
 
-int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
-    // 1-4: the application state, the command line's first look, the shared block.
+namespace {
+
+// 1-6: the application and editor states, the command line's first look, the shared block,
+// the help file.
+bool CreateStates(const char *line) {
     if (!NewAppState() || !NewEditorState())
-        return 1;
+        return false;
     g_app->anotherInstance = FindWindowA(GetString(kStrFrameClass), nullptr) != nullptr;
     g_app->outputHeight = 7 * GetSystemMetrics(SM_CYVTHUMB);
-    char *line = DupString(commandLine ? commandLine : "");
     g_app->splash = g_app->saveSession = g_app->reopenFiles = true;
     g_saveEnabled = true;
     CurrentDirectory(g_app->startDirectory, sizeof g_app->startDirectory);
     OpenSharedBlock();
-    // 5-6: the help file, the options.
     FindHelpFile();
     if (line && *line)
         PreScan(line);
-    // 8-9: the window classes, the accelerators.
+    return true;
+}
+
+// 8-9: the window classes, the accelerators.
+bool RegisterResources(HINSTANCE instance) {
     if (!RegisterWindowClasses(instance))
-        return 1;
+        return false;
     g_app->accelerators = LoadAcceleratorsA(instance, GetString(kStrFrameAccelerators));
-    // 11: the shared buffers, the permanent "untitled" document.
+    return true;
+}
+
+// 11: the shared buffers, the permanent "untitled" document, the hooks and the commands.
+void CreateSharedData() {
     g_scratch = static_cast<char *>(Allocate(kScratchSize));
     FreeBookmarks();
     if (Document *untitled = FindDocument("untitled", true)) {
@@ -389,7 +402,10 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     }
     InstallHooks();
     RegisterStandardHandlers();
-    // 12: the languages, then the settings, which may change them.
+}
+
+// 12: the languages, then the settings, which may change them.
+void LoadSettings() {
     AddBuiltinLanguages();
     SetStore(StoreForStartup());
     RegisterSettingTables();
@@ -398,7 +414,10 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     LoadAllSettings();
     if (g_app->outputHeight <= 0)
         g_app->outputHeight = outputHeight;
-    // 14: the frame.
+}
+
+// 14-17: the frame at its saved place, the banner, the printer.
+HWND CreateFrame(HINSTANCE instance, int showMode) {
     bool placed = g_app->frameWidth > 0 && g_app->frameHeight > 0 && g_app->frameX >= 0 &&
                   g_app->frameY >= 0 && !g_app->anotherInstance;
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (g_app->frameZoomed ? WS_MAXIMIZE : 0);
@@ -407,10 +426,9 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
                                  placed ? g_app->frameWidth : CW_USEDEFAULT,
                                  placed ? g_app->frameHeight : CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!frame)
-        return 1;
+        return nullptr;
     g_app->frameWindow = frame;
     SetUiOwner(frame);
-    // 16-17: the banner, the frame shown, the printer.
     if (g_app->splash)
         ShowBanner(instance);
     if (!g_app->anotherInstance)
@@ -418,14 +436,17 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     ResetJournal();
     OpenPrinter();
     InitCommonControls();
-    // 18: the saved directory and the editor font.
+    return frame;
+}
+
+// 15, 18-19: the saved directory, the editor font, the popup text and output windows, the
+// menu's dynamic items.
+void CreateFrameContents(HINSTANCE instance, HWND frame) {
     if (g_app->lastDirectory[0] && SetDirectory(g_app->lastDirectory) != 0) {
         ErrorBox(FormatMessageId(kStrDirectoryMissing, g_app->lastDirectory));
         SetDirectory(g_app->startDirectory);
     }
     CreateEditorFont();
-    // 19: the output window along the bottom.
-    // 15: the popup text window.
     g_app->popupWindow = CreateWindowExA(0, "smallTextPopup", nullptr, WS_POPUP | WS_BORDER, 0, 0, 0, 0,
                                          frame, nullptr, instance, nullptr);
     g_app->outputWindow = CreateWindowExA(WS_EX_STATICEDGE, "KeltoOutput", nullptr,
@@ -434,7 +455,10 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     LayoutFrame();
     BuildToolAndHelpItems();
     DrawMenuBar(frame);
-    // 20: the files of the command line, or the last session's.
+}
+
+// 20: the files of the command line, or the last session's.
+void OpenStartFiles(const char *line) {
     int opened = line && *line && !g_app->debugStart ? ProcessCommandLine(line) : 0;
     if (opened > 0) {
         g_app->reopenFiles = g_app->saveSession = false;
@@ -449,7 +473,10 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
             OpenPath(g_app->currentFile);
     }
     UpdateDynamicMenus();
-    // 21-24: show everything, the PATH, the debugger.
+}
+
+// 21-24: everything shown, the PATH, the banner gone.
+void ShowEverything(HWND frame) {
     ShowWindow(frame, SW_SHOW);
     SendMessageA(g_app->mdiClient, WM_MDIICONARRANGE, 0, 0);
     if (HWND active = ActiveEditorWindow()) {
@@ -460,27 +487,46 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     }
     g_saveEnabled = g_saveEnabled && g_app->saveSession;
     SetUpPath();
-    if (g_banner)
-        DestroyWindow(g_banner);
-    g_banner = nullptr;
-    Release(line);
+    if (g_startup.banner)
+        DestroyWindow(g_startup.banner);
+    g_startup.banner = nullptr;
     UpdateWindow(frame);
     SetForegroundWindow(frame);
-    bool autosave = (g_app->optionByte & kOptionAutosave) && !g_app->debugStart;
-    if (autosave)
-        StartAutosave();
-    // 25: the message loop.
-    while (MessageLoop()) {
-    }
-    // 26: clean up.
-    if (autosave)
-        StopAutosave();
+}
+
+// 26: what start-up created goes.
+void CleanUp() {
     CloseSharedBlock();
     if (g_app->editorFont)
         DeleteObject(static_cast<HFONT>(g_app->editorFont));
-    if (g_printerFont)
-        DeleteObject(g_printerFont);
-    if (g_printer)
-        DeleteDC(g_printer);
+    if (g_startup.printerFont)
+        DeleteObject(g_startup.printerFont);
+    if (g_startup.printer)
+        DeleteDC(g_startup.printer);
+    g_startup = StartupResources();
+}
+
+} // namespace
+
+int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
+    if (!CreateStates(commandLine) || !RegisterResources(instance))
+        return 1;
+    CreateSharedData();
+    LoadSettings();
+    HWND frame = CreateFrame(instance, showMode);
+    if (!frame)
+        return 1;
+    CreateFrameContents(instance, frame);
+    OpenStartFiles(commandLine);
+    ShowEverything(frame);
+    // 24-25: autosave, unless a debugging run starts; the message loop.
+    bool autosave = (g_app->optionByte & kOptionAutosave) && !g_app->debugStart;
+    if (autosave)
+        StartAutosave();
+    while (MessageLoop()) {
+    }
+    if (autosave)
+        StopAutosave();
+    CleanUp();
     return 0;
 }
