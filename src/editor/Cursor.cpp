@@ -7,9 +7,6 @@ bool g_autoIndent = true;
 
 namespace {
 
-// The visual column that vertical moves aim at, kept while they follow one another.
-int g_desiredColumn;
-bool g_verticalMove;
 
 // The last line whose number was asked for.
 const Line *g_cachedLine;
@@ -106,9 +103,9 @@ static bool MoveVertically(int n) {
     if (!view || n == 0)
         return false;
     Document *doc = view->doc;
-    if (!g_verticalMove) {
-        g_desiredColumn = VisualColumnOf(view->current, view->column);
-        g_verticalMove = true;
+    if (!g_editor->verticalMove) {
+        g_editor->desiredColumn = VisualColumnOf(view->current, view->column);
+        g_editor->verticalMove = true;
     }
     Line *line = view->current;
     int moved = 0;
@@ -122,7 +119,7 @@ static bool MoveVertically(int n) {
     if (moved == 0)
         return false;
     view->current = line;
-    view->column = static_cast<unsigned short>(ColumnAtVisual(line, g_desiredColumn, nullptr));
+    view->column = static_cast<unsigned short>(ColumnAtVisual(line, g_editor->desiredColumn, nullptr));
     CaretMoved(view);
     return true;
 }
@@ -130,7 +127,10 @@ static bool MoveVertically(int n) {
 bool CursorDown(int n) { return MoveVertically(n); }
 bool CursorUp(int n) { return MoveVertically(-n); }
 
-void EndVerticalMove() { g_verticalMove = false; }
+void EndVerticalMove() {
+    if (g_editor)
+        g_editor->verticalMove = false;
+}
 
 bool GotoLine(long n) {
     View *view = CurrentView();

@@ -97,6 +97,11 @@ struct EditorState {
     View *view;
     char *recent[kRecentFileCount];
     int splitLines;             // lines split by the last read
+    // Editing in progress.
+    int desiredColumn;          // the visual column that vertical moves aim at...
+    bool verticalMove;          // ...kept while they follow one another
+    bool anyColumn;             // text may go past the usual last column (undo, replace)
+    bool dragging;              // the left button is down in an editor window
 };
 
 extern EditorState *g_editor;

@@ -27,6 +27,10 @@ struct EditorHooks {
     void (*documentClosed)(const char *path);
     // The editor window's right-button menu at screen position (x, y). None: no menu.
     void (*showContextMenu)(HWND window, int x, int y);
+    // Symbol completion's candidates: fills `names` with up to `max` allocated names starting
+    // with `prefix` (members of the structure named `structure` when it is not null) and
+    // returns how many it found. None: no candidates.
+    int (*completionSource)(const char *prefix, const char *structure, char **names, int max);
 };
 
 extern EditorHooks g_editorHooks;

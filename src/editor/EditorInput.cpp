@@ -10,13 +10,13 @@
 #include "editor/Bookmarks.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
+#include "editor/EditorHooks.h"
 #include "editor/EditorWindow.h"
 #include "editor/Journal.h"
 #include "platform/UiPort.h"
 #include "ui/OutputWindow.h"
 
 TextMacro *g_textMacros;
-CompletionSource g_completionSource;
 
 namespace {
 
@@ -28,7 +28,6 @@ enum {
     kMaxWord = 254,
 };
 
-bool g_dragging;
 
 View *CurrentView() { return g_editor ? g_editor->view : nullptr; }
 
@@ -471,7 +470,7 @@ void EditorButtonDown(bool left, int x, int y, bool shift, const EditorMetrics &
     } else {
         view->anchor = line;
         view->anchorColumn = static_cast<unsigned short>(column);
-        g_dragging = left;
+        g_editor->dragging = left;
     }
     JournalNoted();
     Settle(view);
@@ -479,7 +478,7 @@ void EditorButtonDown(bool left, int x, int y, bool shift, const EditorMetrics &
 
 void EditorMouseMove(int x, int y, const EditorMetrics &m) {
     View *view = CurrentView();
-    if (!view || !g_dragging)
+    if (!view || !g_editor->dragging)
         return;
     int rows = view->visibleRows < 1 ? 1 : view->visibleRows;
     // Beyond the text area the view scrolls towards the pointer.
@@ -504,9 +503,12 @@ void EditorMouseMove(int x, int y, const EditorMetrics &m) {
     }
 }
 
-void EditorButtonUp() { g_dragging = false; }
+void EditorButtonUp() {
+    if (g_editor)
+        g_editor->dragging = false;
+}
 
-bool EditorDragging() { return g_dragging; }
+bool EditorDragging() { return g_editor && g_editor->dragging; }
 
 void EditorDoubleClick(int x, int y, const EditorMetrics &m) {
     View *view = CurrentView();
@@ -682,8 +684,8 @@ void SymbolCompletion() {
         NoMemory();
         return;
     }
-    int count = g_completionSource
-                    ? g_completionSource(prefix, member ? structure : nullptr, names, kMaxCandidates)
+    int count = g_editorHooks.completionSource
+                    ? g_editorHooks.completionSource(prefix, member ? structure : nullptr, names, kMaxCandidates)
                     : 0;
     int chosen = -1;
     if (count == 1) {

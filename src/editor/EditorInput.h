@@ -53,11 +53,8 @@ extern TextMacro *g_textMacros;
 TextMacro *FindTextMacro(int letter);
 void FreeTextMacros();
 
-// Symbol completion (IDM_COMPLETION): candidates come from the browser through this source.
-// It fills `names` with up to `max` allocated names starting with `prefix` (members of the
-// structure named `structure` when it is not null) and returns how many it found.
-typedef int (*CompletionSource)(const char *prefix, const char *structure, char **names, int max);
-extern CompletionSource g_completionSource;
+// Symbol completion (IDM_COMPLETION): candidates come from the browser through the editor's
+// hook `completionSource`.
 void SymbolCompletion();
 // Inserts the rest of a completed name at the cursor, journaled so that Undo takes it back.
 void InsertCompletion(const char *text);

@@ -21,7 +21,6 @@
 namespace {
 
 
-bool g_anyColumn;
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -163,7 +162,7 @@ bool InsertAtCursor(const char *text, int n, int fill) {
         return true;
     }
     int at = view->column;
-    if (at > kMaxInsertColumn && !g_anyColumn) {
+    if (at > kMaxInsertColumn && !g_editor->anyColumn) {
         InternalError(29512);
         return false;
     }
@@ -293,7 +292,10 @@ bool IsHeader(const Document *doc, const Line *line) {
 
 } // namespace
 
-void AllowAnyColumn(bool allow) { g_anyColumn = allow; }
+void AllowAnyColumn(bool allow) {
+    if (g_editor)
+        g_editor->anyColumn = allow;
+}
 
 void DocumentChanged(Document *doc) {
     doc->flags |= kDocModified;

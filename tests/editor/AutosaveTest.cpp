@@ -16,7 +16,6 @@ class AutosaveTest : public EditTest {
 protected:
     void SetUp() override {
         EditTest::SetUp();
-        ResetOutputState();
         snprintf(g_app->compilerRoot, sizeof g_app->compilerRoot, "%s", dir.c_str());
         g_app->optionByte |= kOptionAutosave;
         CreateDirectoryA(PathOf("SUB").c_str(), nullptr);

@@ -3,6 +3,7 @@
 #include "base/CommandIds.h"
 #include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
+#include "editor/EditorHooks.h"
 
 TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
     Document *doc = Doc("");
@@ -219,13 +220,13 @@ TEST_F(EditTest, MacrosAndCompletionsInsertTextThatUndoTakesBack) {
     g_textMacros = nullptr;
     Release(macro.text);
 
-    g_completionSource = [](const char *prefix, const char *, char **names, int) {
+    g_editorHooks.completionSource = [](const char *prefix, const char *, char **names, int) {
         names[0] = DupString(std::string(prefix).append("_value").c_str());
         return 1;
     };
     At(1, 1);
     SymbolCompletion();
-    g_completionSource = nullptr;
+    g_editorHooks.completionSource = nullptr;
     EXPECT_EQ(Lines({"x_value"}), LinesOf(doc));
     Undo();
     EXPECT_EQ(Lines({"x"}), LinesOf(doc));

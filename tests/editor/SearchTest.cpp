@@ -11,9 +11,6 @@ class SearchTest : public EditTest {
 protected:
     void SetUp() override {
         EditTest::SetUp();
-        ResetSearchState();
-        ResetOutputState();
-        ResetJournal();
         g_findFlags = kDefaultFindFlags;
     }
     void TearDown() override {

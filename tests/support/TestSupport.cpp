@@ -1,6 +1,9 @@
 #include "support/TestSupport.h"
 
+#include "app/Frame.h"
 #include "editor/EditorHooks.h"
+#include "editor/Search.h"
+#include "ui/OutputWindow.h"
 
 #include <windows.h>
 #include <stdio.h>
@@ -110,9 +113,13 @@ void RemoveTree(const std::string &path) {
 
 void KeltoTest::SetUp() {
     SetUiPort(&ui);
+    // Every record of the program's state starts afresh.
     NewAppState();
     NewEditorState();
     ResetEditorHooks();
+    ResetSearchState();
+    ResetOutputState();
+    ResetFrameState();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -125,6 +132,8 @@ void KeltoTest::SetUp() {
 }
 
 void KeltoTest::TearDown() {
+    ResetFrameState();
+    ResetOutputState();
     FreeEditorState();
     FreeAppState();
     SetUiPort(nullptr);

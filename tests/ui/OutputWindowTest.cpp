@@ -8,17 +8,7 @@
 
 namespace {
 
-class OutputWindowTest : public DocumentTest {
-protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        ResetOutputState();
-    }
-    void TearDown() override {
-        ResetOutputState();
-        DocumentTest::TearDown();
-    }
-};
+class OutputWindowTest : public DocumentTest {};
 
 std::vector<std::string> g_chosen;
 void Choose(int index, const char *text, LPARAM data) {
