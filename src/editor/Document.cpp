@@ -6,6 +6,7 @@
 
 #include "base/Boxes.h"
 #include "base/Memory.h"
+#include "base/MessageIds.h"
 #include "base/TextUtil.h"
 #include "editor/Bookmarks.h"
 #include "editor/CommentScan.h"
@@ -18,6 +19,20 @@
 EditorState *g_editor;
 
 bool HasFileDocument() { return g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile); }
+
+void SetDiskPath(Document *doc, const char *typed) {
+    if (!NameOnDisk(typed, doc->diskPath, sizeof doc->diskPath) || _stricmp(doc->diskPath, doc->path) != 0)
+        CopyBounded(doc->diskPath, doc->path, sizeof doc->diskPath);
+}
+
+bool MayWriteTruncated(Document *doc) {
+    if (!(doc->flags & kDocTruncated))
+        return true;
+    if (!ConfirmMessage(kStrSaveTruncated))
+        return false;
+    doc->flags &= ~kDocTruncated;
+    return true;
+}
 
 EditorState *NewEditorState() {
     FreeEditorState();
@@ -194,7 +209,8 @@ void FreeDocument(Document *doc) {
     Release(doc);
 }
 
-bool DocumentPath(const char *text, char *path) {
+// The path that `text` names, as typed: quotes or the first blank end it.
+static bool PathAsTyped(const char *text, char *path) {
     const char *start = text;
     size_t length;
     if (*start == '"') {
@@ -212,6 +228,12 @@ bool DocumentPath(const char *text, char *path) {
     }
     memcpy(path, start, length);
     path[length] = '\0';
+    return true;
+}
+
+bool DocumentPath(const char *text, char *path) {
+    if (!PathAsTyped(text, path))
+        return false;
     UpperCase(path);
     return true;
 }
@@ -353,9 +375,11 @@ bool OpenPath(const char *path) {
 bool OpenDocument(const char *text) {
     while (*text == ' ')
         text++;
-    char path[kMaxPathLength + 1];
-    if (!DocumentPath(text, path))
+    char typed[kMaxPathLength + 1], path[kMaxPathLength + 1];
+    if (!PathAsTyped(text, typed))
         return false;
+    CopyBounded(path, typed, sizeof path);
+    UpperCase(path);
     if (IsProgramPath(path))
         return StartDebugging(text);
     Document *doc = FindDocument(path, false);
@@ -375,6 +399,8 @@ bool OpenDocument(const char *text) {
     }
     if (window)
         AttachWindowToView(view, window);
+    if (!view->doc->diskPath[0])
+        SetDiskPath(view->doc, typed);
     bool ok = ReadDocument(path);
     if (window) {
         ActivateEditorWindow(view);

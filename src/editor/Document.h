@@ -57,7 +57,11 @@ struct Document {
     unsigned short savedAnchorColumn;
     unsigned char viewCount;
     unsigned short flags;
-    char path[kMaxPathLength + 1];
+    char path[kMaxPathLength + 1];     // upper-cased: how documents are found and compared
+    // The same path as the disk spells it (the file's own name, or the name as the user typed
+    // it for a new file): every file operation uses it, so a save never renames the file.
+    // Empty for a document that was never given one; the path serves then.
+    char diskPath[kMaxPathLength + 1];
     long lineCount;
     void *browserWord;
     CommentSpan *comments;
@@ -108,6 +112,13 @@ extern EditorState *g_editor;
 
 // Whether the current document is one backed by a file (not the hidden "untitled").
 bool HasFileDocument();
+// Gives `doc` its path as the disk spells it, from the path as the user typed it.
+void SetDiskPath(Document *doc, const char *typed);
+// The path to give file operations on `doc`.
+inline const char *DiskPath(const Document *doc) { return doc->diskPath[0] ? doc->diskPath : doc->path; }
+// Asks "File contains truncated lines\nSave anyway?" for a document whose lines were cut on
+// reading; false when the document must not be written. Yes clears the flag.
+bool MayWriteTruncated(Document *doc);
 
 // Builds a fresh, empty editor state (releasing the old one with all its documents).
 EditorState *NewEditorState();

@@ -8,6 +8,9 @@
 #include <string.h>
 #include <time.h>
 
+#include <algorithm>
+#include <string>
+
 #include "base/AppState.h"
 #include "base/Boxes.h"
 #include "base/Memory.h"
@@ -71,11 +74,18 @@ void ClampCursors(Document *doc) {
     }
 }
 
-// Writes the document at `path`; when `backup` is given the old file is kept under that name.
+// Writes the document at `path` (its own file keeps the name the disk gives it); when
+// `backup` is given the old file is kept under that name. A read-only file is not written.
 bool WriteDocumentAs(const char *path, const char *backup) {
     Document *doc = FindDocument(path, false);
     if (!doc) {
         ErrorBox(FormatMessageId(kStrFileMissing, path));
+        return false;
+    }
+    if (strcmp(path, doc->path) == 0)
+        path = DiskPath(doc);
+    if (IsReadOnly(path)) {
+        ErrorBox(FormatScratch("%s is read-only: it was not saved", path));
         return false;
     }
     char temp[300];
@@ -103,16 +113,13 @@ bool WriteDocumentAs(const char *path, const char *backup) {
         RemoveFile(temp);
         return false;
     }
-    bool backedUp = false;
-    if (backup && FileExists(path)) {
-        RemoveFile(backup);
-        backedUp = MoveFileAnyDrive(path, backup) == 0;
-    }
-    if (!ReplaceFileWith(temp, path)) {
-        if (backedUp)
-            MoveFileAnyDrive(backup, path);
+    ReplaceResult replaced = ReplaceKeeping(temp, path, backup);
+    if (replaced != kReplaced) {
         RemoveFile(temp);
-        ErrorBox(FormatMessageId(kStrCannotWrite, path));
+        if (replaced == kReplaceBackupFailed)
+            ErrorBox(FormatScratch("The backup %s could not be made: %s was not saved", backup, path));
+        else
+            ErrorBox(FormatMessageId(kStrCannotWrite, path));
         return false;
     }
     doc->fileTime = FileTime(path);
@@ -213,27 +220,31 @@ bool SaveDocument() {
     if (doc->flags & kDocNoFile)
         return SaveAs();   // "untitled" has no file of its own to go back to
     BusyCursor busy;
-    if (doc->flags & kDocTruncated) {
-        if (!ConfirmMessage(kStrSaveTruncated))
-            return false;
-        doc->flags &= ~kDocTruncated;
-    }
-    if (!CheckBeforeSaving(doc))
+    if (!MayWriteTruncated(doc) || !CheckBeforeSaving(doc))
         return false;
     char backup[kMaxPathLength + 8];
     bool makeBackup = g_app && (g_app->optionByte & kOptionMakeBackups);
     if (makeBackup)
-        BackupName(doc->path, backup, sizeof backup);
-    // The line that FindStampLine names begins with the stamp declaration.
+        BackupName(DiskPath(doc), backup, sizeof backup);
+    // The line that FindStampLine names begins with the stamp declaration. Its date changes
+    // only with a successful write.
+    Line *stamped = nullptr;
+    std::string unstamped;
     if (int number = FindStampLine(nullptr)) {
         Line *line = NthLine(doc, number - 1);
         if (!IsSentinel(doc, line)) {
             doc->flags |= kDocStampLine;
+            stamped = line;
+            unstamped.assign(line->text, line->length);
             RenewStampField(line->text, line->length, TimeStamp());
         }
     }
-    if (!WriteDocumentAs(doc->path, makeBackup ? backup : nullptr))
+    if (!WriteDocumentAs(doc->path, makeBackup ? backup : nullptr)) {
+        // Writing may have trimmed trailing blanks; the field lies before them.
+        if (stamped)
+            memcpy(stamped->text, unstamped.data(), std::min<size_t>(stamped->length, unstamped.size()));
         return false;
+    }
     doc->flags &= ~kDocModified;
     if (View *view = g_editor->view)
         RefreshEditorWindow(view);
@@ -271,6 +282,8 @@ bool SaveAs() {
         IncorrectFileName(answer);
         return false;
     }
+    char typed[sizeof answer];
+    CopyBounded(typed, answer, sizeof typed);
     UpperCase(answer);
     if (FindDocument(answer, false)) {
         InfoBox(GetString(kStrNameUsed));
@@ -280,6 +293,7 @@ bool SaveAs() {
     strcpy(before, doc->path);
     bool hadFile = !(doc->flags & kDocNoFile);
     strcpy(doc->path, answer);
+    SetDiskPath(doc, typed);
     RenamedDocument(doc);
     doc->flags = (doc->flags | kDocModified) & ~(kDocAutosaved | kDocNoFile);
     bool saved = SaveDocument();

@@ -54,12 +54,27 @@ void OpenFile(int, intptr_t) {
         OpenPath(path);
 }
 
+// Reading the file again throws the edits away: only when the user says so.
+void ReloadCommand() {
+    Document *doc = g_editor->doc;
+    if (doc->flags & kDocModified) {
+        char path[kMaxPathLength + 1];
+        CopyBounded(path, doc->path, sizeof path);
+        LowerCase(path);
+        char text[kMaxPathLength + 80];
+        snprintf(text, sizeof text, "%s has been modified.\nReload it from the disk and lose the changes?", path);
+        if (!Confirm(text))
+            return;
+    }
+    ReloadDocument();
+}
+
 void SaveFile(int command, intptr_t) {
     switch (command) {
     case IDM_SAVE: SaveDocument(); break;
     case IDM_SAVE_AS: SaveAs(); break;
     case IDM_SAVE_ALL: SaveAll(); break;
-    case IDM_RELOAD: ReloadDocument(); break;
+    case IDM_RELOAD: ReloadCommand(); break;
     }
     if (g_editor->view)
         RefreshEditorWindow(g_editor->view);

@@ -644,7 +644,7 @@ bool CloseEditorWindow(View *view) {
             return false;
         if (answer == kAnswerYes) {
             MakeCurrent(view);
-            if (!WriteDocument(doc->path))
+            if (!MayWriteTruncated(doc) || !WriteDocument(doc->path))
                 return false;
         }
     }

@@ -88,6 +88,63 @@ bool ReplaceFileWith(const char *from, const char *to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+ReplaceResult ReplaceKeeping(const char *from, const char *to, const char *backup) {
+    WIN32_FILE_ATTRIBUTE_DATA old;
+    bool existed = GetFileAttributesExA(to, GetFileExInfoStandard, &old) != 0;
+    if (existed && backup) {
+        DeleteFileA(backup);
+        if (!MoveFileA(to, backup))
+            return kReplaceBackupFailed;
+    }
+    if (!MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (existed && backup)
+            MoveFileA(backup, to);
+        return kReplaceFailed;
+    }
+    if (existed) {
+        // The new file is the old one's continuation: its attributes and its birth.
+        SetFileAttributesA(to, old.dwFileAttributes);
+        HANDLE h = CreateFileA(to, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            SetFileTime(h, &old.ftCreationTime, nullptr, nullptr);
+            CloseHandle(h);
+        }
+    }
+    return kReplaced;
+}
+
+bool IsReadOnly(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool NameOnDisk(const char *path, char *out, size_t size) {
+    size_t n = strlen(path);
+    if (n + 1 > size)
+        return false;
+    memcpy(out, path, n + 1);
+    if (strpbrk(path, "*?"))
+        return true;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return true;
+    FindClose(search);
+    const char *slash = strrchr(path, '\\');
+    const char *forward = strrchr(path, '/');
+    if (forward && (!slash || forward > slash))
+        slash = forward;
+    size_t dir = slash ? static_cast<size_t>(slash - path) + 1 : (path[0] && path[1] == ':' ? 2 : 0);
+    size_t name = strlen(found.cFileName);
+    // Only the spelling may differ; a different name (an 8.3 alias) is left as given.
+    if (dir + name != n || _strnicmp(path + dir, found.cFileName, name) != 0)
+        return true;
+    memcpy(out + dir, found.cFileName, name + 1);
+    return true;
+}
+
 int MoveFileAnyDrive(const char *from, const char *to) {
     if (DriveOf(from) != DriveOf(to)) {
         if (!CopyFileA(from, to, FALSE))
@@ -168,6 +225,41 @@ int ForEachFile(const char *directory, void (*visit)(const char *name, void *dat
     return count;
 }
 
+namespace {
+
+// Deletes the "klt*.tmp" files in `dir` (ending in a separator, or ".") that nobody has
+// written to for an hour: a save that is under way writes its file within seconds.
+void RemoveStaleTemps(const char *dir) {
+    char pattern[MAX_PATH];
+    size_t n = strlen(dir);
+    bool separated = n > 0 && (dir[n - 1] == '\\' || dir[n - 1] == '/' || dir[n - 1] == ':');
+    if (snprintf(pattern, sizeof pattern, "%s%sklt*.tmp", dir, separated ? "" : "\\") >= static_cast<int>(sizeof pattern))
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER limit;
+    limit.LowPart = now.dwLowDateTime;
+    limit.HighPart = now.dwHighDateTime;
+    limit.QuadPart -= 3600ULL * 10000000ULL;   // an hour in 100-nanosecond steps
+    do {
+        ULARGE_INTEGER written;
+        written.LowPart = found.ftLastWriteTime.dwLowDateTime;
+        written.HighPart = found.ftLastWriteTime.dwHighDateTime;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || written.QuadPart >= limit.QuadPart)
+            continue;
+        char stale[MAX_PATH];
+        if (snprintf(stale, sizeof stale, "%s%s%s", dir, separated ? "" : "\\", found.cFileName) < static_cast<int>(sizeof stale))
+            DeleteFileA(stale);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+} // namespace
+
 int CreateTempBeside(const char *path, char *tempPath, size_t size) {
     char dir[MAX_PATH];
     const char *slash = strrchr(path, '\\');
@@ -182,6 +274,7 @@ int CreateTempBeside(const char *path, char *tempPath, size_t size) {
     dir[n] = '\0';
     if (n == 0)
         strcpy(dir, ".");
+    RemoveStaleTemps(dir);
     char name[MAX_PATH];
     if (size < sizeof name || !GetTempFileNameA(dir, "klt", 0, name))
         return kNoFile;

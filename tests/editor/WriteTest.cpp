@@ -1,7 +1,11 @@
 // Writing documents back: the bytes on disk, backups, the version-stamp line, and what a
 // failed write must leave behind.
 #include "base/AppState.h"
+#include "base/CommandIds.h"
+#include "base/Commands.h"
 #include "editor/DocumentTestSupport.h"
+#include "editor/EditorCommands.h"
+#include "editor/EditorWindow.h"
 #include "platform/Files.h"
 
 namespace {
@@ -13,6 +17,31 @@ protected:
         DocumentTest::TearDown();
     }
 };
+
+// The names in `dir` as the disk spells them, sorted.
+Lines RawNamesIn(const std::string &dir) {
+    Lines names;
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &data);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &data))
+        if (data.cFileName[0] != '.')
+            names.push_back(data.cFileName);
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void SetAge(const std::string &path, int hours) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t = {{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= hours * 3600ULL * 10000000ULL;
+    FILETIME then = {t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &then);
+    CloseHandle(h);
+}
 
 TEST_F(WriteTest, SavedBytesAreTrimmedLinesEndedByCrLf) {
     std::string path = PathOf("OUT.C");
@@ -65,6 +94,59 @@ TEST_F(WriteTest, BackupNamesAndContents) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// Paths are upper-cased to find documents, but the file keeps the name the disk gives it (a
+// case-sensitive file system would otherwise lose it) and its attributes;
+// a new file gets the name as typed. Temporary files a crash left behind go at the next save.
+TEST_F(WriteTest, SavingKeepsTheFilesNameAndAttributes) {
+    g_app->optionByte |= kOptionMakeBackups;
+    WriteWholeFile(dir + "\\main.c", "old\n");
+    SetFileAttributesA((dir + "\\main.c").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    WriteWholeFile(dir + "\\klt1.tmp", "crash debris");
+    SetAge(dir + "\\klt1.tmp", 2);
+    WriteWholeFile(dir + "\\klt2.tmp", "another save under way");
+    ASSERT_TRUE(OpenDocument((dir + "\\MAIN.C").c_str()));
+    ReplaceLine(g_editor->doc, 0, "new");
+    ASSERT_TRUE(SaveDocument());
+    EXPECT_EQ((Lines{"klt2.tmp", "main.c", "main.~c"}), RawNamesIn(dir));
+    EXPECT_EQ("new\r\n", ReadWholeFile(dir + "\\main.c"));
+    EXPECT_EQ("old\n", ReadWholeFile(dir + "\\main.~c"));
+    WIN32_FILE_ATTRIBUTE_DATA after;
+    ASSERT_TRUE(GetFileAttributesExA((dir + "\\main.c").c_str(), GetFileExInfoStandard, &after));
+    EXPECT_TRUE(after.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+
+    ASSERT_TRUE(OpenDocument((dir + "\\New.c").c_str()));
+    ReplaceLine(g_editor->doc, 0, "");
+    ASSERT_TRUE(SaveDocument());
+    EXPECT_EQ((Lines{"New.c", "klt2.tmp", "main.c", "main.~c"}), RawNamesIn(dir));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+// A read-only file and a backup that cannot be made stop the save with a message, the file
+// and the document's version stamp as they were.
+TEST_F(WriteTest, ReadOnlyFilesAndFailedBackupsAreNotWritten) {
+    const std::string stamp = "static char *_CMSID = \"$Date: 1990.1.1.0.0.0 $\";";
+    Document *doc = OpenFile("RO.C", stamp + "\nint a;\n");
+    ReplaceLine(doc, 1, "int b;");
+    ASSERT_TRUE(MakeReadOnly(PathOf("RO.C").c_str()));
+    EXPECT_FALSE(SaveDocument());
+    EXPECT_EQ(Lines{PathOf("RO.C") + " is read-only: it was not saved"}, ui.Texts());
+    EXPECT_EQ(stamp + "\nint a;\n", ReadWholeFile(PathOf("RO.C")));
+    EXPECT_EQ(stamp, LinesOf(doc)[0]);
+    EXPECT_TRUE(doc->flags & kDocModified);
+    ClearReadOnly(PathOf("RO.C").c_str());
+
+    g_app->optionByte |= kOptionMakeBackups;
+    ASSERT_TRUE(CreateDirectoryA(PathOf("RO.~C").c_str(), nullptr));   // in the backup's way
+    ui.boxes.clear();
+    EXPECT_FALSE(SaveDocument());
+    EXPECT_EQ(Lines{"The backup " + PathOf("RO.~C") + " could not be made: " + PathOf("RO.C") +
+                    " was not saved"},
+              ui.Texts());
+    EXPECT_EQ(stamp + "\nint a;\n", ReadWholeFile(PathOf("RO.C")));
+    EXPECT_EQ(stamp, LinesOf(doc)[0]);
+    EXPECT_EQ((Lines{"RO.C", "RO.~C"}), FilesIn(dir));
+}
+
 TEST_F(WriteTest, StampFieldKeepsItsWidth) {
     // The text is not NUL-terminated at `length`: the byte after it must stay untouched.
     auto renew = [](const std::string &text, const char *stamp) {
@@ -109,10 +191,32 @@ TEST_F(WriteTest, TruncatedDocumentAsksBeforeSaving) {
     EXPECT_EQ(a + b + "\n", ReadWholeFile(path));
     EXPECT_EQ(kDocModified | kDocTruncated, doc->flags & (kDocModified | kDocTruncated));
 
+    // Closing the window with "Save modifications? Yes" asks the same.
+    ui.boxes.clear();
+    ui.Answer(kAnswerYes);
+    EXPECT_FALSE(CloseEditorWindow(g_editor->view));
+    EXPECT_EQ((Lines{"The file " + Lower(path) + " has been changed. Save modifications?",
+                     "File contains truncated lines\nSave anyway?"}),
+              ui.Texts());
+    EXPECT_EQ(a + b + "\n", ReadWholeFile(path));
+
     ui.Answer(kAnswerYes);
     EXPECT_TRUE(SaveDocument());
     EXPECT_EQ(0, doc->flags & (kDocModified | kDocTruncated));
     EXPECT_EQ(a + "\r\n" + b + "\r\n", ReadWholeFile(path));
+
+    // Reload throws edits away only when the user says so.
+    RegisterEditorCommands();
+    ReplaceLine(doc, 0, "edited");
+    ui.boxes.clear();
+    FindHandler(IDM_RELOAD)(IDM_RELOAD, 0);
+    EXPECT_EQ(Lines{Lower(path) + " has been modified.\nReload it from the disk and lose the changes?"},
+              ui.Texts());
+    EXPECT_EQ("edited", LinesOf(doc)[0]);
+    ui.Answer(kAnswerYes);
+    FindHandler(IDM_RELOAD)(IDM_RELOAD, 0);
+    EXPECT_EQ(a, LinesOf(doc)[0]);
+    ClearHandlers();
 }
 
 // A short write must not cost the user the file on disk, nor leave debris in the directory.
