@@ -194,6 +194,28 @@ TEST(AppEditing, CtrlSWritesTheTypedTextWithCrLfAndNoTrailingBlanks) {
     EXPECT_EQ(0, app.Close());
 }
 
+// A case-sensitive file system (Wine on Linux) keeps "main.c" and "MAIN.C" apart: saving must
+// write the file under the name it has, and make its backup (on by default) in the same case.
+TEST(AppEditing, SavingMainCKeepsItsNameAndItsBackupTakesItsCase) {
+    KeltoApp app("filecase");
+    WriteFileText(app.PathOf("main.c"), "int x;\n");
+    ASSERT_TRUE(app.Start("main.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    TypeAndSave(app, app.Editors()[0], "/**/");
+    EXPECT_FILE(app.PathOf("main.c"), "/**/int x;\r\n");
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(app.PathOf("*.*").c_str(), &found);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
+        if (!strncmp(found.cFileName, "main", 4) || !strncmp(found.cFileName, "MAIN", 4))
+            names.push_back(found.cFileName);
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"main.c", "main.~c"}), names);
+    EXPECT_EQ("int x;\n", ReadFileText(app.PathOf("main.~c")));
+    EXPECT_EQ(0, app.Close());
+}
+
 TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
     KeltoApp app("closeone");
     for (const char *name : {"YES.TXT", "NO.TXT", "CANCEL.TXT"})
