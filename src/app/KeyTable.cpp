@@ -84,6 +84,14 @@ const CommandRow kDefaultRows[] = {
     {0, IDM_PROJECT_FILES, 0, 1},
     {0, IDM_PROJECT_ERASE, 0, 1},
     {0, IDM_OTHER_7, 0, 1},
+    // Commands without a key that need a document backed by a file: without one they would
+    // act on the hidden "untitled" document.
+    {0, IDM_SAVE_AS, 0, 0},
+    {0, IDM_RELOAD, 0, 0},
+    {0, IDM_INSERT_FILE, 0, 0},
+    {0, IDM_SPACES_TO_TABS, 0, 0},
+    {0, IDM_TABS_TO_SPACES, 0, 0},
+    {0, IDM_STATISTICS, 0, 0},
 };
 
 constexpr int kRowCount = sizeof kDefaultRows / sizeof kDefaultRows[0];

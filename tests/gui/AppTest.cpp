@@ -420,10 +420,15 @@ TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
     ASSERT_TRUE(app.Start("-f"));
     std::vector<MenuItem> menu = FileMenu(app);
     ASSERT_FALSE(menu.empty()) << "the menu could not be read";
-    EXPECT_TRUE(StateOf(menu, IDM_SAVE) & MF_GRAYED);
+    // The commands that would act on the hidden "untitled" document are greyed too.
+    for (UINT command : {IDM_SAVE, IDM_SAVE_AS, IDM_RELOAD, IDM_INSERT_FILE})
+        EXPECT_TRUE(StateOf(menu, command) & MF_GRAYED) << command;
+    EXPECT_TRUE(StateOf(app.MenuItems(IDM_STATISTICS), IDM_STATISTICS) & MF_GRAYED);
     EXPECT_FALSE(StateOf(menu, IDM_FILE_NEW) & MF_GRAYED);
 
-    // Save, from the menu or the keyboard, does nothing at all.
+    // Save, from the menu or the keyboard, does nothing at all; nor do the others.
+    for (int command : {IDM_RELOAD, IDM_STATISTICS, IDM_SPACES_TO_TABS})
+        app.Command(command);
     app.Command(IDM_SAVE);
     KeltoApp::Key(app.frame, 'S', true);
     app.Settle();
