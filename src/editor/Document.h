@@ -106,6 +106,7 @@ struct EditorState {
     bool verticalMove;          // ...kept while they follow one another
     bool anyColumn;             // text may go past the usual last column (undo, replace)
     bool dragging;              // the left button is down in an editor window
+    Document *loading;          // being read: a box shown meanwhile must not check it
 };
 
 extern EditorState *g_editor;

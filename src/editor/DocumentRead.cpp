@@ -169,9 +169,15 @@ bool ReadDocument(const char *path) {
     FreeLines(doc);
     ForgetDocumentRecords(doc);
     long count = 0;
+    // The time is taken first: the report of split lines is a box, and the frame checks the
+    // files on disk when the focus comes back.
+    doc->fileTime = FileTime(path);
+    g_editor->loading = doc;
     ReadResult result = ReadLines(doc, path, doc->sentinel, &count);
+    g_editor->loading = nullptr;
     doc->lineCount = count;
-    doc->fileTime = result == kReadNoFile ? 0 : FileTime(path);
+    if (result == kReadNoFile)
+        doc->fileTime = 0;
     doc->flags &= ~kDocModified;
     ChooseLanguage(Extension(path));
     ResetViews(doc, FirstLine(doc));

@@ -328,7 +328,7 @@ bool WriteDocumentRaw(const char *path, Document *doc, const char *header) {
 void CheckFilesChangedOnDisk() {
     View *active = g_editor->view;
     for (Document *doc = g_editor->documents; doc; doc = doc->next) {
-        if (strcmp(doc->path, "untitled") == 0)
+        if (strcmp(doc->path, "untitled") == 0 || doc == g_editor->loading)
             continue;
         long long onDisk = FileTime(doc->path);
         if (onDisk == 0 || onDisk == doc->fileTime)

@@ -18,6 +18,8 @@
 int RecordingUiPort::ShowBox(BoxOwner owner, const char *text, const char *title,
                              unsigned style) {
     boxes.push_back({text, title ? title : "", style, owner});
+    if (whileShown)
+        whileShown();
     if (!answers.empty()) {
         int answer = answers.front();
         answers.pop_front();

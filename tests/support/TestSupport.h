@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class RecordingUiPort : public UiPort {
 public:
     std::vector<ShownBox> boxes;
     std::deque<int> answers;
+    std::function<void()> whileShown;   // runs while each box is up, as other messages would
     std::deque<std::string> fileNames;   // answers to file dialogs; empty = cancelled
     int busyDepth = 0;
 
