@@ -202,7 +202,9 @@ void LoadSessionFilesUnlessProject() {
         LoadSessionFiles();
 }
 
-bool SaveSessionFilesUnlessProject() { return g_openProject[0] || SaveSessionFiles(); }
+bool SaveSessionFilesUnlessProject() {
+    return g_openProject[0] || (g_app && !g_app->saveSession) || SaveSessionFiles();
+}
 
 // ---- The frame, the printer, the help file ----
 
@@ -270,6 +272,8 @@ void LoadCurrentFile() {
 }
 
 bool SaveCurrentFile() {
+    if (g_app && !g_app->saveSession)
+        return true;   // files named on the command line leave the session as it was
     const char *path = "";
     if (g_editor && g_editor->doc && !(g_editor->doc->flags & kDocNoFile))
         path = g_editor->doc->path;

@@ -485,7 +485,6 @@ void ShowEverything(HWND frame) {
         if (client.right <= client.left || client.bottom <= client.top)
             SendMessageA(g_app->mdiClient, WM_MDITILE, 0, 0);
     }
-    g_saveEnabled = g_saveEnabled && g_app->saveSession;
     SetUpPath();
     if (g_startup.banner)
         DestroyWindow(g_startup.banner);

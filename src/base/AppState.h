@@ -30,7 +30,7 @@ struct AppState {
     bool anotherInstance;       // a frame of this program already existed
     bool splash;
     bool reopenFiles;           // reopen the last session's files
-    bool saveSession;           // save the settings and the session at the end
+    bool saveSession;           // save the session (the open files, the current one) at the end
     bool debugStart;            // the command line asks to debug or attach
     long attachProcess;         // -d/-D/-p: the process to attach to
     long attachEvent;           // -e: the event to signal once attached
