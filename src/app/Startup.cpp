@@ -265,7 +265,6 @@ int ProcessCommandLine(const char *commandLine) {
             UpperCase(full);
             if (IsProgramPath(full)) {
                 // A program to debug: it runs in its directory, the arguments after it are its own.
-                debugging = true;
                 char programDirectory[MAX_PATH];
                 CopyBounded(programDirectory, full, sizeof programDirectory);
                 if (char *cut = strrchr(programDirectory, '\\'))
@@ -277,8 +276,12 @@ int ProcessCommandLine(const char *commandLine) {
                     size_t used = strlen(text);
                     snprintf(text + used, sizeof text - used, " %s", arguments[k]);
                 }
-                StartDebugging(text);
-                break;
+                debugging = StartDebugging(text);
+                if (debugging)
+                    break;
+                // No run started: the arguments after it are files again.
+                SetDirectory(g_app->startDirectory);
+                continue;
             }
             if (FindView(full) || OpenPath(full))
                 opened++;

@@ -1,5 +1,7 @@
 #include "editor/EditorHooks.h"
 
+#include "base/Boxes.h"
+
 EditorHooks g_editorHooks;
 
 void ResetEditorHooks() { g_editorHooks = EditorHooks(); }
@@ -13,7 +15,11 @@ bool CheckEiffelSyntax(Document *doc) {
 int FunctionCount(Document *doc) { return g_editorHooks.functionCount ? g_editorHooks.functionCount(doc) : 0; }
 
 bool StartDebugging(const char *commandLine) {
-    return g_editorHooks.startDebugging && g_editorHooks.startDebugging(commandLine);
+    if (!g_editorHooks.startDebugging) {
+        InfoBox("Debugging is not available in this version of Kelto");
+        return false;
+    }
+    return g_editorHooks.startDebugging(commandLine);
 }
 
 bool PassKeyDown(int key, int repeat, bool ctrl, bool alt, bool shift) {

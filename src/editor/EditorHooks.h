@@ -14,7 +14,8 @@ struct EditorHooks {
     // Number of functions in the document's function list. None: 0.
     int (*functionCount)(Document *doc);
     // Starts debugging the program that `commandLine` names (a path holding ".EXE" and its
-    // arguments); false when no run was started. None: false.
+    // arguments); false when no run was started. None: says that debugging is not available,
+    // false.
     bool (*startDebugging)(const char *commandLine);
     // A key-down the editor window passes to the program's key tables; false when the key
     // meant nothing. None: false.

@@ -108,6 +108,20 @@ TEST_F(DispatchTest, TheCommandLineHoldsAtMostFiftyArguments) {
     Release(arguments[0]);
 }
 
+// Until there is a debugger, a program says so, on the command line the arguments after it
+// are files again, and nothing else changes.
+TEST_F(DispatchTest, AProgramToDebugSaysDebuggingIsNotAvailable) {
+    WriteWholeFile(PathOf("PROG.EXE"), "MZ");
+    WriteWholeFile(PathOf("A.C"), "a\n");
+    snprintf(g_app->startDirectory, sizeof g_app->startDirectory, "%s", dir.c_str());
+    EXPECT_EQ(1, ProcessCommandLine("prog.exe a.c"));
+    EXPECT_EQ(Lines{"Debugging is not available in this version of Kelto"}, ui.Texts());
+    ASSERT_NE(nullptr, g_editor->doc);
+    EXPECT_EQ(PathOf("A.C"), g_editor->doc->path);
+    EXPECT_FALSE(OpenPath(PathOf("PROG.EXE").c_str()));
+    EXPECT_EQ(2u, ui.boxes.size());
+}
+
 TEST_F(DispatchTest, ClosingAsksAboutModifiedFiles) {
     Document *a = OpenFile("A.C", "a\n");
     View *viewA = g_editor->view;

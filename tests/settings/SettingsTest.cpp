@@ -37,6 +37,7 @@ protected:
         Put("Software\\bdx\\Compiler", "includepath", "C:\\BDX\\include");
         RegisterSettingTables();
         SetDefaultSettings();
+        g_app->saveSession = true;   // as start-up sets it
         g_openProject[0] = '\0';
     }
     void TearDown() override {
