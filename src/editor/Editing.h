@@ -124,5 +124,8 @@ enum { kClipboardLimit = 65000 };
 // The clipboard text of the cut buffer: LF as CR LF, at most 65,000 bytes, NUL-terminated, in
 // an allocated block; `length` receives the bytes before the NUL.
 char *ClipboardBlock(long *length);
+// Puts the cut buffer on the system clipboard, only when it changed here since it last went
+// there or came from there, and never an empty one; false when nothing was put.
 bool ExportClipboard(void *window);
+// Takes the clipboard's text into the cut buffer; false when it holds no text.
 bool ImportClipboard(void *window);

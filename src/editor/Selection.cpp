@@ -26,6 +26,10 @@ CutBlock *g_cutFirst;
 CutBlock *g_cutLast;
 int g_cutFill = kCutBlockSize;   // bytes used in the last block; full means "allocate first"
 long g_cutLength;
+// Changed in Kelto since it last went to or came from the system clipboard: leaving the
+// program hands over only a cut buffer that changed, so the clipboard a user filled in
+// another program stays theirs.
+bool g_cutChanged;
 
 View *CurrentView() { return g_editor ? g_editor->view : nullptr; }
 
@@ -191,6 +195,7 @@ void ClearCutBuffer() {
     g_cutLast = nullptr;
     g_cutFill = kCutBlockSize;
     g_cutLength = 0;
+    g_cutChanged = true;
 }
 
 void AppendCutBuffer(const char *text, long length) {
@@ -210,6 +215,7 @@ void AppendCutBuffer(const char *text, long length) {
         }
         g_cutLast->text[g_cutFill++] = text[i];
         g_cutLength++;
+        g_cutChanged = true;
     }
 }
 
@@ -316,12 +322,15 @@ char *ClipboardBlock(long *length) {
 }
 
 bool ExportClipboard(void *window) {
+    if (!g_cutChanged || g_cutLength == 0)
+        return false;
     long length = 0;
     char *block = ClipboardBlock(&length);
     if (!block)
         return false;
     bool ok = PutClipboardText(static_cast<HWND>(window), block, length);
     Release(block);
+    g_cutChanged = !ok;
     return ok;
 }
 
@@ -339,5 +348,6 @@ bool ImportClipboard(void *window) {
         }
     }
     Release(text);
+    g_cutChanged = false;
     return true;
 }

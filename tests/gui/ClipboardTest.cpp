@@ -66,6 +66,18 @@ TEST_F(KeltoTest, CutBufferGoesToTheSystemClipboardWithCrLf) {
     SetClipboard("alpha\r\nbeta\r\n\r\ngamma");
     ASSERT_TRUE(ImportClipboard(nullptr));
     EXPECT_EQ("alpha\nbeta\n\ngamma", CutBuffer());
+
+    // Leaving the program again hands over nothing unless the cut buffer changed here: what
+    // another program put on the clipboard since (a picture, say) stays.
+    SetClipboard("from another program");
+    EXPECT_FALSE(ExportClipboard(nullptr));
+    EXPECT_EQ("from another program", ClipboardText());
+    ClearCutBuffer();
+    EXPECT_FALSE(ExportClipboard(nullptr));   // an empty cut buffer never goes
+    EXPECT_EQ("from another program", ClipboardText());
+    AppendCutBuffer("mine", 4);
+    EXPECT_TRUE(ExportClipboard(nullptr));
+    EXPECT_EQ("mine", ClipboardText());
     ClearCutBuffer();
 }
 
