@@ -133,13 +133,14 @@ void PreScan(const char *commandLine) {
 void FindHelpFile() {
     char program[MAX_PATH];
     GetModuleFileNameA(nullptr, program, sizeof program);
+    // A path near MAX_PATH long leaves little room behind its last part: cut, never overrun.
     char *slash = strrchr(program, '\\');
     if (slash) {
-        strcpy(slash + 1, "kelto.hlp");
+        snprintf(slash + 1, sizeof program - (slash + 1 - program), "%s", "kelto.hlp");
     } else {
         char *dot = strrchr(program, '.');
         if (dot)
-            strcpy(dot, ".hlp");
+            snprintf(dot, sizeof program - (dot - program), "%s", ".hlp");
     }
     CopyBounded(g_app->helpFile, program, sizeof g_app->helpFile);
 }

@@ -1,6 +1,10 @@
 #include "base/Memory.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <mutex>
+#include <vector>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,6 +28,17 @@ const unsigned short kClassSizes[kPoolClassCount] = {
 
 void *g_freeLists[kPoolClassCount];
 
+// The chunks of the classes that guarded blocks (totals under 1024 bytes) come from, sorted by
+// address: Release finds the chunk of a block to check the size its header claims before it
+// writes anything.
+struct Chunk {
+    uintptr_t start, end;
+    int k;
+};
+std::vector<Chunk> g_chunks;
+
+size_t Stride(int k) { return (kClassSizes[k] + sizeof(void *) - 1) & ~(sizeof(void *) - 1); }
+
 // The build and debug threads allocate too; one lock round the pool and the counters.
 std::mutex g_lock;
 
@@ -45,11 +60,17 @@ int ClassIndex(size_t size) {
 // blocks sit a multiple of a pointer's size apart, so that a payload (8 bytes past the block)
 // is pointer-aligned in the 64-bit build too; in the 32-bit build that is the class size.
 bool Refill(int k) {
-    size_t s = (kClassSizes[k] + sizeof(void *) - 1) & ~(sizeof(void *) - 1);
+    size_t s = Stride(k);
     size_t count = s < 1024 ? 4096 / s : 1;
     char *chunk = static_cast<char *>(SystemAllocZeroed(count * s));
     if (!chunk)
         return false;
+    if (k <= ClassIndex(1023)) {
+        Chunk c = {reinterpret_cast<uintptr_t>(chunk), reinterpret_cast<uintptr_t>(chunk) + count * s, k};
+        auto at = std::upper_bound(g_chunks.begin(), g_chunks.end(), c.start,
+                                   [](uintptr_t start, const Chunk &x) { return start < x.start; });
+        g_chunks.insert(at, c);
+    }
     g_memoryStats.fromSystem += count * s;
     for (size_t i = 0; i < count; i++) {
         void *next = i + 1 < count ? chunk + (i + 1) * s : nullptr;
@@ -84,7 +105,25 @@ bool PoolPutLocked(void *block, size_t size) {
         return true;
     }
     g_memoryStats.fromSystem -= size;
+    auto at = std::lower_bound(g_chunks.begin(), g_chunks.end(), reinterpret_cast<uintptr_t>(block),
+                               [](const Chunk &x, uintptr_t start) { return x.start < start; });
+    if (at != g_chunks.end() && at->start == reinterpret_cast<uintptr_t>(block))
+        g_chunks.erase(at);
     return SystemFree(block);
+}
+
+// Whether a block whose header claims `total` bytes really is that big: a pool block must
+// start a block of its chunk's class, and that class must be the one of `total`; any other
+// block came from malloc and must hold `total` bytes.
+bool PlausibleLocked(const char *block, uint32_t total) {
+    uintptr_t at = reinterpret_cast<uintptr_t>(block);
+    auto next = std::upper_bound(g_chunks.begin(), g_chunks.end(), at,
+                                 [](uintptr_t a, const Chunk &x) { return a < x.start; });
+    if (next != g_chunks.begin() && at < (next - 1)->end) {
+        const Chunk &c = *(next - 1);
+        return total < 1024 && (at - c.start) % Stride(c.k) == 0 && ClassIndex(total) == c.k;
+    }
+    return total >= 1024 && _msize(const_cast<char *>(block)) >= total;
 }
 
 uint32_t ReadWord(const char *p) {
@@ -147,8 +186,14 @@ void Release(void *p) {
         return;
     }
     uint32_t total = ReadWord(block + 4);
-    if (total < kBlockOverhead) {
-        // The header was written over: the size cannot be trusted to find the guard.
+    bool plausible;
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        plausible = total >= kBlockOverhead && PlausibleLocked(block, total);
+    }
+    if (!plausible) {
+        // The header was written over: the size cannot be trusted to find the guard, and
+        // nothing is written through it.
         ErrorMessage(kStrBadRelease);
         return;
     }

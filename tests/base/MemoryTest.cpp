@@ -79,6 +79,23 @@ TEST_F(MemoryTest, ReleaseReportsDamagedAndForeignBlocks) {
     ASSERT_EQ(2u, ui.boxes.size());
     EXPECT_EQ("Wrong block passed to release", ui.boxes[0].text);
     EXPECT_EQ(inUse, g_memoryStats.inUse);
+
+    // A size written over in the header is not believed: nothing is written through it (the
+    // header keeps its magic), and the block is not freed.
+    for (size_t n : {40u, 1500u}) {
+        ui.boxes.clear();
+        char *q = static_cast<char *>(Allocate(n));
+        uint32_t claimed = n < 1000 ? 900 : 1000000, total = uint32_t(n + 12), magic;
+        memcpy(q - 4, &claimed, 4);
+        Release(q);
+        EXPECT_EQ(std::vector<std::string>{"Wrong block passed to release"}, ui.Texts()) << n;
+        memcpy(&magic, q - 8, 4);
+        EXPECT_EQ(uint32_t(kBlockMagic), magic) << n;
+        memcpy(q - 4, &total, 4);   // mended, it goes
+        Release(q);
+        EXPECT_EQ(1u, ui.boxes.size()) << n;
+    }
+    EXPECT_EQ(inUse, g_memoryStats.inUse);
 }
 
 TEST_F(MemoryTest, PoolRefillsOneChunkEachTimeAClassRunsDry) {
