@@ -23,6 +23,7 @@
 #include "editor/SearchDialogs.h"
 #include "platform/UiPort.h"
 #include "project/ToolCommands.h"
+#include "ui/Dialogs.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 void AboutCommand(int, intptr_t) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), g_app->frameWindow, AboutProc, 0);
+    RunDialog(AboutProc, IDD_ABOUT, 0);
 }
 
 // The link date from the program file's header.

@@ -41,7 +41,6 @@ struct AppState {
     bool manyFilesOpened;       // the command line opened more than 3 files
     bool helpUsed;              // the help window was opened
     HWND popupWindow;
-    int modalDepth;             // modal dialogs open (RunDialog)
     bool debugging;
     bool restoring;
 };

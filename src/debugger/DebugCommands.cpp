@@ -11,6 +11,7 @@
 #include "base/ResourceIds.h"
 #include "debugger/DebugOptions.h"
 #include "project/ToolCommands.h"
+#include "ui/Dialogs.h"
 
 namespace {
 
@@ -45,8 +46,7 @@ INT_PTR CALLBACK ExecuteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 void ExecuteCommand(int, intptr_t) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EXECUTE), g_app->frameWindow,
-                    ExecuteProc, 0);
+    RunDialog(ExecuteProc, IDD_EXECUTE, 0);
 }
 
 // Ctrl+F5: the project's program, or the one named for the debugger.

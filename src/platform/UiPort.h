@@ -58,6 +58,17 @@ void SetUiOwner(HWND frame);
 // Installs `port` (null restores the real Win32 port) and returns the previous one.
 UiPort *SetUiPort(UiPort *port);
 
+// The modal dialogs and boxes open now. Every one the program shows counts while it lives in
+// a ModalScope: the real port's boxes and dialogs, and RunDialog.
+int ModalDepth();
+class ModalScope {
+public:
+    ModalScope();
+    ~ModalScope();
+    ModalScope(const ModalScope &) = delete;
+    ModalScope &operator=(const ModalScope &) = delete;
+};
+
 // Shows the busy cursor for as long as it lives.
 class BusyCursor {
 public:

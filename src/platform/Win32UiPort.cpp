@@ -184,6 +184,7 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 class Win32UiPort : public UiPort {
 public:
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override {
+        ModalScope modal;
         HWND frame = g_owner;
         HWND parent = GetActiveWindow();
         if (owner == kOwnerFrame) {
@@ -196,6 +197,7 @@ public:
 
     bool AskFileName(bool save, const char *title, const char *filter, char *path,
                      int size) override {
+        ModalScope modal;
         OPENFILENAMEA ofn;
         memset(&ofn, 0, sizeof ofn);
         ofn.lStructSize = sizeof ofn;
@@ -209,6 +211,7 @@ public:
     }
 
     bool AskDirectory(const char *prompt, const char *, char *path, int size) override {
+        ModalScope modal;
         BROWSEINFOA info;
         memset(&info, 0, sizeof info);
         char chosen[MAX_PATH] = "";
@@ -227,6 +230,7 @@ public:
     }
 
     bool AskText(const char *prompt, char *text, int size) override {
+        ModalScope modal;
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
         TemplateWriter w(buffer);
@@ -249,6 +253,7 @@ public:
     }
 
     int ShowFileList(int dialogId, const char *const *files, int count) override {
+        ModalScope modal;
         FileListData data = {files, count};
         HWND owner = g_owner;
         INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), owner,
@@ -257,6 +262,7 @@ public:
     }
 
     int AskReplace() override {
+        ModalScope modal;
         ReplaceData data = {{0, 0}, 16};
         HWND focus = GetFocus();
         if (focus && GetCaretPos(&data.caret)) {
@@ -278,6 +284,7 @@ public:
     }
 
     int ChooseFromList(const char *title, const char *const *items, int count) override {
+        ModalScope modal;
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
         TemplateWriter w(buffer);
@@ -309,6 +316,14 @@ UiPort *g_port = &g_win32Port;
 } // namespace
 
 void SetUiOwner(HWND frame) { g_owner = frame; }
+
+static int g_modalDepth;
+
+int ModalDepth() { return g_modalDepth; }
+
+ModalScope::ModalScope() { g_modalDepth++; }
+
+ModalScope::~ModalScope() { g_modalDepth--; }
 
 UiPort *CurrentUiPort() { return g_port; }
 

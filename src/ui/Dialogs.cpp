@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/AppState.h"
+#include "platform/UiPort.h"
 
 int g_dialogHelpNumber;
 
@@ -89,13 +90,9 @@ void ForgetDialog(HWND dialog) {
 int ResizableDialogCount() { return static_cast<int>(g_resizable.size()); }
 
 INT_PTR RunDialog(DLGPROC procedure, int templateId, LPARAM parameter) {
-    if (g_app)
-        g_app->modalDepth++;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
-                                     GetActiveWindow(), procedure, parameter);
-    if (g_app)
-        g_app->modalDepth--;
-    return result;
+    ModalScope modal;
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), GetActiveWindow(), procedure,
+                           parameter);
 }
 
 INT_PTR DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

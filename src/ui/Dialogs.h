@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Runs dialog template `templateId` modally, owned by the active window, counting it in the
-// application state's modal depth. Returns the dialog's result.
+// modal depth (ModalDepth). Returns the dialog's result.
 INT_PTR RunDialog(DLGPROC procedure, int templateId, LPARAM parameter);
 
 // For messages a dialog procedure does not handle: OK ends with 1, Cancel and closing with 0,

@@ -41,6 +41,8 @@ std::string CutBuffer() {
     return copy;
 }
 
+int g_depthWhileShown = -1;
+
 // Answers the list dialog: second entry, then OK.
 DWORD WINAPI AnswerListDialog(LPVOID) {
     for (int i = 0; i < 100; i++) {
@@ -48,6 +50,7 @@ DWORD WINAPI AnswerListDialog(LPVOID) {
         HWND dialog = FindWindowA(nullptr, "Book marks");
         if (!dialog)
             continue;
+        g_depthWhileShown = ModalDepth();
         SendDlgItemMessageA(dialog, 101, LB_SETCURSEL, 1, 0);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         return 0;
@@ -115,4 +118,7 @@ TEST_F(KeltoTest, ListDialogReturnsTheChosenEntry) {
     CloseHandle(thread);
     SetUiPort(&ui);
     EXPECT_EQ(1, choice);
+    // The real port's dialogs count as modal, as RunDialog's do.
+    EXPECT_EQ(1, g_depthWhileShown);
+    EXPECT_EQ(0, ModalDepth());
 }

@@ -31,7 +31,7 @@ void Record(HWND dialog, RECT *rects) {
 INT_PTR CALLBACK GrowThenEnd(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         DefaultDialogProc(dialog, message, wParam, lParam);
-        g_seen.depth = g_app->modalDepth;
+        g_seen.depth = ModalDepth();
         g_seen.resizable = ResizableDialogCount();
         Record(dialog, g_seen.before);
         RECT w;
@@ -53,7 +53,7 @@ TEST_F(KeltoTest, ResizableDialogMovesItsControlsAndEndsWithItsButton) {
     EXPECT_EQ(1, RunDialog(GrowThenEnd, 900, 0));
     EXPECT_EQ(1, g_seen.depth);
     EXPECT_EQ(1, g_seen.resizable);
-    EXPECT_EQ(0, g_app->modalDepth);
+    EXPECT_EQ(0, ModalDepth());
     EXPECT_EQ(0, ResizableDialogCount());
 
     // The label stays, the wide list stretches, the button in the corner follows it.
