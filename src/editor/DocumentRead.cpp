@@ -203,7 +203,7 @@ bool ReloadDocument() {
     Document *doc = g_editor->doc;
     if (!view || !doc)
         return false;
-    doc->flags = 0;
+    doc->flags &= kDocNoFile;   // a document without a file stays one
     long current = LineNumber(doc, view->current);
     long top = LineNumber(doc, view->top);
     char path[kMaxPathLength + 1];
