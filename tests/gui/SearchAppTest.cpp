@@ -121,7 +121,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
     EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_WHOLE_WORDS));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REPLACE_BY_FUNCTION)));
     EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_SEARCH_SIMILAR));
     SetText(dialog, IDC_SEARCH_TEXT, "e");
     SetText(dialog, IDC_REPLACE_TEXT, "E");
