@@ -92,6 +92,16 @@ const CommandRow kDefaultRows[] = {
     {0, IDM_SPACES_TO_TABS, 0, 0},
     {0, IDM_TABS_TO_SPACES, 0, 0},
     {0, IDM_STATISTICS, 0, 0},
+    // The keys every Windows editor has, beside the ones above.
+    {'Z', IDM_UNDO, kCtrl, 0},
+    {'Y', IDM_REDO, kCtrl, 0},
+    {'X', IDM_CUT, kCtrl, 0},
+    {'C', IDM_COPY, kCtrl, 0},
+    {'V', IDM_PASTE, kCtrl, 0},
+    {'A', IDM_SELECT_ALL, kCtrl, 0},
+    {'F', IDM_FIND, kCtrl, 0},
+    {'O', IDM_FILE_OPEN, kCtrl, 1},
+    {'N', IDM_FILE_NEW, kCtrl, 1},
 };
 
 constexpr int kRowCount = sizeof kDefaultRows / sizeof kDefaultRows[0];
@@ -103,14 +113,16 @@ struct MenuText {
 };
 
 MenuText g_menuTexts[] = {
-    {IDM_FILE_NEW, "&New", ""},
-    {IDM_FILE_OPEN, "&Open...", ""},
+    {IDM_FILE_NEW, "&New\tCtrl+N", ""},
+    {IDM_FILE_OPEN, "&Open...\tCtrl+O", ""},
     {IDM_SAVE, "&Save\tCtrl+S", ""},
     {IDM_CLOSE, "Close\tCtrl+F4", ""},
-    {IDM_UNDO, "&Undo\tAlt+BkSp", ""},
-    {IDM_CUT, "Cu&t\tShift+Suppr", ""},
-    {IDM_COPY, "&Copy\tCtrl+Ins", ""},
-    {IDM_PASTE, "&Paste\tShift+Ins", ""},
+    {IDM_UNDO, "&Undo\tAlt+BkSp, Ctrl+Z", ""},
+    {IDM_REDO, "&Redo\tCtrl+Y", ""},
+    {IDM_SELECT_ALL, "Select &all\tCtrl+A", ""},
+    {IDM_CUT, "Cu&t\tShift+Suppr, Ctrl+X", ""},
+    {IDM_COPY, "&Copy\tCtrl+Ins, Ctrl+C", ""},
+    {IDM_PASTE, "&Paste\tShift+Ins, Ctrl+V", ""},
     {IDM_PROJECT_CONFIGURATION, "&Configuration", ""},
     {IDM_GOTO_TOP, "Top\tCtrl+Home", ""},
     {IDM_GOTO_END, "End\tCtrl+End", ""},
@@ -118,7 +130,7 @@ MenuText g_menuTexts[] = {
     {IDM_EXECUTE, "&Execute...", ""},
     {IDM_FIND_NEXT, "Find &Next\tF3", ""},
     {IDM_FIND_PREVIOUS, "Find &Previous\tCtrl+F3", ""},
-    {IDM_FIND, "&Find...\tAlt+F3", ""},
+    {IDM_FIND, "&Find...\tAlt+F3, Ctrl+F", ""},
     {IDM_SET_BOOKMARK, "Set bookmark\tF7", ""},
     {IDM_GOTO_BOOKMARK, "Goto\tCtrl+F7", ""},
     {IDM_GOTO_NEXT_BOOKMARK, "Goto next\tCtrl+Shift+F7", ""},

@@ -19,6 +19,8 @@
 
 // Edit menu.
 #define IDM_UNDO 1110
+#define IDM_REDO 1114                   // makes the newest undone change again
+#define IDM_SELECT_ALL 1140
 #define IDM_CUT 1111
 #define IDM_COPY 1112
 #define IDM_PASTE 1113

@@ -544,6 +544,17 @@ bool EditCommand(int command) {
     case IDM_UNDO:
         Undo();
         return true;
+    case IDM_REDO:
+        Redo();
+        return true;
+    case IDM_SELECT_ALL:
+        // From the top to the end of the text, the cursor at the end.
+        CancelSelection();
+        GotoTop();
+        BeginSelection();
+        GotoEnd();
+        KeepCursorVisible(view);
+        return true;
     case IDM_SET_BOOKMARK:
         SetBookmark();
         return true;

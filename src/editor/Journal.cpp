@@ -7,6 +7,10 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "base/Boxes.h"
 #include "base/CommandIds.h"
 #include "base/Memory.h"
@@ -25,6 +29,56 @@ JournalRecord g_ring[kJournalSize];
 int g_next;    // the next free record
 int g_count;   // records written since the ring was last reset
 JournalRecord g_noted;
+
+// What Undo changed, to be made again: at (line, column) of the undone text, `undone` (what
+// Undo put there) becomes `done` (what it took away) again. The newest is last; an edit, a
+// reset or a document changing behind the journal's back empties it.
+struct RedoStep {
+    HWND window;
+    const Document *doc;
+    long line;
+    int column;
+    std::string undone, done;
+    long cursorLine;      // where the cursor stood before the Undo
+    int cursorColumn;
+};
+std::vector<RedoStep> g_redo;
+bool g_redoing;           // Redo's own record does not end the redo list
+
+// The document's text with LF after every line: an empty document and one holding an empty
+// line differ, as the editor's deletions treat them (the break after the last line goes only
+// with an empty last line).
+std::string DocumentText(const Document *doc) {
+    std::string text;
+    for (const Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next) {
+        text.append(line->text, line->length);
+        text += '\n';
+    }
+    return text;
+}
+
+// The step that turns `after` back into `before`, found by their common ends.
+RedoStep StepBetween(const std::string &before, const std::string &after) {
+    size_t prefix = 0, limit = std::min(before.size(), after.size());
+    while (prefix < limit && before[prefix] == after[prefix])
+        prefix++;
+    size_t suffix = 0;
+    while (suffix < limit - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        suffix++;
+    RedoStep step;
+    step.line = 1;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < prefix; i++) {
+        if (after[i] == '\n') {
+            step.line++;
+            lineStart = i + 1;
+        }
+    }
+    step.column = static_cast<int>(prefix - lineStart);
+    step.undone = after.substr(prefix, after.size() - prefix - suffix);
+    step.done = before.substr(prefix, before.size() - prefix - suffix);
+    return step;
+}
 
 inline int Wrap(int index) { return (index % kJournalSize + kJournalSize) % kJournalSize; }
 
@@ -298,7 +352,7 @@ bool IsReplace(const JournalRecord &r) {
 
 // Whether the record changed text (rather than only moving the cursor).
 bool ChangesText(const JournalRecord &r) {
-    if (r.message == kMsgChar || r.message == kMsgAutomatic || IsReplace(r))
+    if (r.message == kMsgChar || r.message == kMsgAutomatic || r.message == kMsgRedo || IsReplace(r))
         return true;
     if (r.message == kMsgKeyDown)
         return r.param1 == kVkDelete;
@@ -326,6 +380,14 @@ void Reverse(const JournalRecord &r) {
     case kMsgAutomatic:
         ReverseAutomatic(r);
         break;
+    case kMsgRedo:
+        // text: what the redo removed, NUL, what it inserted (param1 and param2 long).
+        if (r.text && At(r.line, r.column)) {
+            DeleteChars(static_cast<int>(r.param2), false);
+            InsertText(r.text, static_cast<long>(r.param1));
+            At(r.line, r.column);
+        }
+        break;
     default:   // mouse buttons, scrolling
         At(r.line, r.column);
         break;
@@ -341,6 +403,46 @@ void ResetJournal() {
     ClearRecord(g_noted);
     g_next = 0;
     g_count = 0;
+    g_redo.clear();
+}
+
+int RedoCount() { return static_cast<int>(g_redo.size()); }
+
+bool Redo() {
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (!view || g_redo.empty())
+        return false;
+    RedoStep step = g_redo.back();
+    if (step.window != view->window || step.doc != view->doc)
+        return false;
+    g_redo.pop_back();
+    CancelSelection();
+    EndVerticalMove();
+    AllowAnyColumn(true);
+    bool placed = At(step.line, step.column);
+    if (placed) {
+        // Journaled as one change, so that Undo takes it back and Redo can follow again.
+        NoteMessage(kMsgRedo, static_cast<uint32_t>(step.undone.size()), static_cast<uint32_t>(step.done.size()));
+        g_noted.line = step.line;
+        g_noted.column = step.column;
+        g_noted.text = static_cast<char *>(Allocate(step.undone.size() + step.done.size() + 2));
+        if (g_noted.text) {
+            memcpy(g_noted.text, step.undone.c_str(), step.undone.size() + 1);
+            memcpy(g_noted.text + step.undone.size() + 1, step.done.c_str(), step.done.size() + 1);
+        }
+        DeleteChars(static_cast<int>(step.undone.size()), false);
+        InsertText(step.done.data(), static_cast<long>(step.done.size()));
+        g_redoing = true;
+        JournalNoted(step.line, step.column);
+        g_redoing = false;
+        GotoPosition(step.cursorLine, step.cursorColumn);
+    }
+    AllowAnyColumn(false);
+    view = g_editor->view;
+    view->state |= kViewRedrawAll | kViewCaretMoved;
+    KeepCursorVisible(view);
+    RefreshEditorWindow(view);
+    return placed;
 }
 
 int JournalCount() { return g_count; }
@@ -406,6 +508,8 @@ JournalRecord *JournalNoted(long line, int column) {
         slot.position = PackPosition(line, column);
     }
     JournalRecord *written = &slot;
+    if (!g_redoing && slot.message != kMsgAutomatic && ChangesText(slot))
+        g_redo.clear();
     g_next = Wrap(g_next + 1);
     g_count++;
     // The ring is full: history before this point is given up at once. An action's automatic
@@ -481,6 +585,8 @@ void JournalReplacement(bool variable, int index, const char *original, const ch
 }
 
 void ForgetDocumentRecords(const Document *doc) {
+    g_redo.erase(std::remove_if(g_redo.begin(), g_redo.end(), [doc](const RedoStep &s) { return s.doc == doc; }),
+                 g_redo.end());
     int oldest = Wrap(g_next - g_count);
     int kept = 0;
     for (int k = 0; k < g_count; k++) {
@@ -543,6 +649,12 @@ void Undo() {
             return;
         index = Wrap(g_next - 1 - back);
     }
+    // The text before and after, to make the same change again on Redo.
+    const Document *doc = view->doc;
+    HWND window = view->window;
+    long cursorLine = CurrentLineNumber();
+    int cursorColumn = view->column;
+    std::string before = DocumentText(doc);
     for (;;) {
         JournalRecord &r = g_ring[index];
         if (IsReplace(r)) {
@@ -563,6 +675,19 @@ void Undo() {
     }
     CancelSelection();
     view = g_editor->view;
+    if (view->doc == doc) {
+        std::string after = DocumentText(doc);
+        if (after != before) {
+            RedoStep step = StepBetween(before, after);
+            step.window = window;
+            step.doc = doc;
+            step.cursorLine = cursorLine;
+            step.cursorColumn = cursorColumn;
+            if (g_redo.size() >= kJournalSize)
+                g_redo.erase(g_redo.begin());
+            g_redo.push_back(step);
+        }
+    }
     view->state |= kViewRedrawAll | kViewCaretMoved;
     KeepCursorVisible(view);
     RefreshEditorWindow(view);

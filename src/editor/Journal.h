@@ -26,6 +26,7 @@ enum {
     kMsgReplace = 1026,          // one replacement of a fixed text
     kMsgReplaceFirst = 1027,     // first replacement of a variable (regular-expression) group
     kMsgReplaceNext = 1028,      // a later one of such a group
+    kMsgRedo = 1029,             // a change Redo made again (text: removed, NUL, inserted)
 };
 
 // Record flags.
@@ -82,5 +83,10 @@ void JournalReplacement(bool variable, int index, const char *original, const ch
 // positions no longer describe its text.
 void ForgetDocumentRecords(const Document *doc);
 
-// Undoes the newest action of the active editor window.
+// Undoes the newest action of the active editor window. The change it made can be made again
+// by Redo until the next edit.
 void Undo();
+// Makes the newest undone change again, as a journaled change that Undo takes back; false when
+// there is none (an edit since, or another window active).
+bool Redo();
+int RedoCount();

@@ -348,15 +348,34 @@ protected:
                 return where + "text changed without a journal record: " + Show(now);
             at[after] = now;
         }
+        // Every text seen while undoing, newest first: Redo must walk them back in order. An
+        // Undo among the actions may have left changes to redo already; they come after.
+        int pending = RedoCount();
+        std::vector<Lines> texts = {LinesOf(doc)};
         while (JournalCount() > 0) {
             int before = JournalCount();
             EditCommand(IDM_UNDO);
             std::string fault = CheckUndo(at, before);
             if (!fault.empty())
                 return "Undo from count " + std::to_string(before) + ": " + fault;
+            if (LinesOf(doc) != texts.back())
+                texts.push_back(LinesOf(doc));
         }
         if (LinesOf(doc) != initial.lines)
             return "after undoing everything: " + Show(Capture()) + "\n expected " + Show(initial);
+        if (RedoCount() != pending + int(texts.size()) - 1)
+            return std::to_string(RedoCount()) + " changes to redo after " + std::to_string(texts.size() - 1) +
+                   " undone";
+        for (size_t k = texts.size() - 1; k-- > 0;) {
+            EditCommand(IDM_REDO);
+            if (LinesOf(doc) != texts[k])
+                return "Redo " + std::to_string(texts.size() - 1 - k) + ": " + Show(Capture());
+        }
+        // What was redone is undone again, back to the start.
+        while (JournalCount() > 0)
+            EditCommand(IDM_UNDO);
+        if (LinesOf(doc) != initial.lines)
+            return "after undoing the redone changes: " + Show(Capture());
         for (const ShownBox &box : ui.boxes)
             if (box.text != GetString(kStrLineTooLong))
                 return "unexpected box \"" + box.text + "\"";

@@ -87,7 +87,7 @@ TEST(MenuResource, EveryMenuHoldsItsCommandsAndNoRunTimeItems) {
     std::map<std::string, std::set<int>> expected = {
         {"&File", {IDM_FILE_NEW, IDM_FILE_OPEN, IDM_OPEN_BINARY, IDM_INSERT_FILE, IDM_SAVE,
                    IDM_SAVE_AS, IDM_SAVE_ALL, IDM_RELOAD, IDM_CLOSE, IDM_PRINT}},
-        {"&Edit", {IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_COPY_FUNCTION, IDM_COPY_TO_FILE,
+        {"&Edit", {IDM_UNDO, IDM_REDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_SELECT_ALL, IDM_COPY_FUNCTION, IDM_COPY_TO_FILE,
                    IDM_LEVEL, IDM_MARK_BLOCK, IDM_SET_BOOKMARK, IDM_SPACES_TO_TABS,
                    IDM_TABS_TO_SPACES, IDM_RECENTER, IDM_DESCRIPTION_FUNCTION, IDM_DESCRIPTION_FILE,
                    IDM_SHOW_CHANGES, IDM_REFORMAT}},
@@ -145,7 +145,8 @@ TEST(MenuResource, ItemTextsAndSubmenus) {
         {IDM_SAVE, "&File", "&Save\tCtrl+S"},
         {IDM_CLOSE, "&File", "Close\tCtrl+F4"},
         {IDM_OPEN_BINARY, "&File", "Open &binary..."},
-        {IDM_CUT, "&Edit", "Cu&t\tShift+Suppr"},
+        {IDM_CUT, "&Edit", "Cu&t\tShift+Suppr, Ctrl+X"},
+        {IDM_REDO, "&Edit", "&Redo\tCtrl+Y"},
         {IDM_SPACES_TO_TABS, "&Edit", "Spaces->tabs"},
         {IDM_DESCRIPTION_FUNCTION, "&Edit/Description", "&Function..."},
         {IDM_DESCRIPTION_FILE, "&Edit/Description", "F&ile..."},
