@@ -24,6 +24,26 @@
 
 namespace {
 
+bool g_altKeyTaken;   // the last Alt key went to a command, not to the menu bar
+
+// The lines a turn of the mouse wheel scrolls (negative: up): the system's lines per notch,
+// the fraction of a notch kept for the next turn. One notch may also mean a page.
+int WheelLines(int delta) {
+    static int rest;
+    UINT perNotch = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+    if (perNotch == static_cast<UINT>(-1))   // WHEEL_PAGESCROLL: a page a notch
+        perNotch = 10;
+    rest += delta;
+    int notches = rest / WHEEL_DELTA;
+    rest -= notches * WHEEL_DELTA;
+    return -notches * static_cast<int>(perNotch);
+}
+
+} // namespace
+
+namespace {
+
 const char kEditorClass[] = "clMDIDocument";
 
 HFONT g_editorFont;
@@ -375,6 +395,18 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         }
         break;
+    case WM_MOUSEWHEEL:
+        if (view) {
+            MakeCurrent(view);
+            int lines = WheelLines(GET_WHEEL_DELTA_WPARAM(wParam));
+            if (lines != 0) {
+                ScrollLines(lines);
+                InvalidateRect(window, nullptr, FALSE);
+                Refresh(window);
+            }
+            return 0;
+        }
+        break;
     case WM_SIZE:
         if (view)
             SetVisibleRows(view);
@@ -394,6 +426,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        g_altKeyTaken = false;
         if (view) {
             MakeCurrent(view);
             bool ctrl = GetKeyState(VK_CONTROL) < 0;
@@ -417,8 +450,23 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             // Alt combinations the tables did not take go on to the system (the menu bar).
             if (message == WM_SYSKEYDOWN && !taken)
                 break;
+            g_altKeyTaken = message == WM_SYSKEYDOWN;
             return 0;
         }
+        break;
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+        // Releasing Alt after an Alt key the tables took (Alt+Backspace) must not hand the
+        // next key to the menu bar (Wine reports that release as WM_KEYUP).
+        if (g_altKeyTaken && (wParam == VK_MENU || wParam == VK_BACK)) {
+            if (wParam == VK_MENU)
+                g_altKeyTaken = false;
+            return 0;
+        }
+        break;
+    case WM_SYSCHAR:
+        if (g_altKeyTaken)
+            return 0;
         break;
     case WM_CHAR:
         if (view) {

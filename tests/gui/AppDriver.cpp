@@ -254,10 +254,10 @@ void KeltoApp::Type(HWND window, const std::string &text) {
         PostMessageA(window, WM_CHAR, c == '\n' ? 13 : static_cast<unsigned char>(c), 1);
 }
 
-void KeltoApp::Key(HWND window, int key, bool ctrl, bool shift) {
+void KeltoApp::Key(HWND window, int key, bool ctrl, bool shift, bool alt) {
     // Modifiers need real keyboard input: the window gets the focus first.
     SetForegroundWindow(GetAncestor(window, GA_ROOT));
-    INPUT inputs[6] = {};
+    INPUT inputs[8] = {};
     int n = 0;
     auto add = [&](WORD vk, bool up) {
         inputs[n].type = INPUT_KEYBOARD;
@@ -269,8 +269,12 @@ void KeltoApp::Key(HWND window, int key, bool ctrl, bool shift) {
         add(VK_CONTROL, false);
     if (shift)
         add(VK_SHIFT, false);
+    if (alt)
+        add(VK_MENU, false);
     add(static_cast<WORD>(key), false);
     add(static_cast<WORD>(key), true);
+    if (alt)
+        add(VK_MENU, true);
     if (shift)
         add(VK_SHIFT, true);
     if (ctrl)

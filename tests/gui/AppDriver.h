@@ -52,7 +52,7 @@ public:
     HWND ActiveEditor() const;
     // Types text into a window as characters (LF as Enter).
     static void Type(HWND window, const std::string &text);
-    static void Key(HWND window, int key, bool ctrl = false, bool shift = false);
+    static void Key(HWND window, int key, bool ctrl = false, bool shift = false, bool alt = false);
     // Waits until the process has handled everything sent so far.
     void Settle() const;
 

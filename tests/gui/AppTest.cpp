@@ -219,6 +219,38 @@ TEST(AppEditing, SavingMainCKeepsItsNameAndItsBackupTakesItsCase) {
     EXPECT_EQ(0, app.Close());
 }
 
+// The keys every Windows editor has, as a user presses them: undo and redo, select all, cut
+// and paste; and Alt+Backspace leaves the next key to the text, not to the menu bar.
+TEST(AppEditing, EverydayKeysUndoRedoSelectAllCutPaste) {
+    KeltoApp app("keys");
+    std::string path = app.PathOf("KEYS.TXT");
+    WriteFileText(path, "one\n");
+    ASSERT_TRUE(app.Start("keys.txt"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.Editors()[0];
+    auto press = [&](int key, bool ctrl = false, bool alt = false) {
+        KeltoApp::Key(editor, key, ctrl, false, alt);
+        app.Settle();
+    };
+    press('X');                   // "xone"
+    press('Z', true);             // undone: "one"
+    press('Y', true);             // redone: "xone"
+    press('S', true);
+    EXPECT_FILE(path, "xone\r\n");
+    press(VK_BACK, false, true);  // Alt+Backspace undoes: "one"
+    press('W');                   // goes to the text: "wone"
+    press('S', true);
+    EXPECT_FILE(path, "wone\r\n");
+    press('A', true);
+    press('X', true);             // everything cut...
+    press('V', true);             // ...and back
+    press('V', true);             // and once more
+    press('S', true);
+    EXPECT_FILE(path, "wonewone\r\n");
+    EXPECT_EQ(0, OtherWindows(app));
+    EXPECT_EQ(0, app.Close());
+}
+
 TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
     KeltoApp app("closeone");
     for (const char *name : {"YES.TXT", "NO.TXT", "CANCEL.TXT"})
@@ -539,6 +571,29 @@ TEST(AppDisplay, KeywordsCommentsAndTextInTheirColoursAndTheWindowFollowsTheCare
     if (box)
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), 0);
     EXPECT_EQ(0, app.WaitForExit(20));
+}
+
+// The mouse wheel scrolls the text, by the system's lines per notch, the cursor staying put.
+TEST(AppDisplay, TheMouseWheelScrolls) {
+    KeltoApp app("wheel");
+    std::string text = "int x;\r\n";
+    for (int i = 0; i < 100; i++)
+        text += "line\r\n";
+    WriteFileText(app.PathOf("W.C"), text);
+    ASSERT_TRUE(app.Start("w.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    app.Settle();
+    auto keywordOnTopRow = [&] { return ColoursIn(editor, 0, 12)[RGB(192, 0, 0)] > 10; };
+    ASSERT_TRUE(keywordOnTopRow());
+    PostMessageA(editor, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    app.Settle();
+    EXPECT_FALSE(keywordOnTopRow());
+    PostMessageA(editor, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    app.Settle();
+    EXPECT_TRUE(keywordOnTopRow());
+    EXPECT_EQ(0, app.Close());
 }
 
 namespace {
