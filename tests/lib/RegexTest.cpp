@@ -21,16 +21,16 @@ protected:
         KeltoTest::TearDown();
     }
 
-    Regex *Use(const char *pattern) {
+    Regex *Use(const char *pattern, int options = 0) {
         ReleaseRegex(re);
-        re = Compile(pattern, nullptr, nullptr);
+        re = Compile(pattern, nullptr, nullptr, options);
         EXPECT_NE(nullptr, re) << pattern;
         return re;
     }
 
     // What group `group` of `pattern` matched in `text`.
-    std::string Find(const char *pattern, const std::string &text, int group = 0) {
-        if (!Use(pattern) || !Execute(re, text.c_str()))
+    std::string Find(const char *pattern, const std::string &text, int group = 0, int options = 0) {
+        if (!Use(pattern, options) || !Execute(re, text.c_str()))
             return kNoMatch;
         if (!re->start[group] || !re->end[group])
             return kUnset;
@@ -126,7 +126,6 @@ TEST_F(RegexTest, AnchorsFirstCharacterAndRequiredText) {
 
     EXPECT_EQ('a', Use("abc*")->first);
     EXPECT_FALSE(re->anchored);
-    EXPECT_EQ(nullptr, re->required);   // does not begin with a repetition
     EXPECT_EQ(0, Use("a|ab")->first);
     EXPECT_EQ(0, Use("[ab]c")->first);
 
@@ -140,6 +139,35 @@ TEST_F(RegexTest, AnchorsFirstCharacterAndRequiredText) {
     Use("a*(bcd|e)fg");   // an alternative is no required text
     EXPECT_EQ("fg", std::string(re->required, re->requiredLength));
     EXPECT_TRUE(Execute(re, "efg"));
+}
+
+// The literal a match begins with, or must contain, is looked for before the program runs:
+// the places it rules in and out.
+TEST_F(RegexTest, LiteralsLookedForFirstMissNoMatch) {
+    EXPECT_EQ("ab1", Find("ab[0-9]", "ab ab ab1 ab2"));   // the first places fail
+    EXPECT_EQ("abab", Find("abab", "ababab"));           // overlapping places
+    EXPECT_EQ(kNoMatch, Find("abc", "ab"));
+    EXPECT_EQ("sing", Find("[a-z]+ing", "s ing sing"));
+    EXPECT_EQ("lenh(", Find("l[a-z_]*h\\(", "h( l_h len lenh("));
+    EXPECT_EQ(kNoMatch, Find("l[a-z_]*h\\(", "h( l_h"));
+    EXPECT_EQ("xy", Find("x.*y", std::string("xy\0xy", 5)));   // the subject ends at its NUL
+    EXPECT_EQ(kNoMatch, Find("y", std::string("x\0y", 3)));
+}
+
+// Ignoring case, the letters of the subject, the literals and the sets are folded, but a
+// range still means the bytes between its ends.
+TEST_F(RegexTest, IgnoringCaseFoldsLettersNotRanges) {
+    EXPECT_EQ("X_y", Find("x[A-z]Y", "X_y", 0, kRegexIgnoreCase));   // "_" lies between Z and a
+    EXPECT_EQ("_`aA", Find("[_-a]+", "b_`aA", 0, kRegexIgnoreCase));
+    EXPECT_EQ(kNoMatch, Find("[_-a]", "bB[", 0, kRegexIgnoreCase));
+    EXPECT_EQ("d", Find("[^a-c]", "AbCd", 0, kRegexIgnoreCase));
+    EXPECT_EQ("[", Find("[^a-z]", "Qq[", 0, kRegexIgnoreCase));
+    EXPECT_EQ("LIST_append", Find("list_APPEND", "x LIST_append(", 0, kRegexIgnoreCase));
+    EXPECT_EQ("AaAB", Find("a+b", "xAaAB", 0, kRegexIgnoreCase));
+    EXPECT_EQ("Cde", Find("(ab|cd)E", "xCde", 0, kRegexIgnoreCase));
+    EXPECT_EQ("iNT", Find("^i[a-z]+$", "iNT", 0, kRegexIgnoreCase));
+    EXPECT_EQ("x[y]", Find("X\\[y\\]", "x[y]", 0, kRegexIgnoreCase));
+    EXPECT_EQ(kNoMatch, Find("x[A-z]Y", "X_y"));   // without the option, case counts
 }
 
 TEST_F(RegexTest, LiteralWordIsTheLongestLiteralOfEveryMatch) {
