@@ -8,6 +8,7 @@
 // each line; "^" stays the start of the line even when the walk starts inside it.
 #include "editor/Search.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -43,6 +44,33 @@ bool SameIgnoringCase(const char *a, const char *b, int n) {
 int SimilarIn(const char *word, int length, const char *text, int lineLength, int from, int to, bool backwards,
               int *found);
 
+// The expression compiled last, kept for the next search step with the same text and options
+// (F3 after F3 compiles once).
+struct CompiledExpression {
+    std::string pattern;
+    int options = 0;
+    Regex *regex = nullptr;
+};
+CompiledExpression g_compiled;
+
+void ForgetCompiledExpression() {
+    ReleaseRegex(g_compiled.regex);
+    g_compiled = CompiledExpression();
+}
+
+Regex *CompiledFor(const char *pattern, int options, const char **error) {
+    if (g_compiled.regex && g_compiled.options == options && g_compiled.pattern == pattern)
+        return g_compiled.regex;
+    ForgetCompiledExpression();
+    Regex *regex = Compile(pattern, nullptr, error, options);
+    if (regex) {
+        g_compiled.pattern = pattern;
+        g_compiled.options = options;
+        g_compiled.regex = regex;
+    }
+    return regex;
+}
+
 // One search under way: the text prepared for the options, or the compiled expression.
 struct Finder {
     unsigned short flags;
@@ -51,30 +79,52 @@ struct Finder {
     char upper[kMaxSearchText + 1];   // the pattern upper-cased for ignore case
     Regex *regex;
     bool failed;                      // the expression could not be compiled or gave up
-    std::string folded;               // a line upper-cased for an expression ignoring case
+    long stoppedLine;                 // where the expression gave up (from 1), 0 when it did not
+    std::string stoppedIn;            // and in which document
 
-    explicit Finder(unsigned short options) : flags(options), pattern(g_search->text), regex(nullptr), failed(false) {
+    explicit Finder(unsigned short options)
+        : flags(options), pattern(g_search->text), regex(nullptr), failed(false), stoppedLine(0) {
         length = static_cast<int>(strlen(pattern));
         for (int i = 0; i <= length; i++)
             upper[i] = Upper(pattern[i]);
         if (flags & kFindRegex) {
-            // The engine compares bytes exactly: ignoring case, both sides are upper-cased.
+            // Ignoring case, the engine folds the letters of the text and of the literals and
+            // sets, leaving ranges as written.
             const char *error = nullptr;
-            regex = Compile(IgnoreCase() ? upper : pattern, nullptr, &error);
+            regex = CompiledFor(pattern, IgnoreCase() ? kRegexIgnoreCase : 0, &error);
             failed = regex == nullptr;
             if (failed)
                 ErrorBox(error);
         }
     }
-    ~Finder() { ReleaseRegex(regex); }
+    Finder(const Finder &) = delete;
+    Finder &operator=(const Finder &) = delete;
 
     bool IgnoreCase() const { return (flags & kFindIgnoreCase) != 0; }
     // The first of Forwards, Backwards and Wrap that is set decides the direction.
     bool Backwards() const { return !(flags & kFindForwards) && (flags & kFindBackwards); }
-    // An expression that gave up on a line stops the search with its message.
-    void ReportOverrun() const {
-        if (regex && (regex->overrun || regex->broken))
+    // Notes where the expression gave up, once a line made it fail.
+    void NoteFailure(const Document *doc, long number) {
+        if (failed && regex && regex->overrun && !stoppedLine) {
+            stoppedLine = number;
+            stoppedIn = doc->path;
+        }
+    }
+    // An expression that gave up on a line stops the search: it says where. A damaged program
+    // is a bad expression.
+    void ReportFailure() const {
+        if (!regex || !failed)
+            return;
+        if (regex->broken || !stoppedLine) {
             ErrorMessage(kStrBadRegex);
+            return;
+        }
+        char path[kMaxPathLength + 1];
+        CopyBounded(path, stoppedIn.c_str(), sizeof path);
+        char text[kMaxPathLength + 128];
+        snprintf(text, sizeof text, "The search was stopped: the expression takes too long on line %ld of %s",
+                 stoppedLine, LowerCase(path));
+        ErrorBox(text);
     }
     bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
 
@@ -100,6 +150,20 @@ struct Finder {
     // (backwards). Returns its column, or -1; `found` gets its length.
     int InLine(Line *line, int from, int to, bool backwards, int *found);
 
+    // Where the pattern's first character next stands in columns [at, last], or -1.
+    int NextFirst(const char *text, int at, int last) const {
+        char c = upper[0];
+        if (!IgnoreCase() || c < 'A' || c > 'Z') {
+            const char *p = FindChar(text + at, text + last + 1, pattern[0]);
+            return p ? static_cast<int>(p - text) : -1;
+        }
+        char lower = static_cast<char>(c - 'A' + 'a');
+        for (; at <= last; at++)
+            if (text[at] == c || text[at] == lower)
+                return at;
+        return -1;
+    }
+
     int Plain(const Line *line, int from, int to, bool backwards, int *found) const {
         const char *text = line->text;
         int last = line->length - length;
@@ -107,9 +171,17 @@ struct Finder {
             last = to - 1;
         if (length == 0 || last < from)
             return -1;
-        for (int k = 0; k <= last - from; k++) {
-            int at = backwards ? last - k : from + k;
-            if (TextAt(text, at) && WordBounds(text, line->length, at, length)) {
+        if (!backwards) {
+            for (int at = from; (at = NextFirst(text, at, last)) >= 0; at++) {
+                if (TextAt(text, at) && WordBounds(text, line->length, at, length)) {
+                    *found = length;
+                    return at;
+                }
+            }
+            return -1;
+        }
+        for (int at = last; at >= from; at--) {
+            if (Upper(text[at]) == upper[0] && TextAt(text, at) && WordBounds(text, line->length, at, length)) {
                 *found = length;
                 return at;
             }
@@ -121,15 +193,13 @@ struct Finder {
         // Lines keep room for a terminating NUL behind their text.
         line->text[line->length] = '\0';
         const char *text = line->text;
-        if (IgnoreCase()) {
-            folded.assign(line->text, line->length);
-            for (char &c : folded)
-                c = Upper(c);
-            text = folded.c_str();
-        }
+        // The engine's subject ends at the first NUL: a NUL byte inside the line ends it too.
+        const char *end = FindChar(text, text + line->length, '\0');
+        if (!end)
+            end = text + line->length;
         int best = -1;
         for (int at = from; at < to && at < line->length;) {
-            if (!ExecuteFrom(regex, text, text + at)) {
+            if (text + at > end || !ExecuteFrom(regex, text, text + at, end)) {
                 failed = regex->overrun || regex->broken;
                 break;
             }
@@ -254,8 +324,10 @@ bool FindForward(Finder &finder, Document *doc, Line *line, long number, int col
     for (; number <= stopNumber && !IsSentinel(doc, line); line = line->next, number++, column = 0) {
         int to = number == stopNumber && stopColumn >= 0 ? stopColumn : line->length + 1;
         int at = finder.InLine(line, column, to, false, &match->length);
-        if (finder.failed)
+        if (finder.failed) {
+            finder.NoteFailure(doc, number);
             return false;
+        }
         if (at >= 0) {
             *match = {line, number, at, match->length};
             return true;
@@ -278,8 +350,10 @@ bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int co
         int at = finder.InLine(line, 0, column, true, &match->length);
         while (at >= 0 && at + match->length > column)
             at = finder.InLine(line, 0, at, true, &match->length);
-        if (finder.failed)
+        if (finder.failed) {
+            finder.NoteFailure(doc, number);
             return false;
+        }
         if (at >= 0) {
             *match = {line, number, at, match->length};
             return true;
@@ -400,7 +474,7 @@ bool RunSearch() {
     if (!finder.failed && (finder.flags & kFindAllWindows) && SearchOtherWindows(finder, view))
         return true;
     if (finder.failed) {
-        finder.ReportOverrun();
+        finder.ReportFailure();
         return false;
     }
     if (finder.flags & kFindAllWindows)
@@ -500,7 +574,10 @@ int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
 
 SearchState *g_search = &g_state;
 
-void ResetSearchState() { g_state = SearchState(); }
+void ResetSearchState() {
+    g_state = SearchState();
+    ForgetCompiledExpression();
+}
 
 bool AcceptSearchRequest(const SearchRequest &request) {
     const char *text = request.text ? request.text : "";
@@ -627,7 +704,7 @@ int ReplaceAll() {
     MakeCurrent(start);
     g_search->replacements = total;
     if (finder.failed) {
-        finder.ReportOverrun();
+        finder.ReportFailure();
         return total;
     }
     if (!all) {
