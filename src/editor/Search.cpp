@@ -422,13 +422,16 @@ bool FindStep(Finder &finder, Match *match, bool *wrapped) {
     return FindForward(finder, doc, NthLine(doc, first - 1), first, 0, number, column, match);
 }
 
+// A minimised window is searched over all windows only with "Search iconized windows".
+bool Skipped(const View *view) { return !g_search->searchIconized && EditorWindowMinimized(view); }
+
 // The search over the other windows (scope all windows): each from its first line (its last
 // line backwards) until one has a match.
 bool SearchOtherWindows(Finder &finder, View *start) {
     bool backwards = finder.Backwards();
     for (View *view = start->next ? start->next : g_editor->views; view && view != start;
          view = view->next ? view->next : g_editor->views) {
-        if (view->doc->flags & kDocNoFile)
+        if ((view->doc->flags & kDocNoFile) || Skipped(view))
             continue;
         View *before = g_editor->view;
         MakeCurrent(view);
@@ -533,6 +536,9 @@ int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
             continue;
         }
         if (*askUser) {
+            // Over all windows the question is asked with the match's window in front.
+            if ((finder.flags & kFindAllWindows) && ActiveEditorWindow() != view->window)
+                ActivateEditorWindow(view);
             SelectMatch(view, match, false);
             RefreshEditorWindow(view);
             int answer = CurrentUiPort()->AskReplace();
@@ -594,6 +600,8 @@ bool AcceptSearchRequest(const SearchRequest &request) {
         ErrorMessage(kStrNoDirection);
         return false;
     }
+    g_search->searchIconized = (flags & kFindIconized) != 0;
+    flags &= ~kFindIconized;
     if (request.replacement)
         flags &= ~kFindSimilar;
     if (!(flags & kFindCurrentWindow) || (flags & kFindAllWindows))
@@ -674,7 +682,7 @@ int ReplaceAll() {
     std::vector<Document *> done;   // a document shown in two windows is replaced once
     for (View *v = view; v && !cancelled;) {
         bool again = std::find(done.begin(), done.end(), v->doc) != done.end();
-        if (v == start || (!again && !(v->doc->flags & kDocNoFile))) {
+        if (v == start || (!again && !(v->doc->flags & kDocNoFile) && !Skipped(v))) {
             done.push_back(v->doc);
             MakeCurrent(v);
             long number = CurrentLineNumber();
@@ -701,6 +709,9 @@ int ReplaceAll() {
         if (v == start)
             break;
     }
+    // A question in another window brought that one forward: the first comes back.
+    if (all && start->window && ActiveEditorWindow() != start->window)
+        ActivateEditorWindow(start);
     MakeCurrent(start);
     g_search->replacements = total;
     if (finder.failed) {
