@@ -190,18 +190,28 @@ struct Finder {
     }
 
     int Expression(Line *line, int from, int to, bool backwards, int *found) {
-        // Lines keep room for a terminating NUL behind their text.
-        line->text[line->length] = '\0';
+        // Lines keep room for a terminating NUL behind their text. (Written only when it is
+        // missing: storing into every line would make the walk write the whole document back.)
+        if (line->text[line->length])
+            line->text[line->length] = '\0';
         const char *text = line->text;
-        // The engine's subject ends at the first NUL: a NUL byte inside the line ends it too.
-        const char *end = FindChar(text, text + line->length, '\0');
-        if (!end)
-            end = text + line->length;
+        // The engine's subject ends at the first NUL, so a NUL byte inside the line ends it
+        // too. Such a byte is looked for only in a match: one that reaches past it is looked
+        // for again in the text before it (which holds no match the whole line would not).
+        const char *end = text + line->length;
+        bool cut = false;
         int best = -1;
         for (int at = from; at < to && at < line->length;) {
-            if (text + at > end || !ExecuteFrom(regex, text, text + at, end)) {
+            if (text + at > end)
+                break;
+            if (!ExecuteFrom(regex, text, text + at, end)) {
                 failed = regex->overrun || regex->broken;
                 break;
+            }
+            if (!cut && FindChar(text + at, regex->end[0], '\0')) {
+                cut = true;
+                end = FindChar(text, text + line->length, '\0');
+                continue;
             }
             int start = static_cast<int>(regex->start[0] - text);
             int n = static_cast<int>(regex->end[0] - regex->start[0]);

@@ -71,8 +71,9 @@ void ReleaseRegex(Regex *compiled);
 // set, so that the caller can stop its search.
 bool Execute(Regex *compiled, const char *text);
 // The same for the matches that begin at `from` or after, inside `text`: "^" still means the
-// start of `text`. `end`, when given, is where the text's terminating NUL stands (the first
-// NUL at or after `from`), saving the matcher a look for it.
+// start of `text`. `end`, when given, is where the text ends, saving the matcher a look for
+// its NUL; NUL bytes before `end` are then passed over by the look for where a match may
+// begin and by a repeated ".", so that a caller whose text may hold them checks the match.
 bool ExecuteFrom(Regex *compiled, const char *text, const char *from, const char *end = nullptr);
 
 // Copies into `word` (NUL-terminated, cut to `size`) the longest literal that every match of

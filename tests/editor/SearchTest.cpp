@@ -230,6 +230,17 @@ TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
     ASSERT_TRUE(FindNext());
     EXPECT_EQ("3:4-6", Selected());   // "a_": "a" lies in [_-a]
     EXPECT_TRUE(ui.boxes.empty());
+
+    // A NUL byte in a line ends the text an expression sees.
+    Doc("abxcbx\nc", "ZERO.TXT");
+    ReplaceLine(g_editor->doc, 0, std::string("ab\0cb", 5));
+    ASSERT_TRUE(Set("b.*", regex));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("1:1-2", Selected());
+    ASSERT_TRUE(Set("c", regex));
+    At(1, 0);
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("2:0-1", Selected());
     // Text of another shape than one word is found as it stands by similar words.
     EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));
 }
