@@ -374,7 +374,34 @@ bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int co
     return false;
 }
 
+// Scrolls the view as KeepCursorVisible would to show the match, when the cursor before it
+// stood in the window: the match's row is then known from the cursor's row and the distance
+// between their lines, with no walk over the lines in between (KeepCursorVisible, not knowing
+// which way to look, walks both ways: a search stepping through a long document would walk it
+// twice more). Otherwise KeepCursorVisible does it all.
+void ScrollToMatch(View *view, const Line *oldLine, long oldNumber, const Match &match) {
+    Document *doc = view->doc;
+    int rows = view->visibleRows < 1 ? 1 : view->visibleRows;
+    if (!view->top || IsSentinel(doc, oldLine))
+        return;
+    int row = 0;
+    for (const Line *l = view->top; l != oldLine; l = l->next)
+        if (IsSentinel(doc, l) || ++row >= rows)
+            return;
+    long target = row + (match.number - oldNumber);
+    if (target < 0) {
+        view->top = match.line;   // above the window: the match's line on top
+    } else if (target >= rows) {  // below it: on the last row
+        Line *top = match.line;
+        for (int r = 0; r < rows - 1 && !IsSentinel(doc, top->prev); r++)
+            top = top->prev;
+        view->top = top;
+    }
+}
+
 void SelectMatch(View *view, const Match &match, bool backwards) {
+    const Line *oldLine = view->current;
+    long oldNumber = CurrentLineNumber();
     CancelSelection();
     PlaceCursor(match.line, match.number, backwards ? match.column + match.length : match.column);
     BeginSelection();
@@ -383,6 +410,7 @@ void SelectMatch(View *view, const Match &match, bool backwards) {
     g_search->matchColumn = match.column;
     g_search->matchLength = match.length;
     g_search->view = view;
+    ScrollToMatch(view, oldLine, oldNumber, match);
     KeepCursorVisible(view);
     view->state |= kViewRedrawAll | kViewCaretMoved;
 }

@@ -70,6 +70,30 @@ TEST_F(SearchTest, PlainSearchInEveryDirection) {
     EXPECT_EQ("2:2-5", Selected());
 }
 
+// A match outside the window scrolls it: one below ends on the last row, one above on the
+// first; one inside leaves the window where it is.
+TEST_F(SearchTest, TheMatchIsScrolledIntoView) {
+    std::string text;
+    for (int i = 1; i <= 100; i++)
+        text += (i == 10 || i == 30 || i == 60 ? "key " : "line ") + std::to_string(i) + "\n";
+    Doc(text);   // 20 rows
+    auto top = [] { return LineNumberOf(g_editor->doc, g_editor->view->top); };
+    ASSERT_TRUE(Set("key", kForwards));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(1, top());                    // line 10 shows already
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(11, top());                   // line 30 on row 20
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(41, top());
+    At(95, 0);
+    g_editor->view->top = NthLine(g_editor->doc, 80);
+    ASSERT_TRUE(FindPrevious());
+    EXPECT_EQ(60, top());                   // above the window: on the first row
+    EXPECT_EQ(0, g_editor->view->cursorRow);
+    ASSERT_TRUE(FindPrevious());
+    EXPECT_EQ(30, top());
+}
+
 TEST_F(SearchTest, WrapGoesRoundOnceAndStops) {
     Doc("one\ntwo only\nthree");
     ASSERT_TRUE(Set("only", kFindCurrentWindow | kFindExact | kFindWrap));
