@@ -453,6 +453,32 @@ bool FirstBytes(const char *program, int size, int node, unsigned char *set, int
     return false;
 }
 
+void AddPair(unsigned char *pairs, unsigned char first, unsigned char second) {
+    unsigned index = first << 8 | second;
+    pairs[index >> 3] |= static_cast<unsigned char>(1 << (index & 7));
+}
+
+// The pairs of bytes the alternatives' leading literals begin with (a literal of one byte
+// with any byte after it), so that a place is turned down with one look.
+void NoteLeadPairs(Regex *re) {
+    if (!re->leadCount)
+        return;
+    re->leadPairs = static_cast<unsigned char *>(Allocate(65536 / 8));
+    if (!re->leadPairs)
+        return;   // the leads are still compared one by one
+    for (int i = 0; i < re->leadCount; i++) {
+        const char *lead = re->program + re->leads[i];
+        char firsts[2] = {lead[0], re->foldCase && IsLetter(lead[0]) ? OtherCase(lead[0]) : lead[0]};
+        char seconds[2] = {lead[1], re->foldCase && IsLetter(lead[1]) ? OtherCase(lead[1]) : lead[1]};
+        for (char first : firsts) {
+            for (int second = 0; second < 256; second++)
+                if (!lead[1] || second == static_cast<unsigned char>(seconds[0]) ||
+                    second == static_cast<unsigned char>(seconds[1]))
+                    AddPair(re->leadPairs, static_cast<unsigned char>(first), static_cast<unsigned char>(second));
+        }
+    }
+}
+
 void NoteShortcuts(Regex *re, int flags) {
     if (!re->anchored && !re->first && OpAt(re->program, 1 + kNodeHeader) != kReBol) {
         unsigned char set[32] = {0};
@@ -474,6 +500,7 @@ void NoteShortcuts(Regex *re, int flags) {
             re->leads[n++] = static_cast<unsigned short>(b + 2 * kNodeHeader);
         }
         re->leadCount = n;
+        NoteLeadPairs(re);
         return;
     }
     if (OpAt(re->program, scan) == kReExactly)
@@ -883,6 +910,20 @@ bool Search(Matcher *m, const char *from) {
         }
         return false;
     }
+    if (re->leadPairs) {
+        // Only where one of the alternatives' literals begins (the pair of bytes says whether
+        // one can; the literals say whether one does). s[1] is at most the terminating NUL.
+        for (const char *s = from; s < end; s++) {
+            unsigned index = static_cast<unsigned char>(s[0]) << 8 | static_cast<unsigned char>(s[1]);
+            if (!((re->leadPairs[index >> 3] >> (index & 7)) & 1) || !LeadAt(m, s))
+                continue;
+            if (TryAt(m, s))
+                return true;
+            if (m->aborted)
+                return false;
+        }
+        return false;
+    }
     if (re->hasStarts) {
         // Only where a byte stands that a match can begin with.
         for (const char *s = from; s < end; s++) {
@@ -951,7 +992,11 @@ Regex *Compile(const char *pattern, int *sizeOut, const char **error, int option
     return re;
 }
 
-void ReleaseRegex(Regex *compiled) { Release(compiled); }
+void ReleaseRegex(Regex *compiled) {
+    if (compiled)
+        Release(compiled->leadPairs);
+    Release(compiled);
+}
 
 bool Execute(Regex *compiled, const char *text) { return ExecuteFrom(compiled, text, text); }
 

@@ -50,6 +50,7 @@ struct Regex {
     bool requiredLeads;     // every match begins with the required literal
     int leadCount;          // alternatives that all begin with a literal: their literals'
     unsigned short leads[8];   // offsets in `program`, or 0 when not all do
+    unsigned char *leadPairs;  // with leads: a bit for each pair of bytes a lead begins with
     bool foldCase;          // compiled with kRegexIgnoreCase: literals are kept upper-cased
     int setCount;           // the sets' byte maps, stored behind the program
     int setMaps;            // their offset from `program`

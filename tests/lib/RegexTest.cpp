@@ -152,6 +152,9 @@ TEST_F(RegexTest, LiteralsLookedForFirstMissNoMatch) {
     EXPECT_EQ(kNoMatch, Find("l[a-z_]*h\\(", "h( l_h"));
     EXPECT_EQ("xy", Find("x.*y", std::string("xy\0xy", 5)));   // the subject ends at its NUL
     EXPECT_EQ(kNoMatch, Find("y", std::string("x\0y", 3)));
+    EXPECT_EQ("bc", Find("a|bc", "xbbc"));        // alternatives' leading literals
+    EXPECT_EQ("q", Find("zz|q", "zxq"));          // one byte long, at the end
+    EXPECT_EQ(kNoMatch, Find("printf|return", "print retur"));
 }
 
 // Ignoring case, the letters of the subject, the literals and the sets are folded, but a
@@ -165,6 +168,7 @@ TEST_F(RegexTest, IgnoringCaseFoldsLettersNotRanges) {
     EXPECT_EQ("LIST_append", Find("list_APPEND", "x LIST_append(", 0, kRegexIgnoreCase));
     EXPECT_EQ("AaAB", Find("a+b", "xAaAB", 0, kRegexIgnoreCase));
     EXPECT_EQ("Cde", Find("(ab|cd)E", "xCde", 0, kRegexIgnoreCase));
+    EXPECT_EQ("rETurn", Find("printf|RETURN", "x rETurn", 0, kRegexIgnoreCase));
     EXPECT_EQ("iNT", Find("^i[a-z]+$", "iNT", 0, kRegexIgnoreCase));
     EXPECT_EQ("x[y]", Find("X\\[y\\]", "x[y]", 0, kRegexIgnoreCase));
     EXPECT_EQ(kNoMatch, Find("x[A-z]Y", "X_y"));   // without the option, case counts
