@@ -209,7 +209,6 @@ TEST_F(SearchTest, TheDialogValuesAreChecked) {
     EXPECT_STREQ("a", g_search->history[0]);
     EXPECT_STREQ("b", g_search->history[1]);
     EXPECT_STREQ("x", g_search->history[2]);
-    EXPECT_STREQ("a", g_search->reversed);
 }
 
 TEST_F(SearchTest, SimilarWords) {
