@@ -19,7 +19,7 @@
 //
 // Behind the program each set has a map of 256 bits (SetMap), so that a subject byte is looked
 // up in one step. Before a line is matched, the literal text every match contains (and, when
-// known, the byte or literal every match begins with) is looked for with memchr: most lines
+// known, the byte or literal every match begins with) is looked for four bytes at a time (FindChar): most lines
 // of a search are turned down without running the program.
 //
 // The matcher is iterative: the choices still open (other alternatives, shorter repetitions)
