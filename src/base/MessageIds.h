@@ -69,6 +69,7 @@ enum {
     kStrMatchingBrace = 4512,        // "Goto matching brace"
     kStrMatchingEndif = 4513,        // "Goto matching #endif"
     kStrShowCases = 4514,
+    kStrShowC = 680,                 // "Show C": an Eiffel source's generated C
 
     // Truncated lines, regular expressions, the debugger's part of the context menu.
     kStrSaveTruncated = 4551,        // "File contains truncated lines\nSave anyway?"

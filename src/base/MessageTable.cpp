@@ -41,6 +41,7 @@ const MessageRecord g_messageTable[] = {
     {410, "Message file name %s incorrect"},
     {411, "Message file %s too big"},
     {412, "Open %d files?"},
+    {680, "Show C"},
     // C keywords, read up to the first empty text
     {995, "const"},
     {996, "new"},

@@ -35,7 +35,7 @@
 #define IDC_SEARCH_WRAP 1710
 #define IDC_SEARCH_WHOLE_WORDS 1711
 #define IDC_SEARCH_SIMILAR 1712         // "Search" only
-#define IDC_SEARCH_ICONIZED 1713        // "Search iconized windows" (no effect)
+#define IDC_SEARCH_ICONIZED 1713        // "Search iconized windows"
 #define IDC_REPLACE_TEXT 3701           // "Search and replace": the replacement
 #define IDC_REPLACE_CONFIRM 3702
 #define IDC_REPLACE_BY_FUNCTION 3703

@@ -1,5 +1,6 @@
 #include "base/TextUtil.h"
 
+#include <stdint.h>
 #include <string.h>
 
 #include "base/Boxes.h"
@@ -99,4 +100,25 @@ const char *TimeStamp() {
     int parts[6];
     LocalTimeParts(parts);
     return FormatTimeStamp(parts);
+}
+
+const char *FindChar(const char *s, const char *end, char c) {
+    while (s < end && (reinterpret_cast<uintptr_t>(s) & 3)) {
+        if (*s == c)
+            return s;
+        s++;
+    }
+    // A word holds `c` when one of its bytes XORed with it is zero.
+    const uint32_t spread = 0x01010101u * static_cast<unsigned char>(c);
+    for (; end - s >= 4; s += 4) {
+        uint32_t word;
+        memcpy(&word, s, 4);
+        uint32_t x = word ^ spread;
+        if ((x - 0x01010101u) & ~x & 0x80808080u)
+            break;
+    }
+    for (; s < end; s++)
+        if (*s == c)
+            return s;
+    return nullptr;
 }

@@ -135,7 +135,7 @@ bool CheckBeforeSaving(Document *doc) {
     bool passed = true;
     if (strcmp(doc->language->name, GetString(kStrLanguageC)) == 0)
         passed = CheckCSyntax(doc);
-    else if (strcmp(doc->language->name, "eiffel") == 0)
+    else if (strcasecmp(doc->language->name, "eiffel") == 0)
         passed = CheckEiffelSyntax(doc);
     if (passed)
         return true;

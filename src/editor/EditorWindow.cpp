@@ -675,6 +675,8 @@ bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maxim
     return true;
 }
 
+bool EditorWindowMinimized(const View *view) { return view->window && IsIconic(view->window); }
+
 bool CloseEditorWindow(View *view) {
     Document *doc = view->doc;
     if (!doc)

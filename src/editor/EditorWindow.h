@@ -34,5 +34,8 @@ void ShowPosition(View *view);
 // view has no window.
 bool EditorWindowPlacement(View *view, int rect[4], bool *minimized, bool *maximized);
 
+// Whether the view's editor window is minimised (false for a view without a window).
+bool EditorWindowMinimized(const View *view);
+
 // Asks about a modified document before its window closes; false keeps the window.
 bool CloseEditorWindow(View *view);

@@ -8,6 +8,7 @@
 // each line; "^" stays the start of the line even when the walk starts inside it.
 #include "editor/Search.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -43,6 +44,33 @@ bool SameIgnoringCase(const char *a, const char *b, int n) {
 int SimilarIn(const char *word, int length, const char *text, int lineLength, int from, int to, bool backwards,
               int *found);
 
+// The expression compiled last, kept for the next search step with the same text and options
+// (F3 after F3 compiles once).
+struct CompiledExpression {
+    std::string pattern;
+    int options = 0;
+    Regex *regex = nullptr;
+};
+CompiledExpression g_compiled;
+
+void ForgetCompiledExpression() {
+    ReleaseRegex(g_compiled.regex);
+    g_compiled = CompiledExpression();
+}
+
+Regex *CompiledFor(const char *pattern, int options, const char **error) {
+    if (g_compiled.regex && g_compiled.options == options && g_compiled.pattern == pattern)
+        return g_compiled.regex;
+    ForgetCompiledExpression();
+    Regex *regex = Compile(pattern, nullptr, error, options);
+    if (regex) {
+        g_compiled.pattern = pattern;
+        g_compiled.options = options;
+        g_compiled.regex = regex;
+    }
+    return regex;
+}
+
 // One search under way: the text prepared for the options, or the compiled expression.
 struct Finder {
     unsigned short flags;
@@ -51,30 +79,52 @@ struct Finder {
     char upper[kMaxSearchText + 1];   // the pattern upper-cased for ignore case
     Regex *regex;
     bool failed;                      // the expression could not be compiled or gave up
-    std::string folded;               // a line upper-cased for an expression ignoring case
+    long stoppedLine;                 // where the expression gave up (from 1), 0 when it did not
+    std::string stoppedIn;            // and in which document
 
-    explicit Finder(unsigned short options) : flags(options), pattern(g_search->text), regex(nullptr), failed(false) {
+    explicit Finder(unsigned short options)
+        : flags(options), pattern(g_search->text), regex(nullptr), failed(false), stoppedLine(0) {
         length = static_cast<int>(strlen(pattern));
         for (int i = 0; i <= length; i++)
             upper[i] = Upper(pattern[i]);
         if (flags & kFindRegex) {
-            // The engine compares bytes exactly: ignoring case, both sides are upper-cased.
+            // Ignoring case, the engine folds the letters of the text and of the literals and
+            // sets, leaving ranges as written.
             const char *error = nullptr;
-            regex = Compile(IgnoreCase() ? upper : pattern, nullptr, &error);
+            regex = CompiledFor(pattern, IgnoreCase() ? kRegexIgnoreCase : 0, &error);
             failed = regex == nullptr;
             if (failed)
                 ErrorBox(error);
         }
     }
-    ~Finder() { ReleaseRegex(regex); }
+    Finder(const Finder &) = delete;
+    Finder &operator=(const Finder &) = delete;
 
     bool IgnoreCase() const { return (flags & kFindIgnoreCase) != 0; }
     // The first of Forwards, Backwards and Wrap that is set decides the direction.
     bool Backwards() const { return !(flags & kFindForwards) && (flags & kFindBackwards); }
-    // An expression that gave up on a line stops the search with its message.
-    void ReportOverrun() const {
-        if (regex && (regex->overrun || regex->broken))
+    // Notes where the expression gave up, once a line made it fail.
+    void NoteFailure(const Document *doc, long number) {
+        if (failed && regex && regex->overrun && !stoppedLine) {
+            stoppedLine = number;
+            stoppedIn = doc->path;
+        }
+    }
+    // An expression that gave up on a line stops the search: it says where. A damaged program
+    // is a bad expression.
+    void ReportFailure() const {
+        if (!regex || !failed)
+            return;
+        if (regex->broken || !stoppedLine) {
             ErrorMessage(kStrBadRegex);
+            return;
+        }
+        char path[kMaxPathLength + 1];
+        CopyBounded(path, stoppedIn.c_str(), sizeof path);
+        char text[kMaxPathLength + 128];
+        snprintf(text, sizeof text, "The search was stopped: the expression takes too long on line %ld of %s",
+                 stoppedLine, LowerCase(path));
+        ErrorBox(text);
     }
     bool WholeWords() const { return (flags & kFindWholeWords) != 0; }
 
@@ -100,6 +150,20 @@ struct Finder {
     // (backwards). Returns its column, or -1; `found` gets its length.
     int InLine(Line *line, int from, int to, bool backwards, int *found);
 
+    // Where the pattern's first character next stands in columns [at, last], or -1.
+    int NextFirst(const char *text, int at, int last) const {
+        char c = upper[0];
+        if (!IgnoreCase() || c < 'A' || c > 'Z') {
+            const char *p = FindChar(text + at, text + last + 1, pattern[0]);
+            return p ? static_cast<int>(p - text) : -1;
+        }
+        char lower = static_cast<char>(c - 'A' + 'a');
+        for (; at <= last; at++)
+            if (text[at] == c || text[at] == lower)
+                return at;
+        return -1;
+    }
+
     int Plain(const Line *line, int from, int to, bool backwards, int *found) const {
         const char *text = line->text;
         int last = line->length - length;
@@ -107,9 +171,17 @@ struct Finder {
             last = to - 1;
         if (length == 0 || last < from)
             return -1;
-        for (int k = 0; k <= last - from; k++) {
-            int at = backwards ? last - k : from + k;
-            if (TextAt(text, at) && WordBounds(text, line->length, at, length)) {
+        if (!backwards) {
+            for (int at = from; (at = NextFirst(text, at, last)) >= 0; at++) {
+                if (TextAt(text, at) && WordBounds(text, line->length, at, length)) {
+                    *found = length;
+                    return at;
+                }
+            }
+            return -1;
+        }
+        for (int at = last; at >= from; at--) {
+            if (Upper(text[at]) == upper[0] && TextAt(text, at) && WordBounds(text, line->length, at, length)) {
                 *found = length;
                 return at;
             }
@@ -118,20 +190,28 @@ struct Finder {
     }
 
     int Expression(Line *line, int from, int to, bool backwards, int *found) {
-        // Lines keep room for a terminating NUL behind their text.
-        line->text[line->length] = '\0';
+        // Lines keep room for a terminating NUL behind their text. (Written only when it is
+        // missing: storing into every line would make the walk write the whole document back.)
+        if (line->text[line->length])
+            line->text[line->length] = '\0';
         const char *text = line->text;
-        if (IgnoreCase()) {
-            folded.assign(line->text, line->length);
-            for (char &c : folded)
-                c = Upper(c);
-            text = folded.c_str();
-        }
+        // The engine's subject ends at the first NUL, so a NUL byte inside the line ends it
+        // too. Such a byte is looked for only in a match: one that reaches past it is looked
+        // for again in the text before it (which holds no match the whole line would not).
+        const char *end = text + line->length;
+        bool cut = false;
         int best = -1;
         for (int at = from; at < to && at < line->length;) {
-            if (!ExecuteFrom(regex, text, text + at)) {
+            if (text + at > end)
+                break;
+            if (!ExecuteFrom(regex, text, text + at, end)) {
                 failed = regex->overrun || regex->broken;
                 break;
+            }
+            if (!cut && FindChar(text + at, regex->end[0], '\0')) {
+                cut = true;
+                end = FindChar(text, text + line->length, '\0');
+                continue;
             }
             int start = static_cast<int>(regex->start[0] - text);
             int n = static_cast<int>(regex->end[0] - regex->start[0]);
@@ -254,8 +334,10 @@ bool FindForward(Finder &finder, Document *doc, Line *line, long number, int col
     for (; number <= stopNumber && !IsSentinel(doc, line); line = line->next, number++, column = 0) {
         int to = number == stopNumber && stopColumn >= 0 ? stopColumn : line->length + 1;
         int at = finder.InLine(line, column, to, false, &match->length);
-        if (finder.failed)
+        if (finder.failed) {
+            finder.NoteFailure(doc, number);
             return false;
+        }
         if (at >= 0) {
             *match = {line, number, at, match->length};
             return true;
@@ -278,8 +360,10 @@ bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int co
         int at = finder.InLine(line, 0, column, true, &match->length);
         while (at >= 0 && at + match->length > column)
             at = finder.InLine(line, 0, at, true, &match->length);
-        if (finder.failed)
+        if (finder.failed) {
+            finder.NoteFailure(doc, number);
             return false;
+        }
         if (at >= 0) {
             *match = {line, number, at, match->length};
             return true;
@@ -290,7 +374,34 @@ bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int co
     return false;
 }
 
+// Scrolls the view as KeepCursorVisible would to show the match, when the cursor before it
+// stood in the window: the match's row is then known from the cursor's row and the distance
+// between their lines, with no walk over the lines in between (KeepCursorVisible, not knowing
+// which way to look, walks both ways: a search stepping through a long document would walk it
+// twice more). Otherwise KeepCursorVisible does it all.
+void ScrollToMatch(View *view, const Line *oldLine, long oldNumber, const Match &match) {
+    Document *doc = view->doc;
+    int rows = view->visibleRows < 1 ? 1 : view->visibleRows;
+    if (!view->top || IsSentinel(doc, oldLine))
+        return;
+    int row = 0;
+    for (const Line *l = view->top; l != oldLine; l = l->next)
+        if (IsSentinel(doc, l) || ++row >= rows)
+            return;
+    long target = row + (match.number - oldNumber);
+    if (target < 0) {
+        view->top = match.line;   // above the window: the match's line on top
+    } else if (target >= rows) {  // below it: on the last row
+        Line *top = match.line;
+        for (int r = 0; r < rows - 1 && !IsSentinel(doc, top->prev); r++)
+            top = top->prev;
+        view->top = top;
+    }
+}
+
 void SelectMatch(View *view, const Match &match, bool backwards) {
+    const Line *oldLine = view->current;
+    long oldNumber = CurrentLineNumber();
     CancelSelection();
     PlaceCursor(match.line, match.number, backwards ? match.column + match.length : match.column);
     BeginSelection();
@@ -299,6 +410,7 @@ void SelectMatch(View *view, const Match &match, bool backwards) {
     g_search->matchColumn = match.column;
     g_search->matchLength = match.length;
     g_search->view = view;
+    ScrollToMatch(view, oldLine, oldNumber, match);
     KeepCursorVisible(view);
     view->state |= kViewRedrawAll | kViewCaretMoved;
 }
@@ -348,13 +460,16 @@ bool FindStep(Finder &finder, Match *match, bool *wrapped) {
     return FindForward(finder, doc, NthLine(doc, first - 1), first, 0, number, column, match);
 }
 
+// A minimised window is searched over all windows only with "Search iconized windows".
+bool Skipped(const View *view) { return !g_search->searchIconized && EditorWindowMinimized(view); }
+
 // The search over the other windows (scope all windows): each from its first line (its last
 // line backwards) until one has a match.
 bool SearchOtherWindows(Finder &finder, View *start) {
     bool backwards = finder.Backwards();
     for (View *view = start->next ? start->next : g_editor->views; view && view != start;
          view = view->next ? view->next : g_editor->views) {
-        if (view->doc->flags & kDocNoFile)
+        if ((view->doc->flags & kDocNoFile) || Skipped(view))
             continue;
         View *before = g_editor->view;
         MakeCurrent(view);
@@ -400,7 +515,7 @@ bool RunSearch() {
     if (!finder.failed && (finder.flags & kFindAllWindows) && SearchOtherWindows(finder, view))
         return true;
     if (finder.failed) {
-        finder.ReportOverrun();
+        finder.ReportFailure();
         return false;
     }
     if (finder.flags & kFindAllWindows)
@@ -459,6 +574,9 @@ int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
             continue;
         }
         if (*askUser) {
+            // Over all windows the question is asked with the match's window in front.
+            if ((finder.flags & kFindAllWindows) && ActiveEditorWindow() != view->window)
+                ActivateEditorWindow(view);
             SelectMatch(view, match, false);
             RefreshEditorWindow(view);
             int answer = CurrentUiPort()->AskReplace();
@@ -500,7 +618,10 @@ int ReplaceInView(Finder &finder, bool *askUser, bool *cancelled) {
 
 SearchState *g_search = &g_state;
 
-void ResetSearchState() { g_state = SearchState(); }
+void ResetSearchState() {
+    g_state = SearchState();
+    ForgetCompiledExpression();
+}
 
 bool AcceptSearchRequest(const SearchRequest &request) {
     const char *text = request.text ? request.text : "";
@@ -517,6 +638,8 @@ bool AcceptSearchRequest(const SearchRequest &request) {
         ErrorMessage(kStrNoDirection);
         return false;
     }
+    g_search->searchIconized = (flags & kFindIconized) != 0;
+    flags &= ~kFindIconized;
     if (request.replacement)
         flags &= ~kFindSimilar;
     if (!(flags & kFindCurrentWindow) || (flags & kFindAllWindows))
@@ -597,7 +720,7 @@ int ReplaceAll() {
     std::vector<Document *> done;   // a document shown in two windows is replaced once
     for (View *v = view; v && !cancelled;) {
         bool again = std::find(done.begin(), done.end(), v->doc) != done.end();
-        if (v == start || (!again && !(v->doc->flags & kDocNoFile))) {
+        if (v == start || (!again && !(v->doc->flags & kDocNoFile) && !Skipped(v))) {
             done.push_back(v->doc);
             MakeCurrent(v);
             long number = CurrentLineNumber();
@@ -624,10 +747,13 @@ int ReplaceAll() {
         if (v == start)
             break;
     }
+    // A question in another window brought that one forward: the first comes back.
+    if (all && start->window && ActiveEditorWindow() != start->window)
+        ActivateEditorWindow(start);
     MakeCurrent(start);
     g_search->replacements = total;
     if (finder.failed) {
-        finder.ReportOverrun();
+        finder.ReportFailure();
         return total;
     }
     if (!all) {

@@ -23,6 +23,9 @@ enum {
     kFindWholeWords = 0x200,
     kFindByFunction = 0x800,
     kFindSimilar = 0x1000,
+    // "Search iconized windows": a bit of the dialog's request only, kept in the search state
+    // rather than in the saved options.
+    kFindIconized = 0x400,
     kMaxSearchText = 128,
     kSearchHistory = 16,
 };
@@ -39,6 +42,7 @@ struct SearchState {
     int matchLength;
     View *view;                              // where the last search ran
     int replacements;                        // made by the last replace
+    bool searchIconized;                     // all windows: minimised ones too
     char history[kSearchHistory][kMaxSearchText + 1];   // texts searched in this run, newest first
     int historyCount;
 };
@@ -60,7 +64,7 @@ struct SearchRequest {
 // Takes the dialog's values when OK is pressed: false (after "Empty search string?",
 // "Direction ?" or a text too long) keeps the dialog open. Otherwise the texts, the options
 // (wrap only with the current window; by function clears wrap, backwards and all windows)
-// and the history are set.
+// and the history are set; kFindIconized goes to the search state, not to the options.
 bool AcceptSearchRequest(const SearchRequest &request);
 
 // One search step from the cursor of the current view with the current options; a match is

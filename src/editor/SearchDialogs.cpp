@@ -41,6 +41,7 @@ const OptionControl kOptionControls[] = {
     {IDC_SEARCH_SIMILAR, kFindSimilar},
     {IDC_REPLACE_CONFIRM, kFindConfirm},
     {IDC_REPLACE_BY_FUNCTION, kFindByFunction},
+    {IDC_SEARCH_ICONIZED, kFindIconized},
 };
 
 // The search goes one way only: forwards, backwards, or round the document. The three are
@@ -72,6 +73,7 @@ void ShowOptions(HWND dialog, unsigned short flags) {
     Check(dialog, IDC_SEARCH_WHOLE_WORDS, flags & kFindWholeWords);
     Check(dialog, IDC_SEARCH_SIMILAR, flags & kFindSimilar);
     Check(dialog, IDC_REPLACE_CONFIRM, flags & kFindConfirm);
+    Check(dialog, IDC_SEARCH_ICONIZED, g_search->searchIconized);
 }
 
 unsigned short ReadOptions(HWND dialog) {

@@ -13,6 +13,15 @@
 //   BRANCH(x -> BACK to this BRANCH) -> BRANCH(NOTHING) -> NOTHING -> ...
 // The compiler runs twice over the pattern: once to measure the program, once to write it.
 //
+// Compiled with kRegexIgnoreCase, literal text is stored upper-cased (a-z only) and compared
+// with the subject's bytes upper-cased; a set holds both cases of each letter it names, so a
+// range keeps the bytes between its ends ("[_-a]" is "_", "`", "a" and "A").
+//
+// Behind the program each set has a map of 256 bits (SetMap), so that a subject byte is looked
+// up in one step. Before a line is matched, the literal text every match contains (and, when
+// known, the byte or literal every match begins with) is looked for four bytes at a time (FindChar): most lines
+// of a search are turned down without running the program.
+//
 // The matcher is iterative: the choices still open (other alternatives, shorter repetitions)
 // and the group positions to undo are kept on a heap stack, so a long line cannot overflow
 // the machine stack. A stack that would grow past kMaxChoices ends the attempt as no match.
@@ -24,6 +33,7 @@
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "base/TextUtil.h"
 
 namespace {
 
@@ -39,6 +49,18 @@ enum {
 const char kMeta[] = "^$.[()|?+*\\";
 
 bool IsRepeat(char c) { return c == '*' || c == '+' || c == '?'; }
+
+inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline char OtherCase(char c) { return static_cast<char>(c ^ 0x20); }   // of a letter
+
+// A set's byte map, stored behind the program: the offset of the set's text, then the bits.
+struct SetMap {
+    unsigned short operand;
+    unsigned char bits[32];
+};
+
+inline bool HasByte(const unsigned char *bits, unsigned char c) { return (bits[c >> 3] >> (c & 7)) & 1; }
 
 int OpAt(const char *program, int node) { return static_cast<unsigned char>(program[node]); }
 
@@ -60,6 +82,8 @@ struct Parser {
     int limit;        // the size the program must not exceed
     bool failed;
     const char *error;   // why, once failed
+    bool fold;           // kRegexIgnoreCase
+    int sets;            // sets parsed
 };
 
 int Fail(Parser *p, const char *text) {
@@ -128,16 +152,24 @@ void SetOperandTail(Parser *p, int node, int target) {
 
 int ParseExpression(Parser *p, bool group, int *flags);
 
+// A member of a set; ignoring case, a letter brings its other case along.
+void EmitSetByte(Parser *p, char c) {
+    EmitByte(p, c);
+    if (p->fold && IsLetter(c))
+        EmitByte(p, OtherCase(c));
+}
+
 int ParseSet(Parser *p, int *flags) {
     bool inverted = *p->at == '^';
     int node = EmitNode(p, inverted ? kReAnyBut : kReAnyOf);
+    p->sets++;
     if (inverted)
         p->at++;
     if (*p->at == ']' || *p->at == '-')
-        EmitByte(p, *p->at++);
+        EmitSetByte(p, *p->at++);
     while (*p->at && *p->at != ']') {
         if (*p->at != '-' || p->at[1] == ']' || p->at[1] == '\0') {
-            EmitByte(p, *p->at++);
+            EmitSetByte(p, *p->at++);
             continue;
         }
         int from = static_cast<unsigned char>(p->at[-1]);
@@ -145,7 +177,7 @@ int ParseSet(Parser *p, int *flags) {
         if (to < from)
             return FailMessage(p, kStrInvalidRange);
         for (int c = from + 1; c <= to; c++)   // `from` itself is already in the set
-            EmitByte(p, c);
+            EmitSetByte(p, static_cast<char>(c));
         p->at += 2;
     }
     EmitByte(p, 0);
@@ -160,7 +192,8 @@ int ParseEscape(Parser *p, int *flags) {
     if (!*p->at)
         return FailMessage(p, kStrTrailingBackslash);
     int node = EmitNode(p, kReExactly);
-    EmitByte(p, *p->at++);
+    char c = *p->at++;
+    EmitByte(p, p->fold ? Upper(c) : c);
     EmitByte(p, 0);
     *flags = kHasWidth | kSimple;
     return node;
@@ -175,7 +208,7 @@ int ParseLiteral(Parser *p, int *flags) {
         length--;
     int node = EmitNode(p, kReExactly);
     for (size_t i = 0; i < length; i++)
-        EmitByte(p, p->at[i]);
+        EmitByte(p, p->fold ? Upper(p->at[i]) : p->at[i]);
     EmitByte(p, 0);
     p->at += length;
     *flags = kHasWidth | (length == 1 ? kSimple : 0);
@@ -380,13 +413,15 @@ void AddByte(unsigned char *set, unsigned char c) { set[c >> 3] |= static_cast<u
 // Adds to `set` the bytes that a match going on from `node` can begin with. False when such a
 // match may begin without taking a byte (it can be empty, or "^" or "$" stands first) or can
 // begin with nearly any byte: then every position has to be tried.
-bool FirstBytes(const char *program, int size, int node, unsigned char *set, int depth) {
+bool FirstBytes(const char *program, int size, int node, unsigned char *set, int depth, bool fold) {
     for (int steps = 0; depth < 16 && node > 0 && node + kNodeHeader <= size && steps < size; steps++) {
         int op = OpAt(program, node);
         int operand = node + kNodeHeader;
         switch (op) {
         case kReExactly:
             AddByte(set, static_cast<unsigned char>(program[operand]));
+            if (fold && IsLetter(program[operand]))
+                AddByte(set, static_cast<unsigned char>(OtherCase(program[operand])));
             return program[operand] != '\0';
         case kReAnyOf:
             for (int i = operand; i < size && program[i]; i++)
@@ -394,14 +429,14 @@ bool FirstBytes(const char *program, int size, int node, unsigned char *set, int
             return true;
         case kReBranch:
             for (int b = node; b > 0 && b + kNodeHeader <= size && OpAt(program, b) == kReBranch; b = NextOf(program, b))
-                if (!FirstBytes(program, size, b + kNodeHeader, set, depth + 1))
+                if (!FirstBytes(program, size, b + kNodeHeader, set, depth + 1, fold))
                     return false;
             return true;
         case kReStar:
         case kRePlus:
             if (OpAt(program, operand) != kReExactly && OpAt(program, operand) != kReAnyOf)
                 return false;
-            FirstBytes(program, size, operand, set, depth + 1);
+            FirstBytes(program, size, operand, set, depth + 1, fold);
             if (op == kRePlus)
                 return true;
             break;
@@ -418,29 +453,96 @@ bool FirstBytes(const char *program, int size, int node, unsigned char *set, int
     return false;
 }
 
+void AddPair(unsigned char *pairs, unsigned char first, unsigned char second) {
+    unsigned index = first << 8 | second;
+    pairs[index >> 3] |= static_cast<unsigned char>(1 << (index & 7));
+}
+
+// The pairs of bytes the alternatives' leading literals begin with (a literal of one byte
+// with any byte after it), so that a place is turned down with one look.
+void NoteLeadPairs(Regex *re) {
+    if (!re->leadCount)
+        return;
+    re->leadPairs = static_cast<unsigned char *>(Allocate(65536 / 8));
+    if (!re->leadPairs)
+        return;   // the leads are still compared one by one
+    for (int i = 0; i < re->leadCount; i++) {
+        const char *lead = re->program + re->leads[i];
+        char firsts[2] = {lead[0], re->foldCase && IsLetter(lead[0]) ? OtherCase(lead[0]) : lead[0]};
+        char seconds[2] = {lead[1], re->foldCase && IsLetter(lead[1]) ? OtherCase(lead[1]) : lead[1]};
+        for (char first : firsts) {
+            for (int second = 0; second < 256; second++)
+                if (!lead[1] || second == static_cast<unsigned char>(seconds[0]) ||
+                    second == static_cast<unsigned char>(seconds[1]))
+                    AddPair(re->leadPairs, static_cast<unsigned char>(first), static_cast<unsigned char>(second));
+        }
+    }
+}
+
 void NoteShortcuts(Regex *re, int flags) {
     if (!re->anchored && !re->first && OpAt(re->program, 1 + kNodeHeader) != kReBol) {
         unsigned char set[32] = {0};
-        if (FirstBytes(re->program, re->programSize, 1, set, 0)) {
+        if (FirstBytes(re->program, re->programSize, 1, set, 0, re->foldCase)) {
             memcpy(re->starts, set, sizeof set);
             re->hasStarts = true;
         }
     }
     int scan = OnlyAlternative(re);
-    if (!scan)
+    if (!scan) {
+        // Alternatives that each begin with a literal: a match can begin only where one of
+        // those literals stands.
+        int n = 0;
+        for (int b = 1; b > 0 && OpAt(re->program, b) == kReBranch; b = NextOf(re->program, b)) {
+            if (n == 8 || OpAt(re->program, b + kNodeHeader) != kReExactly) {
+                n = 0;
+                break;
+            }
+            re->leads[n++] = static_cast<unsigned short>(b + 2 * kNodeHeader);
+        }
+        re->leadCount = n;
+        NoteLeadPairs(re);
         return;
+    }
     if (OpAt(re->program, scan) == kReExactly)
         re->first = re->program[scan + kNodeHeader];
     else if (OpAt(re->program, scan) == kReBol)
         re->anchored = true;
-    if (!(flags & kStartsWithRepeat))
-        return;
+    // The longest literal on the way is looked for before the program runs, wherever the
+    // expression begins; when it is the literal the expression begins with, the places where
+    // it stands are the only ones to try.
+    (void)flags;
     int length = 0;
     int literal = LongestLiteral(re->program, re->programSize, scan, &length);
     if (literal) {
         re->required = re->program + literal;
         re->requiredLength = length;
+        re->requiredLeads = literal == scan + kNodeHeader && OpAt(re->program, scan) == kReExactly;
     }
+}
+
+// Fills the map of every set of the program (the program is a run of nodes, each followed
+// by its text operand, if any; nested programs follow their node directly).
+void BuildSetMaps(Regex *re) {
+    SetMap *maps = reinterpret_cast<SetMap *>(re->program + re->setMaps);
+    int n = 0;
+    for (int node = 1; node + kNodeHeader <= re->programSize && n < re->setCount;) {
+        int op = OpAt(re->program, node);
+        int operand = node + kNodeHeader;
+        node = operand;
+        if (op != kReExactly && op != kReAnyOf && op != kReAnyBut)
+            continue;
+        while (node < re->programSize && re->program[node])
+            node++;
+        node++;
+        if (op == kReExactly)
+            continue;
+        SetMap &map = maps[n++];
+        map.operand = static_cast<unsigned short>(operand);
+        memset(map.bits, 0, sizeof map.bits);
+        for (int i = operand; i < re->programSize && re->program[i]; i++)
+            AddByte(map.bits, static_cast<unsigned char>(re->program[i]));
+    }
+    re->setCount = n;
 }
 
 // ---- Matching
@@ -469,6 +571,8 @@ struct Matcher {
     const char *program;
     int size;
     const char *text;   // the start of the subject, for "^"
+    const char *end;    // its terminating NUL
+    bool fold;          // compare literals ignoring case
     Choice *choices;
     int depth;
     int capacity;
@@ -520,7 +624,18 @@ int Broken(Matcher *m) {
     return kFailed;
 }
 
+// The byte map of the set whose text is at `set`, or null when there is none.
+const unsigned char *MapOf(const Matcher *m, int set) {
+    const SetMap *maps = reinterpret_cast<const SetMap *>(m->program + m->re->setMaps);
+    for (int i = 0; i < m->re->setCount; i++)
+        if (maps[i].operand == set)
+            return maps[i].bits;
+    return nullptr;
+}
+
 bool InSet(const Matcher *m, int set, char c) {
+    if (const unsigned char *bits = MapOf(m, set))
+        return HasByte(bits, static_cast<unsigned char>(c));
     for (int i = set; i < m->size && m->program[i]; i++)
         if (m->program[i] == c)
             return true;
@@ -530,9 +645,15 @@ bool InSet(const Matcher *m, int set, char c) {
 // The length of the operand text at `text` matched at `s`, or -1.
 int MatchText(const Matcher *m, int text, const char *s) {
     int i = text;
-    for (; i < m->size && m->program[i]; i++, s++)
-        if (m->program[i] != *s)
-            return -1;
+    if (m->fold) {
+        for (; i < m->size && m->program[i]; i++, s++)
+            if (m->program[i] != Upper(*s))
+                return -1;
+    } else {
+        for (; i < m->size && m->program[i]; i++, s++)
+            if (m->program[i] != *s)
+                return -1;
+    }
     return i - text;
 }
 
@@ -541,14 +662,24 @@ int CountRepeat(Matcher *m, int node, const char *s) {
     int op = OpOf(m, node);
     const char *p = s;
     if (op == kReAny) {
-        p += strlen(p);
+        p = m->end;
     } else if (op == kReExactly) {
         char c = m->program[node + kNodeHeader];
-        while (*p && *p == c)
-            p++;
+        if (m->fold)
+            while (*p && Upper(*p) == c)
+                p++;
+        else
+            while (*p && *p == c)
+                p++;
     } else if (op == kReAnyOf || op == kReAnyBut) {
-        while (*p && InSet(m, node + kNodeHeader, *p) == (op == kReAnyOf))
-            p++;
+        const unsigned char *bits = MapOf(m, node + kNodeHeader);
+        bool in = op == kReAnyOf;
+        if (bits)
+            while (*p && HasByte(bits, static_cast<unsigned char>(*p)) == in)
+                p++;
+        else
+            while (*p && InSet(m, node + kNodeHeader, *p) == in)
+                p++;
     } else {
         Broken(m);
     }
@@ -564,7 +695,7 @@ bool ResumeRepeat(Matcher *m, int node, const char *base, int count, int *at,
     int next = NextOf(m->program, node);
     char follow = OpOf(m, next) == kReExactly ? m->program[next + kNodeHeader] : 0;
     for (; count >= least; count--) {
-        if (follow && base[count] != follow)
+        if (follow && (m->fold ? Upper(base[count]) : base[count]) != follow)
             continue;
         if (count > least && !Push(m, kRetryRepeat, node, count - 1, base))
             return false;
@@ -696,19 +827,96 @@ bool TryAt(Matcher *m, const char *s) {
     return false;
 }
 
-bool Contains(const char *text, const char *literal, int length) {
-    for (const char *s = strchr(text, literal[0]); s; s = strchr(s + 1, literal[0]))
-        if (strncmp(s, literal, length) == 0)
+// Where `literal` (`length` bytes, upper-cased when folding) next stands in [s, end), or null.
+const char *FindLiteral(const char *s, const char *end, const char *literal, int length, bool fold) {
+    if (!fold) {
+        for (; end - s >= length; s++) {
+            s = FindChar(s, end - length + 1, literal[0]);
+            if (!s)
+                return nullptr;
+            if (memcmp(s + 1, literal + 1, length - 1) == 0)
+                return s;
+        }
+        return nullptr;
+    }
+    for (; end - s >= length; s++) {
+        if (Upper(*s) != literal[0])
+            continue;
+        int i = 1;
+        while (i < length && Upper(s[i]) == literal[i])
+            i++;
+        if (i == length)
+            return s;
+    }
+    return nullptr;
+}
+
+// The next byte at or after `s` that equals `c` (upper-cased when folding), or null.
+const char *FindByte(const char *s, const char *end, char c, bool fold) {
+    if (!fold || !IsLetter(c))
+        return FindChar(s, end, c);
+    char other = OtherCase(c);
+    for (; s < end; s++)
+        if (*s == c || *s == other)
+            return s;
+    return nullptr;
+}
+
+// Whether one of the alternatives' leading literals stands at `s`.
+bool LeadAt(const Matcher *m, const char *s) {
+    const Regex *re = m->re;
+    for (int i = 0; i < re->leadCount; i++) {
+        const char *lead = m->program + re->leads[i];
+        int k = 0;
+        if (m->fold)
+            while (lead[k] && Upper(s[k]) == lead[k])
+                k++;
+        else
+            while (lead[k] && s[k] == lead[k])
+                k++;
+        if (!lead[k])
             return true;
+    }
     return false;
 }
 
-bool Search(Matcher *m, const char *text) {
+bool Search(Matcher *m, const char *from) {
     const Regex *re = m->re;
+    const char *end = m->end;
     if (re->anchored)
-        return TryAt(m, text);
+        return TryAt(m, from);
+    if (re->required && re->requiredLength > 0) {
+        const char *found = FindLiteral(from, end, re->required, re->requiredLength, m->fold);
+        if (!found)
+            return false;
+        if (re->requiredLeads) {
+            // Every match begins with the literal: only where it stands.
+            for (const char *s = found; s;
+                 s = FindLiteral(s + 1, end, re->required, re->requiredLength, m->fold)) {
+                if (TryAt(m, s))
+                    return true;
+                if (m->aborted)
+                    return false;
+            }
+            return false;
+        }
+    }
     if (re->first) {
-        for (const char *s = strchr(text, re->first); s; s = strchr(s + 1, re->first)) {
+        for (const char *s = FindByte(from, end, re->first, m->fold); s; s = FindByte(s + 1, end, re->first, m->fold)) {
+            if (TryAt(m, s))
+                return true;
+            if (m->aborted)
+                return false;
+        }
+        return false;
+    }
+    if (re->leadPairs) {
+        // Only where one of the alternatives' literals begins (the pair of bytes says whether
+        // one can; the literals say whether one does). s[1] is at most the terminating NUL.
+        for (const char *s = from; s < end; s++) {
+            unsigned index = static_cast<unsigned char>(s[0]) << 8 | static_cast<unsigned char>(s[1]);
+            if (!((re->leadPairs[index >> 3] >> (index & 7)) & 1) || !LeadAt(m, s))
+                continue;
             if (TryAt(m, s))
                 return true;
             if (m->aborted)
@@ -718,9 +926,8 @@ bool Search(Matcher *m, const char *text) {
     }
     if (re->hasStarts) {
         // Only where a byte stands that a match can begin with.
-        for (const char *s = text; *s; s++) {
-            unsigned char c = static_cast<unsigned char>(*s);
-            if (!(re->starts[c >> 3] & (1 << (c & 7))))
+        for (const char *s = from; s < end; s++) {
+            if (!HasByte(re->starts, static_cast<unsigned char>(*s)) || (re->leadCount && !LeadAt(m, s)))
                 continue;
             if (TryAt(m, s))
                 return true;
@@ -729,17 +936,17 @@ bool Search(Matcher *m, const char *text) {
         }
         return false;
     }
-    for (const char *s = text;; s++) {
+    for (const char *s = from;; s++) {
         if (TryAt(m, s))
             return true;
-        if (m->aborted || !*s)
+        if (m->aborted || s == end)
             return false;
     }
 }
 
 } // namespace
 
-Regex *Compile(const char *pattern, int *sizeOut, const char **error) {
+Regex *Compile(const char *pattern, int *sizeOut, const char **error, int options) {
     const char *ignored;
     if (!error)
         error = &ignored;
@@ -751,7 +958,8 @@ Regex *Compile(const char *pattern, int *sizeOut, const char **error) {
         return nullptr;
     }
     int flags = 0;
-    Parser measure = {pattern, 0, nullptr, 0, kRegexProgramLimit, false, nullptr};
+    bool fold = (options & kRegexIgnoreCase) != 0;
+    Parser measure = {pattern, 0, nullptr, 0, kRegexProgramLimit, false, nullptr, fold, 0};
     if (!RunPass(&measure, &flags)) {
         *error = measure.error;
         return nullptr;
@@ -760,29 +968,39 @@ Regex *Compile(const char *pattern, int *sizeOut, const char **error) {
         *error = GetString(kStrBadRegex);
         return nullptr;
     }
-    Regex *re = static_cast<Regex *>(Allocate(offsetof(Regex, program) + measure.size));
+    // The set maps follow the program, at an even offset.
+    int maps = (measure.size + 1) & ~1;
+    Regex *re = static_cast<Regex *>(Allocate(offsetof(Regex, program) + maps + measure.sets * sizeof(SetMap)));
     if (!re) {
         *error = GetString(kStrNoMemory);
         return nullptr;
     }
-    Parser write = {pattern, 0, re->program, 0, measure.size, false, nullptr};
+    Parser write = {pattern, 0, re->program, 0, measure.size, false, nullptr, fold, 0};
     if (!RunPass(&write, &flags) || write.size != measure.size) {
         *error = write.failed ? write.error : GetString(kStrBadRegex);
         Release(re);
         return nullptr;
     }
     re->programSize = write.size;
+    re->foldCase = fold;
+    re->setMaps = maps;
+    re->setCount = measure.sets;
+    BuildSetMaps(re);
     NoteShortcuts(re, flags);
     if (sizeOut)
         *sizeOut = re->programSize;
     return re;
 }
 
-void ReleaseRegex(Regex *compiled) { Release(compiled); }
+void ReleaseRegex(Regex *compiled) {
+    if (compiled)
+        Release(compiled->leadPairs);
+    Release(compiled);
+}
 
 bool Execute(Regex *compiled, const char *text) { return ExecuteFrom(compiled, text, text); }
 
-bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
+bool ExecuteFrom(Regex *compiled, const char *text, const char *from, const char *end) {
     if (!compiled || !text || !from || from < text)
         return false;
     if (compiled->programSize <= kNodeHeader ||
@@ -790,14 +1008,13 @@ bool ExecuteFrom(Regex *compiled, const char *text, const char *from) {
         compiled->broken = true;
         return false;
     }
-    if (compiled->required && compiled->requiredLength > 0 &&
-        !Contains(from, compiled->required, compiled->requiredLength))
-        return false;
     Matcher m;
     m.re = compiled;
     m.program = compiled->program;
     m.size = compiled->programSize;
     m.text = text;
+    m.end = end ? end : from + strlen(from);
+    m.fold = compiled->foldCase;
     m.choices = m.local;
     m.depth = 0;
     m.capacity = kLocalChoices;

@@ -1,6 +1,8 @@
 // Regular expressions for the searches and the function scans. A pattern is compiled once into
 // a block holding a node program (described in Regex.cpp) and then matched against
-// NUL-terminated lines. Bytes are compared exactly: case is never folded here.
+// NUL-terminated lines. Bytes are compared exactly unless the pattern is compiled with
+// kRegexIgnoreCase, which folds the letters a-z and A-Z of the subject and of the pattern's
+// literals and sets (a range still means the bytes between its ends).
 //
 // Syntax: ordinary characters match themselves; "." any character; "^" the start and "$" the
 // end of the text; "[...]" one character of a set ("[^...]" one not in it, a-b a range);
@@ -13,6 +15,7 @@ enum {
     kRegexGroups = 10,            // 0 is the whole match, 1-9 the groups
     kRegexMagic = 'S',            // the first byte of every program
     kRegexProgramLimit = 32767,   // programs this long or longer are refused
+    kRegexIgnoreCase = 1,         // Compile option: letters match either case
 };
 
 // The opcodes of the program's nodes.
@@ -44,6 +47,13 @@ struct Regex {
     bool anchored;          // the expression begins with "^"
     const char *required;   // a literal (inside the program) every match contains, or null
     int requiredLength;
+    bool requiredLeads;     // every match begins with the required literal
+    int leadCount;          // alternatives that all begin with a literal: their literals'
+    unsigned short leads[8];   // offsets in `program`, or 0 when not all do
+    unsigned char *leadPairs;  // with leads: a bit for each pair of bytes a lead begins with
+    bool foldCase;          // compiled with kRegexIgnoreCase: literals are kept upper-cased
+    int setCount;           // the sets' byte maps, stored behind the program
+    int setMaps;            // their offset from `program`
     bool overrun;           // the last Execute gave up: the pattern backtracks without end
     bool broken;            // the last Execute found the program damaged
     int programSize;        // bytes of program, the magic byte included
@@ -52,8 +62,8 @@ struct Regex {
 
 // Compiles `pattern`; *sizeOut (may be null) receives the program's size. On a fault in the
 // pattern null is returned and *error (may be null) receives the reason, for the caller to
-// show; this module shows nothing.
-Regex *Compile(const char *pattern, int *sizeOut, const char **error);
+// show; this module shows nothing. `options`: 0 or kRegexIgnoreCase.
+Regex *Compile(const char *pattern, int *sizeOut, const char **error, int options = 0);
 void ReleaseRegex(Regex *compiled);
 
 // True when the expression matches somewhere in `text` (the leftmost match); the positions in
@@ -62,8 +72,10 @@ void ReleaseRegex(Regex *compiled);
 // set, so that the caller can stop its search.
 bool Execute(Regex *compiled, const char *text);
 // The same for the matches that begin at `from` or after, inside `text`: "^" still means the
-// start of `text`.
-bool ExecuteFrom(Regex *compiled, const char *text, const char *from);
+// start of `text`. `end`, when given, is where the text ends, saving the matcher a look for
+// its NUL; NUL bytes before `end` are then passed over by the look for where a match may
+// begin and by a repeated ".", so that a caller whose text may hold them checks the match.
+bool ExecuteFrom(Regex *compiled, const char *text, const char *from, const char *end = nullptr);
 
 // Copies into `word` (NUL-terminated, cut to `size`) the longest literal that every match of
 // `compiled` contains and returns the number of bytes copied; 0 and "" when there is none.

@@ -70,6 +70,30 @@ TEST_F(SearchTest, PlainSearchInEveryDirection) {
     EXPECT_EQ("2:2-5", Selected());
 }
 
+// A match outside the window scrolls it: one below ends on the last row, one above on the
+// first; one inside leaves the window where it is.
+TEST_F(SearchTest, TheMatchIsScrolledIntoView) {
+    std::string text;
+    for (int i = 1; i <= 100; i++)
+        text += (i == 10 || i == 30 || i == 60 ? "key " : "line ") + std::to_string(i) + "\n";
+    Doc(text);   // 20 rows
+    auto top = [] { return LineNumberOf(g_editor->doc, g_editor->view->top); };
+    ASSERT_TRUE(Set("key", kForwards));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(1, top());                    // line 10 shows already
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(11, top());                   // line 30 on row 20
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ(41, top());
+    At(95, 0);
+    g_editor->view->top = NthLine(g_editor->doc, 80);
+    ASSERT_TRUE(FindPrevious());
+    EXPECT_EQ(60, top());                   // above the window: on the first row
+    EXPECT_EQ(0, g_editor->view->cursorRow);
+    ASSERT_TRUE(FindPrevious());
+    EXPECT_EQ(30, top());
+}
+
 TEST_F(SearchTest, WrapGoesRoundOnceAndStops) {
     Doc("one\ntwo only\nthree");
     ASSERT_TRUE(Set("only", kFindCurrentWindow | kFindExact | kFindWrap));
@@ -185,7 +209,6 @@ TEST_F(SearchTest, TheDialogValuesAreChecked) {
     EXPECT_STREQ("a", g_search->history[0]);
     EXPECT_STREQ("b", g_search->history[1]);
     EXPECT_STREQ("x", g_search->history[2]);
-    EXPECT_STREQ("a", g_search->reversed);
 }
 
 TEST_F(SearchTest, SimilarWords) {
@@ -201,25 +224,67 @@ TEST_F(SearchTest, SimilarWords) {
 }
 
 TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
-    Doc("abcabc\nabx\nInt");
+    Doc("abcabc\nabx\nInt a_b\nx[y", "EXPR.TXT");
     const unsigned short regex = kFindCurrentWindow | kFindRegex | kFindForwards;
     ASSERT_TRUE(Set("abc", regex));
     At(1, 4);
     ASSERT_TRUE(FindPrevious());   // the match must end before the cursor
     EXPECT_EQ("1:0-3", Selected());
-    // F3 with an expression that can match nothing moves on instead of staying put.
+    // F3 with an expression that can match nothing moves on instead of staying put: the
+    // empty match at the cursor is passed over, one at the end of a line counts as none.
     ASSERT_TRUE(Set("x*", regex));
     At(2, 0);
     std::string seen;
     for (int i = 0; i < 3 && FindNext(); i++)
         seen += Selected() + " ";
-    EXPECT_NE(std::string::npos, seen.find("2:2-3")) << seen;
-    ASSERT_TRUE(Set("^i[a-z]+$", regex | kFindIgnoreCase));
+    EXPECT_EQ("2:1-1 2:2-3 3:0-0 ", seen);
+
+    // Ignoring case folds letters, not ranges: [A-z] still holds "_", [_-a] is no fault.
+    At(1, 0);
+    for (const char *pattern : {"^i[a-z]+ ", "A[A-z]B", "[_-a]_", "X\\[Y"}) {
+        SCOPED_TRACE(pattern);
+        ASSERT_TRUE(Set(pattern, regex | kFindIgnoreCase));
+        At(1, 0);
+        EXPECT_TRUE(FindNext());
+    }
+    EXPECT_EQ("4:0-3", Selected());
+    ASSERT_TRUE(Set("[_-a]_", regex | kFindIgnoreCase));
     At(1, 0);
     ASSERT_TRUE(FindNext());
-    EXPECT_EQ("3:0-3", Selected());
+    EXPECT_EQ("3:4-6", Selected());   // "a_": "a" lies in [_-a]
+    EXPECT_TRUE(ui.boxes.empty());
+
+    // A NUL byte in a line ends the text an expression sees.
+    Doc("abxcbx\nc", "ZERO.TXT");
+    ReplaceLine(g_editor->doc, 0, std::string("ab\0cb", 5));
+    ASSERT_TRUE(Set("b.*", regex));
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("1:1-2", Selected());
+    ASSERT_TRUE(Set("c", regex));
+    At(1, 0);
+    ASSERT_TRUE(FindNext());
+    EXPECT_EQ("2:0-1", Selected());
     // Text of another shape than one word is found as it stands by similar words.
     EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));
+}
+
+// An expression that backtracks without end on a line stops the search and says where; the
+// text is not called a bad expression, for it compiled.
+TEST_F(SearchTest, AnExpressionThatTakesTooLongStopsTheSearch) {
+    Doc("aac\n" + std::string(60, 'a') + "b c\naac", "SLOW.TXT");
+    ASSERT_TRUE(Set("(a|aa)*c", kFindCurrentWindow | kFindRegex | kFindForwards, "x"));
+    At(1, 3);
+    EXPECT_FALSE(FindNext());
+    ASSERT_EQ(1u, ui.boxes.size());
+    const std::string &text = ui.boxes[0].text;
+    EXPECT_EQ(0u, text.find("The search was stopped: the expression takes too long on line 2 of ")) << text;
+    EXPECT_NE(std::string::npos, text.find("slow.txt")) << text;
+    EXPECT_EQ("none", Selected());
+    // A replace stops at that line too: what came before it is replaced, nothing after.
+    At(1, 0);
+    EXPECT_EQ(1, ReplaceAll());
+    EXPECT_EQ("x\n" + std::string(60, 'a') + "b c\naac", Text());
+    EXPECT_EQ(2u, ui.boxes.size());
 }
 
 TEST_F(SearchTest, LongReplacesAreUndoneExactly) {

@@ -3,9 +3,12 @@
 #include "base/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Commands.h"
+#include "base/Messages.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/EditorCommands.h"
+#include "editor/EditorHooks.h"
 #include "editor/EditorWindow.h"
+#include "editor/Language.h"
 #include "platform/Files.h"
 
 namespace {
@@ -217,6 +220,33 @@ TEST_F(WriteTest, TruncatedDocumentAsksBeforeSaving) {
     FindHandler(IDM_RELOAD)(IDM_RELOAD, 0);
     EXPECT_EQ(a, LinesOf(doc)[0]);
     ClearHandlers();
+}
+
+// With "check before saving" on, each language's check runs, whatever case its name is written
+// in; a failed check asks, and No leaves the file as it was.
+TEST_F(WriteTest, TheLanguageCheckRunsBeforeSaving) {
+    AddBuiltinLanguages();
+    g_app->optionByte |= kOptionCheckBeforeSave;
+    static std::string checked;
+    checked.clear();
+    g_editorHooks.checkCSyntax = [](Document *) { checked += "C "; return true; };
+    g_editorHooks.checkEiffelSyntax = [](Document *) {
+        checked += "Eiffel ";
+        CopyBounded(g_scratch, "missing end", 32);
+        return false;
+    };
+    Document *source = OpenFile("MAIN.C", "int x;\n");
+    source->flags |= kDocModified;
+    EXPECT_TRUE(SaveDocument());
+    std::string path = PathOf("ROOT.E");
+    Document *eiffel = OpenFile("ROOT.E", "class ROOT\n");
+    eiffel->flags |= kDocModified;
+    EXPECT_FALSE(SaveDocument());   // answered No
+    EXPECT_EQ("C Eiffel ", checked);
+    EXPECT_EQ(Lines{"missing end\nSave?"}, ui.Texts());
+    EXPECT_EQ("class ROOT\n", ReadWholeFile(path));
+    ResetEditorHooks();
+    FreeLanguages();
 }
 
 // A short write must not cost the user the file on disk, nor leave debris in the directory.

