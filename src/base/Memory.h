@@ -37,5 +37,6 @@ struct MemoryStatistics {
     long inUse;           // total sizes of the live guarded blocks
     long roundingLoss;    // bytes lost rounding requests up to their class size
     long fromSystem;      // bytes obtained from the system for the pool
+    long arenaChunks;     // bytes of the record arenas' chunks (base/Arena.h)
 };
 extern MemoryStatistics g_memoryStats;

@@ -184,7 +184,7 @@ bool RestoreOne(const char *copy, const char *path) {
     if (!IsSentinel(doc, first) && strncmp(first->text, kHeader, sizeof kHeader - 1) == 0) {
         first->prev->next = first->next;
         first->next->prev = first->prev;
-        Release(first);
+        FreeLine(doc, first);
         doc->lineCount--;
         ForgetLineNumber();
     }

@@ -65,18 +65,57 @@ void FreeEditorState() {
 
 // ---- Lines ----
 
-Line *NewLine(const char *text, int length) {
+Line *NewLineRecord(Document *doc, int capacity) {
+    if (capacity < 0 || capacity > 0xFFFF)
+        return nullptr;
+    size_t size = offsetof(Line, text) + capacity + 1;
+    if (doc && size <= kArenaLargestRecord) {
+        // The record's rounding to its alignment is room the line may use too.
+        size = ArenaRecordSize(size);
+        Line *line = static_cast<Line *>(ArenaGet(&doc->lines, size));
+        if (line)
+            line->capacity = static_cast<unsigned short>(size - offsetof(Line, text) - 1);
+        return line;
+    }
+    Line *line = static_cast<Line *>(Allocate(size));
+    if (line)
+        line->capacity = static_cast<unsigned short>(capacity);
+    return line;
+}
+
+Line *NewLine(const char *text, int length, Document *doc) {
     if (length < 0 || length > 0x7FF0)
         return nullptr;
-    int capacity = length <= 16 ? 16 : (length + 15) & ~15;
-    Line *line = static_cast<Line *>(Allocate(offsetof(Line, text) + capacity + 1));
+    // A document's lines take no more room than they need; lines outside one keep the room
+    // of a 16-byte step.
+    int capacity = doc ? length : length <= 16 ? 16 : (length + 15) & ~15;
+    Line *line = NewLineRecord(doc, capacity);
     if (!line)
         return nullptr;
-    line->capacity = static_cast<unsigned short>(capacity);
     line->length = static_cast<short>(length);
     if (length > 0 && text)
         memcpy(line->text, text, length);
     return line;
+}
+
+// A line in the arena that was given back keeps this mark after the free list's link.
+static bool MarkedFree(const Line *line) { return line->capacity == 0 && line->length == -1; }
+
+void FreeLine(Document *doc, Line *line) {
+    if (!line)
+        return;
+    if (!doc || !ArenaOwns(&doc->lines, line)) {
+        Release(static_cast<void *>(line));
+        return;
+    }
+    if (MarkedFree(line)) {
+        ErrorMessage(kStrBadRelease);
+        return;
+    }
+    size_t size = offsetof(Line, text) + line->capacity + 1;
+    line->capacity = 0;
+    line->length = -1;
+    ArenaPut(&doc->lines, line, size);
 }
 
 Line *NthLine(const Document *doc, long index) {
@@ -107,12 +146,15 @@ char *LineText(const Line *line, char *buffer, size_t size) {
 void FreeLines(Document *doc) {
     BookmarksDropDocument(doc);
     ForgetLineNumber();
+    // The arena's lines go with their chunks; only guarded lines are released one by one.
     Line *sentinel = doc->sentinel;
     for (Line *line = sentinel->next; line != sentinel;) {
         Line *next = line->next;
-        Release(line);
+        if (!ArenaOwns(&doc->lines, line))
+            FreeLine(nullptr, line);
         line = next;
     }
+    ArenaFree(&doc->lines);
     sentinel->next = sentinel->prev = sentinel;
     doc->lineCount = 0;
     doc->browserWord = nullptr;
@@ -158,7 +200,7 @@ Document *FindDocument(const char *path, bool create) {
     Line *sentinel = NewLine("", 0);
     if (!fresh || !sentinel) {
         Release(fresh);
-        Release(sentinel);
+        FreeLine(nullptr, sentinel);
         NoMemory();
         return nullptr;
     }
@@ -205,7 +247,7 @@ void FreeDocument(Document *doc) {
     UnlinkDocument(doc);
     if (g_editor->doc == doc)
         g_editor->doc = nullptr;
-    Release(doc->sentinel);
+    FreeLine(nullptr, doc->sentinel);
     Release(doc);
 }
 

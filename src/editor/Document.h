@@ -10,6 +10,8 @@
 
 #include <stddef.h>
 
+#include "base/Arena.h"
+
 typedef struct HWND__ *HWND;
 struct Language;
 struct CommentSpan;
@@ -42,7 +44,10 @@ enum { kViewLineChanged = 1, kViewCaretMoved = 2, kViewRedrawAll = 8, kViewOverw
 struct Line {
     Line *next;
     Line *prev;
-    unsigned short capacity;  // room for text: length rounded up to 16, at least 16
+    // Room for text, at least the length: a document's lines read from a file get what their
+    // record's alignment leaves (a few bytes), lines that grow get their new length rounded
+    // up to 16, lines outside a document the length rounded up to 16, at least 16.
+    unsigned short capacity;
     short length;
     unsigned char flags;
     char text[1];             // capacity + 1 bytes
@@ -71,6 +76,9 @@ struct Document {
     long commentBottom;
     Language *language;
     long long fileTime;
+    // Where the lines come from (all but the sentinel and the longest lines, which are
+    // guarded blocks): the whole arena goes back to the system with the lines.
+    Arena lines;
 };
 
 typedef void (*PaintRoutine)(struct View *view);
@@ -125,8 +133,17 @@ bool MayWriteTruncated(Document *doc);
 EditorState *NewEditorState();
 void FreeEditorState();
 
-// Lines.
-Line *NewLine(const char *text, int length);
+// Lines. NewLine makes a line of `doc` from its arena, or a guarded block when the line is
+// too long for the arena or `doc` is null (a line outside any document). Every line goes
+// back through FreeLine to the document it was made for; a guarded line linked into a
+// document is fine too. A line given back twice is reported and left alone.
+Line *NewLine(const char *text, int length, Document *doc = nullptr);
+// A zero-filled line record of `doc` (or a guarded one) with room for at least `capacity`.
+Line *NewLineRecord(Document *doc, int capacity);
+void FreeLine(Document *doc, Line *line);
+// Lines do not go to Release, which knows nothing of arenas: FreeLine takes them.
+void Release(Line *line) = delete;
+// Frees every line of the document (its arena goes back whole) and empties it.
 void FreeLines(Document *doc);
 inline Line *FirstLine(const Document *doc) { return doc->sentinel->next; }
 inline bool IsSentinel(const Document *doc, const Line *line) { return line == doc->sentinel; }

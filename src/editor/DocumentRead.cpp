@@ -125,7 +125,7 @@ ReadResult ReadLines(Document *doc, const char *path, Line *after, long *count) 
         int length = NextLine(r, text);
         if (length < 0)
             break;
-        Line *line = NewLine(text, length);
+        Line *line = NewLine(text, length, doc);
         if (!line) {
             NoMemory();
             result = kReadNoMemory;

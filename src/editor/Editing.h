@@ -85,6 +85,10 @@ bool InsertChars(int n, int c);
 // the white space that the brace outdent cut from the line.
 void TypeChar(int c, int n, char *removed = nullptr);
 bool SplitLine();
+// Gives `line` of `doc` room for `length` characters: a line whose capacity is too small is
+// replaced by a larger record, every reference moving with it. The record that now holds the
+// line, or null when there is no memory left.
+Line *ReserveLine(Document *doc, Line *line, int length);
 // The Enter key; returns the number of indentation characters added after the break.
 int NewLines(int n);
 // Deletes up to n characters forward (a line break counts as one, giving LF to the cut

@@ -756,10 +756,10 @@ bool CopyCutBufferToFile() {
     if (scratch.sentinel) {
         for (Line *line = scratch.sentinel->next; line != scratch.sentinel;) {
             Line *next = line->next;
-            Release(line);
+            FreeLine(nullptr, line);
             line = next;
         }
-        Release(scratch.sentinel);
+        FreeLine(nullptr, scratch.sentinel);
     }
     Release(text);
     return ok;

@@ -2,8 +2,9 @@
 // automatic indentation, deleting and joining, and the tab/space conversions.
 //
 // Lines never hold more than kMaxLineLength characters. A line that must grow past its
-// capacity is replaced by a larger record; a line joined to the one above is freed. Both go
-// through FollowLine, which moves every reference to the old record.
+// capacity is replaced by a larger record of the document (its length rounded up to 16); a
+// line joined to the one above is freed. Both go through FollowLine, which moves every
+// reference to the old record, and the old record goes back through FreeLine.
 #include <string.h>
 
 #include "base/Boxes.h"
@@ -59,28 +60,6 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
         }
     }
     LineRecordReplaced(old, now);
-}
-
-// Gives `line` room for `length` characters; returns the record that now holds the line.
-Line *Reserve(Document *doc, Line *line, int length) {
-    if (length <= line->capacity)
-        return line;
-    int capacity = (length + 15) & ~15;
-    Line *bigger = static_cast<Line *>(Allocate(offsetof(Line, text) + capacity + 1));
-    if (!bigger)
-        return nullptr;
-    bigger->capacity = static_cast<unsigned short>(capacity);
-    bigger->length = line->length;
-    bigger->flags = line->flags;
-    memcpy(bigger->text, line->text, line->length);
-    bigger->prev = line->prev;
-    bigger->next = line->next;
-    line->prev->next = bigger;
-    line->next->prev = bigger;
-    FollowLine(doc, line, bigger, 0);
-    BookmarksFollowLine(line, bigger);
-    Release(line);
-    return bigger;
 }
 
 // Positions on `line` after column `at` move right by n (the current view's cursor at `at` too).
@@ -143,7 +122,7 @@ bool InsertAtCursor(const char *text, int n, int fill) {
             NoMemory();
             return false;
         }
-        Line *line = NewLine(text, n);
+        Line *line = NewLine(text, n, doc);
         if (!line) {
             NoMemory();
             return false;
@@ -173,7 +152,7 @@ bool InsertAtCursor(const char *text, int n, int fill) {
         NoMemory();
         return false;
     }
-    line = Reserve(doc, line, line->length + n);
+    line = ReserveLine(doc, line, line->length + n);
     if (!line) {
         NoMemory();
         return false;
@@ -199,7 +178,7 @@ bool JoinNext(Document *doc, Line *line) {
     int at = line->length;
     if (at + next->length > kMaxLineLength)
         return false;
-    line = Reserve(doc, line, at + next->length);
+    line = ReserveLine(doc, line, at + next->length);
     if (!line) {
         NoMemory();
         return false;
@@ -212,7 +191,7 @@ bool JoinNext(Document *doc, Line *line) {
     BookmarksDropLine(next);
     next->prev->next = next->next;
     next->next->prev = next->prev;
-    Release(next);
+    FreeLine(doc, next);
     doc->lineCount--;
     if (doc->language && doc->language->characterHook)
         doc->language->characterHook(line, at, '\n');
@@ -226,7 +205,7 @@ void RemoveEmptyLastLine(Document *doc, Line *line) {
     BookmarksDropLine(line);
     line->prev->next = line->next;
     line->next->prev = line->prev;
-    Release(line);
+    FreeLine(doc, line);
     doc->lineCount--;
     // The change-tracking of the comment spans counts lines from the end: it must hear of it.
     NoteCommentChange(doc, doc->lineCount - 1, doc->lineCount - 1);
@@ -291,6 +270,25 @@ bool IsHeader(const Document *doc, const Line *line) {
 }
 
 } // namespace
+
+Line *ReserveLine(Document *doc, Line *line, int length) {
+    if (length <= line->capacity)
+        return line;
+    Line *bigger = NewLineRecord(doc, (length + 15) & ~15);
+    if (!bigger)
+        return nullptr;
+    bigger->length = line->length;
+    bigger->flags = line->flags;
+    memcpy(bigger->text, line->text, line->length);
+    bigger->prev = line->prev;
+    bigger->next = line->next;
+    line->prev->next = bigger;
+    line->next->prev = bigger;
+    FollowLine(doc, line, bigger, 0);
+    BookmarksFollowLine(line, bigger);
+    FreeLine(doc, line);
+    return bigger;
+}
 
 void AllowAnyColumn(bool allow) {
     if (g_editor)
@@ -369,7 +367,7 @@ bool SplitLine() {
     int at = IsSentinel(doc, line) ? 0 : view->column;
     if (at > line->length)
         at = line->length;
-    Line *first = NewLine(line->text, at);
+    Line *first = NewLine(line->text, at, doc);
     if (!first) {
         NoMemory();
         return false;
@@ -608,7 +606,7 @@ static void ConvertLeading(bool toTabs) {
         int newLength = line->length - characters + tabs + blanks;
         if (newLength > kMaxLineLength)
             continue;   // the line would not hold its expanded indentation
-        Line *target = Reserve(doc, line, newLength);
+        Line *target = ReserveLine(doc, line, newLength);
         if (!target) {
             NoMemory();
             break;

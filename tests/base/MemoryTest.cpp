@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/Arena.h"
 #include "base/Memory.h"
 #include "base/Messages.h"
 #include "support/TestSupport.h"
@@ -150,6 +151,56 @@ TEST_F(MemoryTest, PoolServesLargeSizesStraightFromTheSystem) {
     EXPECT_TRUE(AllZero(big, 5000));
     PoolPut(big, 5000);
     EXPECT_EQ(before.fromSystem, g_memoryStats.fromSystem);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+// An arena hands out aligned, zero-filled records that do not overlap and that it knows for
+// its own, takes a record back for the next request of its size, and gives all its chunks
+// (and its table of them) back at once.
+TEST_F(MemoryTest, ArenaRecordsAreReusedBySizeAndGoBackWholeWithTheArena) {
+    MemoryStatistics before = g_memoryStats;
+    Arena arena = {};
+    std::vector<char *> records;
+    std::vector<size_t> sizes;
+    long total = 0;
+    for (size_t i = 0; i < 5000; i++) {   // sizes 1 to 1024 over several chunks
+        size_t size = 1 + i * 37 % kArenaLargestRecord;
+        char *r = static_cast<char *>(ArenaGet(&arena, size));
+        ASSERT_NE(nullptr, r) << i;
+        ASSERT_EQ(0u, reinterpret_cast<uintptr_t>(r) % kArenaAlign) << i;
+        ASSERT_TRUE(AllZero(r, ArenaRecordSize(size))) << i;
+        memset(r, int(i & 0xFF), ArenaRecordSize(size));
+        records.push_back(r);
+        sizes.push_back(size);
+        total += long(ArenaRecordSize(size));
+    }
+    EXPECT_GE(g_memoryStats.arenaChunks - before.arenaChunks, total);
+    for (size_t i = 0; i < records.size(); i++) {
+        size_t end = ArenaRecordSize(sizes[i]) - 1;
+        ASSERT_TRUE(records[i][0] == char(i & 0xFF) && records[i][end] == char(i & 0xFF)) << i;
+        ASSERT_TRUE(ArenaOwns(&arena, records[i]) && ArenaOwns(&arena, records[i] + end)) << i;
+    }
+    char local[16];
+    void *guarded = Allocate(16);
+    EXPECT_FALSE(ArenaOwns(&arena, local));
+    EXPECT_FALSE(ArenaOwns(&arena, guarded));
+    Release(guarded);
+    EXPECT_EQ(nullptr, ArenaGet(&arena, 0));
+    EXPECT_EQ(nullptr, ArenaGet(&arena, kArenaLargestRecord + 1));
+
+    // A record of 38 bytes takes 40, like a request of 40; not like one of 48.
+    ArenaPut(&arena, records[1], 38);
+    EXPECT_NE(records[1], ArenaGet(&arena, 48));
+    long chunks = g_memoryStats.arenaChunks;
+    char *again = static_cast<char *>(ArenaGet(&arena, 40));
+    EXPECT_EQ(records[1], again);
+    EXPECT_TRUE(AllZero(again, 40));
+    EXPECT_EQ(chunks, g_memoryStats.arenaChunks);
+
+    ArenaFree(&arena);
+    EXPECT_EQ(before.arenaChunks, g_memoryStats.arenaChunks);
+    EXPECT_EQ(before.inUse, g_memoryStats.inUse);
+    EXPECT_FALSE(ArenaOwns(&arena, records[0]));
     EXPECT_TRUE(ui.boxes.empty());
 }
 

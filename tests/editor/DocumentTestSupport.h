@@ -11,6 +11,7 @@
 
 #include "base/TextUtil.h"
 #include "editor/Document.h"
+#include "editor/Editing.h"
 #include "support/TestSupport.h"
 
 typedef std::vector<std::string> Lines;
@@ -38,11 +39,10 @@ inline Line *LineAt(const Document *doc, int index) {
     return line;
 }
 
-// Puts `text` (which must fit the line's capacity) into line `index` and marks the document
-// modified.
+// Puts `text` into line `index` (grown as the editor grows it) and marks the document modified.
 inline void ReplaceLine(Document *doc, int index, const std::string &text) {
-    Line *line = LineAt(doc, index);
-    ASSERT_LE(text.size(), size_t(line->capacity));
+    Line *line = ReserveLine(doc, LineAt(doc, index), int(text.size()));
+    ASSERT_NE(nullptr, line);
     memcpy(line->text, text.data(), text.size());
     line->length = short(text.size());
     doc->flags |= kDocModified;

@@ -1,4 +1,5 @@
 // Cursor movement, typing, line breaks, indentation, deletion and the tab conversions.
+#include "base/Messages.h"
 #include "editor/Bookmarks.h"
 #include "editor/CommentSpans.h"
 #include "editor/EditTestSupport.h"
@@ -332,4 +333,55 @@ TEST_F(EditTest, RecentrePutsTheCursorOnTheMiddleRow) {
     GotoLine(2);
     Recentre();
     EXPECT_EQ(1, LineNumberOf(view->doc, view->top));
+}
+
+// A document's lines come from its arena with no more room than they need. They grow into
+// larger records (one too long for the arena into a guarded block), split and join, a line
+// given back twice is refused, and the large edited document gives every byte back with its
+// last view.
+TEST_F(EditTest, ArenaLinesGrowSplitJoinAndGoBackWithTheDocument) {
+    std::string text;
+    Lines expected;
+    for (int i = 0; i < 20000; i++) {
+        expected.push_back("line " + std::to_string(i) + (i % 3 ? " holds some text" : ""));
+        text += expected.back() + "\n";
+    }
+    RememberRecentFile(PathOf("BIG.C").c_str());   // the recent-files copy outlives the document
+    FormatScratch("%s", "");
+    MemoryStatistics before = g_memoryStats;
+    Document *doc = Doc(text, "BIG.C");
+    ASSERT_NE(nullptr, doc);
+    ASSERT_EQ(20000, doc->lineCount);
+    EXPECT_GT(g_memoryStats.arenaChunks, before.arenaChunks + long(text.size()));
+    for (Line *line : {LineAt(doc, 0), LineAt(doc, 1)})
+        EXPECT_LE(line->capacity, line->length + kArenaAlign) << std::string(line->text, line->length);
+    long inUse = g_memoryStats.inUse;
+
+    At(1, 6);
+    Type(" grows");
+    expected[0] += " grows";
+    At(2, 0);
+    ASSERT_TRUE(InsertChars(1000, 'x'));
+    expected[1].insert(0, 1000, 'x');
+    EXPECT_GE(g_memoryStats.inUse, inUse + 1000);   // the long line is a guarded block
+    At(3, 4);
+    Type("\n");
+    At(5, 0);
+    Type("\b");   // joins line 5 to the lower half of the split
+    expected[3] = expected[2].substr(4) + expected[3];
+    expected[2] = "line";
+    EXPECT_EQ(expected, LinesOf(doc));
+
+    Line *last = doc->sentinel->prev;
+    last->prev->next = doc->sentinel;
+    doc->sentinel->prev = last->prev;
+    doc->lineCount--;
+    FreeLine(doc, last);
+    EXPECT_TRUE(ui.boxes.empty());
+    FreeLine(doc, last);
+    EXPECT_EQ(std::vector<std::string>{"Wrong block passed to release"}, ui.Texts());
+
+    DetachView(g_editor->view);
+    EXPECT_EQ(before.inUse, g_memoryStats.inUse);
+    EXPECT_EQ(before.arenaChunks, g_memoryStats.arenaChunks);
 }
