@@ -93,7 +93,8 @@ int BraceLevelAfter(const char *text, int length, int level, bool *inComment) {
 }
 
 void PositionText(const View *view, char *text, int size) {
-    long line = LineNumberOf(view->doc, view->current);
+    // The cursor's own line number is known without counting from the first line.
+    long line = g_editor && view == g_editor->view ? CurrentLineNumber() : LineNumberOf(view->doc, view->current);
     int column = VisualColumnOf(view->current, view->column) + 1;
     snprintf(text, size, "%ld:%d%s", line, column, (view->doc->flags & kDocModified) ? " *" : "");
 }

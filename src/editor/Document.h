@@ -69,6 +69,11 @@ struct Document {
     // the line before the last commentBottom lines. Zero for both means the whole text.
     long commentTop;
     long commentBottom;
+    // Where the comment spans stand, by line number; kept by the comment scanner.
+    struct CommentIndex *commentIndex;
+    // The first line (from 0) whose text may have changed since the display last counted the
+    // brace levels from the top; 0 when it must count again from the first line.
+    long braceTop;
     Language *language;
     long long fileTime;
 };
@@ -87,7 +92,7 @@ struct View {
     short cursorVisualColumn;
     unsigned short column;
     unsigned short anchorColumn;
-    unsigned char visibleRows;
+    unsigned short visibleRows;
     unsigned char state;
     PaintRoutine paint;
     void *browserData;

@@ -6,18 +6,22 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <vector>
+
 #include "base/AppState.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "editor/Colouring.h"
 #include "editor/CommentScan.h"
+#include "editor/CommentSpans.h"
 #include "editor/Display.h"
 #include "editor/DisplayOptions.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorHooks.h"
 #include "editor/EditorInput.h"
+#include "editor/Language.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "ui/OutputWindow.h"
@@ -60,7 +64,7 @@ void SetVisibleRows(View *view) {
     RECT client;
     GetClientRect(view->window, &client);
     int rows = (client.bottom - client.top) / g_lineHeight;
-    view->visibleRows = static_cast<unsigned char>(rows < 2 ? 2 : rows > 250 ? 250 : rows);
+    view->visibleRows = static_cast<unsigned short>(rows < 2 ? 2 : rows > 0xFFFF ? 0xFFFF : rows);
 }
 
 COLORREF ColourOf(ColourKind kind) {
@@ -73,10 +77,60 @@ COLORREF ColourOf(ColourKind kind) {
     }
 }
 
+// The number (from 0) of the view's top line: counted from the cursor's line when the top is
+// near it, which is known without counting from the first line.
+long TopNumber(View *view) {
+    Document *doc = view->doc;
+    if (view == g_editor->view) {
+        const Line *line = view->current;
+        long number = CurrentLineNumber() - 1;
+        for (int k = 0; k <= view->visibleRows + 1; k++, line = line->prev, number--) {
+            if (line == view->top)
+                return number;
+            if (line == FirstLine(doc))
+                break;
+        }
+    }
+    return LineNumberOf(doc, view->top) - 1;
+}
+
+// Where the brace levels were last counted: the level before line `number` of `doc`.
+struct LevelMark {
+    const Document *doc;
+    long number;
+    int level;
+    bool inComment;
+};
+LevelMark g_levelMark;
+
+// The brace level before `top` (line `topNumber`): counted on from the last mark when no text
+// above it changed since, else from the first line.
+int LevelAt(Document *doc, Line *top, long topNumber, bool *inComment) {
+    int level = 0;
+    *inComment = false;
+    Line *line = FirstLine(doc);
+    bool tracked = doc->language && doc->language->characterHook;
+    if (tracked && g_levelMark.doc == doc && g_levelMark.number <= topNumber && g_levelMark.number <= doc->braceTop) {
+        level = g_levelMark.level;
+        *inComment = g_levelMark.inComment;
+        line = top;
+        for (long n = topNumber; n > g_levelMark.number && !IsSentinel(doc, line->prev); n--)
+            line = line->prev;
+    }
+    for (; line != top && !IsSentinel(doc, line); line = line->next)
+        level = BraceLevelAfter(line->text, line->length, level, inComment);
+    g_levelMark = LevelMark{doc, topNumber, level, *inComment};
+    doc->braceTop = 0x7FFFFFFF;
+    return level;
+}
+
 // One line, its runs in their colours, tabs expanded, from the first visible column on.
-void PaintLine(HDC dc, const View *view, const Line *line, int y) {
+void PaintLine(HDC dc, const View *view, const Line *line, int y, const CommentSpan *const *spans, int spanCount) {
     ColourRun runs[kMaxColourRuns];
-    int count = ColourLine(view->doc, line, g_colouring, g_app && g_app->debugging, runs, kMaxColourRuns);
+    bool debugging = g_app && g_app->debugging;
+    int count = spanCount >= 0 ? ColourLineWith(view->doc, line, spans, spanCount, g_colouring, debugging, runs,
+                                                kMaxColourRuns)
+                               : ColourLine(view->doc, line, g_colouring, debugging, runs, kMaxColourRuns);
     int tab = TabWidth();
     int visual = 0;
     char text[1200];
@@ -133,7 +187,15 @@ void Paint(HWND window) {
         Document *doc = view->doc;
         if (g_colouring && doc->language && !(doc->flags & kDocCommentsValid))
             BuildCommentSpans(doc);
-        Line *line = view->top ? view->top : FirstLine(doc);
+        if (!view->top)
+            view->top = FirstLine(doc);
+        Line *line = view->top;
+        long topNumber = TopNumber(view);
+        // The comment spans of the rows, found once.
+        std::vector<SpanOnRows> rowSpans;
+        bool indexed = g_colouring && CommentSpansBetween(doc, topNumber, topNumber + view->visibleRows, rowSpans);
+        std::vector<const CommentSpan *> lineSpans;
+        size_t nextSpan = 0;
         // The selection, if this window's view is the current one: which rows it covers.
         Line *fromLine = nullptr, *toLine = nullptr;
         int fromColumn = 0, toColumn = 0;
@@ -149,8 +211,7 @@ void Paint(HWND window) {
         int level = 0;
         bool inComment = false;
         if (g_leftMargin > 0) {
-            for (Line *l = FirstLine(doc); l != line && !IsSentinel(doc, l); l = l->next)
-                level = BraceLevelAfter(l->text, l->length, level, &inComment);
+            level = LevelAt(doc, line, topNumber, &inComment);
             SetViewportOrgEx(dc, 0, 0, nullptr);
             HPEN pen = CreatePen(PS_SOLID, 1, 0x808080);
             HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -172,7 +233,13 @@ void Paint(HWND window) {
                 SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
                 level = BraceLevelAfter(line->text, line->length, level, &inComment);
             }
-            PaintLine(dc, view, line, y);
+            lineSpans.clear();
+            long number = topNumber + row;
+            while (nextSpan < rowSpans.size() && rowSpans[nextSpan].last < number)
+                nextSpan++;
+            for (size_t k = nextSpan; k < rowSpans.size() && rowSpans[k].first <= number; k++)
+                lineSpans.push_back(rowSpans[k].span);
+            PaintLine(dc, view, line, y, lineSpans.data(), indexed ? static_cast<int>(lineSpans.size()) : -1);
             PaintMarker(dc, line, y);
             if (selected && line == fromLine)
                 inside = true;
@@ -220,6 +287,13 @@ int MeasureRow(int from, int n, void *context) {
 // The scroll bar follows the cursor's line.
 void UpdateScrollBar(HWND window, View *view) {
     ScrollBarState bar = ScrollBarFor(view->doc->lineCount, view->visibleRows, CurrentLineNumber());
+    // Setting the bar draws it again: only when it changed (most keystrokes leave it alone).
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_POS;
+    if (GetScrollInfo(window, SB_VERT, &info) && info.nMin == bar.minimum && info.nMax == bar.maximum &&
+        info.nPos == bar.position)
+        return;
     SetScrollRange(window, SB_VERT, bar.minimum, bar.maximum, FALSE);
     SetScrollPos(window, SB_VERT, bar.position, TRUE);
 }

@@ -24,8 +24,15 @@ namespace {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The number (from 0) of `line` when it is the cursor's, which is known without counting;
+// -1 otherwise.
+long KnownNumber(const Document *doc, const Line *line) {
+    View *view = g_editor->view;
+    return view && view->doc == doc && view->current == line && !IsSentinel(doc, line) ? CurrentLineNumber() - 1 : -1;
+}
+
 // Moves every reference to `old` over to `now`; positions on `old` gain `shift` columns.
-void FollowLine(Document *doc, Line *old, Line *now, int shift) {
+void FollowLine(Document *doc, Line *old, Line *now, int shift, long number) {
     for (View *view = g_editor->views; view; view = view->next) {
         if (view->doc != doc)
             continue;
@@ -48,7 +55,7 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
         doc->savedAnchor = now;
         doc->savedAnchorColumn = static_cast<unsigned short>(doc->savedAnchorColumn + shift);
     }
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, number, [=](CommentSpan *span) {
         if (span->firstLine == old) {
             span->firstLine = now;
             span->firstColumn = static_cast<unsigned short>(span->firstColumn + shift);
@@ -57,7 +64,7 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
             span->lastLine = now;
             span->lastColumn = static_cast<unsigned short>(span->lastColumn + shift);
         }
-    }
+    });
     LineRecordReplaced(old, now);
 }
 
@@ -65,6 +72,7 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
 Line *Reserve(Document *doc, Line *line, int length) {
     if (length <= line->capacity)
         return line;
+    long number = KnownNumber(doc, line);
     int capacity = (length + 15) & ~15;
     Line *bigger = static_cast<Line *>(Allocate(offsetof(Line, text) + capacity + 1));
     if (!bigger)
@@ -77,7 +85,7 @@ Line *Reserve(Document *doc, Line *line, int length) {
     bigger->next = line->next;
     line->prev->next = bigger;
     line->next->prev = bigger;
-    FollowLine(doc, line, bigger, 0);
+    FollowLine(doc, line, bigger, 0, number);
     BookmarksFollowLine(line, bigger);
     Release(line);
     return bigger;
@@ -97,12 +105,12 @@ void ShiftAfter(Document *doc, Line *line, int at, int n, View *self) {
         doc->savedColumn = static_cast<unsigned short>(doc->savedColumn + n);
     if (doc->savedAnchor == line && doc->savedAnchorColumn > at)
         doc->savedAnchorColumn = static_cast<unsigned short>(doc->savedAnchorColumn + n);
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, KnownNumber(doc, line), [=](CommentSpan *span) {
         if (span->firstLine == line && span->firstColumn >= at)
             span->firstColumn = static_cast<unsigned short>(span->firstColumn + n);
         if (span->lastLine == line && span->lastColumn >= at)
             span->lastColumn = static_cast<unsigned short>(span->lastColumn + n);
-    }
+    });
 }
 
 // Positions on `line` after column `at` move left by n, but not before `at`.
@@ -123,12 +131,12 @@ void ShrinkAfter(Document *doc, Line *line, int at, int n) {
         shrink(doc->savedColumn);
     if (doc->savedAnchor == line)
         shrink(doc->savedAnchorColumn);
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, KnownNumber(doc, line), [&](CommentSpan *span) {
         if (span->firstLine == line)
             shrink(span->firstColumn);
         if (span->lastLine == line)
             shrink(span->lastColumn);
-    }
+    });
 }
 
 // Inserts `n` characters (from `text`, or n copies of `fill` when text is null) at the cursor.
@@ -199,6 +207,7 @@ bool JoinNext(Document *doc, Line *line) {
     int at = line->length;
     if (at + next->length > kMaxLineLength)
         return false;
+    long number = KnownNumber(doc, line);
     line = Reserve(doc, line, at + next->length);
     if (!line) {
         NoMemory();
@@ -208,7 +217,11 @@ bool JoinNext(Document *doc, Line *line) {
     line->length = static_cast<short>(at + next->length);
     line->flags |= next->flags;
     LineNumberShifted(line, 0);
-    FollowLine(doc, next, line, at);
+    FollowLine(doc, next, line, at, number < 0 ? -1 : number + 1);
+    if (number >= 0)
+        CommentLinesShifted(doc, number, -1);
+    else
+        InvalidateCommentSpans(doc);
     BookmarksDropLine(next);
     next->prev->next = next->next;
     next->next->prev = next->prev;
@@ -221,7 +234,7 @@ bool JoinNext(Document *doc, Line *line) {
 
 // Takes the empty last line `line` out; whatever stood on it moves to the sentinel.
 void RemoveEmptyLastLine(Document *doc, Line *line) {
-    FollowLine(doc, line, doc->sentinel, 0);
+    FollowLine(doc, line, doc->sentinel, 0, doc->lineCount - 1);
     ForgetLineNumber();
     BookmarksDropLine(line);
     line->prev->next = line->next;
@@ -230,9 +243,12 @@ void RemoveEmptyLastLine(Document *doc, Line *line) {
     doc->lineCount--;
     // The change-tracking of the comment spans counts lines from the end: it must hear of it.
     NoteCommentChange(doc, doc->lineCount - 1, doc->lineCount - 1);
-    for (CommentSpan *span = doc->comments; span; span = span->next)
-        if (span->firstLine == doc->sentinel || span->lastLine == doc->sentinel)
-            InvalidateCommentSpans(doc);
+    bool gone = false;
+    ForCommentSpansOn(doc, doc->lineCount, [&](CommentSpan *span) {
+        gone = gone || span->firstLine == doc->sentinel || span->lastLine == doc->sentinel;
+    });
+    if (gone)
+        InvalidateCommentSpans(doc);
 }
 
 int LeadingWidth(const Line *line, int *characters) {
@@ -366,6 +382,7 @@ bool SplitLine() {
         return false;
     Document *doc = view->doc;
     Line *line = view->current;
+    long number = KnownNumber(doc, line);
     int at = IsSentinel(doc, line) ? 0 : view->column;
     if (at > line->length)
         at = line->length;
@@ -409,7 +426,7 @@ bool SplitLine() {
     if (doc->savedAnchor)
         follow(doc->savedAnchor, doc->savedAnchorColumn, false);
     bool cSource = (doc->flags & kDocCSource) != 0;
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, number, [&](CommentSpan *span) {
         bool startsBefore = span->firstLine == line && span->firstColumn < at;
         bool endsHere = span->lastLine == line;
         // A "//" comment runs to the end of the line it starts on.
@@ -419,7 +436,7 @@ bool SplitLine() {
             span->firstLine = first;
             span->lastLine = first;
             span->lastColumn = static_cast<unsigned short>(first->length - 1);
-            continue;
+            return;
         }
         if (startsBefore)
             span->firstLine = first;
@@ -429,6 +446,13 @@ bool SplitLine() {
             span->lastLine = first;
         else if (endsHere)
             span->lastColumn = static_cast<unsigned short>(span->lastColumn - at);
+    });
+    // Below a new last line no comment's line moved.
+    if (!IsSentinel(doc, line)) {
+        if (number >= 0)
+            CommentLineSplit(doc, number, line);
+        else
+            InvalidateCommentSpans(doc);
     }
     view->column = 0;
     view->state |= kViewCaretMoved;

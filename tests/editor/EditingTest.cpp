@@ -243,7 +243,7 @@ TEST_F(EditTest, GrowingALineMovesEveryReferenceToTheNewRecord) {
     second->visibleRows = 20;
     second->current = second->top = old;
     second->column = 2;
-    CommentSpan span = {nullptr, nullptr, old, old, 1, 2};
+    CommentSpan span = {nullptr, nullptr, old, old, 1, 2, 0};
     doc->comments = &span;
     MakeCurrent(first);
     GotoPosition(1, 0);
@@ -265,8 +265,8 @@ TEST_F(EditTest, SplittingAndJoiningMoveCommentSpanBoundaries) {
     doc->flags |= kDocCSource;
     Line *one = FirstLine(doc);
     Line *two = one->next;
-    CommentSpan block = {nullptr, nullptr, one, one, 2, 8};
-    CommentSpan line = {nullptr, nullptr, two, two, 2, 5};
+    CommentSpan block = {nullptr, nullptr, one, one, 2, 8, 0};
+    CommentSpan line = {nullptr, nullptr, two, two, 2, 5, 0};
     block.next = &line;
     doc->comments = &block;
     At(1, 5);   // inside the block comment
