@@ -332,4 +332,20 @@ TEST_F(EditTest, RecentrePutsTheCursorOnTheMiddleRow) {
     GotoLine(2);
     Recentre();
     EXPECT_EQ(1, LineNumberOf(view->doc, view->top));
+    // The end of the document, from near its top: the window ends with the row after the
+    // last line, where the cursor stands, and shows the lines before it.
+    view->top = FirstLine(view->doc);
+    GotoEnd();
+    KeepCursorVisible(view);
+    EXPECT_EQ(92, LineNumberOf(view->doc, view->top));
+    EXPECT_EQ(9, view->cursorRow);
+    // A window of more than 255 rows shows line 280 without scrolling.
+    view->visibleRows = 300;
+    view->top = FirstLine(view->doc);
+    for (int i = 101; i <= 400; i++)
+        InsertText(("line " + std::to_string(i) + "\n").c_str(), static_cast<long>(std::to_string(i).size() + 6));
+    GotoLine(280);
+    KeepCursorVisible(view);
+    EXPECT_EQ(FirstLine(view->doc), view->top);
+    EXPECT_EQ(279, view->cursorRow);
 }
