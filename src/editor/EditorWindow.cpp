@@ -165,10 +165,14 @@ void PaintMarker(HDC dc, const Line *line, int y) {
         colour = 0xFFFF80;
     else
         return;
+    // A bar at the line's start, outlined so that the light colour shows on a light background.
     HBRUSH brush = CreateSolidBrush(colour);
-    RECT mark = {0, y + g_lineHeight / 4, g_charWidth / 2 > 2 ? g_charWidth / 2 : 2, y + g_lineHeight * 3 / 4};
+    RECT mark = {0, y + 1, g_charWidth / 2 > 3 ? g_charWidth / 2 : 3, y + g_lineHeight - 1};
     FillRect(dc, &mark, brush);
     DeleteObject(brush);
+    HBRUSH edge = CreateSolidBrush(0x808080);
+    FrameRect(dc, &mark, edge);
+    DeleteObject(edge);
 }
 
 void Paint(HWND window) {

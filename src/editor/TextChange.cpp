@@ -215,7 +215,8 @@ bool JoinNext(Document *doc, Line *line) {
     }
     memcpy(line->text + at, next->text, next->length);
     line->length = static_cast<short>(at + next->length);
-    line->flags |= next->flags;
+    // The bookmark of the lower line goes with it, and so does its mark.
+    line->flags |= next->flags & ~kLineMarked;
     LineNumberShifted(line, 0);
     FollowLine(doc, next, line, at, number < 0 ? -1 : number + 1);
     if (number >= 0)
