@@ -665,3 +665,39 @@ TEST(AppOutput, TheToggleCollapsesTheOutputWindowToItsBarAndBack) {
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_EQ(0, app.Close());
 }
+
+TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
+    KeltoApp app("ctrlend");
+    std::string text;
+    for (int i = 0; i < 400; i++)
+        text += "\tx = " + std::to_string(i) + ";\r\n";
+    text += "int last;\r\n";
+    WriteFileText(app.PathOf("END.C"), text);
+    ASSERT_TRUE(app.Start("end.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    RECT client;
+    GetClientRect(editor, &client);
+    app.Settle();
+    // Only the last line holds a keyword: the window shows it once it shows the end.
+    EXPECT_EQ(0, ColoursIn(editor, 0, client.bottom)[RGB(192, 0, 0)]);
+    KeltoApp::Key(editor, VK_END, true);
+    std::map<COLORREF, int> end;
+    for (int i = 0; i < 50 && end[RGB(192, 0, 0)] == 0; i++) {
+        app.Settle();
+        end = ColoursIn(editor, 0, client.bottom);
+    }
+    EXPECT_GT(end[RGB(192, 0, 0)], 10);
+    // A bookmark on the last line draws its marker there.
+    KeltoApp::Key(editor, VK_UP);
+    EXPECT_EQ(0, end[RGB(128, 255, 255)]);
+    app.Command(IDM_SET_BOOKMARK);
+    std::map<COLORREF, int> marked;
+    for (int i = 0; i < 50 && marked[RGB(128, 255, 255)] == 0; i++) {
+        app.Settle();
+        marked = ColoursIn(editor, 0, client.bottom);
+    }
+    EXPECT_GT(marked[RGB(128, 255, 255)], 5);
+    EXPECT_EQ(0, app.Close());
+}
