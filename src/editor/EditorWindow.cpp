@@ -77,6 +77,43 @@ COLORREF ColourOf(ColourKind kind) {
     }
 }
 
+struct RowMeasure {
+    HDC dc;
+    const char *text;   // a row, tabs expanded
+    int length;
+};
+
+int MeasureText(int from, int n, void *context) {
+    RowMeasure *row = static_cast<RowMeasure *>(context);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
+    return size.cx;
+}
+
+// Columns from..to of the row in pixels, measured in the font of the row's device context.
+int MeasureRow(int from, int n, void *context) {
+    RowMeasure *row = static_cast<RowMeasure *>(context);
+    return ColumnsWidth(from, from + n, row->length, g_charWidth, MeasureText, row);
+}
+
+// The line's text with tabs expanded, as much as `size` holds; returns its length.
+int ExpandLine(const Line *line, char *text, int size) {
+    int n = 0;
+    int tab = TabWidth();
+    int visual = 0;
+    for (int i = 0; i < line->length && n < size - 1; i++) {
+        int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
+        for (; visual < next && n < size - 1; visual++)
+            text[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
+    }
+    return n;
+}
+
+// The x of visual column `column` of a row whose first visible column is `first`.
+int ColumnX(RowMeasure *row, int first, int column) {
+    return ColumnsWidth(first, column, row->length, g_charWidth, MeasureText, row);
+}
+
 // The number (from 0) of the view's top line: counted from the cursor's line when the top is
 // near it, which is known without counting from the first line.
 long TopNumber(View *view) {
@@ -125,7 +162,8 @@ int LevelAt(Document *doc, Line *top, long topNumber, bool *inComment) {
 }
 
 // One line, its runs in their colours, tabs expanded, from the first visible column on.
-void PaintLine(HDC dc, const View *view, const Line *line, int y, const CommentSpan *const *spans, int spanCount) {
+void PaintLine(HDC dc, const View *view, const Line *line, int y, const CommentSpan *const *spans, int spanCount,
+               RowMeasure *row) {
     ColourRun runs[kMaxColourRuns];
     bool debugging = g_app && g_app->debugging;
     int count = spanCount >= 0 ? ColourLineWith(view->doc, line, spans, spanCount, g_colouring, debugging, runs,
@@ -150,7 +188,7 @@ void PaintLine(HDC dc, const View *view, const Line *line, int y, const CommentS
         }
         if (n > 0) {
             SetTextColor(dc, ColourOf(runs[r].kind));
-            TextOutA(dc, (first - view->firstColumn) * g_charWidth, y, text, n);
+            TextOutA(dc, ColumnX(row, view->firstColumn, first), y, text, n);
         }
     }
 }
@@ -243,14 +281,17 @@ void Paint(HWND window) {
                 nextSpan++;
             for (size_t k = nextSpan; k < rowSpans.size() && rowSpans[k].first <= number; k++)
                 lineSpans.push_back(rowSpans[k].span);
-            PaintLine(dc, view, line, y, lineSpans.data(), indexed ? static_cast<int>(lineSpans.size()) : -1);
+            char expanded[1200];
+            RowMeasure measure = {dc, expanded, ExpandLine(line, expanded, sizeof expanded)};
+            PaintLine(dc, view, line, y, lineSpans.data(), indexed ? static_cast<int>(lineSpans.size()) : -1,
+                      &measure);
             PaintMarker(dc, line, y);
             if (selected && line == fromLine)
                 inside = true;
             if (inside) {
                 int from = line == fromLine ? VisualColumnOf(line, fromColumn) : 0;
                 int to = line == toLine ? VisualColumnOf(line, toColumn) : VisualColumnOf(line, line->length) + 1;
-                RECT band = {(from - view->firstColumn) * g_charWidth, y, (to - view->firstColumn) * g_charWidth,
+                RECT band = {ColumnX(&measure, view->firstColumn, from), y, ColumnX(&measure, view->firstColumn, to),
                              y + g_lineHeight};
                 if (band.left < 0)
                     band.left = 0;
@@ -264,28 +305,6 @@ void Paint(HWND window) {
         SelectObject(dc, old);
     }
     EndPaint(window, &paint);
-}
-
-struct RowMeasure {
-    HDC dc;
-    const char *text;   // the cursor row, tabs expanded
-    int length;
-};
-
-int MeasureRow(int from, int n, void *context) {
-    RowMeasure *row = static_cast<RowMeasure *>(context);
-    if (from >= row->length || n <= 0)
-        return n > 0 ? n * g_charWidth : 0;
-    if (from + n > row->length) {
-        int beyond = from + n - row->length;
-        n = row->length - from;
-        SIZE size;
-        GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
-        return size.cx + beyond * g_charWidth;
-    }
-    SIZE size;
-    GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
-    return size.cx;
 }
 
 // The scroll bar follows the cursor's line.
@@ -306,17 +325,7 @@ void UpdateScrollBar(HWND window, View *view) {
 void EnsureCursorVisible(HWND window, View *view) {
     KeepCursorVisible(view);
     char text[1200];
-    int n = 0;
-    int tab = TabWidth();
-    const Line *line = view->current;
-    if (!IsSentinel(view->doc, line)) {
-        int visual = 0;
-        for (int i = 0; i < line->length && n < static_cast<int>(sizeof text) - 1; i++) {
-            int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
-            for (; visual < next && n < static_cast<int>(sizeof text) - 1; visual++)
-                text[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
-        }
-    }
+    int n = IsSentinel(view->doc, view->current) ? 0 : ExpandLine(view->current, text, sizeof text);
     RECT client;
     GetClientRect(window, &client);
     HDC dc = GetDC(window);
@@ -350,7 +359,15 @@ void PlaceCaret(HWND window, bool follow = true) {
     UpdateScrollBar(window, view);
     if (GetFocus() != window)
         return;
-    int x = g_leftMargin + (view->cursorVisualColumn - view->firstColumn) * g_charWidth;
+    // Placed by the measured width of the text before it, as the text itself is drawn.
+    char text[1200];
+    int n = IsSentinel(view->doc, view->current) ? 0 : ExpandLine(view->current, text, sizeof text);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
+    RowMeasure row = {dc, text, n};
+    int x = g_leftMargin + ColumnX(&row, view->firstColumn, view->cursorVisualColumn);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
     // Out of sight, the caret is put out of the window.
     SetCaretPos(x < 0 ? 0 : x, view->cursorRow >= 0 ? view->cursorRow * g_lineHeight : -2 * g_lineHeight);
 }
