@@ -96,6 +96,7 @@ void SetBookmark() {
     // The line shows that it holds a bookmark.
     mark->line->flags |= kLineMarked;
     view->state |= kViewRedrawAll;
+    RefreshEditorWindow(view);
     mark->view = view;
     mark->column = view->column;
     mark->next = g_bookmarks;
@@ -146,7 +147,9 @@ bool DeleteBookmark() {
     Bookmark *mark = ChooseBookmark();
     if (!mark)
         return false;
+    View *view = mark->view;
     Unlink(mark);
+    RefreshEditorWindow(view);   // its line loses the mark
     return true;
 }
 

@@ -235,7 +235,29 @@ struct Scanner {
 
 const long kNothingChanged = 0x7FFFFFFF;
 
+long g_scannedFrom, g_scannedEnd;
+
 } // namespace
+
+// Whether a span that ends on the line above a change may run on into it: a comment left open
+// at the end of the text, or a // comment whose line ends with a backslash. A C block comment
+// closed by its "*/" cannot.
+static bool MayRunOn(const Scanner &scanner, const CommentSpan *span) {
+    if (scanner.style != kStyleC)
+        return true;
+    const Line *line = span->lastLine;
+    if (span->lineComment)
+        return line->length > 0 && line->text[line->length - 1] == '\\';
+    int c = span->lastColumn;
+    bool closed = c >= 1 && c < line->length && line->text[c] == '/' && line->text[c - 1] == '*' &&
+                  (span->firstLine != line || c - 1 >= span->firstColumn + 2);
+    return !closed;
+}
+
+void LastScannedLines(long *first, long *end) {
+    *first = g_scannedFrom;
+    *end = g_scannedEnd;
+}
 
 // The spans in list order with the numbers (from 0) of their first and last lines. Built with
 // the list and kept by the editing operations, so that neither the display nor a rebuild
@@ -335,6 +357,8 @@ void NoteCommentChange(Document *doc, long first, long last) {
 bool BuildCommentSpans(Document *doc) {
     long top = doc->commentTop, bottom = doc->commentBottom;
     doc->commentTop = doc->commentBottom = kNothingChanged;
+    g_scannedFrom = 0;
+    g_scannedEnd = kNothingChanged;
     if (doc->flags & kDocNoFile) {
         FreeCommentSpans(doc);
         return false;
@@ -369,6 +393,8 @@ bool BuildCommentSpans(Document *doc) {
             lastChanged = top;
         from = top;
         r = FirstEndingFrom(index, top - 1);
+        while (r < n && last[r] == top - 1 && !MayRunOn(scanner, spans[r]))
+            r++;
         if (r < n && first[r] < top && last[r] == top - 1) {
             // A span that ends just above the changes is scanned again: it may be a comment
             // left open at the end of the text, or a // comment continued into the change.
@@ -453,7 +479,10 @@ bool BuildCommentSpans(Document *doc) {
                 madeLast[before - 1] = number;
         }
     }
+    g_scannedFrom = from;
+    g_scannedEnd = number;   // from there on the old scan holds
     if (b.failed || gaveUp || inconsistent) {
+        g_scannedEnd = kNothingChanged;
         for (CommentSpan *span : b.made)
             ::Release(span);
         for (CommentSpan *span : spans)

@@ -43,3 +43,6 @@ struct SpanOnRows {
     long first, last;
 };
 bool CommentSpansBetween(Document *doc, long from, long to, std::vector<SpanOnRows> &out);
+// The lines (from 0) the last build scanned: from `*first` up to before `*end`. Outside them
+// every line kept its comments.
+void LastScannedLines(long *first, long *end);

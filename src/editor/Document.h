@@ -96,6 +96,7 @@ struct View {
     unsigned char state;
     PaintRoutine paint;
     void *browserData;
+    long changedLine;           // while kViewLineChanged: the line (from 1) whose text changed
 };
 
 // The editor's global state: open documents, views, the current pair and recent files.

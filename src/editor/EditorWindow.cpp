@@ -220,7 +220,7 @@ void Paint(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     HBRUSH background = CreateSolidBrush(g_display.backgroundColor);
-    FillRect(dc, &client, background);
+    FillRect(dc, &paint.rcPaint, background);
     DeleteObject(background);
     if (view && view->doc) {
         HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
@@ -266,7 +266,10 @@ void Paint(HWND window) {
         SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
         for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next) {
             int y = row * g_lineHeight;
-            if (g_leftMargin > 0) {
+            bool shown = y < paint.rcPaint.bottom && y + g_lineHeight > paint.rcPaint.top;
+            if (g_leftMargin > 0 && !shown) {
+                level = BraceLevelAfter(line->text, line->length, level, &inComment);
+            } else if (g_leftMargin > 0) {
                 char number[12];
                 int n = snprintf(number, sizeof number, "%d", level);
                 SetViewportOrgEx(dc, 0, 0, nullptr);
@@ -274,6 +277,14 @@ void Paint(HWND window) {
                 TextOutA(dc, 1, y, number, n);
                 SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
                 level = BraceLevelAfter(line->text, line->length, level, &inComment);
+            }
+            if (!shown) {
+                // The selection still begins or ends on rows outside the rectangle.
+                if (selected && line == fromLine)
+                    inside = true;
+                if (selected && line == toLine)
+                    inside = false;
+                continue;
             }
             lineSpans.clear();
             long number = topNumber + row;
@@ -412,12 +423,40 @@ void ScrollOneLine(HWND window, int direction) {
     ShowCaret(window);
 }
 
+// Whether a change of the cursor's line leaves the colours of every other row as they were:
+// the comments are found again now, and the scan must not have gone past that line.
+bool OnlyTheCursorRow(View *view) {
+    Document *doc = view->doc;
+    if (!g_colouring || !doc->language || (doc->flags & kDocCommentsValid))
+        return true;
+    BuildCommentSpans(doc);
+    long first = 0, end = 0;
+    LastScannedLines(&first, &end);
+    long line = CurrentLineNumber() - 1;
+    return first >= line && end <= line + 1;
+}
+
+// The cursor's row, and the brace levels of every row below it (a brace may have come or gone).
+void InvalidateCursorRow(HWND window, const View *view) {
+    RECT client;
+    GetClientRect(window, &client);
+    RECT row = {0, view->cursorRow * g_lineHeight, client.right, (view->cursorRow + 1) * g_lineHeight};
+    InvalidateRect(window, &row, FALSE);
+    if (g_leftMargin > 0) {
+        RECT margin = {0, row.top, g_leftMargin, client.bottom};
+        InvalidateRect(window, &margin, FALSE);
+    }
+}
+
 void Refresh(HWND window) {
     View *view = ViewOfWindow(window);
     if (!view)
         return;
     bool moved = (view->state & kViewCaretMoved) != 0;
     bool changed = (view->state & (kViewRedrawAll | kViewLineChanged)) != 0;
+    // Only the text of the cursor's line changed (typing): perhaps only its row is drawn again.
+    bool oneRow = (view->state & (kViewRedrawAll | kViewLineChanged)) == kViewLineChanged &&
+                  view == g_editor->view && view->changedLine == CurrentLineNumber();
     Line *oldTop = view->top;
     short oldFirst = view->firstColumn;
     view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);
@@ -429,6 +468,9 @@ void Refresh(HWND window) {
     if (!changed && !selection && direction != 0 && oldFirst == view->firstColumn && view->cursorRow >= 0 &&
         IsWindowVisible(window))
         ScrollOneLine(window, direction);
+    else if (oneRow && !selection && view->top == oldTop && oldFirst == view->firstColumn && view->cursorRow >= 0 &&
+             OnlyTheCursorRow(view))
+        InvalidateCursorRow(window, view);
     else if (changed || selection || view->top != oldTop || oldFirst != view->firstColumn)
         InvalidateRect(window, nullptr, FALSE);
     view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);

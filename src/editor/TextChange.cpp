@@ -318,9 +318,19 @@ void DocumentChanged(Document *doc) {
     doc->flags |= kDocModified;
     doc->flags &= ~(kDocAutosaved | kDocFunctionsValid);
     unsigned char bit = doc->viewCount > 1 ? kViewRedrawAll : kViewLineChanged;
-    for (View *view = g_editor->views; view; view = view->next)
-        if (view->doc == doc)
-            view->state |= bit;
+    for (View *view = g_editor->views; view; view = view->next) {
+        if (view->doc != doc)
+            continue;
+        if (bit == kViewLineChanged) {
+            // Every change reported here is on the cursor's line; a second line changed before
+            // the window caught up means more than one row to draw again.
+            long number = view == g_editor->view ? CurrentLineNumber() : -1;
+            if (number < 0 || ((view->state & kViewLineChanged) && view->changedLine != number))
+                view->state |= kViewRedrawAll;
+            view->changedLine = number;
+        }
+        view->state |= bit;
+    }
 }
 
 bool InsertChars(int n, int c) { return InsertAtCursor(nullptr, n, c); }

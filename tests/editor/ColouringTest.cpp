@@ -136,6 +136,27 @@ TEST_F(ColouringTest, CommentSpansOfEachLanguage) {
     EXPECT_EQ("1:10-1:16 2:4-2:9 ", Spans(eiffel));
 }
 
+TEST_F(ColouringTest, TypingScansOnlyAsFarAsTheCommentsChanged) {
+    Document *doc = OpenFile("T.C", "/* a\nb\nc */\nint d;\nint e;\n");
+    ASSERT_TRUE(BuildCommentSpans(doc));
+    long first = 0, end = 0;
+    GotoPosition(2, 1);   // inside the comment, at the end of its line
+    InsertChars(1, 'x');
+    BuildCommentSpans(doc);
+    LastScannedLines(&first, &end);
+    EXPECT_EQ(1, first);
+    EXPECT_EQ(2, end);
+    EXPECT_EQ("1:0-3:3 ", Spans(doc));
+    GotoPosition(4, 0);   // an opener: everything below becomes comment
+    InsertChars(1, '/');
+    InsertChars(1, '*');
+    BuildCommentSpans(doc);
+    LastScannedLines(&first, &end);
+    EXPECT_EQ(3, first);
+    EXPECT_EQ(doc->lineCount, end);
+    EXPECT_EQ("1:0-3:3 4:0-5:5 ", Spans(doc));
+}
+
 TEST_F(ColouringTest, AListThatNoLongerFitsTheTextGoes) {
     Document *doc = OpenFile("I.C", "a /* b */\nc\n");
     ASSERT_TRUE(BuildCommentSpans(doc));

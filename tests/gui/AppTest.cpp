@@ -692,7 +692,7 @@ TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
     // A bookmark on the last line draws its marker there.
     KeltoApp::Key(editor, VK_UP);
     EXPECT_EQ(0, end[RGB(128, 255, 255)]);
-    app.Command(IDM_SET_BOOKMARK);
+    KeltoApp::Key(editor, VK_F7);   // after the move: keys keep their order, posted commands not
     std::map<COLORREF, int> marked;
     for (int i = 0; i < 50 && marked[RGB(128, 255, 255)] == 0; i++) {
         app.Settle();
@@ -700,4 +700,30 @@ TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
     }
     EXPECT_GT(marked[RGB(128, 255, 255)], 5);
     EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppDisplay, OpeningACommentRecoloursTheRowsBelowTheTypedLine) {
+    KeltoApp app("opencomment");
+    WriteFileText(app.PathOf("O.C"), "int a;\r\nint b;\r\nint c;\r\n");
+    ASSERT_TRUE(app.Start("o.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    app.Settle();
+    EXPECT_GT(ColoursIn(editor, 0, 60)[RGB(192, 0, 0)], 30);
+    KeltoApp::Type(editor, "/*");   // on the first line: every line is a comment now
+    std::map<COLORREF, int> after;
+    for (int i = 0; i < 50; i++) {
+        app.Settle();
+        after = ColoursIn(editor, 0, 60);
+        if (after[RGB(192, 0, 0)] == 0)
+            break;
+    }
+    EXPECT_EQ(0, after[RGB(192, 0, 0)]);
+    EXPECT_GT(after[RGB(128, 128, 128)], 30);
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    HWND box = WaitForTitle("Modified files", app.process.dwProcessId, 10);
+    if (box)
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), 0);
+    EXPECT_EQ(0, app.WaitForExit(20));
 }
