@@ -710,6 +710,9 @@ TEST(AppDisplay, OpeningACommentRecoloursTheRowsBelowTheTypedLine) {
     HWND editor = app.ActiveEditor();
     ASSERT_TRUE(editor != nullptr);
     app.Settle();
+    // A first change marks the title; typing then draws only the rows that need it.
+    KeltoApp::Type(editor, " \b");
+    app.Settle();
     EXPECT_GT(ColoursIn(editor, 0, 60)[RGB(192, 0, 0)], 30);
     KeltoApp::Type(editor, "/*");   // on the first line: every line is a comment now
     std::map<COLORREF, int> after;
