@@ -18,6 +18,10 @@ Bookmark *g_bookmarks;
 Bookmark *g_current;
 
 void Unlink(Bookmark *mark) {
+    // The line no longer shows the mark (a line has one bookmark at most).
+    mark->line->flags &= static_cast<unsigned char>(~kLineMarked);
+    if (mark->view && mark->view->window)
+        mark->view->state |= kViewRedrawAll;
     if (mark->prev)
         mark->prev->next = mark->next;
     else
@@ -89,6 +93,10 @@ void SetBookmark() {
         return;
     }
     mark->line = view->current;
+    // The line shows that it holds a bookmark.
+    mark->line->flags |= kLineMarked;
+    view->state |= kViewRedrawAll;
+    RefreshEditorWindow(view);
     mark->view = view;
     mark->column = view->column;
     mark->next = g_bookmarks;
@@ -139,7 +147,9 @@ bool DeleteBookmark() {
     Bookmark *mark = ChooseBookmark();
     if (!mark)
         return false;
+    View *view = mark->view;
     Unlink(mark);
+    RefreshEditorWindow(view);   // its line loses the mark
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <vector>
+
 #include "editor/CommentSpans.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -123,7 +125,8 @@ int ColourStretch(const Language *language, bool colouring, const char *text, in
     return out.count;
 }
 
-int ColourLine(const Document *doc, const Line *line, bool colouring, bool debugging, ColourRun *runs, int max) {
+int ColourLineWith(const Document *doc, const Line *line, const CommentSpan *const *spans, int spanCount,
+                   bool colouring, bool debugging, ColourRun *runs, int max) {
     if (max <= 0 || line->length <= 0)
         return 0;
     if ((line->flags & kLineBreakpoint) && !debugging) {
@@ -133,37 +136,25 @@ int ColourLine(const Document *doc, const Line *line, bool colouring, bool debug
     const Language *language = doc->language;
     int count = 0;
     int at = 0;   // the text before `at` is coloured
-    if (colouring) {
-        for (const CommentSpan *span = doc->comments; span && count < max; span = span->next) {
-            bool covers = span->firstLine == line || span->lastLine == line;
-            if (!covers && span->firstLine != span->lastLine) {
-                // A comment over several lines covers the lines between its ends.
-                for (const Line *l = span->firstLine; !IsSentinel(doc, l) && l != span->lastLine; l = l->next)
-                    if (l == line) {
-                        covers = true;
-                        break;
-                    }
-            }
-            if (!covers)
-                continue;
-            int from = span->firstLine == line ? span->firstColumn : 0;
-            int to = span->lastLine == line ? span->lastColumn + 1 : line->length;
-            if (from < at)
-                from = at;
-            if (to > line->length)
-                to = line->length;
-            if (from >= to)
-                continue;
-            if (from > at) {
-                int n = ColourStretch(language, true, line->text + at, from - at, runs + count, max - count);
-                for (int k = count; k < count + n; k++)
-                    runs[k].start += at;
-                count += n;
-            }
-            if (count < max)
-                runs[count++] = ColourRun{from, to - from, kColourComment};
-            at = to;
+    for (int s = 0; colouring && s < spanCount && count < max; s++) {
+        const CommentSpan *span = spans[s];
+        int from = span->firstLine == line ? span->firstColumn : 0;
+        int to = span->lastLine == line ? span->lastColumn + 1 : line->length;
+        if (from < at)
+            from = at;
+        if (to > line->length)
+            to = line->length;
+        if (from >= to)
+            continue;
+        if (from > at) {
+            int n = ColourStretch(language, true, line->text + at, from - at, runs + count, max - count);
+            for (int k = count; k < count + n; k++)
+                runs[k].start += at;
+            count += n;
         }
+        if (count < max)
+            runs[count++] = ColourRun{from, to - from, kColourComment};
+        at = to;
     }
     if (at < line->length && count < max) {
         int n = ColourStretch(language, colouring, line->text + at, line->length - at, runs + count, max - count);
@@ -172,4 +163,21 @@ int ColourLine(const Document *doc, const Line *line, bool colouring, bool debug
         count += n;
     }
     return count;
+}
+
+int ColourLine(const Document *doc, const Line *line, bool colouring, bool debugging, ColourRun *runs, int max) {
+    // The spans that touch the line, found by walking the whole list.
+    std::vector<const CommentSpan *> touching;
+    for (const CommentSpan *span = colouring ? doc->comments : nullptr; span; span = span->next) {
+        bool covers = span->firstLine == line || span->lastLine == line;
+        // A comment over several lines covers the lines between its ends.
+        for (const Line *l = span->firstLine; !covers && span->firstLine != span->lastLine && !IsSentinel(doc, l) &&
+                                               l != span->lastLine;
+             l = l->next)
+            covers = l == line;
+        if (covers)
+            touching.push_back(span);
+    }
+    return ColourLineWith(doc, line, touching.data(), static_cast<int>(touching.size()), colouring, debugging, runs,
+                          max);
 }

@@ -3,6 +3,7 @@
 // pixels; nothing here draws.
 #pragma once
 
+struct CommentSpan;
 struct Document;
 struct Language;
 struct Line;
@@ -32,6 +33,11 @@ int ColourStretch(const Language *language, bool colouring, const char *text, in
 // through the painter; a breakpoint line (while nothing is debugged) all in one colour.
 int ColourLine(const Document *doc, const Line *line, bool colouring, bool debugging, ColourRun *runs,
                int max);
+
+// The same with the spans that touch the line given (in text order), so that the list of
+// the whole document is not walked for every row.
+int ColourLineWith(const Document *doc, const Line *line, const CommentSpan *const *spans, int spanCount,
+                   bool colouring, bool debugging, ColourRun *runs, int max);
 
 // Whether keywords and comments are coloured at all.
 extern bool g_colouring;

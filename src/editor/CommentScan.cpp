@@ -1,7 +1,10 @@
 #include "editor/CommentScan.h"
 
+#include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "base/Boxes.h"
@@ -35,8 +38,8 @@ Style StyleOf(const Language *language) {
 }
 
 struct Builder {
-    CommentSpan *first = nullptr;
-    CommentSpan *last = nullptr;
+    std::vector<CommentSpan *> made;   // in text order
+    long number = 0;                   // of the line being scanned
     bool failed = false;
 
     CommentSpan *Open(Line *line, int column) {
@@ -45,14 +48,11 @@ struct Builder {
             failed = true;
             return nullptr;
         }
+        span->next = span->prev = nullptr;
         span->firstLine = span->lastLine = line;
         span->firstColumn = span->lastColumn = static_cast<unsigned short>(column);
-        span->prev = last;
-        if (last)
-            last->next = span;
-        else
-            first = span;
-        last = span;
+        span->lineComment = 0;
+        made.push_back(span);
         return span;
     }
 };
@@ -127,6 +127,7 @@ void ScanCLine(Builder &b, ScanState &st, Line *line) {
             CommentSpan *span = b.Open(line, i);
             if (!span)
                 return;
+            span->lineComment = 1;
             RunsToEnd(span, line);
             if (line->text[line->length - 1] == '\\') {
                 st.open = span;
@@ -234,54 +235,92 @@ struct Scanner {
 
 const long kNothingChanged = 0x7FFFFFFF;
 
-// The old spans with the numbers (from 0) of their first and last lines.
-struct OldSpans {
+long g_scannedFrom, g_scannedEnd;
+
+} // namespace
+
+// Whether a span that ends on the line above a change may run on into it: a comment left open
+// at the end of the text, or a // comment whose line ends with a backslash. A C block comment
+// closed by its "*/" cannot.
+static bool MayRunOn(const Scanner &scanner, const CommentSpan *span) {
+    if (scanner.style != kStyleC)
+        return true;
+    const Line *line = span->lastLine;
+    if (span->lineComment)
+        return line->length > 0 && line->text[line->length - 1] == '\\';
+    int c = span->lastColumn;
+    bool closed = c >= 1 && c < line->length && line->text[c] == '/' && line->text[c - 1] == '*' &&
+                  (span->firstLine != line || c - 1 >= span->firstColumn + 2);
+    return !closed;
+}
+
+void LastScannedLines(long *first, long *end) {
+    *first = g_scannedFrom;
+    *end = g_scannedEnd;
+}
+
+// The spans in list order with the numbers (from 0) of their first and last lines. Built with
+// the list and kept by the editing operations, so that neither the display nor a rebuild
+// after a keystroke has to count lines from the top.
+struct CommentIndex {
     std::vector<CommentSpan *> spans;
     std::vector<long> first, last;
 };
 
-// Numbers the old spans by walking the lines; false when the list does not fit the lines.
-bool NumberSpans(const Document *doc, OldSpans &old) {
-    for (CommentSpan *span = doc->comments; span; span = span->next)
-        old.spans.push_back(span);
-    size_t n = old.spans.size();
-    old.first.assign(n, -1);
-    old.last.assign(n, -1);
-    size_t f = 0, l = 0;
-    long number = 0;
-    for (const Line *line = FirstLine(doc); !IsSentinel(doc, line) && l < n; line = line->next, number++) {
-        while (f < n && old.spans[f]->firstLine == line)
-            old.first[f++] = number;
-        while (l < n && l < f && old.spans[l]->lastLine == line)
-            old.last[l++] = number;
+namespace {
+
+// The index, when it still speaks for the document's list.
+CommentIndex *IndexOf(const Document *doc) {
+    CommentIndex *index = doc->commentIndex;
+    if (!index)
+        return nullptr;
+    if (index->spans.empty() ? doc->comments != nullptr : index->spans[0] != doc->comments)
+        return nullptr;
+    return index;
+}
+
+void DropIndex(Document *doc) {
+    delete doc->commentIndex;
+    doc->commentIndex = nullptr;
+}
+
+// The first span whose last line is at or after line `number`.
+size_t FirstEndingFrom(const CommentIndex *index, long number) {
+    return static_cast<size_t>(std::lower_bound(index->last.begin(), index->last.end(), number) - index->last.begin());
+}
+
+// Line `number` (from 0) of the document, walked to from the nearest line whose number is
+// known: the first or last line, the cursor's line or a comment's first or last line.
+Line *LineAt(Document *doc, long number) {
+    if (number <= 0)
+        return FirstLine(doc);
+    Line *best = FirstLine(doc);
+    long bestNumber = 0;
+    auto consider = [&](Line *line, long at) {
+        if (line && !IsSentinel(doc, line) && at >= 0 && at < doc->lineCount &&
+            labs(at - number) < labs(bestNumber - number)) {
+            best = line;
+            bestNumber = at;
+        }
+    };
+    consider(doc->sentinel->prev, doc->lineCount - 1);
+    View *view = g_editor ? g_editor->view : nullptr;
+    if (view && view->doc == doc && !IsSentinel(doc, view->current))
+        consider(view->current, CurrentLineNumber() - 1);
+    if (const CommentIndex *index = IndexOf(doc)) {
+        size_t k = FirstEndingFrom(index, number);
+        if (k < index->spans.size()) {
+            consider(index->spans[k]->firstLine, index->first[k]);
+            consider(index->spans[k]->lastLine, index->last[k]);
+        }
+        if (k > 0)
+            consider(index->spans[k - 1]->lastLine, index->last[k - 1]);
     }
-    if (f < n || l < n)
-        return false;
-    for (size_t k = 0; k < n; k++)
-        if (old.last[k] < old.first[k] || (k > 0 && old.first[k] < old.last[k - 1]))
-            return false;
-    return true;
-}
-
-// Whether the old scan was outside every comment when it came to old span k's first line.
-bool StartsOutside(const OldSpans &old, size_t k) {
-    return k == 0 || old.last[k - 1] < old.first[k];
-}
-
-void Chain(CommentSpan *&head, CommentSpan *&tail, CommentSpan *first, CommentSpan *last) {
-    if (!first)
-        return;
-    if (tail)
-        tail->next = first;
-    else
-        head = first;
-    first->prev = tail;
-    tail = last;
-}
-
-void ReleaseRange(OldSpans &old, size_t from, size_t to) {
-    for (size_t k = from; k < to; k++)
-        ::Release(old.spans[k]);
+    while (bestNumber < number && !IsSentinel(doc, best))
+        best = best->next, bestNumber++;
+    while (bestNumber > number && !IsSentinel(doc, best->prev))
+        best = best->prev, bestNumber--;
+    return best;
 }
 
 } // namespace
@@ -290,11 +329,15 @@ void FreeCommentSpans(Document *doc) {
     Release(doc->comments);
     doc->comments = nullptr;
     doc->flags &= ~kDocCommentsValid;
+    doc->braceTop = 0;
+    DropIndex(doc);
 }
 
 void InvalidateCommentSpans(Document *doc) {
     doc->flags &= ~kDocCommentsValid;
     doc->commentTop = doc->commentBottom = 0;
+    doc->braceTop = 0;
+    DropIndex(doc);
 }
 
 void NoteCommentChange(Document *doc, long first, long last) {
@@ -307,78 +350,149 @@ void NoteCommentChange(Document *doc, long first, long last) {
         doc->commentTop = first < 0 ? 0 : first;
     if (below < doc->commentBottom)
         doc->commentBottom = below < 0 ? 0 : below;
+    if (first < doc->braceTop)
+        doc->braceTop = first < 0 ? 0 : first;
 }
 
 bool BuildCommentSpans(Document *doc) {
     long top = doc->commentTop, bottom = doc->commentBottom;
     doc->commentTop = doc->commentBottom = kNothingChanged;
+    g_scannedFrom = 0;
+    g_scannedEnd = kNothingChanged;
     if (doc->flags & kDocNoFile) {
         FreeCommentSpans(doc);
         return false;
     }
     Scanner scanner(doc->language);
-    OldSpans old;
-    bool partial = doc->comments && top != kNothingChanged && (top > 0 || bottom > 0) &&
-                   scanner.style != kStyleNone && NumberSpans(doc, old);
-    size_t n = old.spans.size();
-    // Kept above: spans [0, r). Rescanned: from line `from`. Kept below: spans [t, n) when the
-    // new scan reaches span t's first line outside every comment.
-    size_t r = 0, t = n;
-    long from = 0;
+    CommentIndex *index = IndexOf(doc);
+    bool partial = index && top != kNothingChanged && (top > 0 || bottom > 0) && scanner.style != kStyleNone;
+    if (partial && !index->spans.empty() &&
+        (index->first[0] < 0 || index->last.back() >= doc->lineCount))
+        partial = false;
+    if (!partial) {
+        Release(doc->comments);
+        doc->comments = nullptr;
+        DropIndex(doc);
+        index = new CommentIndex;
+        doc->commentIndex = index;
+    }
+    std::vector<CommentSpan *> &spans = index->spans;
+    std::vector<long> &first = index->first, &last = index->last;
+    size_t n = spans.size();
+    // Kept above: spans [0, r), of which a span over the first changed line goes on in the
+    // new scan (`cont`). Rescanned: from line `from`. Kept below: from span `keep` on.
+    size_t r = 0;
+    long from = 0, lastChanged = kNothingChanged;
+    CommentSpan *cont = nullptr;
+    long contLast = 0;
+    Line *contLastLine = nullptr;
+    unsigned short contLastColumn = 0;
     if (partial) {
-        long lastChanged = doc->lineCount - 1 - bottom;
+        lastChanged = doc->lineCount - 1 - bottom;
         if (lastChanged < top)
             lastChanged = top;
         from = top;
-        // A span that ends just above the changes is scanned again too: it may be a comment
-        // left open at the end of the text, or a // comment continued into the changed line.
-        while (r < n && old.last[r] < top - 1)
+        r = FirstEndingFrom(index, top - 1);
+        while (r < n && last[r] == top - 1 && !MayRunOn(scanner, spans[r]))
             r++;
-        if (r < n && old.first[r] < from)
-            from = old.first[r];
-        while (r > 0 && old.last[r - 1] >= from)
-            from = old.first[--r];
-        t = r;
-        while (t < n && (old.first[t] <= lastChanged || !StartsOutside(old, t)))
-            t++;
-    } else {
-        Release(doc->comments);
-        old.spans.clear();
-        n = t = 0;
+        if (r < n && first[r] < top && last[r] == top - 1) {
+            // A span that ends just above the changes is scanned again: it may be a comment
+            // left open at the end of the text, or a // comment continued into the change.
+            from = first[r];
+        } else if (r < n && first[r] < top) {
+            // Inside a comment at the first changed line: the scan goes on with it there.
+            cont = spans[r];
+            contLast = last[r];
+            contLastLine = cont->lastLine;
+            contLastColumn = cont->lastColumn;
+            r++;
+        }
+        // A span that ends on the line where the scan starts is scanned again as well.
+        while (!cont && r > 0 && last[r - 1] >= from)
+            from = first[--r];
     }
-    doc->comments = nullptr;
     doc->flags &= ~kDocCommentsValid;
 
     Builder b;
+    std::vector<long> madeFirst, madeLast;
     ScanState st;
+    if (cont) {
+        st.open = cont;
+        st.lineComment = cont->lineComment != 0;
+    }
     long number = from, scanned = 0, limit = doc->lineCount + 100;
-    bool gaveUp = false;
-    for (Line *line = NthLine(doc, from); !IsSentinel(doc, line) && !b.failed; line = line->next, number++) {
-        while (t < n && old.first[t] <= number) {
-            if (old.first[t] == number && st.Neutral())
+    long contNewLast = contLast;
+    bool gaveUp = false, inconsistent = false;
+    size_t keep = n;      // the first old span kept below; [r, keep) were scanned again
+    size_t check = r;     // the next old span whose first line is checked against the text
+    size_t old = r;       // the first old span that ends on or after the line being scanned
+    for (Line *line = LineAt(doc, from); !IsSentinel(doc, line) && !b.failed; line = line->next, number++) {
+        while (old < n && last[old] < number)
+            old++;
+        if (number > lastChanged) {
+            // The old scan's state at this line's start: inside span `covering`, or outside.
+            CommentSpan *covering = nullptr;
+            long coveringLast = 0;
+            if (cont && contLast >= number) {
+                covering = cont;
+                coveringLast = contLast;
+            } else if (old < n && first[old] < number) {
+                covering = spans[old];
+                coveringLast = last[old];
+            }
+            if (!st.open && !covering) {
+                keep = old;
                 break;
-            // The new scan is inside a comment there: that span is scanned again too.
-            do
-                t++;
-            while (t < n && !StartsOutside(old, t));
+            }
+            if (st.open && covering && (covering->lineComment != 0) == st.lineComment) {
+                // Both inside the same kind of comment: the open one ends where the old one did.
+                CommentSpan *open = st.open;
+                open->lastLine = covering == cont ? contLastLine : covering->lastLine;
+                open->lastColumn = covering == cont ? contLastColumn : covering->lastColumn;
+                if (open == cont)
+                    contNewLast = coveringLast;
+                else
+                    madeLast.back() = coveringLast;
+                keep = covering == cont ? old : old + 1;
+                break;
+            }
         }
-        if (t < n && old.first[t] == number)
+        for (; check < n && first[check] <= number; check++)
+            if (first[check] == number && spans[check]->firstLine != line)
+                inconsistent = true;
+        if (inconsistent)
             break;
         if (++scanned > limit) {
             gaveUp = true;
             break;
         }
+        CommentSpan *wasOpen = st.open;
+        size_t before = b.made.size();
+        b.number = number;
         scanner.ScanLine(b, st, line);
+        madeFirst.resize(b.made.size(), number);
+        madeLast.resize(b.made.size(), number);
+        if (wasOpen && wasOpen->lastLine == line) {
+            if (wasOpen == cont)
+                contNewLast = number;
+            else
+                madeLast[before - 1] = number;
+        }
     }
-    if (t == n || b.failed || gaveUp) {
-        ReleaseRange(old, r, n);
-        t = n;
-    } else {
-        ReleaseRange(old, r, t);
-    }
-    if (b.failed || gaveUp) {
-        ReleaseRange(old, 0, r);
-        Release(b.first);
+    g_scannedFrom = from;
+    g_scannedEnd = number;   // from there on the old scan holds
+    if (b.failed || gaveUp || inconsistent) {
+        g_scannedEnd = kNothingChanged;
+        for (CommentSpan *span : b.made)
+            ::Release(span);
+        for (CommentSpan *span : spans)
+            ::Release(span);
+        doc->comments = nullptr;
+        DropIndex(doc);
+        if (inconsistent) {
+            doc->commentTop = doc->commentBottom = 0;
+            return BuildCommentSpans(doc);
+        }
         doc->flags |= kDocCommentsValid;   // not again on every paint: only after the next change
         if (b.failed)
             NoMemory();
@@ -386,17 +500,73 @@ bool BuildCommentSpans(Document *doc) {
             InternalError(1050);
         return false;
     }
-    CommentSpan *head = nullptr, *tail = nullptr;
-    if (r > 0) {
-        old.spans[r - 1]->next = nullptr;
-        Chain(head, tail, old.spans[0], old.spans[r - 1]);
+    for (size_t k = r; k < keep; k++)
+        ::Release(spans[k]);
+    if (cont)
+        last[r - 1] = contNewLast;
+    auto at = [r](auto &v) { return v.begin() + static_cast<long>(r); };
+    spans.erase(at(spans), spans.begin() + static_cast<long>(keep));
+    first.erase(at(first), first.begin() + static_cast<long>(keep));
+    last.erase(at(last), last.begin() + static_cast<long>(keep));
+    spans.insert(at(spans), b.made.begin(), b.made.end());
+    first.insert(at(first), madeFirst.begin(), madeFirst.end());
+    last.insert(at(last), madeLast.begin(), madeLast.end());
+    // The list is linked again around the new spans.
+    size_t end = r + b.made.size();
+    for (size_t k = r > 0 ? r - 1 : 0; k < spans.size() && k <= end; k++) {
+        spans[k]->prev = k > 0 ? spans[k - 1] : nullptr;
+        spans[k]->next = k + 1 < spans.size() ? spans[k + 1] : nullptr;
     }
-    Chain(head, tail, b.first, b.last);
-    if (t < n)
-        Chain(head, tail, old.spans[t], old.spans[n - 1]);
-    doc->comments = head;
+    doc->comments = spans.empty() ? nullptr : spans[0];
     doc->flags |= kDocCommentsValid;
-    return head != nullptr;
+    return doc->comments != nullptr;
+}
+
+void ForCommentSpansOn(Document *doc, long number, const std::function<void(CommentSpan *)> &visit) {
+    const CommentIndex *index = number >= 0 ? IndexOf(doc) : nullptr;
+    if (!index) {
+        for (CommentSpan *span = doc->comments; span; span = span->next)
+            visit(span);
+        return;
+    }
+    for (size_t k = FirstEndingFrom(index, number); k < index->spans.size() && index->first[k] <= number; k++)
+        visit(index->spans[k]);
+}
+
+void CommentLinesShifted(Document *doc, long after, long delta) {
+    CommentIndex *index = IndexOf(doc);
+    if (!index) {
+        DropIndex(doc);
+        return;
+    }
+    for (size_t k = FirstEndingFrom(index, after + 1); k < index->spans.size(); k++) {
+        if (index->first[k] > after)
+            index->first[k] += delta;
+        index->last[k] += delta;
+    }
+}
+
+void CommentLineSplit(Document *doc, long number, const Line *lower) {
+    CommentIndex *index = IndexOf(doc);
+    if (!index) {
+        DropIndex(doc);
+        return;
+    }
+    for (size_t k = FirstEndingFrom(index, number); k < index->spans.size(); k++) {
+        if (index->first[k] > number || (index->first[k] == number && index->spans[k]->firstLine == lower))
+            index->first[k]++;
+        if (index->last[k] > number || (index->last[k] == number && index->spans[k]->lastLine == lower))
+            index->last[k]++;
+    }
+}
+
+bool CommentSpansBetween(Document *doc, long from, long to, std::vector<SpanOnRows> &out) {
+    const CommentIndex *index = IndexOf(doc);
+    if (!index)
+        return false;
+    for (size_t k = FirstEndingFrom(index, from); k < index->spans.size() && index->first[k] <= to; k++)
+        out.push_back(SpanOnRows{index->spans[k], index->first[k], index->last[k]});
+    return true;
 }
 
 const CommentSpan *SpanAtLine(Document *doc, const Line *line) {

@@ -6,6 +6,9 @@
 // changed line that the new scan reaches outside any comment.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 struct CommentSpan;
 struct Document;
 struct Line;
@@ -24,3 +27,22 @@ void NoteCommentChange(Document *doc, long first, long last);
 const CommentSpan *SpanAtLine(Document *doc, const Line *line);
 // The language hook that reports a change that may open or close a comment.
 void CommentCharacterHook(Line *line, int column, int c);
+
+// Calls `visit` for every span that touches line `number` (from 0); for every span when the
+// number is not known (below 0) or the spans are not indexed.
+void ForCommentSpansOn(Document *doc, long number, const std::function<void(CommentSpan *)> &visit);
+// The lines after line `after` moved by `delta` (a line was taken out: -1); spans that
+// followed a line taken out onto the line above it are counted on that line.
+void CommentLinesShifted(Document *doc, long after, long delta);
+// Line `number` was split: its start stays there, the rest (`lower`) is the next line now.
+void CommentLineSplit(Document *doc, long number, const Line *lower);
+// The spans that touch lines from..to (from 0), in text order, with their line numbers;
+// false when the spans are not indexed (the display then asks line by line).
+struct SpanOnRows {
+    const CommentSpan *span;
+    long first, last;
+};
+bool CommentSpansBetween(Document *doc, long from, long to, std::vector<SpanOnRows> &out);
+// The lines (from 0) the last build scanned: from `*first` up to before `*end`. Outside them
+// every line kept its comments.
+void LastScannedLines(long *first, long *end);

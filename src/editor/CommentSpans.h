@@ -12,4 +12,5 @@ struct CommentSpan {
     Line *lastLine;
     unsigned short firstColumn;   // the comment's first character
     unsigned short lastColumn;    // its last character
+    unsigned char lineComment;    // C: a // comment, which a backslash continues
 };

@@ -266,7 +266,9 @@ void KeepCursorVisible(View *view) {
         bool above = false;
         Line *up = view->top->prev, *down = line;
         while (!IsSentinel(doc, up) || !IsSentinel(doc, down)) {
-            if (up == view->current) {
+            // The line after the last (where Ctrl+End puts the cursor) lies below every line,
+            // though the walk upwards also ends on it.
+            if (up == view->current && !IsSentinel(doc, up)) {
                 above = true;
                 break;
             }

@@ -64,6 +64,17 @@ int FirstColumnForCursor(int firstColumn, int cursorColumn, int textArea, TextWi
     return dropped + 1;
 }
 
+int ColumnsWidth(int from, int to, int length, int averageWidth, TextWidth width, void *context) {
+    if (to < from)
+        return -ColumnsWidth(to, from, length, averageWidth, width, context);
+    int measured = 0;
+    int end = to < length ? to : length;
+    if (from < end)
+        measured = width(from, end - from, context);
+    int beyond = to - (from > length ? from : length);
+    return measured + (beyond > 0 ? beyond * averageWidth : 0);
+}
+
 int BraceLevelAfter(const char *text, int length, int level, bool *inComment) {
     for (int i = 0; i < length; i++) {
         char c = text[i];
@@ -93,7 +104,8 @@ int BraceLevelAfter(const char *text, int length, int level, bool *inComment) {
 }
 
 void PositionText(const View *view, char *text, int size) {
-    long line = LineNumberOf(view->doc, view->current);
+    // The cursor's own line number is known without counting from the first line.
+    long line = g_editor && view == g_editor->view ? CurrentLineNumber() : LineNumberOf(view->doc, view->current);
     int column = VisualColumnOf(view->current, view->column) + 1;
     snprintf(text, size, "%ld:%d%s", line, column, (view->doc->flags & kDocModified) ? " *" : "");
 }

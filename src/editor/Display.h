@@ -28,6 +28,12 @@ int SubScrollSteps(int lineHeight, int subScroll, int *steps, int max);
 typedef int (*TextWidth)(int from, int n, void *context);
 int FirstColumnForCursor(int firstColumn, int cursorColumn, int textArea, TextWidth width, void *context);
 
+// The pixel width of the visual columns from `from` up to `to` of a row of `length` expanded
+// characters: the text's own measured width (`width`, as above), and one `averageWidth` for
+// each column past its end; negative when `to` lies left of `from`. Text runs, the selection
+// and the caret are placed by it, so that they stand where a proportional font puts them.
+int ColumnsWidth(int from, int to, int length, int averageWidth, TextWidth width, void *context);
+
 // The brace nesting after `line` given the nesting before it: braces in strings, character
 // constants and comments (/* */ across lines, tracked in `inComment`, and //) do not count.
 int BraceLevelAfter(const char *text, int length, int level, bool *inComment);

@@ -74,6 +74,11 @@ struct Document {
     // the line before the last commentBottom lines. Zero for both means the whole text.
     long commentTop;
     long commentBottom;
+    // Where the comment spans stand, by line number; kept by the comment scanner.
+    struct CommentIndex *commentIndex;
+    // The first line (from 0) whose text may have changed since the display last counted the
+    // brace levels from the top; 0 when it must count again from the first line.
+    long braceTop;
     Language *language;
     long long fileTime;
     // Where the lines come from (all but the sentinel and the longest lines, which are
@@ -95,10 +100,11 @@ struct View {
     short cursorVisualColumn;
     unsigned short column;
     unsigned short anchorColumn;
-    unsigned char visibleRows;
+    unsigned short visibleRows;
     unsigned char state;
     PaintRoutine paint;
     void *browserData;
+    long changedLine;           // while kViewLineChanged: the line (from 1) whose text changed
 };
 
 // The editor's global state: open documents, views, the current pair and recent files.

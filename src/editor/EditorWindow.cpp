@@ -6,18 +6,22 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <vector>
+
 #include "base/AppState.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "editor/Colouring.h"
 #include "editor/CommentScan.h"
+#include "editor/CommentSpans.h"
 #include "editor/Display.h"
 #include "editor/DisplayOptions.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorHooks.h"
 #include "editor/EditorInput.h"
+#include "editor/Language.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "ui/OutputWindow.h"
@@ -80,7 +84,7 @@ void SetVisibleRows(View *view) {
     RECT client;
     GetClientRect(view->window, &client);
     int rows = (client.bottom - client.top) / g_lineHeight;
-    view->visibleRows = static_cast<unsigned char>(rows < 2 ? 2 : rows > 250 ? 250 : rows);
+    view->visibleRows = static_cast<unsigned short>(rows < 2 ? 2 : rows > 0xFFFF ? 0xFFFF : rows);
 }
 
 COLORREF ColourOf(ColourKind kind) {
@@ -93,10 +97,98 @@ COLORREF ColourOf(ColourKind kind) {
     }
 }
 
+struct RowMeasure {
+    HDC dc;
+    const char *text;   // a row, tabs expanded
+    int length;
+};
+
+int MeasureText(int from, int n, void *context) {
+    RowMeasure *row = static_cast<RowMeasure *>(context);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
+    return size.cx;
+}
+
+// Columns from..to of the row in pixels, measured in the font of the row's device context.
+int MeasureRow(int from, int n, void *context) {
+    RowMeasure *row = static_cast<RowMeasure *>(context);
+    return ColumnsWidth(from, from + n, row->length, g_charWidth, MeasureText, row);
+}
+
+// The line's text with tabs expanded, as much as `size` holds; returns its length.
+int ExpandLine(const Line *line, char *text, int size) {
+    int n = 0;
+    int tab = TabWidth();
+    int visual = 0;
+    for (int i = 0; i < line->length && n < size - 1; i++) {
+        int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
+        for (; visual < next && n < size - 1; visual++)
+            text[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
+    }
+    return n;
+}
+
+// The x of visual column `column` of a row whose first visible column is `first`.
+int ColumnX(RowMeasure *row, int first, int column) {
+    return ColumnsWidth(first, column, row->length, g_charWidth, MeasureText, row);
+}
+
+// The number (from 0) of the view's top line: counted from the cursor's line when the top is
+// near it, which is known without counting from the first line.
+long TopNumber(View *view) {
+    Document *doc = view->doc;
+    if (view == g_editor->view) {
+        const Line *line = view->current;
+        long number = CurrentLineNumber() - 1;
+        for (int k = 0; k <= view->visibleRows + 1; k++, line = line->prev, number--) {
+            if (line == view->top)
+                return number;
+            if (line == FirstLine(doc))
+                break;
+        }
+    }
+    return LineNumberOf(doc, view->top) - 1;
+}
+
+// Where the brace levels were last counted: the level before line `number` of `doc`.
+struct LevelMark {
+    const Document *doc;
+    long number;
+    int level;
+    bool inComment;
+};
+LevelMark g_levelMark;
+
+// The brace level before `top` (line `topNumber`): counted on from the last mark when no text
+// above it changed since, else from the first line.
+int LevelAt(Document *doc, Line *top, long topNumber, bool *inComment) {
+    int level = 0;
+    *inComment = false;
+    Line *line = FirstLine(doc);
+    bool tracked = doc->language && doc->language->characterHook;
+    if (tracked && g_levelMark.doc == doc && g_levelMark.number <= topNumber && g_levelMark.number <= doc->braceTop) {
+        level = g_levelMark.level;
+        *inComment = g_levelMark.inComment;
+        line = top;
+        for (long n = topNumber; n > g_levelMark.number && !IsSentinel(doc, line->prev); n--)
+            line = line->prev;
+    }
+    for (; line != top && !IsSentinel(doc, line); line = line->next)
+        level = BraceLevelAfter(line->text, line->length, level, inComment);
+    g_levelMark = LevelMark{doc, topNumber, level, *inComment};
+    doc->braceTop = 0x7FFFFFFF;
+    return level;
+}
+
 // One line, its runs in their colours, tabs expanded, from the first visible column on.
-void PaintLine(HDC dc, const View *view, const Line *line, int y) {
+void PaintLine(HDC dc, const View *view, const Line *line, int y, const CommentSpan *const *spans, int spanCount,
+               RowMeasure *row) {
     ColourRun runs[kMaxColourRuns];
-    int count = ColourLine(view->doc, line, g_colouring, g_app && g_app->debugging, runs, kMaxColourRuns);
+    bool debugging = g_app && g_app->debugging;
+    int count = spanCount >= 0 ? ColourLineWith(view->doc, line, spans, spanCount, g_colouring, debugging, runs,
+                                                kMaxColourRuns)
+                               : ColourLine(view->doc, line, g_colouring, debugging, runs, kMaxColourRuns);
     int tab = TabWidth();
     int visual = 0;
     char text[1200];
@@ -116,7 +208,7 @@ void PaintLine(HDC dc, const View *view, const Line *line, int y) {
         }
         if (n > 0) {
             SetTextColor(dc, ColourOf(runs[r].kind));
-            TextOutA(dc, (first - view->firstColumn) * g_charWidth, y, text, n);
+            TextOutA(dc, ColumnX(row, view->firstColumn, first), y, text, n);
         }
     }
 }
@@ -131,10 +223,14 @@ void PaintMarker(HDC dc, const Line *line, int y) {
         colour = 0xFFFF80;
     else
         return;
+    // A bar at the line's start, outlined so that the light colour shows on a light background.
     HBRUSH brush = CreateSolidBrush(colour);
-    RECT mark = {0, y + g_lineHeight / 4, g_charWidth / 2 > 2 ? g_charWidth / 2 : 2, y + g_lineHeight * 3 / 4};
+    RECT mark = {0, y + 1, g_charWidth / 2 > 3 ? g_charWidth / 2 : 3, y + g_lineHeight - 1};
     FillRect(dc, &mark, brush);
     DeleteObject(brush);
+    HBRUSH edge = CreateSolidBrush(0x808080);
+    FrameRect(dc, &mark, edge);
+    DeleteObject(edge);
 }
 
 void Paint(HWND window) {
@@ -144,7 +240,7 @@ void Paint(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     HBRUSH background = CreateSolidBrush(g_display.backgroundColor);
-    FillRect(dc, &client, background);
+    FillRect(dc, &paint.rcPaint, background);
     DeleteObject(background);
     if (view && view->doc) {
         HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
@@ -153,7 +249,15 @@ void Paint(HWND window) {
         Document *doc = view->doc;
         if (g_colouring && doc->language && !(doc->flags & kDocCommentsValid))
             BuildCommentSpans(doc);
-        Line *line = view->top ? view->top : FirstLine(doc);
+        if (!view->top)
+            view->top = FirstLine(doc);
+        Line *line = view->top;
+        long topNumber = TopNumber(view);
+        // The comment spans of the rows, found once.
+        std::vector<SpanOnRows> rowSpans;
+        bool indexed = g_colouring && CommentSpansBetween(doc, topNumber, topNumber + view->visibleRows, rowSpans);
+        std::vector<const CommentSpan *> lineSpans;
+        size_t nextSpan = 0;
         // The selection, if this window's view is the current one: which rows it covers.
         Line *fromLine = nullptr, *toLine = nullptr;
         int fromColumn = 0, toColumn = 0;
@@ -169,8 +273,7 @@ void Paint(HWND window) {
         int level = 0;
         bool inComment = false;
         if (g_leftMargin > 0) {
-            for (Line *l = FirstLine(doc); l != line && !IsSentinel(doc, l); l = l->next)
-                level = BraceLevelAfter(l->text, l->length, level, &inComment);
+            level = LevelAt(doc, line, topNumber, &inComment);
             SetViewportOrgEx(dc, 0, 0, nullptr);
             HPEN pen = CreatePen(PS_SOLID, 1, 0x808080);
             HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -183,7 +286,10 @@ void Paint(HWND window) {
         SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
         for (int row = 0; row <= view->visibleRows && !IsSentinel(doc, line); row++, line = line->next) {
             int y = row * g_lineHeight;
-            if (g_leftMargin > 0) {
+            bool shown = y < paint.rcPaint.bottom && y + g_lineHeight > paint.rcPaint.top;
+            if (g_leftMargin > 0 && !shown) {
+                level = BraceLevelAfter(line->text, line->length, level, &inComment);
+            } else if (g_leftMargin > 0) {
                 char number[12];
                 int n = snprintf(number, sizeof number, "%d", level);
                 SetViewportOrgEx(dc, 0, 0, nullptr);
@@ -192,14 +298,31 @@ void Paint(HWND window) {
                 SetViewportOrgEx(dc, g_leftMargin, 0, nullptr);
                 level = BraceLevelAfter(line->text, line->length, level, &inComment);
             }
-            PaintLine(dc, view, line, y);
+            if (!shown) {
+                // The selection still begins or ends on rows outside the rectangle.
+                if (selected && line == fromLine)
+                    inside = true;
+                if (selected && line == toLine)
+                    inside = false;
+                continue;
+            }
+            lineSpans.clear();
+            long number = topNumber + row;
+            while (nextSpan < rowSpans.size() && rowSpans[nextSpan].last < number)
+                nextSpan++;
+            for (size_t k = nextSpan; k < rowSpans.size() && rowSpans[k].first <= number; k++)
+                lineSpans.push_back(rowSpans[k].span);
+            char expanded[1200];
+            RowMeasure measure = {dc, expanded, ExpandLine(line, expanded, sizeof expanded)};
+            PaintLine(dc, view, line, y, lineSpans.data(), indexed ? static_cast<int>(lineSpans.size()) : -1,
+                      &measure);
             PaintMarker(dc, line, y);
             if (selected && line == fromLine)
                 inside = true;
             if (inside) {
                 int from = line == fromLine ? VisualColumnOf(line, fromColumn) : 0;
                 int to = line == toLine ? VisualColumnOf(line, toColumn) : VisualColumnOf(line, line->length) + 1;
-                RECT band = {(from - view->firstColumn) * g_charWidth, y, (to - view->firstColumn) * g_charWidth,
+                RECT band = {ColumnX(&measure, view->firstColumn, from), y, ColumnX(&measure, view->firstColumn, to),
                              y + g_lineHeight};
                 if (band.left < 0)
                     band.left = 0;
@@ -215,31 +338,16 @@ void Paint(HWND window) {
     EndPaint(window, &paint);
 }
 
-struct RowMeasure {
-    HDC dc;
-    const char *text;   // the cursor row, tabs expanded
-    int length;
-};
-
-int MeasureRow(int from, int n, void *context) {
-    RowMeasure *row = static_cast<RowMeasure *>(context);
-    if (from >= row->length || n <= 0)
-        return n > 0 ? n * g_charWidth : 0;
-    if (from + n > row->length) {
-        int beyond = from + n - row->length;
-        n = row->length - from;
-        SIZE size;
-        GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
-        return size.cx + beyond * g_charWidth;
-    }
-    SIZE size;
-    GetTextExtentPoint32A(row->dc, row->text + from, n, &size);
-    return size.cx;
-}
-
 // The scroll bar follows the cursor's line.
 void UpdateScrollBar(HWND window, View *view) {
     ScrollBarState bar = ScrollBarFor(view->doc->lineCount, view->visibleRows, CurrentLineNumber());
+    // Setting the bar draws it again: only when it changed (most keystrokes leave it alone).
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_POS;
+    if (GetScrollInfo(window, SB_VERT, &info) && info.nMin == bar.minimum && info.nMax == bar.maximum &&
+        info.nPos == bar.position)
+        return;
     SetScrollRange(window, SB_VERT, bar.minimum, bar.maximum, FALSE);
     SetScrollPos(window, SB_VERT, bar.position, TRUE);
 }
@@ -248,17 +356,7 @@ void UpdateScrollBar(HWND window, View *view) {
 void EnsureCursorVisible(HWND window, View *view) {
     KeepCursorVisible(view);
     char text[1200];
-    int n = 0;
-    int tab = TabWidth();
-    const Line *line = view->current;
-    if (!IsSentinel(view->doc, line)) {
-        int visual = 0;
-        for (int i = 0; i < line->length && n < static_cast<int>(sizeof text) - 1; i++) {
-            int next = line->text[i] == '\t' ? (visual / tab + 1) * tab : visual + 1;
-            for (; visual < next && n < static_cast<int>(sizeof text) - 1; visual++)
-                text[n++] = line->text[i] == '\t' ? ' ' : line->text[i];
-        }
-    }
+    int n = IsSentinel(view->doc, view->current) ? 0 : ExpandLine(view->current, text, sizeof text);
     RECT client;
     GetClientRect(window, &client);
     HDC dc = GetDC(window);
@@ -292,7 +390,15 @@ void PlaceCaret(HWND window, bool follow = true) {
     UpdateScrollBar(window, view);
     if (GetFocus() != window)
         return;
-    int x = g_leftMargin + (view->cursorVisualColumn - view->firstColumn) * g_charWidth;
+    // Placed by the measured width of the text before it, as the text itself is drawn.
+    char text[1200];
+    int n = IsSentinel(view->doc, view->current) ? 0 : ExpandLine(view->current, text, sizeof text);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, g_editorFont ? g_editorFont : GetStockObject(ANSI_FIXED_FONT));
+    RowMeasure row = {dc, text, n};
+    int x = g_leftMargin + ColumnX(&row, view->firstColumn, view->cursorVisualColumn);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
     // Out of sight, the caret is put out of the window.
     SetCaretPos(x < 0 ? 0 : x, view->cursorRow >= 0 ? view->cursorRow * g_lineHeight : -2 * g_lineHeight);
 }
@@ -337,12 +443,40 @@ void ScrollOneLine(HWND window, int direction) {
     ShowCaret(window);
 }
 
+// Whether a change of the cursor's line leaves the colours of every other row as they were:
+// the comments are found again now, and the scan must not have gone past that line.
+bool OnlyTheCursorRow(View *view) {
+    Document *doc = view->doc;
+    if (!g_colouring || !doc->language || (doc->flags & kDocCommentsValid))
+        return true;
+    BuildCommentSpans(doc);
+    long first = 0, end = 0;
+    LastScannedLines(&first, &end);
+    long line = CurrentLineNumber() - 1;
+    return first >= line && end <= line + 1;
+}
+
+// The cursor's row, and the brace levels of every row below it (a brace may have come or gone).
+void InvalidateCursorRow(HWND window, const View *view) {
+    RECT client;
+    GetClientRect(window, &client);
+    RECT row = {0, view->cursorRow * g_lineHeight, client.right, (view->cursorRow + 1) * g_lineHeight};
+    InvalidateRect(window, &row, FALSE);
+    if (g_leftMargin > 0) {
+        RECT margin = {0, row.top, g_leftMargin, client.bottom};
+        InvalidateRect(window, &margin, FALSE);
+    }
+}
+
 void Refresh(HWND window) {
     View *view = ViewOfWindow(window);
     if (!view)
         return;
     bool moved = (view->state & kViewCaretMoved) != 0;
     bool changed = (view->state & (kViewRedrawAll | kViewLineChanged)) != 0;
+    // Only the text of the cursor's line changed (typing): perhaps only its row is drawn again.
+    bool oneRow = (view->state & (kViewRedrawAll | kViewLineChanged)) == kViewLineChanged &&
+                  view == g_editor->view && view->changedLine == CurrentLineNumber();
     Line *oldTop = view->top;
     short oldFirst = view->firstColumn;
     view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);
@@ -354,6 +488,9 @@ void Refresh(HWND window) {
     if (!changed && !selection && direction != 0 && oldFirst == view->firstColumn && view->cursorRow >= 0 &&
         IsWindowVisible(window))
         ScrollOneLine(window, direction);
+    else if (oneRow && !selection && view->top == oldTop && oldFirst == view->firstColumn && view->cursorRow >= 0 &&
+             OnlyTheCursorRow(view))
+        InvalidateCursorRow(window, view);
     else if (changed || selection || view->top != oldTop || oldFirst != view->firstColumn)
         InvalidateRect(window, nullptr, FALSE);
     view->state &= ~(kViewRedrawAll | kViewLineChanged | kViewCaretMoved);

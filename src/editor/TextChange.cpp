@@ -25,8 +25,15 @@ namespace {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The number (from 0) of `line` when it is the cursor's, which is known without counting;
+// -1 otherwise.
+long KnownNumber(const Document *doc, const Line *line) {
+    View *view = g_editor->view;
+    return view && view->doc == doc && view->current == line && !IsSentinel(doc, line) ? CurrentLineNumber() - 1 : -1;
+}
+
 // Moves every reference to `old` over to `now`; positions on `old` gain `shift` columns.
-void FollowLine(Document *doc, Line *old, Line *now, int shift) {
+void FollowLine(Document *doc, Line *old, Line *now, int shift, long number) {
     for (View *view = g_editor->views; view; view = view->next) {
         if (view->doc != doc)
             continue;
@@ -49,7 +56,7 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
         doc->savedAnchor = now;
         doc->savedAnchorColumn = static_cast<unsigned short>(doc->savedAnchorColumn + shift);
     }
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, number, [=](CommentSpan *span) {
         if (span->firstLine == old) {
             span->firstLine = now;
             span->firstColumn = static_cast<unsigned short>(span->firstColumn + shift);
@@ -58,7 +65,7 @@ void FollowLine(Document *doc, Line *old, Line *now, int shift) {
             span->lastLine = now;
             span->lastColumn = static_cast<unsigned short>(span->lastColumn + shift);
         }
-    }
+    });
     LineRecordReplaced(old, now);
 }
 
@@ -76,12 +83,12 @@ void ShiftAfter(Document *doc, Line *line, int at, int n, View *self) {
         doc->savedColumn = static_cast<unsigned short>(doc->savedColumn + n);
     if (doc->savedAnchor == line && doc->savedAnchorColumn > at)
         doc->savedAnchorColumn = static_cast<unsigned short>(doc->savedAnchorColumn + n);
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, KnownNumber(doc, line), [=](CommentSpan *span) {
         if (span->firstLine == line && span->firstColumn >= at)
             span->firstColumn = static_cast<unsigned short>(span->firstColumn + n);
         if (span->lastLine == line && span->lastColumn >= at)
             span->lastColumn = static_cast<unsigned short>(span->lastColumn + n);
-    }
+    });
 }
 
 // Positions on `line` after column `at` move left by n, but not before `at`.
@@ -102,12 +109,12 @@ void ShrinkAfter(Document *doc, Line *line, int at, int n) {
         shrink(doc->savedColumn);
     if (doc->savedAnchor == line)
         shrink(doc->savedAnchorColumn);
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, KnownNumber(doc, line), [&](CommentSpan *span) {
         if (span->firstLine == line)
             shrink(span->firstColumn);
         if (span->lastLine == line)
             shrink(span->lastColumn);
-    }
+    });
 }
 
 // Inserts `n` characters (from `text`, or n copies of `fill` when text is null) at the cursor.
@@ -178,6 +185,7 @@ bool JoinNext(Document *doc, Line *line) {
     int at = line->length;
     if (at + next->length > kMaxLineLength)
         return false;
+    long number = KnownNumber(doc, line);
     line = ReserveLine(doc, line, at + next->length);
     if (!line) {
         NoMemory();
@@ -185,9 +193,14 @@ bool JoinNext(Document *doc, Line *line) {
     }
     memcpy(line->text + at, next->text, next->length);
     line->length = static_cast<short>(at + next->length);
-    line->flags |= next->flags;
+    // The bookmark of the lower line goes with it, and so does its mark.
+    line->flags |= next->flags & ~kLineMarked;
     LineNumberShifted(line, 0);
-    FollowLine(doc, next, line, at);
+    FollowLine(doc, next, line, at, number < 0 ? -1 : number + 1);
+    if (number >= 0)
+        CommentLinesShifted(doc, number, -1);
+    else
+        InvalidateCommentSpans(doc);
     BookmarksDropLine(next);
     next->prev->next = next->next;
     next->next->prev = next->prev;
@@ -200,7 +213,7 @@ bool JoinNext(Document *doc, Line *line) {
 
 // Takes the empty last line `line` out; whatever stood on it moves to the sentinel.
 void RemoveEmptyLastLine(Document *doc, Line *line) {
-    FollowLine(doc, line, doc->sentinel, 0);
+    FollowLine(doc, line, doc->sentinel, 0, doc->lineCount - 1);
     ForgetLineNumber();
     BookmarksDropLine(line);
     line->prev->next = line->next;
@@ -209,9 +222,12 @@ void RemoveEmptyLastLine(Document *doc, Line *line) {
     doc->lineCount--;
     // The change-tracking of the comment spans counts lines from the end: it must hear of it.
     NoteCommentChange(doc, doc->lineCount - 1, doc->lineCount - 1);
-    for (CommentSpan *span = doc->comments; span; span = span->next)
-        if (span->firstLine == doc->sentinel || span->lastLine == doc->sentinel)
-            InvalidateCommentSpans(doc);
+    bool gone = false;
+    ForCommentSpansOn(doc, doc->lineCount, [&](CommentSpan *span) {
+        gone = gone || span->firstLine == doc->sentinel || span->lastLine == doc->sentinel;
+    });
+    if (gone)
+        InvalidateCommentSpans(doc);
 }
 
 int LeadingWidth(const Line *line, int *characters) {
@@ -274,6 +290,7 @@ bool IsHeader(const Document *doc, const Line *line) {
 Line *ReserveLine(Document *doc, Line *line, int length) {
     if (length <= line->capacity)
         return line;
+    long number = KnownNumber(doc, line);
     Line *bigger = NewLineRecord(doc, (length + 15) & ~15);
     if (!bigger)
         return nullptr;
@@ -284,7 +301,7 @@ Line *ReserveLine(Document *doc, Line *line, int length) {
     bigger->next = line->next;
     line->prev->next = bigger;
     line->next->prev = bigger;
-    FollowLine(doc, line, bigger, 0);
+    FollowLine(doc, line, bigger, 0, number);
     BookmarksFollowLine(line, bigger);
     FreeLine(doc, line);
     return bigger;
@@ -299,9 +316,19 @@ void DocumentChanged(Document *doc) {
     doc->flags |= kDocModified;
     doc->flags &= ~(kDocAutosaved | kDocFunctionsValid);
     unsigned char bit = doc->viewCount > 1 ? kViewRedrawAll : kViewLineChanged;
-    for (View *view = g_editor->views; view; view = view->next)
-        if (view->doc == doc)
-            view->state |= bit;
+    for (View *view = g_editor->views; view; view = view->next) {
+        if (view->doc != doc)
+            continue;
+        if (bit == kViewLineChanged) {
+            // Every change reported here is on the cursor's line; a second line changed before
+            // the window caught up means more than one row to draw again.
+            long number = view == g_editor->view ? CurrentLineNumber() : -1;
+            if (number < 0 || ((view->state & kViewLineChanged) && view->changedLine != number))
+                view->state |= kViewRedrawAll;
+            view->changedLine = number;
+        }
+        view->state |= bit;
+    }
 }
 
 bool InsertChars(int n, int c) { return InsertAtCursor(nullptr, n, c); }
@@ -364,6 +391,7 @@ bool SplitLine() {
         return false;
     Document *doc = view->doc;
     Line *line = view->current;
+    long number = KnownNumber(doc, line);
     int at = IsSentinel(doc, line) ? 0 : view->column;
     if (at > line->length)
         at = line->length;
@@ -407,7 +435,7 @@ bool SplitLine() {
     if (doc->savedAnchor)
         follow(doc->savedAnchor, doc->savedAnchorColumn, false);
     bool cSource = (doc->flags & kDocCSource) != 0;
-    for (CommentSpan *span = doc->comments; span; span = span->next) {
+    ForCommentSpansOn(doc, number, [&](CommentSpan *span) {
         bool startsBefore = span->firstLine == line && span->firstColumn < at;
         bool endsHere = span->lastLine == line;
         // A "//" comment runs to the end of the line it starts on.
@@ -417,7 +445,7 @@ bool SplitLine() {
             span->firstLine = first;
             span->lastLine = first;
             span->lastColumn = static_cast<unsigned short>(first->length - 1);
-            continue;
+            return;
         }
         if (startsBefore)
             span->firstLine = first;
@@ -427,6 +455,13 @@ bool SplitLine() {
             span->lastLine = first;
         else if (endsHere)
             span->lastColumn = static_cast<unsigned short>(span->lastColumn - at);
+    });
+    // Below a new last line no comment's line moved.
+    if (!IsSentinel(doc, line)) {
+        if (number >= 0)
+            CommentLineSplit(doc, number, line);
+        else
+            InvalidateCommentSpans(doc);
     }
     view->column = 0;
     view->state |= kViewCaretMoved;

@@ -14,6 +14,9 @@ TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
     EditCommand(IDM_SET_BOOKMARK);
     EditCommand(IDM_SET_BOOKMARK);   // the same line: updated, not doubled
     EXPECT_EQ(2, BookmarkCount());
+    // Their lines are drawn marked.
+    auto marked = [doc](int n) { return (LineAt(doc, n - 1)->flags & kLineMarked) != 0; };
+    EXPECT_TRUE(marked(1) && !marked(2) && marked(3));
     long line = 0;
     int column = 0;
     ASSERT_TRUE(FindDocumentMark(doc, &line, &column));
@@ -37,11 +40,13 @@ TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
     At(2, 6);
     EditorKey(kKeyDelete, 1, false);   // joins line 3 onto line 2
     EXPECT_EQ(1, BookmarkCount());
+    EXPECT_FALSE(marked(2));            // the mark went with the bookmark of line 3
     EditCommand(IDM_DELETE_BOOKMARK);
     EXPECT_EQ(1, BookmarkCount());
     ui.choices.push_back(0);
     EditCommand(IDM_DELETE_BOOKMARK);
     EXPECT_EQ(0, BookmarkCount());
+    EXPECT_FALSE(marked(1));
     EXPECT_FALSE(FindDocumentMark(doc, &line, &column));
 }
 

@@ -64,8 +64,8 @@ TEST_F(ColouringTest, CommentSpansAndBreakpointsOfALine) {
     Document *doc = OpenFile("A.C", "int a; /* one\nint two */ int b;\nint c; // end\n");
     ASSERT_TRUE(doc->language);
     Line *one = FirstLine(doc), *two = one->next, *three = two->next;
-    CommentSpan block = {nullptr, nullptr, one, two, 7, 9};
-    CommentSpan slashes = {nullptr, nullptr, three, three, 7, 12};
+    CommentSpan block = {nullptr, nullptr, one, two, 7, 9, 0};
+    CommentSpan slashes = {nullptr, nullptr, three, three, 7, 12, 0};
     block.next = &slashes;
     doc->comments = &block;
     ColourRun runs[kMaxColourRuns];
@@ -136,6 +136,27 @@ TEST_F(ColouringTest, CommentSpansOfEachLanguage) {
     EXPECT_EQ("1:10-1:16 2:4-2:9 ", Spans(eiffel));
 }
 
+TEST_F(ColouringTest, TypingScansOnlyAsFarAsTheCommentsChanged) {
+    Document *doc = OpenFile("T.C", "/* a\nb\nc */\nint d;\nint e;\n");
+    ASSERT_TRUE(BuildCommentSpans(doc));
+    long first = 0, end = 0;
+    GotoPosition(2, 1);   // inside the comment, at the end of its line
+    InsertChars(1, 'x');
+    BuildCommentSpans(doc);
+    LastScannedLines(&first, &end);
+    EXPECT_EQ(1, first);
+    EXPECT_EQ(2, end);
+    EXPECT_EQ("1:0-3:3 ", Spans(doc));
+    GotoPosition(4, 0);   // an opener: everything below becomes comment
+    InsertChars(1, '/');
+    InsertChars(1, '*');
+    BuildCommentSpans(doc);
+    LastScannedLines(&first, &end);
+    EXPECT_EQ(3, first);
+    EXPECT_EQ(doc->lineCount, end);
+    EXPECT_EQ("1:0-3:3 4:0-5:5 ", Spans(doc));
+}
+
 TEST_F(ColouringTest, AListThatNoLongerFitsTheTextGoes) {
     Document *doc = OpenFile("I.C", "a /* b */\nc\n");
     ASSERT_TRUE(BuildCommentSpans(doc));
@@ -163,9 +184,11 @@ TEST_F(ColouringTest, AListThatNoLongerFitsTheTextGoes) {
 TEST_F(ColouringTest, RebuildingBetweenChangedLinesMatchesAFullScan) {
     const char *alphabet = "ab /*/*\"'\\(*){}-";
     const char *starts[] = {"int a; /* one\n two */ x\n// line \\\nmore\ns = \"/*\";\n/* open\n",
-                            "x := 1; { a\nb } (* c *)\n'{' y\n"};
-    const char *extensions[] = {".C", ".PAS"};
-    for (int d = 0; d < 2; d++) {
+                            "x := 1; { a\nb } (* c *)\n'{' y\n",
+                            // Long comments: changes inside them, just after and before their ends.
+                            "/* a\nb\nc\nd\ne */ x /* f\ng\nh\n*/\n// i \\\nj \\\nk\nl\n/* m\nn\no\n"};
+    const char *extensions[] = {".C", ".PAS", ".C"};
+    for (int d = 0; d < 3; d++) {
         for (unsigned seed = 1; seed <= 200; seed++) {
             srand(seed);
             std::string name = "R" + std::to_string(seed) + extensions[d];
@@ -187,6 +210,14 @@ TEST_F(ColouringTest, RebuildingBetweenChangedLinesMatchesAFullScan) {
                 if (!(doc->flags & kDocCommentsValid))
                     BuildCommentSpans(doc);
                 std::string partial = Spans(doc);
+                // The line numbers the display finds the spans by are those of their lines.
+                std::vector<SpanOnRows> indexed;
+                ASSERT_TRUE(CommentSpansBetween(doc, 0, doc->lineCount, indexed)) << name << " step " << step;
+                std::string numbered;
+                for (const SpanOnRows &s : indexed)
+                    numbered += std::to_string(s.first + 1) + ":" + std::to_string(s.span->firstColumn) + "-" +
+                                std::to_string(s.last + 1) + ":" + std::to_string(s.span->lastColumn) + " ";
+                ASSERT_EQ(partial, numbered) << name << " step " << step;
                 InvalidateCommentSpans(doc);
                 BuildCommentSpans(doc);
                 ASSERT_EQ(Spans(doc), partial) << name << " step " << step;

@@ -53,6 +53,29 @@ TEST(Display, HorizontalScrollKeepsTheCursorInSight) {
     EXPECT_EQ(2, FirstColumnForCursor(20, 13, 100, Fixed, nullptr));
 }
 
+namespace {
+
+// A proportional font: "i" 3 pixels, "W" 12, every other character 8.
+int Proportional(int from, int n, void *context) {
+    const char *text = static_cast<const char *>(context);
+    int width = 0;
+    for (int i = from; i < from + n; i++)
+        width += text[i] == 'i' ? 3 : text[i] == 'W' ? 12 : 8;
+    return width;
+}
+
+} // namespace
+
+TEST(Display, ColumnsArePlacedByTheWidthsOfTheTextBeforeThem) {
+    char text[] = "iiWa";   // 4 columns: 3, 3, 12, 8
+    EXPECT_EQ(18, ColumnsWidth(0, 3, 4, 7, Proportional, text));   // not 3 x an average width
+    EXPECT_EQ(20, ColumnsWidth(2, 4, 4, 7, Proportional, text));
+    EXPECT_EQ(-18, ColumnsWidth(3, 0, 4, 7, Proportional, text));   // left of the first column
+    // Past the end of the text each column is one average character.
+    EXPECT_EQ(26 + 14, ColumnsWidth(0, 6, 4, 7, Proportional, text));
+    EXPECT_EQ(14, ColumnsWidth(5, 7, 4, 7, Proportional, text));
+}
+
 class DisplayTest : public DocumentTest {};
 
 TEST_F(DisplayTest, PositionTextAndTitleMark) {

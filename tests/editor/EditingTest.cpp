@@ -244,7 +244,7 @@ TEST_F(EditTest, GrowingALineMovesEveryReferenceToTheNewRecord) {
     second->visibleRows = 20;
     second->current = second->top = old;
     second->column = 2;
-    CommentSpan span = {nullptr, nullptr, old, old, 1, 2};
+    CommentSpan span = {nullptr, nullptr, old, old, 1, 2, 0};
     doc->comments = &span;
     MakeCurrent(first);
     GotoPosition(1, 0);
@@ -266,8 +266,8 @@ TEST_F(EditTest, SplittingAndJoiningMoveCommentSpanBoundaries) {
     doc->flags |= kDocCSource;
     Line *one = FirstLine(doc);
     Line *two = one->next;
-    CommentSpan block = {nullptr, nullptr, one, one, 2, 8};
-    CommentSpan line = {nullptr, nullptr, two, two, 2, 5};
+    CommentSpan block = {nullptr, nullptr, one, one, 2, 8, 0};
+    CommentSpan line = {nullptr, nullptr, two, two, 2, 5, 0};
     block.next = &line;
     doc->comments = &block;
     At(1, 5);   // inside the block comment
@@ -333,6 +333,22 @@ TEST_F(EditTest, RecentrePutsTheCursorOnTheMiddleRow) {
     GotoLine(2);
     Recentre();
     EXPECT_EQ(1, LineNumberOf(view->doc, view->top));
+    // The end of the document, from near its top: the window ends with the row after the
+    // last line, where the cursor stands, and shows the lines before it.
+    view->top = FirstLine(view->doc);
+    GotoEnd();
+    KeepCursorVisible(view);
+    EXPECT_EQ(92, LineNumberOf(view->doc, view->top));
+    EXPECT_EQ(9, view->cursorRow);
+    // A window of more than 255 rows shows line 280 without scrolling.
+    view->visibleRows = 300;
+    view->top = FirstLine(view->doc);
+    for (int i = 101; i <= 400; i++)
+        InsertText(("line " + std::to_string(i) + "\n").c_str(), static_cast<long>(std::to_string(i).size() + 6));
+    GotoLine(280);
+    KeepCursorVisible(view);
+    EXPECT_EQ(FirstLine(view->doc), view->top);
+    EXPECT_EQ(279, view->cursorRow);
 }
 
 // A document's lines come from its arena with no more room than they need. They grow into

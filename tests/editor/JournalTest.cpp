@@ -342,7 +342,7 @@ TEST_F(EditTest, ABreakLeavesTheLinesMarksAbove) {
     SetBookmark();
     EditorKey(kKeyEnd, 1, false);
     Type("\n");
-    EXPECT_EQ(kLineBreakpoint, FirstLine(doc)->flags);
+    EXPECT_EQ(kLineBreakpoint | kLineMarked, FirstLine(doc)->flags);   // the bookmark's mark too
     EXPECT_EQ(0, FirstLine(doc)->next->flags);
     EXPECT_EQ(FirstLine(doc), FirstBookmark()->line);
 }

@@ -720,3 +720,68 @@ TEST(AppOutput, TheToggleCollapsesTheOutputWindowToItsBarAndBack) {
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_EQ(0, app.Close());
 }
+
+TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
+    KeltoApp app("ctrlend");
+    std::string text;
+    for (int i = 0; i < 400; i++)
+        text += "\tx = " + std::to_string(i) + ";\r\n";
+    text += "int last;\r\n";
+    WriteFileText(app.PathOf("END.C"), text);
+    ASSERT_TRUE(app.Start("end.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    RECT client;
+    GetClientRect(editor, &client);
+    app.Settle();
+    // Only the last line holds a keyword: the window shows it once it shows the end.
+    EXPECT_EQ(0, ColoursIn(editor, 0, client.bottom)[RGB(192, 0, 0)]);
+    KeltoApp::Key(editor, VK_END, true);
+    std::map<COLORREF, int> end;
+    for (int i = 0; i < 50 && end[RGB(192, 0, 0)] == 0; i++) {
+        app.Settle();
+        end = ColoursIn(editor, 0, client.bottom);
+    }
+    EXPECT_GT(end[RGB(192, 0, 0)], 10);
+    // A bookmark on the last line draws its marker there.
+    KeltoApp::Key(editor, VK_UP);
+    EXPECT_EQ(0, end[RGB(128, 255, 255)]);
+    KeltoApp::Key(editor, VK_F7);   // after the move: keys keep their order, posted commands not
+    std::map<COLORREF, int> marked;
+    for (int i = 0; i < 50 && marked[RGB(128, 255, 255)] == 0; i++) {
+        app.Settle();
+        marked = ColoursIn(editor, 0, client.bottom);
+    }
+    EXPECT_GT(marked[RGB(128, 255, 255)], 5);
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(AppDisplay, OpeningACommentRecoloursTheRowsBelowTheTypedLine) {
+    KeltoApp app("opencomment");
+    WriteFileText(app.PathOf("O.C"), "int a;\r\nint b;\r\nint c;\r\n");
+    ASSERT_TRUE(app.Start("o.c"));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    HWND editor = app.ActiveEditor();
+    ASSERT_TRUE(editor != nullptr);
+    app.Settle();
+    // A first change marks the title; typing then draws only the rows that need it.
+    KeltoApp::Type(editor, " \b");
+    app.Settle();
+    EXPECT_GT(ColoursIn(editor, 0, 60)[RGB(192, 0, 0)], 30);
+    KeltoApp::Type(editor, "/*");   // on the first line: every line is a comment now
+    std::map<COLORREF, int> after;
+    for (int i = 0; i < 50; i++) {
+        app.Settle();
+        after = ColoursIn(editor, 0, 60);
+        if (after[RGB(192, 0, 0)] == 0)
+            break;
+    }
+    EXPECT_EQ(0, after[RGB(192, 0, 0)]);
+    EXPECT_GT(after[RGB(128, 128, 128)], 30);
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    HWND box = WaitForTitle("Modified files", app.process.dwProcessId, 10);
+    if (box)
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), 0);
+    EXPECT_EQ(0, app.WaitForExit(20));
+}
