@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFrame.h"
 #include "base/AppState.h"
 #include "base/Messages.h"
 #include "editor/Document.h"
@@ -22,10 +23,6 @@ namespace {
 
 const int kLines = 100000;
 const int kKeystrokes = 1000;
-
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefFrameProcA(window, g_app ? g_app->mdiClient : nullptr, message, wParam, lParam);
-}
 
 void WriteSource(const char *path, bool openComment) {
     FILE *f = fopen(path, "wb");
@@ -91,23 +88,7 @@ bool Open(const std::string &path, bool openComment) {
 } // namespace
 
 int main() {
-    NewAppState();
-    NewEditorState();
-    g_scratch = static_cast<char *>(malloc(kScratchSize));
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = FrameProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "BenchFrame";
-    RegisterClassA(&wc);
-    RegisterEditorWindowClass(instance);
-    HWND frame = CreateWindowExA(0, "BenchFrame", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 800, nullptr, nullptr,
-                                 instance, nullptr);
-    CLIENTCREATESTRUCT create = {};
-    create.idFirstChild = 30000;
-    g_app->frameWindow = frame;
-    g_app->mdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 1000, 760, frame,
-                                       nullptr, instance, &create);
+    HWND frame = OpenBenchFrame();
     ShowWindow(frame, SW_SHOWNOACTIVATE);
     AddBuiltinLanguages();
     char temp[MAX_PATH];

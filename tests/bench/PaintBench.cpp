@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string>
 
+#include "BenchFrame.h"
 #include "base/AppState.h"
 #include "base/Messages.h"
 #include "editor/Document.h"
@@ -13,10 +14,6 @@
 namespace {
 
 const int kLines = 100000;
-
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefFrameProcA(window, g_app ? g_app->mdiClient : nullptr, message, wParam, lParam);
-}
 
 // C source of every kind of line: code with keywords, comments, strings and directives.
 void WriteSource(const char *path) {
@@ -39,23 +36,7 @@ void WriteSource(const char *path) {
 } // namespace
 
 int main() {
-    NewAppState();
-    NewEditorState();
-    g_scratch = static_cast<char *>(malloc(kScratchSize));
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = FrameProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "BenchFrame";
-    RegisterClassA(&wc);
-    RegisterEditorWindowClass(instance);
-    HWND frame = CreateWindowExA(0, "BenchFrame", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 800, nullptr, nullptr,
-                                 instance, nullptr);
-    CLIENTCREATESTRUCT create = {};
-    create.idFirstChild = 30000;
-    g_app->frameWindow = frame;
-    g_app->mdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 1000, 760, frame,
-                                       nullptr, instance, &create);
+    HWND frame = OpenBenchFrame();
     AddBuiltinLanguages();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);

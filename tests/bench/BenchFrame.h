@@ -1,0 +1,36 @@
+// The frame of the benchmarks that paint: fresh application and editor states, an MDI frame
+// 1000 x 800 with its client, and the editor window class, as the program has them.
+#pragma once
+
+#include <windows.h>
+#include <stdlib.h>
+
+#include "base/AppState.h"
+#include "base/Messages.h"
+#include "editor/Document.h"
+#include "editor/EditorWindow.h"
+
+inline LRESULT CALLBACK BenchFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefFrameProcA(window, g_app ? g_app->mdiClient : nullptr, message, wParam, lParam);
+}
+
+inline HWND OpenBenchFrame() {
+    NewAppState();
+    NewEditorState();
+    g_scratch = static_cast<char *>(malloc(kScratchSize));
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BenchFrameProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "BenchFrame";
+    RegisterClassA(&wc);
+    RegisterEditorWindowClass(instance);
+    HWND frame = CreateWindowExA(0, "BenchFrame", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 800, nullptr, nullptr,
+                                 instance, nullptr);
+    CLIENTCREATESTRUCT create = {};
+    create.idFirstChild = 30000;
+    g_app->frameWindow = frame;
+    g_app->mdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 1000, 760, frame,
+                                       nullptr, instance, &create);
+    return frame;
+}
