@@ -880,68 +880,56 @@ bool LeadAt(const Matcher *m, const char *s) {
     return false;
 }
 
-bool Search(Matcher *m, const char *from) {
+// The first place at or after `s` where a match can begin, by what the expression tells of
+// its start (the literal it begins with, its first byte, its alternatives' leading bytes);
+// null when there is none. Only where nothing is known is the end of the text a place too.
+const char *NextCandidate(const Matcher *m, const char *s) {
     const Regex *re = m->re;
     const char *end = m->end;
-    if (re->anchored)
-        return TryAt(m, from);
-    if (re->required && re->requiredLength > 0) {
-        const char *found = FindLiteral(from, end, re->required, re->requiredLength, m->fold);
-        if (!found)
-            return false;
-        if (re->requiredLeads) {
-            // Every match begins with the literal: only where it stands.
-            for (const char *s = found; s;
-                 s = FindLiteral(s + 1, end, re->required, re->requiredLength, m->fold)) {
-                if (TryAt(m, s))
-                    return true;
-                if (m->aborted)
-                    return false;
-            }
-            return false;
-        }
-    }
-    if (re->first) {
-        for (const char *s = FindByte(from, end, re->first, m->fold); s; s = FindByte(s + 1, end, re->first, m->fold)) {
-            if (TryAt(m, s))
-                return true;
-            if (m->aborted)
-                return false;
-        }
-        return false;
-    }
+    if (re->required && re->requiredLength > 0 && re->requiredLeads)
+        return s < end ? FindLiteral(s, end, re->required, re->requiredLength, m->fold) : nullptr;
+    if (re->first)
+        return s < end ? FindByte(s, end, re->first, m->fold) : nullptr;
     if (re->leadPairs) {
-        // Only where one of the alternatives' literals begins (the pair of bytes says whether
-        // one can; the literals say whether one does). s[1] is at most the terminating NUL.
-        for (const char *s = from; s < end; s++) {
+        // The pair of bytes says whether a literal can begin; the literals say whether one does.
+        // s[1] is at most the terminating NUL.
+        for (; s < end; s++) {
             unsigned index = static_cast<unsigned char>(s[0]) << 8 | static_cast<unsigned char>(s[1]);
-            if (!((re->leadPairs[index >> 3] >> (index & 7)) & 1) || !LeadAt(m, s))
-                continue;
-            if (TryAt(m, s))
-                return true;
-            if (m->aborted)
-                return false;
+            if (((re->leadPairs[index >> 3] >> (index & 7)) & 1) && LeadAt(m, s))
+                return s;
         }
-        return false;
+        return nullptr;
     }
     if (re->hasStarts) {
-        // Only where a byte stands that a match can begin with.
-        for (const char *s = from; s < end; s++) {
-            if (!HasByte(re->starts, static_cast<unsigned char>(*s)) || (re->leadCount && !LeadAt(m, s)))
-                continue;
-            if (TryAt(m, s))
-                return true;
-            if (m->aborted)
-                return false;
-        }
-        return false;
+        for (; s < end; s++)
+            if (HasByte(re->starts, static_cast<unsigned char>(*s)) && (!re->leadCount || LeadAt(m, s)))
+                return s;
+        return nullptr;
     }
-    for (const char *s = from;; s++) {
+    return s <= end ? s : nullptr;
+}
+
+bool Search(Matcher *m, const char *from) {
+    const Regex *re = m->re;
+    if (re->anchored)
+        return TryAt(m, from);
+    // A literal every match contains must be there at all; a match that begins with it starts
+    // no sooner.
+    const char *start = from;
+    if (re->required && re->requiredLength > 0) {
+        const char *found = FindLiteral(from, m->end, re->required, re->requiredLength, m->fold);
+        if (!found)
+            return false;
+        if (re->requiredLeads)
+            start = found;
+    }
+    for (const char *s = NextCandidate(m, start); s; s = NextCandidate(m, s + 1)) {
         if (TryAt(m, s))
             return true;
-        if (m->aborted || s == end)
+        if (m->aborted)
             return false;
     }
+    return false;
 }
 
 } // namespace
