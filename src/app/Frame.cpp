@@ -160,6 +160,13 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         DeleteTempFiles();
         if (message == WM_QUERYENDSESSION)
             return 1;
+        // The MDI children go while their client still keeps its list of them: one destroyed
+        // after the client has released that list makes the system read freed memory.
+        for (HWND child; client && (child = GetWindow(client, GW_CHILD)) != nullptr;) {
+            SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+            if (IsWindow(child))
+                break;
+        }
         DestroyWindow(window);
         return 0;
     }
