@@ -6,10 +6,16 @@ build=${KELTO_BUILD:-$root/build}
 "$root/scripts/build.sh" searchbench
 file=$build/search-bench.txt
 "$root/scripts/wine-run.sh" "$build/tests/searchbench.exe" "$(printf 'Z:%s' "$file" | sed 's|/|\\|g')"
+# The best of five runs, as the editor's figures are.
 for pattern in 'list_append' 'l[a-z_]*h\(' 'printf|return|struct'; do
-    start=$(date +%s.%N)
-    count=$(LC_ALL=C grep -c -E -- "$pattern" "$file" || true)
-    end=$(date +%s.%N)
-    printf 'grep -c %-20s %9s lines   %8.3f s\n' "$pattern" "$count" "$(echo "$end - $start" | bc)"
+    best=
+    for run in 1 2 3 4 5; do
+        start=$(date +%s.%N)
+        count=$(LC_ALL=C grep -c -E -- "$pattern" "$file" || true)
+        end=$(date +%s.%N)
+        took=$(echo "$end - $start" | bc)
+        if [ -z "$best" ] || [ "$(echo "$took < $best" | bc)" = 1 ]; then best=$took; fi
+    done
+    printf 'grep -c %-20s %9s lines   %8.3f s\n' "$pattern" "$count" "$best"
 done
 rm -f "$file"

@@ -263,9 +263,14 @@ void KeepCursorVisible(View *view) {
     if (line != view->current) {
         // Either above the top or more than a window below it: look both ways at once, so
         // that the cost is the distance to the cursor, not the distance to the document's start.
-        bool above = false;
+        // The first line lies above every top, the last and the one after it below: Ctrl+Home
+        // and Ctrl+End need no walk.
+        Line *current = view->current;
+        bool first = IsSentinel(doc, current->prev) && !IsSentinel(doc, current);
+        bool last = IsSentinel(doc, current) || IsSentinel(doc, current->next);
+        bool above = first;
         Line *up = view->top->prev, *down = line;
-        while (!IsSentinel(doc, up) || !IsSentinel(doc, down)) {
+        while (!first && !last && (!IsSentinel(doc, up) || !IsSentinel(doc, down))) {
             // The line after the last (where Ctrl+End puts the cursor) lies below every line,
             // though the walk upwards also ends on it.
             if (up == view->current && !IsSentinel(doc, up)) {

@@ -50,6 +50,7 @@ struct CompiledExpression {
     std::string pattern;
     int options = 0;
     Regex *regex = nullptr;
+    std::string literal;   // the expression's text when it is one literal, else empty
 };
 CompiledExpression g_compiled;
 
@@ -67,6 +68,9 @@ Regex *CompiledFor(const char *pattern, int options, const char **error) {
         g_compiled.pattern = pattern;
         g_compiled.options = options;
         g_compiled.regex = regex;
+        char literal[kMaxSearchText + 1];
+        if (WholeLiteral(regex, literal, sizeof literal) > 0)
+            g_compiled.literal = literal;
     }
     return regex;
 }
@@ -78,6 +82,7 @@ struct Finder {
     int length;
     char upper[kMaxSearchText + 1];   // the pattern upper-cased for ignore case
     Regex *regex;
+    bool plain = false;   // the expression is one literal, looked for as plain text
     bool failed;                      // the expression could not be compiled or gave up
     long stoppedLine;                 // where the expression gave up (from 1), 0 when it did not
     std::string stoppedIn;            // and in which document
@@ -95,6 +100,15 @@ struct Finder {
             failed = regex == nullptr;
             if (failed)
                 ErrorBox(error);
+            // An expression that is one literal is looked for as plain text: the same matches
+            // without the matcher's work at each one.
+            if (regex && !g_compiled.literal.empty()) {
+                pattern = g_compiled.literal.c_str();
+                length = static_cast<int>(g_compiled.literal.size());
+                for (int i = 0; i <= length; i++)
+                    upper[i] = Upper(pattern[i]);
+                plain = true;
+            }
         }
     }
     Finder(const Finder &) = delete;
@@ -302,8 +316,17 @@ int Finder::InLine(Line *line, int from, int to, bool backwards, int *found) {
         to = line->length + 1;
     if (from < 0)
         from = 0;
-    if (regex)
+    if (regex && !plain)
         return Expression(line, from, to, backwards, found);
+    if (regex) {
+        // An expression sees a line up to its first NUL byte: a match must end before it.
+        int at = Plain(line, from, to, backwards, found);
+        const char *nul = at >= 0 ? FindChar(line->text, line->text + at + *found, '\0') : nullptr;
+        if (!nul)
+            return at;
+        int before = static_cast<int>(nul - line->text) - length + 1;
+        return before > from ? Plain(line, from, before < to ? before : to, backwards, found) : -1;
+    }
     if (flags & kFindSimilar)
         return SimilarIn(pattern, length, line->text, line->length, from, to, backwards, found);
     return Plain(line, from, to, backwards, found);
@@ -378,25 +401,38 @@ bool FindBackward(Finder &finder, Document *doc, Line *line, long number, int co
 // stood in the window: the match's row is then known from the cursor's row and the distance
 // between their lines, with no walk over the lines in between (KeepCursorVisible, not knowing
 // which way to look, walks both ways: a search stepping through a long document would walk it
-// twice more). Otherwise KeepCursorVisible does it all.
-void ScrollToMatch(View *view, const Line *oldLine, long oldNumber, const Match &match) {
+// twice more). Returns the match's row then, -1 when KeepCursorVisible has to do it all.
+int ScrollToMatch(View *view, const Line *oldLine, long oldNumber, const Match &match) {
     Document *doc = view->doc;
     int rows = view->visibleRows < 1 ? 1 : view->visibleRows;
     if (!view->top || IsSentinel(doc, oldLine))
-        return;
+        return -1;
     int row = 0;
     for (const Line *l = view->top; l != oldLine; l = l->next)
         if (IsSentinel(doc, l) || ++row >= rows)
-            return;
+            return -1;
     long target = row + (match.number - oldNumber);
     if (target < 0) {
         view->top = match.line;   // above the window: the match's line on top
-    } else if (target >= rows) {  // below it: on the last row
-        Line *top = match.line;
-        for (int r = 0; r < rows - 1 && !IsSentinel(doc, top->prev); r++)
-            top = top->prev;
-        view->top = top;
+        return 0;
     }
+    if (target >= rows) {         // below it: on the last row
+        // The top goes down by as many lines as the match lies below the window, or, when
+        // that is further, is found from the match.
+        long down = target - (rows - 1);
+        Line *top = view->top;
+        if (down < rows) {
+            for (long i = 0; i < down; i++)
+                top = top->next;
+        } else {
+            top = match.line;
+            for (int r = 0; r < rows - 1 && !IsSentinel(doc, top->prev); r++)
+                top = top->prev;
+        }
+        view->top = top;
+        return rows - 1;
+    }
+    return static_cast<int>(target);
 }
 
 void SelectMatch(View *view, const Match &match, bool backwards) {
@@ -410,8 +446,13 @@ void SelectMatch(View *view, const Match &match, bool backwards) {
     g_search->matchColumn = match.column;
     g_search->matchLength = match.length;
     g_search->view = view;
-    ScrollToMatch(view, oldLine, oldNumber, match);
-    KeepCursorVisible(view);
+    int row = ScrollToMatch(view, oldLine, oldNumber, match);
+    if (row < 0) {
+        KeepCursorVisible(view);
+    } else {
+        view->cursorRow = static_cast<short>(row);
+        view->cursorVisualColumn = static_cast<short>(VisualColumnOf(view->current, view->column));
+    }
     view->state |= kViewRedrawAll | kViewCaretMoved;
 }
 

@@ -1035,3 +1035,26 @@ int LiteralWord(const Regex *compiled, char *word, int size) {
     word[length] = '\0';
     return length;
 }
+
+int WholeLiteral(const Regex *compiled, char *text, int size) {
+    if (!text || size <= 0)
+        return 0;
+    *text = '\0';
+    if (!compiled || compiled->programSize <= kNodeHeader ||
+        static_cast<unsigned char>(compiled->program[0]) != kRegexMagic)
+        return 0;
+    const char *program = compiled->program;
+    int scan = OnlyAlternative(compiled);
+    if (!scan || scan + kNodeHeader >= compiled->programSize || OpAt(program, scan) != kReExactly)
+        return 0;
+    int next = NextOf(program, scan);
+    if (next <= scan || next + kNodeHeader > compiled->programSize || OpAt(program, next) != kReEnd)
+        return 0;
+    const char *literal = program + scan + kNodeHeader;
+    int length = static_cast<int>(strnlen(literal, compiled->programSize - scan - kNodeHeader));
+    if (length == 0 || length >= size)
+        return 0;
+    memcpy(text, literal, length);
+    text[length] = '\0';
+    return length;
+}

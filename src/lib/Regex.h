@@ -80,3 +80,7 @@ bool ExecuteFrom(Regex *compiled, const char *text, const char *from, const char
 // Copies into `word` (NUL-terminated, cut to `size`) the longest literal that every match of
 // `compiled` contains and returns the number of bytes copied; 0 and "" when there is none.
 int LiteralWord(const Regex *compiled, char *word, int size);
+// When the expression is nothing but one literal ("abc"), copies it into `text`
+// (NUL-terminated; upper-cased when compiled to ignore case) and returns its length, so that
+// a caller may look for it as plain text; 0 otherwise or when it does not fit in `size`.
+int WholeLiteral(const Regex *compiled, char *text, int size);

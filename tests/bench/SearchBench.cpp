@@ -53,14 +53,22 @@ void Count(const char *pattern, unsigned short kind) {
     SearchRequest request = {pattern, nullptr, static_cast<unsigned short>(kFindCurrentWindow | kind | kFindForwards), 0, 0};
     if (!AcceptSearchRequest(request))
         return;
-    GotoTop();
+    // Each run from the top, as after Ctrl+Home; the best of five.
     long matches = 0;
-    LARGE_INTEGER from, to;
-    QueryPerformanceCounter(&from);
-    while (FindInDocument())
-        matches++;
-    QueryPerformanceCounter(&to);
-    printf("%-24s %9ld matches %8.3f s\n", pattern, matches, Seconds(from, to));
+    double best = 0;
+    for (int run = 0; run < 5; run++) {
+        GotoTop();
+        KeepCursorVisible(g_editor->view);
+        matches = 0;
+        LARGE_INTEGER from, to;
+        QueryPerformanceCounter(&from);
+        while (FindInDocument())
+            matches++;
+        QueryPerformanceCounter(&to);
+        if (run == 0 || Seconds(from, to) < best)
+            best = Seconds(from, to);
+    }
+    printf("%-24s %9ld matches %8.3f s\n", pattern, matches, best);
 }
 
 } // namespace
@@ -82,6 +90,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     printf("%ld lines\n", g_editor->doc->lineCount);
+    g_editor->view->visibleRows = 40;   // a window's worth: each match is scrolled into it
     Count("list_append", kFindExact);
     Count("list_append", kFindRegex);
     Count("l[a-z_]*h\\(", kFindRegex);

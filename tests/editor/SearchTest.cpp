@@ -78,13 +78,18 @@ TEST_F(SearchTest, TheMatchIsScrolledIntoView) {
         text += (i == 10 || i == 30 || i == 60 ? "key " : "line ") + std::to_string(i) + "\n";
     Doc(text);   // 20 rows
     auto top = [] { return LineNumberOf(g_editor->doc, g_editor->view->top); };
+    const View *view = g_editor->view;
     ASSERT_TRUE(Set("key", kForwards));
     ASSERT_TRUE(FindNext());
     EXPECT_EQ(1, top());                    // line 10 shows already
+    EXPECT_EQ(9, view->cursorRow);
+    EXPECT_EQ(3, view->cursorVisualColumn);
     ASSERT_TRUE(FindNext());
     EXPECT_EQ(11, top());                   // line 30 on row 20
+    EXPECT_EQ(19, view->cursorRow);
     ASSERT_TRUE(FindNext());
     EXPECT_EQ(41, top());
+    EXPECT_EQ(19, view->cursorRow);
     At(95, 0);
     g_editor->view->top = NthLine(g_editor->doc, 80);
     ASSERT_TRUE(FindPrevious());
@@ -264,6 +269,12 @@ TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
     At(1, 0);
     ASSERT_TRUE(FindNext());
     EXPECT_EQ("2:0-1", Selected());
+    At(1, 5);
+    EXPECT_FALSE(FindPrevious());
+    ASSERT_TRUE(Set("b", regex));
+    At(1, 5);
+    ASSERT_TRUE(FindPrevious());
+    EXPECT_EQ("1:1-2", Selected());
     // Text of another shape than one word is found as it stands by similar words.
     EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));
 }

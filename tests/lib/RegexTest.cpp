@@ -129,6 +129,17 @@ TEST_F(RegexTest, AnchorsFirstCharacterAndRequiredText) {
     EXPECT_EQ(kNoMatch, Find("x*hello", "xxhell"));
     EXPECT_EQ("aabcde", Find("a*(bcd)e", "aabcde"));
     EXPECT_EQ("efg", Find("a*(bcd|e)fg", "efg"));   // an alternative is no required text
+
+    // Only an expression that is one literal and nothing else may be looked for as text.
+    char literal[8];
+    Use("a_b", kRegexIgnoreCase);
+    EXPECT_EQ(3, WholeLiteral(re, literal, sizeof literal));
+    EXPECT_STREQ("A_B", literal);
+    EXPECT_EQ(0, WholeLiteral(re, literal, 3));   // does not fit
+    for (const char *pattern : {"ab*", "ab|c", "^ab", "ab$", "(ab)", "a.b", "[a]b", "abc?"}) {
+        Use(pattern);
+        EXPECT_EQ(0, WholeLiteral(re, literal, sizeof literal)) << pattern;
+    }
 }
 
 TEST_F(RegexTest, TheProgramSizeLimit) {
