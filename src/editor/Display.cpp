@@ -16,6 +16,12 @@ ScrollBarState ScrollBarFor(long lineCount, int rows, long currentLine) {
     bar.minimum = 1;
     bar.maximum = static_cast<int>(lineCount / bar.divisor + 1);
     bar.position = static_cast<int>(currentLine / bar.divisor);
+    // Within the range, where the bar keeps its thumb anyway (lines 1 to 9 of a long document
+    // are at 0): UpdateScrollBar compares it with the bar's own to leave an unchanged bar alone.
+    if (bar.position < bar.minimum)
+        bar.position = bar.minimum;
+    if (bar.position > bar.maximum)
+        bar.position = bar.maximum;
     return bar;
 }
 

@@ -13,7 +13,7 @@ struct ScrollBarState {
 };
 
 // The scroll bar for a document of `lineCount` lines in a window of `rows` rows with the
-// cursor on line `currentLine` (from 1).
+// cursor on line `currentLine` (from 1); the position lies within the range.
 ScrollBarState ScrollBarFor(long lineCount, int rows, long currentLine);
 // The line (from 1) a thumb position stands for.
 long LineForThumb(long lineCount, int thumb);

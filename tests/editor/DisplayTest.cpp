@@ -26,6 +26,7 @@ TEST(Display, ScrollBarOfLargeAndSmallDocuments) {
     EXPECT_EQ(4001, bar.maximum);
     EXPECT_EQ(2000, bar.position);
     EXPECT_EQ(20000, LineForThumb(40000, 2000));
+    EXPECT_EQ(1, ScrollBarFor(40000, 30, 9).position);   // as the bar itself keeps it
     bar = ScrollBarFor(32765, 30, 100);
     EXPECT_EQ(32766, bar.maximum);
     EXPECT_EQ(100, LineForThumb(32765, 100));
