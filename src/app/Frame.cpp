@@ -29,6 +29,7 @@ namespace {
 
 enum {
     kFirstWindowItem = 30000,   // the MDI client numbers its window list from here
+    kCheckFilesTimer = 1,       // a look for files changed on disk that waits for a dialog
 };
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -95,8 +96,21 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                 GetKeyState(VK_SHIFT) < 0);
         return 0;
     case kMsgCheckFiles:
+        // Not inside a dialog (a replace asking about a match, say): the documents are in use
+        // there. The check waits until the dialog has gone.
+        if (ModalDepth() > 0) {
+            SetTimer(window, kCheckFilesTimer, 500, nullptr);
+            return 0;
+        }
         CheckFilesChangedOnDisk();
         return 0;
+    case WM_TIMER:
+        if (wParam == kCheckFilesTimer) {
+            KillTimer(window, kCheckFilesTimer);
+            PostMessageA(window, kMsgCheckFiles, 0, 0);
+            return 0;
+        }
+        break;
     case kMsgAutosaveRound:
         AutosaveRound();
         return 0;
