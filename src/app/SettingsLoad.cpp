@@ -20,13 +20,14 @@
 #include "editor/Editing.h"
 #include "editor/EditorSettings.h"
 #include "editor/EditorWindow.h"
+#include "editor/OpenFiles.h"
 #include "platform/Files.h"
 #include "project/Utilities.h"
 #include "settings/Fields.h"
 #include "settings/ProjectNames.h"
 #include "settings/Settings.h"
 
-SessionFile *g_sessionFiles;
+std::vector<OpenFileEntry> g_sessionFiles;
 
 namespace {
 
@@ -112,85 +113,26 @@ void DefaultAccelerators() {
 void LoadSessionFiles() {
     FreeSessionFiles();
     long count = ReadIntSetting("OpenFiles", 0);
-    SessionFile **tail = &g_sessionFiles;
     SettingBuffer value;
     for (long i = 1; i <= count && i <= kMaxListCount; i++) {
         if (!ReadSetting(SettingName("OpenFile%d", static_cast<int>(i)), value))
             break;
-        // A path with blanks is stored in double quotes.
-        const char *start = value;
-        size_t n;
-        if (value[0] == '"') {
-            start = value + 1;
-            n = strcspn(start, "\"");
-        } else {
-            n = strcspn(value, " ");
-        }
-        if (n == 0)
-            continue;
-        SessionFile *file = static_cast<SessionFile *>(Allocate(sizeof(SessionFile)));
-        if (!file)
-            break;
-        file->path = static_cast<char *>(Allocate(n + 1));
-        if (!file->path) {
-            Release(file);
-            break;
-        }
-        memcpy(file->path, start, n);
-        file->path[n] = '\0';
-        // The numbers follow, one or more blanks apart; missing ones stay unset.
-        const char *p = start + n + (start != value && start[n] == '"' ? 1 : 0);
-        long numbers[5] = {0, 0, 0, 0, 0};
-        int got = 0;
-        while (got < 5) {
-            char *end = nullptr;
-            long v = strtol(p, &end, 10);
-            if (end == p)
-                break;
-            numbers[got++] = v;
-            p = end;
-        }
-        file->line = numbers[0];
-        for (int k = 0; k < 4; k++)
-            file->rect[k] = static_cast<int>(numbers[k + 1]);
-        file->numbers = got;
-        *tail = file;
-        tail = &file->next;
+        OpenFileEntry entry;
+        if (ParseOpenFile(value, &entry))
+            g_sessionFiles.push_back(entry);
     }
 }
 
 bool SaveSessionFiles() {
-    int count = 0;
-    if (g_editor)
-        for (Document *doc = g_editor->documents; doc; doc = doc->next)
-            if (!(doc->flags & kDocNoFile) && FirstViewOf(doc))
-                count++;
-    if (!WriteIntSetting("OpenFiles", count))
+    std::vector<OpenFileEntry> files = CollectOpenFiles();
+    if (!WriteIntSetting("OpenFiles", static_cast<long>(files.size())))
         return false;
     int n = 1;
-    for (Document *doc = g_editor ? g_editor->documents : nullptr; doc; doc = doc->next) {
-        View *view = FirstViewOf(doc);
-        if ((doc->flags & kDocNoFile) || !view)
-            continue;
-        int rect[4] = {0, 0, 0, 0};
-        bool minimized = false, maximized = false;
-        EditorWindowPlacement(view, rect, &minimized, &maximized);
-        // A negative left or right means minimised or maximised: a window that merely lies off
-        // the screen's left edge keeps its left at 0, and a state is never lost to a 0.
-        for (int k = 0; k < 4; k++)
-            if (rect[k] < 0)
-                rect[k] = 0;
-        if (minimized)
-            rect[0] = -(rect[0] > 0 ? rect[0] : 1);
-        if (maximized)
-            rect[2] = -(rect[2] > 0 ? rect[2] : 1);
-        Line *line = view == (g_editor ? g_editor->view : nullptr) ? view->current : doc->savedLine;
-        long number = line ? LineNumberOf(doc, line) : 1;
-        char value[kSettingBufferSize];
-        bool blanks = strchr(doc->path, ' ') != nullptr;
-        snprintf(value, sizeof value, blanks ? "\"%s\" %ld %d %d %d %d" : "%s %ld %d %d %d %d", doc->path,
-                 number, rect[0], rect[1], rect[2], rect[3]);
-        if (!WriteSetting(SettingName("OpenFile%d", n++), value))
+    for (const OpenFileEntry &file : files) {
+        std::string value = FormatOpenFile(file);
+        if (value.size() >= kSettingBufferSize)
+            value.resize(kSettingBufferSize - 1);
+        if (!WriteSetting(SettingName("OpenFile%d", n++), value.c_str()))
             return false;
     }
     return true;
@@ -327,13 +269,7 @@ const SettingField g_appSettingFields[] = {
 
 } // namespace
 
-void FreeSessionFiles() {
-    while (SessionFile *file = g_sessionFiles) {
-        g_sessionFiles = file->next;
-        Release(file->path);
-        Release(file);
-    }
-}
+void FreeSessionFiles() { g_sessionFiles.clear(); }
 
 void RegisterSettingTables() {
     RegisterFieldTable(g_editorSettingFields, g_editorSettingFieldCount);

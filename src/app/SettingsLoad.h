@@ -2,15 +2,12 @@
 // the last session's files.
 #pragma once
 
+#include <vector>
+
+#include "editor/OpenFiles.h"
+
 // A file the last run had open (and no project): where its cursor and window were.
-struct SessionFile {
-    SessionFile *next;
-    char *path;
-    long line;
-    int rect[4];      // left, top, right, bottom; a negative left: minimised, right: maximised
-    int numbers;      // how many of line and rect were stored
-};
-extern SessionFile *g_sessionFiles;
+extern std::vector<OpenFileEntry> g_sessionFiles;   // the last session's files
 void FreeSessionFiles();
 
 // Makes the settings tables of every folder known; once, before the first of the calls below.

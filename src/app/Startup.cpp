@@ -301,59 +301,7 @@ int ProcessCommandLine(const char *commandLine) {
     return opened;
 }
 
-int ReopenSession() {
-    const char *missing[100];
-    char *missingCopies[100];
-    int missingCount = 0;
-    int reopened = 0;
-    HWND maximized = nullptr;
-    bool minimized = false;
-    for (SessionFile *file = g_sessionFiles; file; file = file->next) {
-        if (!FileExists(file->path) || !OpenPath(file->path)) {
-            // A file that could not be read does not stay open as an empty window.
-            if (View *view = FindView(file->path))
-                DestroyEditorWindow(view->window);
-            if (missingCount < 100) {
-                missingCopies[missingCount] = DupString(file->path);
-                missing[missingCount] = missingCopies[missingCount] ? missingCopies[missingCount] : "";
-                missingCount++;
-            }
-            if (strcmp(file->path, g_app->currentFile) == 0)
-                g_app->currentFile[0] = '\0';
-            continue;
-        }
-        reopened++;
-        View *view = g_editor->view;
-        if (file->numbers >= 1 && file->line > 0) {
-            GotoLine(file->line);
-            Recentre();
-        }
-        if (view && view->window && file->numbers >= 5) {
-            RECT rect = {abs(file->rect[0]), file->rect[1], abs(file->rect[2]), file->rect[3]};
-            if (rect.right > rect.left && rect.bottom > rect.top) {
-                MapWindowPoints(nullptr, g_app->mdiClient, reinterpret_cast<POINT *>(&rect), 2);
-                MoveWindow(view->window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
-            }
-            if (file->rect[0] < 0) {
-                ShowWindow(view->window, SW_MINIMIZE);
-                minimized = true;
-            } else if (file->rect[2] < 0) {
-                maximized = view->window;
-            }
-        }
-    }
-    if (maximized)
-        SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(maximized), 0);
-    if (minimized)
-        SendMessageA(g_app->mdiClient, WM_MDIICONARRANGE, 0, 0);
-    if (View *current = g_app->currentFile[0] ? FindView(g_app->currentFile) : nullptr)
-        ActivateEditorWindow(current);
-    if (missingCount > 0)
-        CurrentUiPort()->ShowFileList(IDD_LOAD_ERROR, missing, missingCount);
-    for (int i = 0; i < missingCount; i++)
-        Release(missingCopies[i]);
-    return reopened;
-}
+int ReopenSession() { return ReopenFiles(g_sessionFiles, g_app->currentFile); }
 
 bool MessageLoop() {
     MSG message;

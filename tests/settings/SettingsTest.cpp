@@ -95,7 +95,7 @@ TEST_F(SettingsTest, AnEmptyStoreGivesTheDefaults) {
     EXPECT_STREQ("C:\\BDX", g_app->compilerRoot);
     EXPECT_STREQ("C:\\BDX\\bin\\win32hlp.hlp", g_app->helpDatabase);
     EXPECT_EQ(nullptr, g_projectNames);
-    EXPECT_EQ(nullptr, g_sessionFiles);
+    EXPECT_TRUE(g_sessionFiles.empty());
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -215,11 +215,11 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     EXPECT_EQ((std::vector<std::string>{"c:1:hi", "e:0:e"}), MacroTexts());
     ASSERT_TRUE(g_utilities);   // the present element loads, the count's excess ends nothing else
     EXPECT_STREQ("n", g_utilities->nickname);
-    ASSERT_TRUE(g_sessionFiles && g_sessionFiles->next);
-    EXPECT_STREQ("C:\\A.C", g_sessionFiles->path);
-    EXPECT_EQ(4, g_sessionFiles->rect[3]);
-    EXPECT_EQ(7, g_sessionFiles->next->line);
-    EXPECT_EQ(1, g_sessionFiles->next->numbers);
+    ASSERT_EQ(2u, g_sessionFiles.size());
+    EXPECT_EQ("C:\\A.C", g_sessionFiles[0].path);
+    EXPECT_EQ(4, g_sessionFiles[0].rect[3]);
+    EXPECT_EQ(7, g_sessionFiles[1].line);
+    EXPECT_EQ(1, g_sessionFiles[1].numbers);
 
     RoundTrip();   // the changed rows are saved again as they were read
     EXPECT_EQ("2", Get("Accelerators"));
