@@ -89,6 +89,25 @@ enum {
     kStrCompileFile = 4567,          // "&Compile %s"
     kStrNotProjectFile = 4584,       // "This file is not a Kelto project file"
 
+    // Projects.
+    kStrErase = 14,
+    kStrCannotCreate = 50,           // "Creation of %s impossible"
+    kStrBlankInProjectName = 101,
+    kStrClose = 110,
+    kStrNoProjectType = 171,
+    kStrCmsInCurrentDirectory = 233, // "Cms directory should be different from current directory"
+    kStrNameValue = 283,             // "Name": the value that holds a project's name
+    kStrOpenFilesCount = 412,        // "Open %d files?"
+    kStrNoProject = 3946,            // "No project defined"
+    kStrOpenFileValue = 3964,        // "%s %d %d %d %d %d"
+    kStrEmptyProjectName = 4029,     // "Empty project file?"
+    kStrProjectFilesValue = 4137,    // "PrjFiles"
+    kStrUserCountValue = 4138,       // "UserCount"
+    kStrCmsDirectoryValue = 4140,    // "CmsDirectory", then the put, get, file, lock and users options
+    kStrDebuggerArgumentsValue = 4522,   // "DebuggerArguments"
+    kStrUseWizard = 4590,
+    kStrNoFilesSelected = 4591,      // "No files selected\nContinue with empty project?"
+
     // Status-bar help of the menu commands.
     kStrMenuHelpBase = 7000,         // a command's help is this plus the command's identifier
     kStrHelpIndexHelp = 21000,       // "Show the on-line documentation"

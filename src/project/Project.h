@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/OpenFiles.h"
+
 enum {
     kProjectNameLength = 199,   // longest name typed at creation
     kProjectWizardOutput = 8192,
@@ -25,12 +27,6 @@ enum : unsigned {
 
 // Project flags.
 enum : unsigned { kProjectUsesCms = 1, kProjectEiffel = 2, kProjectFortran = 4, kProjectFlagsDefault = 8 };
-
-struct OpenFileRecord {
-    std::string path;
-    long line = 1;                              // from 1
-    int left = 0, top = 0, right = 0, bottom = 0;   // the document's window
-};
 
 struct FileDependencies {
     std::string file;
@@ -50,7 +46,7 @@ struct ProjectRecord {
     std::vector<std::string> files;   // as entered; without a backslash: in the sources directory
     std::string name;                 // empty: no project
     std::string path;                 // the working directory
-    std::vector<OpenFileRecord> openFiles;
+    std::vector<OpenFileEntry> openFiles;   // the documents open at the last save
     std::string cmsDirectory;
     std::string currentFile;
     int frameX = 0, frameY = 0, frameWidth = 0, frameHeight = 0;
@@ -84,7 +80,7 @@ extern std::string g_userName;                    // the user's name for version
 
 // The open project, or null when none is.
 ProjectRecord *CurrentProject();
-// Empties the record, the users and the user name: no project.
+// Empties the record and the users: no project.
 void ClearProject();
 
 // The content values: the file list with dependencies, users, CMS directory, version-control

@@ -3,6 +3,7 @@
 #include "app/Frame.h"
 #include "editor/EditorHooks.h"
 #include "editor/Search.h"
+#include "project/Project.h"
 #include "ui/OutputWindow.h"
 
 #include <windows.h>
@@ -122,6 +123,8 @@ void KeltoTest::SetUp() {
     ResetSearchState();
     ResetOutputState();
     ResetFrameState();
+    ClearProject();
+    g_userName.clear();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -134,6 +137,7 @@ void KeltoTest::SetUp() {
 }
 
 void KeltoTest::TearDown() {
+    ClearProject();
     ResetFrameState();
     ResetOutputState();
     FreeEditorState();
