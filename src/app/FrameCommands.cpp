@@ -116,38 +116,7 @@ void RegisterStandardHandlers() {
     RegisterHandler(IDM_WINDOWS_API_HELP, WindowsHelpCommand);
 }
 
-bool QueryCloseAll() {
-    if (!g_editor)
-        return true;
-    const char *files[200];
-    int count = 0;
-    for (Document *doc = g_editor->documents; doc && count < 200; doc = doc->next)
-        if ((doc->flags & kDocModified) && !(doc->flags & kDocNoFile))
-            files[count++] = doc->path;
-    if (count == 0)
-        return true;
-    int answer = CurrentUiPort()->ShowFileList(IDD_MODIFIED_FILES, files, count);
-    if (answer == IDC_FORGET)
-        return true;
-    if (answer != IDOK)
-        return false;
-    View *previous = g_editor->view;
-    bool saved = true;
-    for (Document *doc = g_editor->documents; doc && saved; doc = doc->next) {
-        if (!(doc->flags & kDocModified) || (doc->flags & kDocNoFile))
-            continue;
-        View *view = FirstViewOf(doc);
-        if (view)
-            MakeCurrent(view);
-        else
-            g_editor->doc = doc;
-        saved = SaveDocument();
-    }
-    // The document on screen stays the current one, whatever happened.
-    if (previous)
-        MakeCurrent(previous);
-    return saved;
-}
+bool QueryCloseAll() { return SaveModifiedDocuments(); }
 
 bool CloseAllEditorWindows() {
     if (g_app->debugging && !ConfirmMessage(kStrEndDebugging))

@@ -131,6 +131,9 @@ bool HasFileDocument();
 void SetDiskPath(Document *doc, const char *typed);
 // The path to give file operations on `doc`.
 inline const char *DiskPath(const Document *doc) { return doc->diskPath[0] ? doc->diskPath : doc->path; }
+// Lists the modified documents that are files in "Modified files": Save all saves them (a
+// failed save answers false), Forget goes on without saving, Cancel answers false.
+bool SaveModifiedDocuments();
 // Asks "File contains truncated lines\nSave anyway?" for a document whose lines were cut on
 // reading; false when the document must not be written. Yes clears the flag.
 bool MayWriteTruncated(Document *doc);

@@ -4,6 +4,7 @@
 // the same directory, and only when every byte is written and the file closed does it take
 // the file's place (the old file becoming the backup when backups are on). A full disk or a
 // failed write thus leaves the old file as it was.
+#include <windows.h>
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
@@ -16,6 +17,7 @@
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "base/ResourceIds.h"
 #include "base/TextUtil.h"
 #include "editor/Autosave.h"
 #include "editor/Bookmarks.h"
@@ -393,4 +395,37 @@ void GetFileInfoTexts(FileInfoTexts *info) {
         if (const char *text = ctime(&t))
             CopyBounded(info->date, text, sizeof info->date);
     }
+}
+
+bool SaveModifiedDocuments() {
+    if (!g_editor)
+        return true;
+    const char *files[200];
+    int count = 0;
+    for (Document *doc = g_editor->documents; doc && count < 200; doc = doc->next)
+        if ((doc->flags & kDocModified) && !(doc->flags & kDocNoFile))
+            files[count++] = doc->path;
+    if (count == 0)
+        return true;
+    int answer = CurrentUiPort()->ShowFileList(IDD_MODIFIED_FILES, files, count);
+    if (answer == IDC_FORGET)
+        return true;
+    if (answer != IDOK)
+        return false;
+    View *previous = g_editor->view;
+    bool saved = true;
+    for (Document *doc = g_editor->documents; doc && saved; doc = doc->next) {
+        if (!(doc->flags & kDocModified) || (doc->flags & kDocNoFile))
+            continue;
+        View *view = FirstViewOf(doc);
+        if (view)
+            MakeCurrent(view);
+        else
+            g_editor->doc = doc;
+        saved = SaveDocument();
+    }
+    // The document on screen stays the current one, whatever happened.
+    if (previous)
+        MakeCurrent(previous);
+    return saved;
 }

@@ -36,9 +36,9 @@ public:
     virtual bool AskText(const char *prompt, char *text, int size) = 0;
     // Shows or takes away the busy cursor.
     virtual void SetBusy(bool busy) = 0;
-    // Shows a dialog titled `title` with a list of `count` entries and OK/Cancel; returns the
-    // index of the chosen entry, or -1 when cancelled.
-    virtual int ChooseFromList(const char *title, const char *const *items, int count) = 0;
+    // Shows a dialog titled `title` with a list of `count` entries and OK (or `okText`) and
+    // Cancel; returns the index of the chosen entry, or -1 when cancelled.
+    virtual int ChooseFromList(const char *title, const char *const *items, int count, const char *okText = "OK") = 0;
     // The warning beep.
     virtual void Beep() = 0;
     // Shows the dialog `dialogId` of the program's resources that lists files ("Modified

@@ -283,7 +283,7 @@ public:
         SetCursor(LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
     }
 
-    int ChooseFromList(const char *title, const char *const *items, int count) override {
+    int ChooseFromList(const char *title, const char *const *items, int count, const char *okText) override {
         ModalScope modal;
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
@@ -297,7 +297,7 @@ public:
         w.Word(8);
         w.Text("MS Shell Dlg");
         w.Item(LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 7, 226, 96, kListBoxId, 0x0083, "");
-        w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 66, 108, 50, 14, IDOK, 0x0080, "OK");
+        w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 66, 108, 50, 14, IDOK, 0x0080, okText ? okText : "OK");
         w.Item(BS_PUSHBUTTON | WS_TABSTOP, 124, 108, 50, 14, IDCANCEL, 0x0080, "Cancel");
         ListDialogData data = {title, items, count, -1};
         HWND owner = g_owner;

@@ -75,7 +75,8 @@ int RecordingUiPort::AskReplace() {
     return answer;
 }
 
-int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count) {
+int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count, const char *okText) {
+    lastOkText = okText ? okText : "";
     std::vector<std::string> list{title};
     for (int i = 0; i < count; i++)
         list.push_back(items[i]);

@@ -39,7 +39,8 @@ public:
     std::vector<std::vector<std::string>> lists;
     std::deque<int> choices;
     int beeps = 0;
-    int ChooseFromList(const char *title, const char *const *items, int count) override;
+    int ChooseFromList(const char *title, const char *const *items, int count, const char *okText) override;
+    std::string lastOkText;   // the button text of the last list
     void Beep() override { beeps++; }
     // File lists shown (dialog id, then the files); answered from `fileListAnswers` (default 2,
     // Cancel).

@@ -1,0 +1,22 @@
+// The Project menu: open, close, erase, export and import projects, and open their files.
+#pragma once
+
+// What the project commands need from the program around them.
+struct ProjectHooks {
+    // Saves every setting (the open project's workspace with them). None: nothing saved.
+    bool (*saveAllSettings)();
+    // The menus follow the project that is open now. None: nothing.
+    void (*menusChanged)();
+};
+extern ProjectHooks g_projectHooks;
+
+void RegisterProjectCommands();
+
+// Opens the project `name` of the project list, closing the open one first; false when the
+// open one refused to close.
+bool OpenProject(const char *name);
+// Closes the open project `name` (with `save`, its settings saved first); false when it was
+// refused (Cancel in "Modified files").
+bool CloseProject(const char *name, bool save);
+// Sets the frame's title from the open project.
+void SetProjectFrameTitle();
