@@ -22,6 +22,7 @@
 #include "editor/EditorWindow.h"
 #include "editor/SearchDialogs.h"
 #include "platform/UiPort.h"
+#include "project/ProjectCommands.h"
 #include "project/ToolCommands.h"
 #include "ui/Dialogs.h"
 
@@ -101,6 +102,7 @@ void RegisterStandardHandlers() {
     RegisterEditorCommands();
     RegisterSearchCommands();
     RegisterToolCommands();
+    RegisterProjectCommands();
     RegisterDebugCommands();
     RegisterMenuCommands();
     RegisterHandler(IDM_CLOSE, CloseCommand);

@@ -22,6 +22,7 @@
 #include "editor/EditorWindow.h"
 #include "editor/OpenFiles.h"
 #include "platform/Files.h"
+#include "project/Project.h"
 #include "project/Utilities.h"
 #include "settings/Fields.h"
 #include "settings/ProjectNames.h"
@@ -299,5 +300,9 @@ bool SaveAllSettings() {
     if (!g_saveEnabled || !g_app || !OpenSettings(nullptr, true))
         return false;
     bool ok = SaveAllFields();
-    return CloseSettings() && ok;
+    ok = CloseSettings() && ok;
+    // The open project keeps its own workspace: its files, frame and options.
+    if (ok && CurrentProject())
+        SaveProjectWorkspace();
+    return ok;
 }

@@ -29,6 +29,8 @@
 #include "editor/Language.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
+#include "project/ProjectCommands.h"
+#include "settings/ProjectNames.h"
 #include "settings/Settings.h"
 #include "settings/Store.h"
 
@@ -416,6 +418,11 @@ void OpenStartFiles(const char *line) {
         g_app->reopenFiles = g_app->saveSession = false;
         if (HWND active = ActiveEditorWindow())
             SendMessageA(g_app->mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
+    } else if (!g_app->debugStart && g_projectToReopen[0] && HasName(g_projectNames, g_projectToReopen)) {
+        // The project the last run had open comes back with its own files.
+        g_app->restoring = true;
+        OpenProject(g_projectToReopen);
+        g_app->restoring = false;
     } else if (!g_app->debugStart) {
         g_app->restoring = true;
         if (g_app->reopenFiles)

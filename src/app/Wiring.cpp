@@ -2,7 +2,9 @@
 
 #include "app/Dispatch.h"
 #include "app/Frame.h"
+#include "app/SettingsLoad.h"
 #include "editor/EditorHooks.h"
+#include "project/ProjectCommands.h"
 
 namespace {
 
@@ -20,4 +22,7 @@ void InstallHooks() {
     g_editorHooks.currentDocumentChanged = UpdateDynamicMenus;
     g_editorHooks.documentClosed = DocumentClosedInFrame;
     g_editorHooks.showContextMenu = ShowContextMenu;
+    g_projectHooks = ProjectHooks();
+    g_projectHooks.saveAllSettings = SaveAllSettings;
+    g_projectHooks.menusChanged = UpdateDynamicMenus;
 }

@@ -79,7 +79,7 @@ void MenusChanged() {
         g_projectHooks.menusChanged();
 }
 
-bool SaveAll() { return g_projectHooks.saveAllSettings && g_projectHooks.saveAllSettings(); }
+bool SaveAllWithHook() { return g_projectHooks.saveAllSettings && g_projectHooks.saveAllSettings(); }
 
 void OpenProjectCommand(int, intptr_t) {
     if (!g_projectNames) {
@@ -197,7 +197,7 @@ bool CloseProject(const char *name, bool save) {
     if (!SaveModifiedDocuments())
         return false;
     if (save)
-        SaveAll();
+        SaveAllWithHook();
     if (g_app)
         memset(g_app->toolbarRect, 0, sizeof g_app->toolbarRect);
     CloseAllDocumentWindows();
