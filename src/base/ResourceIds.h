@@ -5,13 +5,14 @@
 #include "platform/PortDialogs.h"
 
 // Dialogs.
-#define IDD_MODIFIED_FILES 20100   // "Modified files": list, Save all (IDOK), Forget, Cancel
+#define IDD_MODIFIED_FILES 8200    // "Modified files": list, Save all (IDOK), Forget, Cancel
 #define IDD_LOAD_ERROR 20200       // "Load error": text, list, Continue (IDOK)
 #define IDD_EXECUTE 20300          // "Execute a program"
 #define IDD_ABOUT 20400            // the about box
 #define IDD_SEARCH 1700            // "Search"
 #define IDD_SEARCH_REPLACE 3700    // "Search and replace"
 #define IDD_GOTO_LINE 3300         // "Goto a line number"
+#define IDD_NEW_PROJECT 5100       // "Definition of a new project"
 
 // Controls.
 #define IDC_FORGET 102             // "&Forget" of "Modified files"
@@ -41,3 +42,15 @@
 #define IDC_REPLACE_BY_FUNCTION 3703
 #define IDC_REPLACE_FUNCTION_LIST 3704
 #define IDC_GOTO_LINE_NUMBER 3301       // "Goto a line number": the line
+// "Definition of a new project".
+#define IDC_NEW_PROJECT_NAME 5101
+#define IDC_NEW_PROJECT_DIRECTORY 5102   // the working directory
+#define IDC_NEW_PROJECT_BROWSE 5103
+#define IDC_NEW_PROJECT_OUTPUT 5104      // "Objects and executables"
+#define IDC_NEW_PROJECT_SINGLE 5105      // "Single user", "Multi user"
+#define IDC_NEW_PROJECT_MULTI 5106
+#define IDC_NEW_PROJECT_CMS 5107         // "Use versioning system"
+#define IDC_NEW_PROJECT_WINDOWS 5108     // the type
+#define IDC_NEW_PROJECT_CONSOLE 5109
+#define IDC_NEW_PROJECT_DLL 5110
+#define IDC_NEW_PROJECT_LIBRARY 5111

@@ -3,6 +3,9 @@
 // text and answers from a queue, so no logic ever waits for a person in a test.
 #pragma once
 
+#include <string>
+#include <vector>
+
 typedef struct HWND__ *HWND;
 
 // Box styles and answers carry the Win32 values so the real port passes them straight on.
@@ -32,13 +35,17 @@ public:
     // Asks for a directory with the directory browser; false when cancelled. On success `path`
     // (of `size` bytes) holds the chosen directory.
     virtual bool AskDirectory(const char *prompt, const char *filter, char *path, int size) = 0;
-    // Asks for one line of text; returns false when cancelled.
-    virtual bool AskText(const char *prompt, char *text, int size) = 0;
+    // Asks for one line of text in a box titled `title`; returns false when cancelled.
+    virtual bool AskText(const char *prompt, char *text, int size, const char *title = "Kelto") = 0;
     // Shows or takes away the busy cursor.
     virtual void SetBusy(bool busy) = 0;
     // Shows a dialog titled `title` with a list of `count` entries and OK (or `okText`) and
     // Cancel; returns the index of the chosen entry, or -1 when cancelled.
     virtual int ChooseFromList(const char *title, const char *const *items, int count, const char *okText = "OK") = 0;
+    // The selection of a project's files: the list starts as `files` (names as entered); the
+    // user adds files (several at once, of the pattern's kind or any) and removes them. True
+    // with the new list on OK, false when cancelled.
+    virtual bool SelectFiles(const char *pattern, std::vector<std::string> *files) = 0;
     // The warning beep.
     virtual void Beep() = 0;
     // Shows the dialog `dialogId` of the program's resources that lists files ("Modified

@@ -5,6 +5,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/PortDialogs.h"
 #include "platform/UiPort.h"
 
@@ -107,6 +110,100 @@ INT_PTR CALLBACK FileListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_CLOSE:
         EndDialog(dialog, IDCANCEL);
         return TRUE;
+    }
+    return FALSE;
+}
+
+struct SelectFilesData {
+    const char *pattern;
+    std::vector<std::string> *files;
+};
+
+enum { kAddFiles = 201, kRemoveFiles = 202 };
+
+// Adds the files chosen in the open dialog: a name in the current directory as a bare name,
+// others with their path.
+void AddChosenFiles(HWND dialog, const char *pattern) {
+    static char names[16384];
+    names[0] = '\0';
+    char filter[200];
+    int n = snprintf(filter, sizeof filter - 16, "%s%c%s%c", pattern, 0, pattern, 0);
+    if (n < 0 || n >= static_cast<int>(sizeof filter) - 16)
+        n = 0;
+    memcpy(filter + n, "All files\0*.*\0\0", 16);
+    OPENFILENAMEA ofn;
+    memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = names;
+    ofn.nMaxFile = sizeof names;
+    ofn.lpstrTitle = "Add files";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    if (!GetOpenFileNameA(&ofn))
+        return;
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    // One name: the whole path. Several: the directory, then the names, each NUL-terminated.
+    std::string directory = names;
+    std::vector<std::string> chosen;
+    const char *p = names + strlen(names) + 1;
+    if (!*p) {
+        size_t slash = directory.rfind('\\');
+        chosen.push_back(directory.substr(slash + 1));
+        directory = slash == std::string::npos ? std::string() : directory.substr(0, slash);
+    }
+    for (; *p; p += strlen(p) + 1)
+        chosen.push_back(p);
+    bool here = lstrcmpiA(directory.c_str(), current) == 0;
+    for (const std::string &name : chosen) {
+        std::string entry = here || directory.empty() ? name : directory + "\\" + name;
+        if (SendDlgItemMessageA(dialog, kListBoxId, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(entry.c_str())) == LB_ERR)
+            SendDlgItemMessageA(dialog, kListBoxId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+}
+
+INT_PTR CALLBACK SelectFilesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    SelectFilesData *data = reinterpret_cast<SelectFilesData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        data = reinterpret_cast<SelectFilesData *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        for (const std::string &file : *data->files)
+            SendDlgItemMessageA(dialog, kListBoxId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case kAddFiles:
+            AddChosenFiles(dialog, data->pattern);
+            return TRUE;
+        case kRemoveFiles: {
+            HWND list = GetDlgItem(dialog, kListBoxId);
+            for (int i = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); i-- > 0;)
+                if (SendMessageA(list, LB_GETSEL, i, 0) > 0)
+                    SendMessageA(list, LB_DELETESTRING, i, 0);
+            return TRUE;
+        }
+        case IDOK: {
+            HWND list = GetDlgItem(dialog, kListBoxId);
+            data->files->clear();
+            int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+            for (int i = 0; i < count; i++) {
+                char text[MAX_PATH * 2] = "";
+                if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof text)) {
+                    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+                    data->files->push_back(text);
+                }
+            }
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
     }
     return FALSE;
 }
@@ -229,7 +326,7 @@ public:
         return ok;
     }
 
-    bool AskText(const char *prompt, char *text, int size) override {
+    bool AskText(const char *prompt, char *text, int size, const char *title) override {
         ModalScope modal;
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
@@ -239,7 +336,7 @@ public:
         w.Word(4);
         w.Word(0), w.Word(0), w.Word(220), w.Word(62);
         w.Word(0), w.Word(0);
-        w.Text("Kelto");
+        w.Text(title ? title : "Kelto");
         w.Word(8);
         w.Text("MS Shell Dlg");
         w.Item(SS_LEFT, 7, 7, 206, 10, 100, 0x0082, "");
@@ -305,6 +402,30 @@ public:
                                                  reinterpret_cast<LPCDLGTEMPLATEA>(buffer), owner,
                                                  ListDialogProc, reinterpret_cast<LPARAM>(&data));
         return result == 1 ? data.choice : -1;
+    }
+
+    bool SelectFiles(const char *pattern, std::vector<std::string> *files) override {
+        ModalScope modal;
+        static WORD buffer[512];
+        memset(buffer, 0, sizeof buffer);
+        TemplateWriter w(buffer);
+        w.Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        w.Dword(0);
+        w.Word(5);   // controls
+        w.Word(0), w.Word(0), w.Word(260), w.Word(150);
+        w.Word(0), w.Word(0);
+        w.Text("Project files");
+        w.Word(8);
+        w.Text("MS Shell Dlg");
+        w.Item(LBS_EXTENDEDSEL | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 7, 186, 136,
+               kListBoxId, 0x0083, "");
+        w.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 7, 50, 14, kAddFiles, 0x0080, "&Add...");
+        w.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 25, 50, 14, kRemoveFiles, 0x0080, "&Remove");
+        w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 203, 111, 50, 14, IDOK, 0x0080, "OK");
+        w.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 129, 50, 14, IDCANCEL, 0x0080, "Cancel");
+        SelectFilesData data = {pattern ? pattern : "*.*", files};
+        return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(buffer), g_owner,
+                                       SelectFilesProc, reinterpret_cast<LPARAM>(&data)) == 1;
     }
 
     void Beep() override { MessageBeep(MB_ICONEXCLAMATION); }

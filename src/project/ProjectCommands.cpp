@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "project/Project.h"
+#include "project/ProjectCreate.h"
 #include "project/ProjectTransfer.h"
 #include "settings/ProjectNames.h"
 #include "settings/Settings.h"
@@ -54,6 +56,8 @@ std::string ChooseProject(const char *button) {
     return choice >= 0 && choice < static_cast<int>(names.size()) ? names[choice] : std::string();
 }
 
+}  // namespace
+
 void CloseAllDocumentWindows() {
     HWND frame = g_app ? g_app->frameWindow : nullptr;
     bool shown = frame && IsWindowVisible(frame);
@@ -73,6 +77,8 @@ void CloseAllDocumentWindows() {
     if (shown)
         ShowWindow(frame, SW_SHOW);
 }
+
+namespace {
 
 void MenusChanged() {
     if (g_projectHooks.menusChanged)
@@ -147,7 +153,7 @@ void ExportProjectCommand(int, intptr_t) {
 
 void ImportProjectCommand(int, intptr_t) {
     char path[400] = "";
-    if (!CurrentUiPort()->AskFileName(false, "Import a project file", "*.prj", path, sizeof path))
+    if (!CurrentUiPort()->AskFileName(false, "Import a project file", "Project files (*.prj)\0*.prj\0", path, sizeof path))
         return;
     char name[kProjectNameSize] = "";
     if (!ImportProject(path, name))
@@ -156,6 +162,24 @@ void ImportProjectCommand(int, intptr_t) {
     if (SaveModifiedDocuments())
         OpenProject(name);
 }
+
+void EditFilesCommand(int, intptr_t) {
+    ProjectRecord *project = CurrentProject();
+    if (!project) {
+        ErrorMessage(kStrNoProject);
+        return;
+    }
+    // The selection works in the sources directory.
+    std::string before = Current();
+    bool moved = !project->sourcesDir.empty() && strcasecmp(project->sourcesDir.c_str(), before.c_str()) != 0 &&
+                 SetDirectory(project->sourcesDir.c_str()) == 0;
+    if (SelectProjectFiles(project))
+        SaveProjectContent(1);
+    if (moved)
+        SetDirectory(before.c_str());
+}
+
+void CreateCommand(int, intptr_t) { CreateProject(); }
 
 void OpenAllFilesCommand(int, intptr_t) {
     ProjectRecord *project = CurrentProject();
@@ -248,6 +272,8 @@ bool OpenProject(const char *name) {
 }
 
 void RegisterProjectCommands() {
+    RegisterHandler(IDM_PROJECT_CREATE, CreateCommand);
+    RegisterHandler(IDM_PROJECT_FILES, EditFilesCommand);
     RegisterHandler(IDM_PROJECT_OPEN, OpenProjectCommand);
     RegisterHandler(IDM_PROJECT_CLOSE, CloseProjectCommand);
     RegisterHandler(IDM_PROJECT_ERASE, EraseProjectCommand);

@@ -18,5 +18,7 @@ bool OpenProject(const char *name);
 // Closes the open project `name` (with `save`, its settings saved first); false when it was
 // refused (Cancel in "Modified files").
 bool CloseProject(const char *name, bool save);
+// Closes every editor window without asking (the modified documents were asked about).
+void CloseAllDocumentWindows();
 // Sets the frame's title from the open project.
 void SetProjectFrameTitle();

@@ -117,15 +117,7 @@ const char *ProjectOfKey(const char *key) {
     size_t prefix = strlen(kKeyPrefix);
     if (strncasecmp(key, kKeyPrefix, prefix) != 0)
         return nullptr;
-    const char *name = key + prefix;
-    size_t n = strlen(name);
-    if (n == 0 || n >= kProjectNameSize || strchr(name, '\\') || strcmp(name, ".") == 0 ||
-        strcmp(name, "..") == 0)
-        return nullptr;
-    for (const char *p = name; *p; p++)
-        if (static_cast<unsigned char>(*p) < 32)
-            return nullptr;
-    return name;
+    return IsProjectKeyName(key + prefix) ? key + prefix : nullptr;
 }
 
 bool IsDrivePath(const char *text) {
@@ -133,6 +125,16 @@ bool IsDrivePath(const char *text) {
 }
 
 } // namespace
+
+bool IsProjectKeyName(const char *name) {
+    size_t n = strlen(name);
+    if (n == 0 || n >= kProjectNameSize || strchr(name, '\\') || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+        return false;
+    for (const char *p = name; *p; p++)
+        if (static_cast<unsigned char>(*p) < 32)
+            return false;
+    return true;
+}
 
 bool ExportProject(const char *name, const char *path) {
     if (FileExists(path) && !Confirm(FormatMessageId(kStrOverwriteFile, path)))

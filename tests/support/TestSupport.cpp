@@ -40,7 +40,14 @@ bool RecordingUiPort::AskFileName(bool, const char *, const char *, char *path, 
     return true;
 }
 
-bool RecordingUiPort::AskText(const char *, char *, int) { return false; }
+bool RecordingUiPort::AskText(const char *prompt, char *text, int size, const char *title) {
+    prompts.push_back(std::string(title ? title : "") + ": " + prompt);
+    if (textAnswers.empty())
+        return false;
+    snprintf(text, static_cast<size_t>(size), "%s", textAnswers.front().c_str());
+    textAnswers.pop_front();
+    return true;
+}
 
 bool RecordingUiPort::AskDirectory(const char *prompt, const char *, char *path, int size) {
     directoryPrompts.push_back(prompt);
@@ -86,6 +93,15 @@ int RecordingUiPort::ChooseFromList(const char *title, const char *const *items,
     int choice = choices.front();
     choices.pop_front();
     return choice;
+}
+
+bool RecordingUiPort::SelectFiles(const char *, std::vector<std::string> *files) {
+    selectionsShown.push_back(*files);
+    if (fileSelections.empty())
+        return false;
+    *files = fileSelections.front();
+    fileSelections.pop_front();
+    return true;
 }
 
 std::vector<std::string> RecordingUiPort::Texts() const {

@@ -29,7 +29,10 @@ public:
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override;
     bool AskFileName(bool save, const char *title, const char *filter, char *path,
                      int size) override;
-    bool AskText(const char *prompt, char *text, int size) override;
+    // Input lines asked for ("title: prompt"), answered from `textAnswers` (none: cancelled).
+    std::vector<std::string> prompts;
+    std::deque<std::string> textAnswers;
+    bool AskText(const char *prompt, char *text, int size, const char *title) override;
     // Answers to the directory browser (empty = cancelled); the prompts asked.
     std::deque<std::string> directories;
     std::vector<std::string> directoryPrompts;
@@ -42,6 +45,10 @@ public:
     int ChooseFromList(const char *title, const char *const *items, int count, const char *okText) override;
     std::string lastOkText;   // the button text of the last list
     void Beep() override { beeps++; }
+    // File selections: what each started with, answered from `fileSelections` (none: cancelled).
+    std::vector<std::vector<std::string>> selectionsShown;
+    std::deque<std::vector<std::string>> fileSelections;
+    bool SelectFiles(const char *pattern, std::vector<std::string> *files) override;
     // File lists shown (dialog id, then the files); answered from `fileListAnswers` (default 2,
     // Cancel).
     std::vector<std::vector<std::string>> fileLists;
