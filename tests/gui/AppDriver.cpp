@@ -321,6 +321,28 @@ HWND KeltoApp::WaitForBox(const char *title, int seconds) const {
     return WaitForTitle(title, process.dwProcessId, seconds);
 }
 
+HWND KeltoApp::OpenDialog(int command, const char *title) const {
+    Command(command);
+    return WaitForBox(title);
+}
+
+void SetText(HWND dialog, int id, const char *text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// The controls are Unicode windows: asked from another process, only the W message converts.
+std::string DialogText(HWND dialog, int id) {
+    wchar_t wide[300] = L"";
+    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 300, reinterpret_cast<LPARAM>(wide));
+    char text[300] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
 namespace {
 
 // Menus belong to their process under Wine: another process cannot read them, not even their

@@ -26,6 +26,12 @@ bool WaitGone(HWND window, int seconds);
 // it to go away.
 bool Answer(HWND dialog, int id, int seconds = 10);
 
+// Dialog controls driven as a user would: text put in, read back, buttons clicked.
+void SetText(HWND dialog, int id, const char *text);
+std::string DialogText(HWND dialog, int id);
+void Click(HWND dialog, int id);
+bool Checked(HWND dialog, int id);
+
 struct MenuItem {
     UINT id;            // 0 for separators, -1 for submenus
     UINT state;         // GetMenuState: MF_GRAYED, MF_SEPARATOR, ...
@@ -64,6 +70,8 @@ public:
     HWND Editor(const std::string &title) const;
     // A message box or dialog of the process with title `title`, waiting up to `seconds`.
     HWND WaitForBox(const char *title, int seconds = 10) const;
+    // Runs a menu command and waits for the dialog titled `title` it opens.
+    HWND OpenDialog(int command, const char *title) const;
     // The items of the submenu of the menu bar that holds `command`, after the frame has
     // updated the menus (WM_INITMENU) as it does when the user opens the menu bar. Empty when
     // unreadable.

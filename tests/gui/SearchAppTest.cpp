@@ -8,28 +8,6 @@
 
 namespace {
 
-HWND OpenDialog(const KeltoApp &app, int command, const char *title) {
-    app.Command(command);
-    return app.WaitForBox(title);
-}
-
-void SetText(HWND dialog, int id, const char *text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-// The controls are Unicode windows: asked from another process, only the W message converts.
-std::string Text(HWND dialog, int id) {
-    wchar_t wide[300] = L"";
-    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 300, reinterpret_cast<LPARAM>(wide));
-    char text[300] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
-void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
 // Types into the editor once what was sent before (a key, a closing dialog) has been handled.
 void TypeAfter(const KeltoApp &app, HWND editor, const std::string &text) {
     app.Settle();
@@ -66,7 +44,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // The dialog starts from the default options (this window, exact text, case sensitive,
     // forwards): "beta" is found, not "Beta". The match is selected, so typing replaces it.
-    HWND dialog = OpenDialog(app, IDM_FIND, "Search");
+    HWND dialog = app.OpenDialog(IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "beta");
     ASSERT_TRUE(Answer(dialog, IDOK));
@@ -83,9 +61,9 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // The dialog remembers the text and the direction last used; checking Forwards unchecks
     // Backwards. Ignoring case as whole words, "Beta" comes before "beta" but not "alphabeta".
     app.Command(IDM_GOTO_TOP);
-    dialog = OpenDialog(app, IDM_FIND, "Search");
+    dialog = app.OpenDialog(IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ("beta", Text(dialog, IDC_SEARCH_TEXT));
+    EXPECT_EQ("beta", DialogText(dialog, IDC_SEARCH_TEXT));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_BACKWARDS));
     Click(dialog, IDC_SEARCH_FORWARDS);
     EXPECT_FALSE(Checked(dialog, IDC_SEARCH_BACKWARDS));
@@ -98,7 +76,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     KeltoApp::Key(editor, VK_F3);
     TypeAfter(app, editor, "4");
     // Backwards chosen in the dialog is where the search goes.
-    dialog = OpenDialog(app, IDM_FIND, "Search");
+    dialog = app.OpenDialog(IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_BACKWARDS);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
@@ -110,7 +88,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // Replacing without confirmation: every "e" from the top, case respected again. The
     // Confirmation choice survived the Search dialog, which does not show it.
     app.Command(IDM_GOTO_TOP);
-    dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
+    dialog = app.OpenDialog(IDM_REPLACE, "Search and replace");
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_WHOLE_WORDS));
@@ -125,9 +103,9 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // With confirmation: the first "o" is kept, then all the others go, with a longer text.
     app.Command(IDM_GOTO_TOP);
-    dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
+    dialog = app.OpenDialog(IDM_REPLACE, "Search and replace");
     ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ("E", Text(dialog, IDC_REPLACE_TEXT));
+    EXPECT_EQ("E", DialogText(dialog, IDC_REPLACE_TEXT));
     SetText(dialog, IDC_SEARCH_TEXT, "o");
     SetText(dialog, IDC_REPLACE_TEXT, "<0>");
     Click(dialog, IDC_REPLACE_CONFIRM);
@@ -160,7 +138,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     EXPECT_FILE(path, "onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n");
 
     // Refused requests: the box says why and the dialog stays until cancelled.
-    dialog = OpenDialog(app, IDM_FIND, "Search");
+    dialog = app.OpenDialog(IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "");
     ExpectRefused(app, dialog, "Error", "Empty search string?");
@@ -192,7 +170,7 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     ASSERT_EQ(a, app.ActiveEditor());
 
     // The replace starts in A; the second question is about B's match, with B in front.
-    HWND dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
+    HWND dialog = app.OpenDialog(IDM_REPLACE, "Search and replace");
     ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "x");
     SetText(dialog, IDC_REPLACE_TEXT, "y");
@@ -217,7 +195,7 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     SendMessageA(app.client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
     app.Settle();
     ASSERT_TRUE(IsIconic(b));
-    dialog = OpenDialog(app, IDM_FIND, "Search");
+    dialog = app.OpenDialog(IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
     ASSERT_TRUE(Checked(dialog, IDC_SEARCH_ALL_WINDOWS));
@@ -230,7 +208,7 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     app.Settle();
     EXPECT_TRUE(IsIconic(b));
 
-    dialog = OpenDialog(app, IDM_FIND, "Search");
+    dialog = app.OpenDialog(IDM_FIND, "Search");
     ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_ICONIZED);
     ASSERT_TRUE(Answer(dialog, IDOK));
