@@ -231,7 +231,8 @@ bool CloseProject(const char *name, bool save) {
 }
 
 bool OpenProject(const char *name) {
-    if (!name || !name[0] || strlen(name) >= kProjectNameSize)
+    // Only a project of the list: reading a name that has no key would make one.
+    if (!name || !HasName(g_projectNames, name))
         return false;
     HWND frame = g_app ? g_app->frameWindow : nullptr;
     if (frame && IsZoomed(frame))

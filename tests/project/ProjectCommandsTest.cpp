@@ -2,10 +2,14 @@
 // selection, the checks of the "Create" button, opening, closing and erasing.
 #include <windows.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
 #include "base/AppState.h"
+#include "base/CommandIds.h"
+#include "base/Commands.h"
 #include "editor/Document.h"
 #include "platform/Files.h"
 #include "project/Project.h"
@@ -201,16 +205,32 @@ TEST_F(ProjectCommandsTest, OpenCloseAndEraseKeepToTheirProjects) {
     EXPECT_EQ((std::vector<std::string>{"a.c"}), g_project.files);
     EXPECT_TRUE(g_project.hasMake);
 
-    // Erasing a project that is not open deletes its key only.
+    // Erasing a project that is not open deletes its key only; erasing the open one closes it.
     StoreKey other = store.Open(nullptr, "Software\\bdx\\Kelto\\Other", true, nullptr);
     store.Set(other, "PrjFiles", "0");
     AddName(&g_projectNames, "Other");
-    ASSERT_TRUE(CloseProject("One", true));
-    EXPECT_FALSE(CurrentProject());
-    ASSERT_TRUE(DeleteProjectKey("Other"));
+    RegisterProjectCommands();
+    auto erase = [&](const char *name) {
+        int index = 0;
+        for (NameEntry *e = g_projectNames; e && strcmp(e->name, name) != 0; e = e->next)
+            index++;
+        ui.choices.push_back(index);
+        ui.answers.push_back(kAnswerYes);
+        FindHandler(IDM_PROJECT_ERASE)(IDM_PROJECT_ERASE, 0);
+        EXPECT_EQ("Erase", ui.lastOkText);
+        EXPECT_EQ(std::string("Erase ") + name, ui.boxes.back().text);
+    };
+    erase("Other");
     EXPECT_FALSE(KeyExists("Other"));
-    EXPECT_TRUE(KeyExists("One"));
+    EXPECT_FALSE(HasName(g_projectNames, "Other"));
+    EXPECT_TRUE(CurrentProject());
     EXPECT_EQ("1", Get("One", "PrjFiles"));
+    erase("One");
+    EXPECT_FALSE(CurrentProject());
+    EXPECT_FALSE(KeyExists("One"));
+    EXPECT_STREQ("", g_openProject);
+    EXPECT_FALSE(OpenProject("One"));   // no longer a project: no key is made for it
+    EXPECT_FALSE(KeyExists("One"));
 }
 
 } // namespace
