@@ -424,6 +424,12 @@ bool OpenDocument(const char *text) {
     UpperCase(path);
     if (IsProgramPath(path))
         return StartDebugging(text);
+    // A directory is no document.
+    size_t n = strlen(path);
+    if (n > 0 && (path[n - 1] == '\\' || path[n - 1] == '/' || IsDirectory(path))) {
+        IncorrectFileName(typed);
+        return false;
+    }
     Document *doc = FindDocument(path, false);
     if (doc) {
         if (View *view = FirstViewOf(doc)) {

@@ -66,6 +66,14 @@ TEST_F(DocumentsTest, OpeningByPath) {
     EXPECT_EQ("[" + tooLong + "]: incorrect file name", ui.boxes[0].text);
     EXPECT_EQ(3u, DocumentPaths().size());
     EXPECT_EQ(3, ViewCount());
+
+    // A directory is no document, with or without its backslash.
+    ui.boxes.clear();
+    EXPECT_FALSE(OpenDocument((dir + "\\").c_str()));
+    EXPECT_FALSE(OpenDocument(dir.c_str()));
+    ASSERT_EQ(2u, ui.boxes.size());
+    EXPECT_EQ("[" + dir + "\\]: incorrect file name", ui.boxes[0].text);
+    EXPECT_EQ(3, ViewCount());
 }
 
 TEST_F(DocumentsTest, QuietLoadsAndClosedViewsReleaseEverything) {
