@@ -1,6 +1,10 @@
 // The project's workspace and content values in the store: every field written in its
 // encoding and read back the same, over a store in memory.
+#include <windows.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/AppState.h"
 #include "project/Project.h"
@@ -33,13 +37,22 @@ protected:
         char buffer[600] = "";
         return k && store.Query(k, name, buffer, sizeof buffer) == kStoreOk ? buffer : "<missing>";
     }
-    // Every value of the project's key, "name=text" a line, in the store's order.
-    std::string AllValues() {
-        StoreKey k = store.Open(nullptr, kKey, false, nullptr);
-        std::string all;
+    // Every value of the project's key, "name=text" a line, in the store's order (sorted:
+    // the registry keeps an order of its own).
+    std::string AllValues(SettingsStore *from = nullptr, bool sorted = false) {
+        SettingsStore &s = from ? *from : store;
+        StoreKey k = s.Open(nullptr, kKey, false, nullptr);
+        std::vector<std::string> lines;
         char name[200], text[600];
-        for (int i = 0; k && store.EnumValue(k, i, name, sizeof name, text, sizeof text) == kStoreOk; i++)
-            all += std::string(name) + "=" + text + "\n";
+        for (int i = 0; k && s.EnumValue(k, i, name, sizeof name, text, sizeof text) == kStoreOk; i++)
+            lines.push_back(std::string(name) + "=" + text + "\n");
+        if (k)
+            s.Close(k);
+        if (sorted)
+            std::sort(lines.begin(), lines.end());
+        std::string all;
+        for (const std::string &line : lines)
+            all += line;
         return all;
     }
 };
@@ -127,6 +140,35 @@ TEST_F(ProjectStoreTest, WorkspaceAndContentValuesRoundTripByteForByte) {
     g_saveEnabled = false;
     EXPECT_EQ(0, SaveProjectContent(1));
     EXPECT_FALSE(SaveProjectWorkspace());
+}
+
+// The same record written to the Windows registry (below a key of the test's own) holds the
+// same values.
+TEST_F(ProjectStoreTest, TheRegistryHoldsTheSameValues) {
+    FillProject(g_project);
+    g_userName = "ann";
+    ASSERT_EQ(1, SaveProjectContent(1));
+    ASSERT_TRUE(SaveProjectWorkspace());
+    std::string base = "Software\\KeltoProjectTest" + std::to_string(GetCurrentProcessId());
+    SettingsStore *registry = NewRegistryStore(base.c_str());
+    SetStore(registry);
+    StoreKey compiler = registry->Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
+    registry->Set(compiler, "includepath", "C:\\BDX\\include");
+    registry->Close(compiler);
+    ASSERT_EQ(1, SaveProjectContent(1));
+    ASSERT_TRUE(SaveProjectWorkspace());
+    std::string written = AllValues(registry, true);
+    ClearProject();
+    g_project.name = "demo";
+    ASSERT_TRUE(LoadProjectWorkspace());
+    ASSERT_TRUE(LoadProjectContent());
+    ASSERT_EQ(1u, g_project.breakpoints.size());
+    EXPECT_EQ(12, g_project.breakpoints[0].line);
+    SetStore(&store);
+    delete registry;
+    EXPECT_TRUE(DeleteRegistryTree(base.c_str()));
+    EXPECT_EQ(AllValues(nullptr, true), written);
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(ProjectStoreTest, AFileProcessorWithoutItsSeparatorsEndsTheList) {
