@@ -17,6 +17,7 @@
 #include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "platform/Files.h"
+#include "project/Project.h"
 #include "project/Utilities.h"
 #include "ui/OutputWindow.h"
 
@@ -219,6 +220,18 @@ void UpdateDynamicMenus() {
             }
         } else {
             DeleteMenu(compiler, IDM_COMPILE_FILE, MF_BYCOMMAND);
+        }
+        // An Eiffel project's Make compiles its root class; otherwise the item has its own text.
+        static bool eiffelText;
+        const ProjectRecord *project = CurrentProject();
+        if (project && (project->projectFlags & kProjectEiffel)) {
+            char make[200];
+            snprintf(make, sizeof make, "compile %s\tF9", project->eiffelRootClass.c_str());
+            eiffelText = ModifyMenuA(compiler, IDM_MAKE, MF_BYCOMMAND | MF_STRING, IDM_MAKE, make) != 0;
+        } else if (eiffelText) {
+            if (const char *text = CommandMenuText(IDM_MAKE))
+                ModifyMenuA(compiler, IDM_MAKE, MF_BYCOMMAND | MF_STRING, IDM_MAKE, text);
+            eiffelText = false;
         }
     }
     if (g_app && g_app->frameWindow)
