@@ -144,8 +144,7 @@ void ExportProjectCommand(int, intptr_t) {
     std::string path = Current() + "\\" + name + ".prj";
     LowerCase(&path[0]);
     if (ExportProject(name.c_str(), path.c_str())) {
-        std::string text = "Project " + name + " exported into file:\n" + path;
-        ShowBlueMessage(text.c_str());
+        AddOutputLines(("Project " + name + " exported into file:\n" + path).c_str());
     } else {
         ErrorBox(FormatScratch("Impossible to export project %s", name.c_str()));
     }

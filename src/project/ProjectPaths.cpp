@@ -97,18 +97,6 @@ std::string CompilerIncludePath() {
     return std::string(g_app ? g_app->compilerRoot : "") + "\\include";
 }
 
-// Shows a text of several lines in the output window's list, one list line each.
-void OutputText(const std::string &text) {
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find('\n', start);
-        AddOutputLine(text.substr(start, end - start).c_str());
-        if (end == std::string::npos)
-            return;
-        start = end + 1;
-    }
-}
-
 bool EndsWithNoCase(const std::string &text, const char *tail) {
     size_t n = strlen(tail);
     return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, tail) == 0;
@@ -196,7 +184,7 @@ bool DefaultMakeSetup(ProjectRecord *project) {
             return false;
         }
         if (chosen != Join(base, "bdx"))
-            OutputText("Project directory is:\n" + chosen);
+            AddOutputLines(("Project directory is:\n" + chosen).c_str());
         project->makeDir = chosen;
     }
     project->makeName = std::string(g_app ? g_app->compilerRoot : "") + "\\bin\\make.exe";

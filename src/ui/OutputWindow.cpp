@@ -162,6 +162,17 @@ void ClearOutputList() {
         SendMessageA(g_output->list, LB_RESETCONTENT, 0, 0);
 }
 
+void AddOutputLines(const char *text) {
+    std::string all = text ? text : "";
+    for (size_t start = 0;;) {
+        size_t end = all.find('\n', start);
+        AddOutputLine(all.substr(start, end - start).c_str());
+        if (end == std::string::npos)
+            return;
+        start = end + 1;
+    }
+}
+
 bool AddOutputLine(const char *text) {
     g_output->lines.push_back(text ? text : "");
     if (!g_output->list)

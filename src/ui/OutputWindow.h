@@ -63,6 +63,8 @@ MessageColour MessageLineColour();
 // The list.
 void ClearOutputList();                     // (8025)
 bool AddOutputLine(const char *text);
+// A text of several lines, one list line each.
+void AddOutputLines(const char *text);
 int OutputLineCount();
 const char *OutputLine(int index);
 // Installs the double-click routine; a null routine empties the list and the message line (8026).
