@@ -932,6 +932,12 @@ bool Search(Matcher *m, const char *from) {
     return false;
 }
 
+// Whether `compiled` holds a program: the magic byte and more than one node header.
+bool IsProgram(const Regex *compiled) {
+    return compiled && compiled->programSize > kNodeHeader &&
+           static_cast<unsigned char>(compiled->program[0]) == kRegexMagic;
+}
+
 } // namespace
 
 Regex *Compile(const char *pattern, int *sizeOut, const char **error, int options) {
@@ -991,8 +997,7 @@ bool Execute(Regex *compiled, const char *text) { return ExecuteFrom(compiled, t
 bool ExecuteFrom(Regex *compiled, const char *text, const char *from, const char *end) {
     if (!compiled || !text || !from || from < text)
         return false;
-    if (compiled->programSize <= kNodeHeader ||
-        static_cast<unsigned char>(compiled->program[0]) != kRegexMagic) {
+    if (!IsProgram(compiled)) {
         compiled->broken = true;
         return false;
     }
@@ -1020,8 +1025,7 @@ int LiteralWord(const Regex *compiled, char *word, int size) {
     if (!word || size <= 0)
         return 0;
     *word = '\0';
-    if (!compiled || compiled->programSize <= kNodeHeader ||
-        static_cast<unsigned char>(compiled->program[0]) != kRegexMagic)
+    if (!IsProgram(compiled))
         return 0;
     int scan = OnlyAlternative(compiled);
     int length = 0;
@@ -1040,8 +1044,7 @@ int WholeLiteral(const Regex *compiled, char *text, int size) {
     if (!text || size <= 0)
         return 0;
     *text = '\0';
-    if (!compiled || compiled->programSize <= kNodeHeader ||
-        static_cast<unsigned char>(compiled->program[0]) != kRegexMagic)
+    if (!IsProgram(compiled))
         return 0;
     const char *program = compiled->program;
     int scan = OnlyAlternative(compiled);

@@ -41,6 +41,18 @@ public:
         }
         p_ += n;
     }
+    // A modal, centred dialog of `controls` controls, `cx` by `cy` units, titled `title`, in
+    // the 8-point shell font; its controls follow.
+    void Header(WORD controls, short cx, short cy, const char *title) {
+        Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        Dword(0);
+        Word(controls);
+        Word(0), Word(0), Word(cx), Word(cy);
+        Word(0), Word(0);   // no menu, the dialog class
+        Text(title);
+        Word(8);
+        Text("MS Shell Dlg");
+    }
     void Align() {
         if (reinterpret_cast<ULONG_PTR>(p_) & 3)
             p_++;
@@ -331,14 +343,7 @@ public:
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
         TemplateWriter w(buffer);
-        w.Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-        w.Dword(0);
-        w.Word(4);
-        w.Word(0), w.Word(0), w.Word(220), w.Word(62);
-        w.Word(0), w.Word(0);
-        w.Text(title ? title : "Kelto");
-        w.Word(8);
-        w.Text("MS Shell Dlg");
+        w.Header(4, 220, 62, title ? title : "Kelto");
         w.Item(SS_LEFT, 7, 7, 206, 10, 100, 0x0082, "");
         w.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 20, 206, 13, kListBoxId, 0x0081, "");
         w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 56, 41, 50, 14, IDOK, 0x0080, "OK");
@@ -385,14 +390,7 @@ public:
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
         TemplateWriter w(buffer);
-        w.Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-        w.Dword(0);
-        w.Word(3);   // controls
-        w.Word(0), w.Word(0), w.Word(240), w.Word(130);
-        w.Word(0), w.Word(0);   // no menu, the dialog class
-        w.Text(title);
-        w.Word(8);
-        w.Text("MS Shell Dlg");
+        w.Header(3, 240, 130, title);
         w.Item(LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 7, 226, 96, kListBoxId, 0x0083, "");
         w.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 66, 108, 50, 14, IDOK, 0x0080, okText ? okText : "OK");
         w.Item(BS_PUSHBUTTON | WS_TABSTOP, 124, 108, 50, 14, IDCANCEL, 0x0080, "Cancel");
@@ -409,14 +407,7 @@ public:
         static WORD buffer[512];
         memset(buffer, 0, sizeof buffer);
         TemplateWriter w(buffer);
-        w.Dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-        w.Dword(0);
-        w.Word(5);   // controls
-        w.Word(0), w.Word(0), w.Word(260), w.Word(150);
-        w.Word(0), w.Word(0);
-        w.Text("Project files");
-        w.Word(8);
-        w.Text("MS Shell Dlg");
+        w.Header(5, 260, 150, "Project files");
         w.Item(LBS_EXTENDEDSEL | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 7, 186, 136,
                kListBoxId, 0x0083, "");
         w.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 7, 50, 14, kAddFiles, 0x0080, "&Add...");

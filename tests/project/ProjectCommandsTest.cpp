@@ -18,6 +18,7 @@
 #include "settings/ProjectNames.h"
 #include "settings/Settings.h"
 #include "settings/Store.h"
+#include "ProjectFixture.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -35,19 +36,10 @@ bool AnswerDialog(NewProjectFields *fields) {
 
 bool SaveWorkspace() { return SaveProjectWorkspace(); }
 
-class ProjectCommandsTest : public KeltoTest {
+class ProjectCommandsTest : public ProjectFixture {
 protected:
-    MemoryStore store;
-    char saved[MAX_PATH];
-
     void SetUp() override {
-        KeltoTest::SetUp();
-        GetCurrentDirectoryA(sizeof saved, saved);
-        SetStore(&store);
-        StoreKey compiler = store.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
-        store.Set(compiler, "includepath", "C:\\BDX\\include");
-        snprintf(g_app->compilerRoot, sizeof g_app->compilerRoot, "C:\\BDX");
-        g_saveEnabled = true;
+        ProjectFixture::SetUp();
         FreeNames(&g_projectNames);
         g_openProject[0] = '\0';
         g_askNewProject = AnswerDialog;
@@ -59,12 +51,10 @@ protected:
         g_dialogShown = false;
     }
     void TearDown() override {
-        SetCurrentDirectoryA(saved);
         FreeNames(&g_projectNames);
         g_openProject[0] = '\0';
         g_projectHooks = ProjectHooks();
-        SetStore(nullptr);
-        KeltoTest::TearDown();
+        ProjectFixture::TearDown();
     }
 
     std::string Get(const std::string &project, const char *name) {

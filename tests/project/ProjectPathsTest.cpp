@@ -9,6 +9,7 @@
 #include "project/Project.h"
 #include "project/Wizard.h"
 #include "settings/Store.h"
+#include "ProjectFixture.h"
 #include "support/TestSupport.h"
 #include "ui/OutputWindow.h"
 
@@ -31,24 +32,11 @@ const bool g_actsAsWizard = [] {
     return true;
 }();
 
-class ProjectPathsTest : public KeltoTest {
+class ProjectPathsTest : public ProjectFixture {
 protected:
-    MemoryStore store;
-    char saved[MAX_PATH];
     void SetUp() override {
-        KeltoTest::SetUp();
-        GetCurrentDirectoryA(sizeof saved, saved);
+        ProjectFixture::SetUp();
         SetCurrentDirectoryA(dir.c_str());
-        SetStore(&store);
-        StoreKey key = store.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
-        store.Set(key, "includepath", "C:\\BDX\\include");
-        snprintf(g_app->compilerRoot, sizeof g_app->compilerRoot, "C:\\BDX");
-        ClearProject();
-    }
-    void TearDown() override {
-        SetStore(nullptr);
-        SetCurrentDirectoryA(saved);
-        KeltoTest::TearDown();
     }
 };
 

@@ -10,28 +10,15 @@
 #include "project/Project.h"
 #include "settings/Settings.h"
 #include "settings/Store.h"
+#include "ProjectFixture.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 const char kKey[] = "Software\\bdx\\Kelto\\demo";
 
-class ProjectStoreTest : public KeltoTest {
+class ProjectStoreTest : public ProjectFixture {
 protected:
-    MemoryStore store;
-
-    void SetUp() override {
-        KeltoTest::SetUp();
-        SetStore(&store);
-        StoreKey compiler = store.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
-        store.Set(compiler, "includepath", "C:\\BDX\\include");
-        g_saveEnabled = true;
-    }
-    void TearDown() override {
-        SetStore(nullptr);
-        KeltoTest::TearDown();
-    }
-
     std::string Get(const char *name) {
         StoreKey k = store.Open(nullptr, kKey, false, nullptr);
         char buffer[600] = "";
