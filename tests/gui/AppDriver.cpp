@@ -12,6 +12,7 @@
 
 namespace {
 
+// A visible window of process `pid` with class `className` and title `title` (null: any).
 struct Search {
     const char *className;
     const char *title;
@@ -51,27 +52,6 @@ HWND Wait(Search search, int seconds) {
     return nullptr;
 }
 
-struct ChildSearch {
-    const char *className;
-    const char *text;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM param) {
-    ChildSearch *search = reinterpret_cast<ChildSearch *>(param);
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, search->className) != 0)
-        return TRUE;
-    if (search->text) {
-        GetWindowTextA(window, name, sizeof name);
-        if (strcmp(name, search->text) != 0)
-            return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
 // Escapes a text for the settings file: backslashes, tabs and line ends.
 std::string Escaped(const std::string &text) {
     std::string out;
@@ -97,17 +77,10 @@ std::string BuildPath(const char *relative) {
     return path;
 }
 
-HWND WaitForWindow(const char *className, DWORD pid, int seconds) {
-    return Wait(Search{className, nullptr, pid, nullptr}, seconds);
-}
-
-HWND WaitForTitle(const char *title, DWORD pid, int seconds) {
-    return Wait(Search{nullptr, title, pid, nullptr}, seconds);
-}
-
-HWND FindChild(HWND parent, const char *className, const char *text) {
-    ChildSearch search = {className, text, nullptr};
-    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+HWND FindChild(HWND parent, const char *className) {
+    Search search = {className, nullptr, 0, nullptr};
+    GetWindowThreadProcessId(parent, &search.pid);
+    EnumChildWindows(parent, Match, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -214,7 +187,7 @@ bool KeltoApp::Start(const std::string &arguments) {
     SetEnvironmentVariableA("KELTO_SETTINGS", nullptr);
     if (!started)
         return false;
-    frame = WaitForWindow("clMDIFrame", process.dwProcessId, 30);
+    frame = Wait(Search{"clMDIFrame", nullptr, process.dwProcessId, nullptr}, 30);
     if (!frame)
         return false;
     client = FindChild(frame, "MDIClient");
@@ -318,7 +291,7 @@ HWND KeltoApp::Editor(const std::string &title) const {
 }
 
 HWND KeltoApp::WaitForBox(const char *title, int seconds) const {
-    return WaitForTitle(title, process.dwProcessId, seconds);
+    return Wait(Search{nullptr, title, process.dwProcessId, nullptr}, seconds);
 }
 
 namespace {

@@ -10,12 +10,8 @@
 // The build directory's file `relative` as Wine sees it (KELTO_BIN is a Unix path: drive Z:).
 std::string BuildPath(const char *relative);
 
-// The first top-level window of class `className` in process `pid`, waiting up to `seconds`.
-HWND WaitForWindow(const char *className, DWORD pid, int seconds);
-// A window of `pid` whose title is `title` (dialogs and message boxes).
-HWND WaitForTitle(const char *title, DWORD pid, int seconds);
-// The direct or deeper child of `parent` with class `className` (and, when not null, text).
-HWND FindChild(HWND parent, const char *className, const char *text = nullptr);
+// The visible direct or deeper child of `parent` with class `className`.
+HWND FindChild(HWND parent, const char *className);
 // The title of a window, or the text of a control.
 std::string WindowText(HWND window);
 // The message of a message box: the texts of its static controls.

@@ -160,11 +160,12 @@ INT_PTR CALLBACK Silent(HWND, UINT message, WPARAM, LPARAM) { return message == 
 
 struct Control {
     int id;
-    const char *className, *text;
+    const char *className;
     DWORD style;   // bits that must be set; for a button its type as well
 };
 
-// Creates the dialog, hidden, from the program's template and checks its controls.
+// Creates the dialog, hidden, from the program's template and checks the controls the code
+// reaches by their ids.
 void CheckDialog(int id, const char *caption, std::vector<Control> controls) {
     SCOPED_TRACE(caption);
     HRSRC found = FindResourceA(Program(), MAKEINTRESOURCEA(id), RT_DIALOG);
@@ -180,16 +181,11 @@ void CheckDialog(int id, const char *caption, std::vector<Control> controls) {
     for (const Control &c : controls) {
         HWND control = GetDlgItem(dialog, c.id);
         ASSERT_TRUE(control != nullptr) << c.id;
-        char name[32] = "";
-        GetClassNameA(control, name, sizeof name);
-        EXPECT_STREQ(c.className, name) << c.id;
-        if (c.text) {
-            GetWindowTextA(control, text, sizeof text);
-            EXPECT_STREQ(c.text, text) << c.id;
-        }
+        GetClassNameA(control, text, sizeof text);
+        EXPECT_STREQ(c.className, text) << c.id;
         DWORD style = GetWindowLongA(control, GWL_STYLE);
         EXPECT_EQ(c.style, style & c.style) << c.id;
-        if (strcmp(name, "Button") == 0) {
+        if (strcmp(text, "Button") == 0) {
             EXPECT_EQ(c.style & BS_TYPEMASK, style & BS_TYPEMASK) << c.id;
         }
     }
@@ -198,28 +194,17 @@ void CheckDialog(int id, const char *caption, std::vector<Control> controls) {
 
 } // namespace
 
+// "Modified files" and "Load error" are used end to end (AppTest).
 TEST(MenuResource, FrameDialogs) {
     ASSERT_TRUE(Program() != nullptr);
-    // The dialog manager turns WS_BORDER into an edge and an empty list hides its scroll bar.
-    const DWORD list = LBS_NOINTEGRALHEIGHT;
-    CheckDialog(IDD_MODIFIED_FILES, "Modified files",
-                {{IDC_FILE_LIST, "ListBox", nullptr, list},
-                 {IDOK, "Button", "&Save all", BS_DEFPUSHBUTTON},
-                 {IDC_FORGET, "Button", "&Forget", 0},
-                 {IDCANCEL, "Button", "&Cancel", 0}});
-    CheckDialog(IDD_LOAD_ERROR, "Load error",
-                {{IDC_FILE_LIST, "ListBox", nullptr, list},
-                 {IDOK, "Button", "&Continue", BS_DEFPUSHBUTTON}});
     CheckDialog(IDD_EXECUTE, "Execute a program",
-                {{IDC_PROGRAM, "Edit", nullptr, 0},
-                 {IDC_ARGUMENTS, "Edit", nullptr, 0},
-                 {IDC_START_DIRECTORY, "Edit", nullptr, 0},
-                 {IDC_LANGUAGE_C, "Button", "C", BS_AUTORADIOBUTTON | WS_GROUP},
-                 {IDC_LANGUAGE_FORTRAN, "Button", "Fortran", BS_AUTORADIOBUTTON},
-                 {IDC_LANGUAGE_EIFFEL, "Button", "Eiffel", BS_AUTORADIOBUTTON},
-                 {IDOK, "Button", "OK", BS_DEFPUSHBUTTON},
-                 {IDCANCEL, "Button", "Cancel", 0}});
-    CheckDialog(IDD_ABOUT, "About Kelto",
-                {{IDC_ABOUT_TEXT, "Static", "Kelto integrated development environment", 0},
-                 {IDOK, "Button", "OK", BS_DEFPUSHBUTTON}});
+                {{IDC_PROGRAM, "Edit", 0},
+                 {IDC_ARGUMENTS, "Edit", 0},
+                 {IDC_START_DIRECTORY, "Edit", 0},
+                 {IDC_LANGUAGE_C, "Button", BS_AUTORADIOBUTTON | WS_GROUP},
+                 {IDC_LANGUAGE_FORTRAN, "Button", BS_AUTORADIOBUTTON},
+                 {IDC_LANGUAGE_EIFFEL, "Button", BS_AUTORADIOBUTTON},
+                 {IDOK, "Button", BS_DEFPUSHBUTTON},
+                 {IDCANCEL, "Button", 0}});
+    CheckDialog(IDD_ABOUT, "About Kelto", {{IDC_ABOUT_TEXT, "Static", 0}, {IDOK, "Button", BS_DEFPUSHBUTTON}});
 }
