@@ -1,5 +1,6 @@
-// The undo journal: its ring, the special records, replace groups and the records that no
-// longer fit the document.
+// The undo journal: its ring, the special records, replace groups, several windows and the
+// records that no longer fit the document. That each ordinary action (typing, keys, clicks, cut
+// and paste) is taken back whole and in order is UndoRandomTest's.
 #include "base/CommandIds.h"
 #include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
@@ -20,58 +21,45 @@ TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
     EXPECT_EQ(255u, std::string(FirstLine(doc)->text, FirstLine(doc)->length).size());
 }
 
-TEST_F(EditTest, PasteAndCutAreUndoneExactly) {
+// Cut takes the selection into the cut buffer, and so does typing over it; paste puts the
+// buffer in, over the selection when there is one. Backspace with a selection only deletes it;
+// Escape only cancels it.
+TEST_F(EditTest, CutPasteAndTypingOverASelection) {
     Document *doc = Doc("one\ntwo\nthree");
+    auto cutBuffer = [] {
+        long length = 0;
+        char *text = CutBufferText(&length);
+        std::string copy(text, length);
+        Release(text);
+        return copy;
+    };
     At(1, 1);
     EditCommand(IDM_EXTEND_DOWN);
     EditCommand(IDM_EXTEND_RIGHT);
     EditCommand(IDM_CUT);
     EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    long length = 0;
-    char *cut = CutBufferText(&length);
-    EXPECT_STREQ("ne\ntw", cut);
-    Release(cut);
+    EXPECT_EQ("ne\ntw", cutBuffer());
     GotoEnd();
     EditCommand(IDM_PASTE);
     EXPECT_EQ(Lines({"oo", "three", "ne", "tw"}), LinesOf(doc));
-    EXPECT_EQ(6u, JournalRecordAt(0)->param2);   // five characters and the new last line's break
-    Undo();
-    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    // Pasting over a selection: the replaced text comes back with a second Undo.
     At(2, 0);
     EditCommand(IDM_EXTEND_LINE_END);
     EditCommand(IDM_PASTE);
-    EXPECT_EQ(Lines({"oo", "ne", "tw"}), LinesOf(doc));
-    Undo();
-    EXPECT_EQ(Lines({"oo", ""}), LinesOf(doc));
-    Undo();
-    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    UndoAll();
-    EXPECT_EQ(Lines({"one", "two", "three"}), LinesOf(doc));
-    EXPECT_EQ(1, CurrentLineNumber());
-    EXPECT_EQ(1, Column());
-}
+    EXPECT_EQ(Lines({"oo", "ne", "tw", "ne", "tw"}), LinesOf(doc));
 
-TEST_F(EditTest, TypingOverASelectionCutsItFirst) {
-    Document *doc = Doc("hello world");
+    doc = Doc("hello world", "H.TXT");
     At(1, 6);
     EditCommand(IDM_EXTEND_LINE_END);
     Type("there");
     EXPECT_EQ(Lines({"hello there"}), LinesOf(doc));
-    long length = 0;
-    char *cut = CutBufferText(&length);
-    EXPECT_STREQ("world", cut);
-    Release(cut);
-    UndoAll();
-    EXPECT_EQ(Lines({"hello world"}), LinesOf(doc));
-    // Backspace with a selection only deletes it; Escape only cancels it.
+    EXPECT_EQ("world", cutBuffer());
     At(1, 0);
     EditCommand(IDM_EXTEND_RIGHT);
     EditorChar(27, 1, false);
     EXPECT_FALSE(HasSelection());
     EditCommand(IDM_EXTEND_RIGHT);
     Type("\b");
-    EXPECT_EQ(Lines({"hllo world"}), LinesOf(doc));
+    EXPECT_EQ(Lines({"hllo there"}), LinesOf(doc));
 }
 
 TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
@@ -134,29 +122,43 @@ TEST_F(EditTest, RecordsThatNoLongerFitTheDocumentAreSkipped) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(EditTest, UndoInAnotherWindowSkipsForeignRecords) {
+// Undo takes back the current window's records: another document's are skipped, and another
+// window's change to the same document stops it (the record behind would land on the wrong
+// line).
+TEST_F(EditTest, UndoInOneWindowOfSeveral) {
     Document *a = Doc("aaa", "A.TXT");
     View *viewA = g_editor->view;
     viewA->window = reinterpret_cast<HWND>(0x100);
-    Document *b = Doc("bbb", "B.TXT");
+    Document *b = Doc("bbb\ny", "B.TXT");
     View *viewB = g_editor->view;
     viewB->window = reinterpret_cast<HWND>(0x200);
-    MakeCurrent(viewA);
-    GotoPosition(1, 3);
-    Type("1");
-    MakeCurrent(viewB);
-    GotoPosition(1, 3);
-    Type("2");
+    View *viewB2 = AttachView(reinterpret_cast<HWND>(0x300), b->path);
+    auto typeIn = [this](View *view, long line, int column, const char *text) {
+        MakeCurrent(view);
+        GotoPosition(line, column);
+        Type(text);
+    };
+    typeIn(viewA, 1, 3, "1");
+    typeIn(viewB, 1, 3, "2");
     MakeCurrent(viewA);
     Undo();   // A's record lies behind B's
     EXPECT_EQ(Lines({"aaa"}), LinesOf(a));
-    EXPECT_EQ(Lines({"bbb2"}), LinesOf(b));
+    EXPECT_EQ(Lines({"bbb2", "y"}), LinesOf(b));
     EXPECT_EQ(1, JournalCount());
     Undo();   // nothing of A's is left
-    EXPECT_EQ(Lines({"bbb2"}), LinesOf(b));
+    EXPECT_EQ(Lines({"bbb2", "y"}), LinesOf(b));
+
+    typeIn(viewB, 2, 1, "y");
+    typeIn(viewB2, 1, 0, "\n");
+    MakeCurrent(viewB);
+    Undo();   // stopped by the other window's line break
+    EXPECT_EQ(Lines({"", "bbb2", "yy"}), LinesOf(b));
+    MakeCurrent(viewB2);
+    Undo();
     MakeCurrent(viewB);
     Undo();
-    EXPECT_EQ(Lines({"bbb"}), LinesOf(b));
+    Undo();
+    EXPECT_EQ(Lines({"bbb", "y"}), LinesOf(b));
 }
 
 TEST_F(EditTest, JumpsToDefinitionsUndoInOneStep) {
@@ -176,7 +178,9 @@ TEST_F(EditTest, JumpsToDefinitionsUndoInOneStep) {
     EXPECT_EQ("Registering 10000", ui.Texts().back());
 }
 
-TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
+// Home goes to the first character, then to the line's start; a move that stays put writes
+// no record.
+TEST_F(EditTest, HomeEndAndLeftWithASelection) {
     Doc("  first\nsecond line\nthird");
     At(1, 5);
     EditorKey(kKeyHome, 1, false);
@@ -184,20 +188,11 @@ TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
     EditorKey(kKeyHome, 1, false);
     EXPECT_EQ(0, Column());
     EditorKey(kKeyEnd, 1, false);
-    EditorKey(kKeyEnd, 1, false);   // already there: no record
-    EditorKey(kKeyDown, 2, false);
-    EditorKey(kKeyLeft, 2, false);
-    EditCommand(IDM_GOTO_TOP);
-    EXPECT_EQ(6, JournalCount());
-    Undo();
-    EXPECT_EQ(3, CurrentLineNumber());
-    EXPECT_EQ(3, Column());
-    Undo();
-    EXPECT_EQ(5, Column());
-    UndoAll();
-    EXPECT_EQ(1, CurrentLineNumber());
-    EXPECT_EQ(5, Column());
+    int records = JournalCount();
+    EditorKey(kKeyEnd, 1, false);
+    EXPECT_EQ(records, JournalCount());
     // Left with a selection goes to its anchor.
+    At(1, 5);
     EditCommand(IDM_EXTEND_RIGHT);
     EditCommand(IDM_EXTEND_RIGHT);
     EditorKey(kKeyLeft, 1, false);
@@ -271,20 +266,10 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     EXPECT_EQ(10, Column());
 }
 
-TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
-    Document *doc = Doc("ab");
-    At(1, 1);
-    EditorChar(13, 2, false);
-    EXPECT_EQ(Lines({"a", "", "b"}), LinesOf(doc));
-    Undo();
-    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
-    GotoEnd();
-    EditorChar(13, 2, false);
-    Undo();
-    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
-
-    // Lines longer than 1000 characters get their deleted text back.
-    doc = Doc("", "L.TXT");
+// Lines longer than 1000 characters (longer than UndoRandomTest makes) get their deleted text
+// back.
+TEST_F(EditTest, UndoRestoresTextBeyondColumn1000) {
+    Document *doc = Doc("", "L.TXT");
     EditorChar('q', 1100, false);
     EditorChar(8, 1, false);
     EditCommand(IDM_EXTEND_LEFT);
@@ -295,27 +280,6 @@ TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
         Undo();
     EXPECT_EQ(Lines({std::string(1100, 'q')}), LinesOf(doc));
     EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(EditTest, UndoStopsAtAnotherWindowsChangesToTheSameDocument) {
-    Document *doc = Doc("1\nay\nb");
-    View *a = g_editor->view;
-    a->window = reinterpret_cast<HWND>(0x100);
-    View *b = AttachView(reinterpret_cast<HWND>(0x200), doc->path);
-    MakeCurrent(a);
-    GotoPosition(3, 1);
-    Type("y");
-    MakeCurrent(b);
-    GotoPosition(1, 0);
-    Type("\n");
-    MakeCurrent(a);
-    Undo();   // B's line break lies in between: A's record would land on the wrong line
-    EXPECT_EQ(Lines({"", "1", "ay", "by"}), LinesOf(doc));
-    MakeCurrent(b);
-    Undo();
-    MakeCurrent(a);
-    Undo();
-    EXPECT_EQ(Lines({"1", "ay", "b"}), LinesOf(doc));
 }
 
 TEST_F(EditTest, TextChangedOutsideTheJournalForgetsItsRecords) {
