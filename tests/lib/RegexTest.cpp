@@ -52,22 +52,11 @@ protected:
     }
 };
 
-TEST_F(RegexTest, CharactersSetsAndEscapes) {
-    EXPECT_EQ("abc", Find("a.c", "xxabc"));
-    EXPECT_EQ("a+c", Find("a.c", "a+c"));
-    EXPECT_EQ(kNoMatch, Find("a.c", "ac"));
+// Sets, ranges, escapes and bytes above 127 are RegexDiffTest's (grep's lines hold no capitals
+// and no terminating NUL to run into).
+TEST_F(RegexTest, TheTerminatingNulAndCase) {
     EXPECT_EQ(kNoMatch, Find("x.", "x"));          // "." never takes the terminating NUL
     EXPECT_EQ(kNoMatch, Find("x[^a]", "x"));
-    EXPECT_EQ("]", Find("[]a]", "x]"));
-    EXPECT_EQ("a", Find("[]a]", "ya"));
-    EXPECT_EQ("y", Find("[^-x]", "-y"));
-    EXPECT_EQ(kNoMatch, Find("[^-x]", "-x-"));
-    EXPECT_EQ("-", Find("[a-]", "b-"));
-    EXPECT_EQ("bcdx", Find("[b-dx]+", "abcdxe"));
-    EXPECT_EQ("z\xe9\xff\x80", Find("[a-\xff]+", "Az\xe9\xff\x80" "B"));   // unsigned codes
-    EXPECT_EQ("z", Find("[^\x80-\xff]", "\xe9z"));
-    EXPECT_EQ("a.b", Find("a\\.b", "axb a.b"));
-    EXPECT_EQ("(*", Find("\\(\\*", "a(*"));
     EXPECT_EQ(kNoMatch, Find("Abc", "abc"));       // case is never folded
 }
 

@@ -124,17 +124,13 @@ TEST_F(SettingsTest, StoredValuesAndTheirOddCases) {
     EXPECT_EQ("2", Get("BackupFile"));
 }
 
+// What the settings file of an earlier version holds (utilities, keywords seven to a value)
+// is checked byte for byte below; here the lists it does not hold.
 TEST_F(SettingsTest, ListsSurviveASaveAndLoadInOrder) {
-    AddUtility("third", "c.exe", "", "", IDM_FIRST_TOOL + 2);
-    AddUtility("second", "b.exe", "-x", "C:\\", IDM_FIRST_TOOL + 1);
-    AddUtility("first", "a.exe", "%s", "D:\\W", IDM_FIRST_TOOL);
     Language *pascalLanguage = AddLanguage("Pascal");
     SetLanguageText(&pascalLanguage->extensions, "PAS");
     Language *fortran = AddLanguage("Fortran");
-    SetLanguageText(&fortran->extensions, "F;FOR");
     SetLanguageText(&fortran->icon, "FICON");
-    const char *words[] = {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9"};
-    SetLanguageKeywords(fortran, words, 9);
     TextMacro *second = static_cast<TextMacro *>(Allocate(sizeof(TextMacro)));
     *second = {nullptr, 'w', 2, 5, DupString("while")};
     TextMacro *first = static_cast<TextMacro *>(Allocate(sizeof(TextMacro)));
@@ -145,23 +141,11 @@ TEST_F(SettingsTest, ListsSurviveASaveAndLoadInOrder) {
     snprintf(g_openProject, sizeof g_openProject, "alpha");
     RoundTrip();
 
-    std::vector<std::string> tools;
-    for (Utility *u = g_utilities; u; u = u->next)
-        tools.push_back(std::string(u->nickname) + "|" + u->program + "|" + u->arguments + "|" +
-                        u->startDirectory + "|" + std::to_string(u->id));
-    EXPECT_EQ((std::vector<std::string>{"first|a.exe|%s|D:\\W|" + std::to_string(IDM_FIRST_TOOL),
-                                        "second|b.exe|-x|C:\\|" + std::to_string(IDM_FIRST_TOOL + 1),
-                                        "third|c.exe|||" + std::to_string(IDM_FIRST_TOOL + 2)}),
-              tools);
     ASSERT_TRUE(g_languages && g_languages->next);
     EXPECT_STREQ("Fortran", g_languages->name);
     EXPECT_STREQ("Pascal", g_languages->next->name);
     EXPECT_STREQ("FICON", g_languages->icon);
     EXPECT_EQ(nullptr, g_languages->next->icon);
-    ASSERT_EQ(9, g_languages->keywordCount);
-    EXPECT_STREQ("a9", g_languages->keywords[8]);
-    EXPECT_EQ("a1 a2 a3 a4 a5 a6 a7", Get("Language1Keywords1"));
-    EXPECT_EQ("a8 a9", Get("Language1Keywords2"));
     EXPECT_EQ((std::vector<std::string>{"f:4:for (i = 0; i < n; i++", "w:2:while"}), MacroTexts());
     // 22 characters: 63 digits and 3 digits.
     EXPECT_EQ(63u, Get("Macro1TextLine0").size());
@@ -348,6 +332,8 @@ TEST_F(SettingsTest, FirstRunFindsTheCompilerRoot) {
     SetStore(&store);
 }
 
+// Names and values with the file's separators and line ends in them. (Loading and saving every
+// setting through a file store is the next test's.)
 TEST_F(SettingsTest, AFileStoreKeepsItsTreeAcrossRuns) {
     std::string file = PathOf("SETTINGS.TXT");
     {
@@ -366,19 +352,6 @@ TEST_F(SettingsTest, AFileStoreKeepsItsTreeAcrossRuns) {
     char name[100];
     ASSERT_EQ(kStoreOk, loaded.EnumValue(key, 1, name, sizeof name, text, sizeof text));
     EXPECT_STREQ("Plain", name);
-
-    // The settings written through a file store are in the file when the keys close.
-    SetStore(&loaded);
-    StoreKey compiler = loaded.Open(nullptr, "Software\\bdx\\Compiler", true, nullptr);
-    loaded.Set(compiler, "includepath", "C:\\BDX\\include");
-    g_tabSize = 6;
-    ASSERT_TRUE(SaveAllSettings());
-    MemoryStore next(file.c_str());
-    SetStore(&next);
-    g_tabSize = 4;
-    ASSERT_TRUE(LoadAllSettings());
-    EXPECT_EQ(6, g_tabSize);
-    SetStore(&store);
 }
 
 // data/settings-saved.txt was written by an earlier version from a store full of values other
