@@ -183,8 +183,8 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
 
 // Ctrl+S writes lines ended by CR LF without trailing blanks. A case-sensitive file system
 // (Wine on Linux) keeps "main.c" and "MAIN.C" apart: the file keeps the name it has, and its
-// backup (on by default) takes the same case.
-TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndKeepsTheNamesCase) {
+// backup (on by default) takes the same case. Then the everyday editing keys.
+TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
     KeltoApp app("typing");
     std::string path = app.PathOf("main.c");
     WriteFileText(path, "first  \nsecond\t \nthird");
@@ -220,48 +220,40 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndKeepsTheNamesCase) {
     app.Command(IDM_SAVE);
     app.Settle();
     EXPECT_FILE(path, "ab\r\ncds!first\r\nsecond\r\nthird\r\n");
+
+    // The keys every Windows editor has: undo and redo, select all, cut and paste; and
+    // Alt+Backspace leaves the next key to the text, not to the menu bar.
+    auto press = [&](int key, bool ctrl = false, bool alt = false) {
+        KeltoApp::Key(editor, key, ctrl, false, alt);
+        app.Settle();
+    };
+    press('X');                   // "cds!xfirst"
+    press('Z', true);             // undone
+    press('Y', true);             // redone
+    press('S', true);
+    EXPECT_FILE(path, "ab\r\ncds!xfirst\r\nsecond\r\nthird\r\n");
+    press(VK_BACK, false, true);  // Alt+Backspace undoes
+    press('W');                   // goes to the text: "cds!wfirst"
+    press('A', true);
+    press('X', true);             // everything cut...
+    press('V', true);             // ...and back
+    press('V', true);             // and once more
+    press('S', true);
+    EXPECT_FILE(path, "ab\r\ncds!wfirst\r\nsecond\r\nthirdab\r\ncds!wfirst\r\nsecond\r\nthird\r\n");
     EXPECT_EQ(0, OtherWindows(app));
     EXPECT_EQ(0, app.Close());
 }
 
 // The keys every Windows editor has, as a user presses them: undo and redo, select all, cut
 // and paste; and Alt+Backspace leaves the next key to the text, not to the menu bar.
-TEST(AppEditing, EverydayKeysUndoRedoSelectAllCutPaste) {
-    KeltoApp app("keys");
-    std::string path = app.PathOf("KEYS.TXT");
-    WriteFileText(path, "one\n");
-    ASSERT_TRUE(app.Start("keys.txt"));
-    ASSERT_TRUE(app.WaitForEditors(1));
-    HWND editor = app.Editors()[0];
-    auto press = [&](int key, bool ctrl = false, bool alt = false) {
-        KeltoApp::Key(editor, key, ctrl, false, alt);
-        app.Settle();
-    };
-    press('X');                   // "xone"
-    press('Z', true);             // undone: "one"
-    press('Y', true);             // redone: "xone"
-    press('S', true);
-    EXPECT_FILE(path, "xone\r\n");
-    press(VK_BACK, false, true);  // Alt+Backspace undoes: "one"
-    press('W');                   // goes to the text: "wone"
-    press('S', true);
-    EXPECT_FILE(path, "wone\r\n");
-    press('A', true);
-    press('X', true);             // everything cut...
-    press('V', true);             // ...and back
-    press('V', true);             // and once more
-    press('S', true);
-    EXPECT_FILE(path, "wonewone\r\n");
-    EXPECT_EQ(0, OtherWindows(app));
-    EXPECT_EQ(0, app.Close());
-}
-
-TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
+// Closing a modified window asks whether to save it; exit lists the modified files only, and
+// its Cancel keeps everything open. (Its Forget is the display test's way out.)
+TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
     KeltoApp app("closeone");
-    for (const char *name : {"YES.TXT", "NO.TXT", "CANCEL.TXT"})
+    for (const char *name : {"YES.TXT", "NO.TXT", "CANCEL.TXT", "SAME.TXT"})
         WriteFileText(app.PathOf(name), "text\r\n");
-    ASSERT_TRUE(app.Start("yes.txt no.txt cancel.txt"));
-    ASSERT_TRUE(app.WaitForEditors(3));
+    ASSERT_TRUE(app.Start("yes.txt no.txt cancel.txt same.txt"));
+    ASSERT_TRUE(app.WaitForEditors(4));
 
     struct Case {
         const char *name;
@@ -271,9 +263,9 @@ TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
         size_t windowsLeft;
     };
     const Case cases[] = {
-        {"YES.TXT", IDYES, false, "xtext\r\n", 2},
-        {"NO.TXT", IDNO, true, "text\r\n", 1},
-        {"CANCEL.TXT", IDCANCEL, false, "text\r\n", 1},
+        {"YES.TXT", IDYES, false, "xtext\r\n", 3},
+        {"NO.TXT", IDNO, true, "text\r\n", 2},
+        {"CANCEL.TXT", IDCANCEL, false, "text\r\n", 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -298,52 +290,25 @@ TEST(AppClose, ModifiedWindowAsksWhetherToSave) {
     // Saving on closing keeps no backup.
     EXPECT_EQ("<missing>", ReadFileText(app.PathOf("YES.~TX")));
 
-    // The window kept after Cancel still has its change: exit asks about it, and saves it.
-    PostMessageA(app.frame, WM_CLOSE, 0, 0);
-    HWND dialog = app.WaitForBox("Modified files");
-    ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    EXPECT_EQ(0, app.WaitForExit(10));
-    EXPECT_EQ("xtext\r\n", ReadFileText(app.PathOf("CANCEL.TXT")));
-}
-
-// Exit lists the modified files only; Cancel keeps everything open, Forget exits without
-// saving. (Save all is the end of AppClose.)
-TEST(AppExit, ModifiedFilesAreKeptOrForgotten) {
-    KeltoApp app("exit");
-    WriteFileText(app.PathOf("ONE.TXT"), "one\r\n");
-    WriteFileText(app.PathOf("TWO.TXT"), "two\r\n");
-    WriteFileText(app.PathOf("SAME.TXT"), "same\r\n");
-    ASSERT_TRUE(app.Start("one.txt two.txt same.txt"));
-    ASSERT_TRUE(app.WaitForEditors(3));
-    for (const char *name : {"one.txt", "two.txt"}) {
-        HWND editor = app.Editor(name);
-        ASSERT_TRUE(editor != nullptr);
-        KeltoApp::Type(editor, "+");
-    }
-    app.Settle();
-    for (int answer : {IDCANCEL, IDC_FORGET}) {
-        SCOPED_TRACE(answer);
+    // The window kept after Cancel still has its change: exit asks about it (Cancel, then
+    // Save all), and saves it.
+    for (int answer : {IDCANCEL, IDOK}) {
         PostMessageA(app.frame, WM_CLOSE, 0, 0);
         HWND dialog = app.WaitForBox("Modified files");
         ASSERT_TRUE(dialog != nullptr);
-        std::vector<std::string> listed = ListBoxItems(dialog);
-        EXPECT_EQ((std::set<std::string>{Lower(app.PathOf("ONE.TXT")), Lower(app.PathOf("TWO.TXT"))}),
-                  std::set<std::string>(listed.begin(), listed.end()));
+        EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         if (answer == IDCANCEL) {
             ASSERT_TRUE(WaitGone(dialog, 5));
             app.Settle();
             EXPECT_TRUE(app.Running());
-            EXPECT_EQ(3u, app.Editors().size());
+            EXPECT_EQ(2u, app.Editors().size());
             EXPECT_EQ(0, OtherWindows(app));
         }
     }
     EXPECT_EQ(0, app.WaitForExit(10));
-    EXPECT_EQ("one\r\n", ReadFileText(app.PathOf("ONE.TXT")));
-    EXPECT_EQ("two\r\n", ReadFileText(app.PathOf("TWO.TXT")));
-    EXPECT_EQ("same\r\n", ReadFileText(app.PathOf("SAME.TXT")));
+    EXPECT_EQ("xtext\r\n", ReadFileText(app.PathOf("CANCEL.TXT")));
+    EXPECT_EQ("text\r\n", ReadFileText(app.PathOf("SAME.TXT")));
 }
 
 // The files of the last session come back at their lines, a file that is gone is reported;
@@ -513,19 +478,21 @@ std::map<COLORREF, int> ColoursOnce(const KeltoApp &app, HWND window, int height
     return colours;
 }
 
-// Exits, forgetting the changes the test made.
-void ExitForgetting(KeltoApp &app) {
+// Exits, forgetting the changes made to `path`: it keeps `text`.
+void ExitForgetting(KeltoApp &app, const std::string &path, const std::string &text) {
     PostMessageA(app.frame, WM_CLOSE, 0, 0);
-    if (HWND box = app.WaitForBox("Modified files"))
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_FORGET, BN_CLICKED), 0);
+    HWND box = app.WaitForBox("Modified files");
+    ASSERT_TRUE(box != nullptr);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_FORGET, BN_CLICKED), 0);
     EXPECT_EQ(0, app.WaitForExit(20));
+    EXPECT_EQ(text, ReadFileText(path));
 }
 
 } // namespace
 
 // Keywords, comments and text in their colours; the mouse wheel scrolls by the system's lines
 // per notch; opening a comment recolours the rows below the typed line; the window follows the
-// caret.
+// caret. Exit forgets the changes.
 TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     KeltoApp app("colours");
     std::string text = "int y; // note\r\nint b;\r\nint c;\r\n";
@@ -560,7 +527,7 @@ TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     // Enough line breaks to leave the window: it scrolls, and the first line leaves the top row.
     KeltoApp::Type(editor, std::string(80, '\n'));
     EXPECT_EQ(0, ColoursOnce(app, editor, 12, [](auto &c) { return c[kComment] == 0; })[kComment]);
-    ExitForgetting(app);
+    ExitForgetting(app, app.PathOf("A.C"), text);
 }
 
 TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
