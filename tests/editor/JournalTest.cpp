@@ -26,19 +26,12 @@ TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
 // Escape only cancels it.
 TEST_F(EditTest, CutPasteAndTypingOverASelection) {
     Document *doc = Doc("one\ntwo\nthree");
-    auto cutBuffer = [] {
-        long length = 0;
-        char *text = CutBufferText(&length);
-        std::string copy(text, length);
-        Release(text);
-        return copy;
-    };
     At(1, 1);
     EditCommand(IDM_EXTEND_DOWN);
     EditCommand(IDM_EXTEND_RIGHT);
     EditCommand(IDM_CUT);
     EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    EXPECT_EQ("ne\ntw", cutBuffer());
+    EXPECT_EQ("ne\ntw", CutBuffer());
     GotoEnd();
     EditCommand(IDM_PASTE);
     EXPECT_EQ(Lines({"oo", "three", "ne", "tw"}), LinesOf(doc));
@@ -52,7 +45,7 @@ TEST_F(EditTest, CutPasteAndTypingOverASelection) {
     EditCommand(IDM_EXTEND_LINE_END);
     Type("there");
     EXPECT_EQ(Lines({"hello there"}), LinesOf(doc));
-    EXPECT_EQ("world", cutBuffer());
+    EXPECT_EQ("world", CutBuffer());
     At(1, 0);
     EditCommand(IDM_EXTEND_RIGHT);
     EditorChar(27, 1, false);
@@ -238,14 +231,9 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     EditorMouseMove(8 * 11, 20, m);   // drag to the second line (visual 11 is past its end)
     EditorButtonUp();
     EXPECT_FALSE(EditorDragging());
-    long length = 0;
-    char *text = SelectionText(&length);
-    EXPECT_STREQ("lue = 42;\n\tother;", text);
-    Release(text);
+    EXPECT_EQ("lue = 42;\n\tother;", Selection());
     EditorButtonDown(true, 8 * 2, 0, true, m);    // Shift: from the last position to here
-    text = SelectionText(&length);
-    EXPECT_STREQ("t value = 42;\n\tother;", text);
-    Release(text);
+    EXPECT_EQ("t value = 42;\n\tother;", Selection());
     const struct { int column; const char *word; } clicks[] = {
         {11, ""},        // the blank after "=": passed backwards to "=", no word there
         {12, "42"},
@@ -254,9 +242,7 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     };
     for (const auto &click : clicks) {
         EditorDoubleClick(8 * click.column, 3, m);
-        text = SelectionText(&length);
-        EXPECT_STREQ(click.word, text) << click.column;
-        Release(text);
+        EXPECT_EQ(click.word, Selection()) << click.column;
     }
     // Near the right edge the view scrolls sideways instead.
     g_editor->view->firstColumn = 0;

@@ -1,7 +1,5 @@
 #include "AppDriver.h"
 
-#include "support/TestSupport.h"
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -124,27 +122,6 @@ bool Answer(HWND dialog, int id, int seconds) {
     return WaitGone(dialog, seconds);
 }
 
-std::string ReadFileText(const std::string &path) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, n);
-    fclose(f);
-    return text;
-}
-
-void WriteFileText(const std::string &path, const std::string &text) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (f) {
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
-    }
-}
-
 KeltoApp::KeltoApp(const std::string &name) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -158,9 +135,9 @@ KeltoApp::KeltoApp(const std::string &name) {
     CreateDirectoryA(dir.c_str(), nullptr);
     for (const char *sub : {"\\BDX", "\\BDX\\BIN", "\\BDX\\INCLUDE", "\\BDX\\LIB"})
         CreateDirectoryA((dir + sub).c_str(), nullptr);
-    WriteFileText(dir + "\\BDX\\INCLUDE\\WINDOWS.H", "");
+    WriteWholeFile(dir + "\\BDX\\INCLUDE\\WINDOWS.H", "");
     settingsFile = dir + "\\SETTINGS.TXT";
-    WriteFileText(settingsFile, "K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t" +
+    WriteWholeFile(settingsFile, "K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t" +
                                     Escaped(dir + "\\BDX\\include") + "\nK\tSoftware\\\\bdx\\\\Kelto\n");
 }
 
@@ -412,8 +389,8 @@ std::vector<MenuItem> KeltoApp::MenuItems(UINT command) const {
 
 void KeltoApp::AddSetting(const std::string &name, const std::string &value) {
     // The settings file ends with the program's key: a value line belongs to it.
-    WriteFileText(settingsFile,
-                  ReadFileText(settingsFile) + "V\t" + Escaped(name) + "\t" + Escaped(value) + "\n");
+    WriteWholeFile(settingsFile,
+                  ReadWholeFile(settingsFile) + "V\t" + Escaped(name) + "\t" + Escaped(value) + "\n");
 }
 
 void KeltoApp::Settle() const {
@@ -426,7 +403,7 @@ void KeltoApp::Settle() const {
 
 std::string FileBecomes(const std::string &path, const std::string &expected) {
     std::string text;
-    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
+    for (int i = 0; i < 100 && (text = ReadWholeFile(path)) != expected; i++)
         Sleep(50);
     return text;
 }

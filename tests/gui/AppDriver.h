@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"   // ReadWholeFile, WriteWholeFile
+
 // The build directory's file `relative` as Wine sees it (KELTO_BIN is a Unix path: drive Z:).
 std::string BuildPath(const char *relative);
 
@@ -76,8 +78,6 @@ public:
     std::string PathOf(const std::string &name) const { return dir + "\\" + name; }
 };
 
-std::string ReadFileText(const std::string &path);
 // The file's contents once they are `expected`, or whatever they are after a few seconds.
 std::string FileBecomes(const std::string &path, const std::string &expected);
 #define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
-void WriteFileText(const std::string &path, const std::string &text);

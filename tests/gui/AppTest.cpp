@@ -131,16 +131,16 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
     KeltoApp app("cmdline");
     CreateDirectoryA(app.PathOf("SUB").c_str(), nullptr);
     CreateDirectoryA(app.PathOf("MY FILES").c_str(), nullptr);
-    WriteFileText(app.PathOf("MAIN.C"), "int main(void)\r\n{\r\n    return 0;\r\n}\r\n");
-    WriteFileText(app.PathOf("SUB\\NOTES.TXT"), "notes\r\n");
-    WriteFileText(app.PathOf("MY FILES\\A.C"), "a\r\n");
-    WriteFileText(app.PathOf("PREV.TXT"), "previous\r\n");
-    WriteFileText(app.PathOf("OTHER.TXT"), "other\r\n");
+    WriteWholeFile(app.PathOf("MAIN.C"), "int main(void)\r\n{\r\n    return 0;\r\n}\r\n");
+    WriteWholeFile(app.PathOf("SUB\\NOTES.TXT"), "notes\r\n");
+    WriteWholeFile(app.PathOf("MY FILES\\A.C"), "a\r\n");
+    WriteWholeFile(app.PathOf("PREV.TXT"), "previous\r\n");
+    WriteWholeFile(app.PathOf("OTHER.TXT"), "other\r\n");
     app.AddSetting("OpenFiles", "2");
     app.AddSetting("OpenFile1", app.PathOf("PREV.TXT") + " 1");
     app.AddSetting("OpenFile2", app.PathOf("OTHER.TXT") + " 1");
     app.AddSetting("CurrentFile", app.PathOf("PREV.TXT"));
-    std::string settings = ReadFileText(app.settingsFile);
+    std::string settings = ReadWholeFile(app.settingsFile);
 
     ASSERT_TRUE(app.Start("-f main.c sub\\notes.txt \"my files\\a.c\""));
     ASSERT_TRUE(app.WaitForEditors(3)) << app.Editors().size();
@@ -155,7 +155,7 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
     Activate(app, blanks);
     TypeAndSave(app, blanks, "x");
     EXPECT_FILE(app.PathOf("MY FILES\\A.C"), std::string("xa\r\n"));
-    EXPECT_EQ("<missing>", ReadFileText(app.PathOf("MY")));
+    EXPECT_EQ("<missing>", ReadWholeFile(app.PathOf("MY")));
     // The menus keep the window list and the maximised window's buttons usable.
     bool listed = false;
     for (const MenuItem &item : app.MenuItems(IDM_CASCADE))
@@ -167,7 +167,7 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
     EXPECT_EQ(0, app.Close());
     // Files on the command line leave the saved session as it was; the settings are saved
     // (only -w turns that off).
-    std::string saved = ReadFileText(app.settingsFile);
+    std::string saved = ReadWholeFile(app.settingsFile);
     EXPECT_NE(std::string::npos, saved.find(settings.substr(settings.find("V\tOpenFiles\t"))));
     EXPECT_NE(std::string::npos, saved.find("V\tTabsize\t4\n"));
 
@@ -177,7 +177,7 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
     EXPECT_EQ(std::vector<std::string>{"prev.txt"}, Titles(app));
     EXPECT_EQ(0, OtherWindows(app));
     EXPECT_EQ(0, app.Close());
-    EXPECT_EQ(saved, ReadFileText(app.settingsFile));
+    EXPECT_EQ(saved, ReadWholeFile(app.settingsFile));
 }
 
 // Ctrl+S writes lines ended by CR LF without trailing blanks. A case-sensitive file system
@@ -186,7 +186,7 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
 TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
     KeltoApp app("typing");
     std::string path = app.PathOf("main.c");
-    WriteFileText(path, "first  \nsecond\t \nthird");
+    WriteWholeFile(path, "first  \nsecond\t \nthird");
     ASSERT_TRUE(app.Start("main.c"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.Editors()[0];
@@ -203,13 +203,13 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
     FindClose(h);
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::string>{"main.c", "main.~c"}), names);
-    EXPECT_EQ("first  \nsecond\t \nthird", ReadFileText(app.PathOf("main.~c")));
+    EXPECT_EQ("first  \nsecond\t \nthird", ReadWholeFile(app.PathOf("main.~c")));
 
     // S alone is a letter; Ctrl+Shift+S still saves.
     KeltoApp::Key(editor, 'S');
     app.Settle();
     Sleep(200);
-    EXPECT_EQ("ab\r\ncdfirst\r\nsecond\r\nthird\r\n", ReadFileText(path));
+    EXPECT_EQ("ab\r\ncdfirst\r\nsecond\r\nthird\r\n", ReadWholeFile(path));
     KeltoApp::Key(editor, 'S', true, true);
     app.Settle();
     EXPECT_FILE(path, "ab\r\ncdsfirst\r\nsecond\r\nthird\r\n");
@@ -250,7 +250,7 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
 TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
     KeltoApp app("closeone");
     for (const char *name : {"YES.TXT", "NO.TXT", "CANCEL.TXT", "SAME.TXT"})
-        WriteFileText(app.PathOf(name), "text\r\n");
+        WriteWholeFile(app.PathOf(name), "text\r\n");
     ASSERT_TRUE(app.Start("yes.txt no.txt cancel.txt same.txt"));
     ASSERT_TRUE(app.WaitForEditors(4));
 
@@ -284,10 +284,10 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
         app.Settle();
         EXPECT_EQ(c.windowsLeft, app.Editors().size());
         EXPECT_EQ(c.answer != IDCANCEL, !IsWindow(editor));
-        EXPECT_EQ(c.onDisk, ReadFileText(app.PathOf(c.name)));
+        EXPECT_EQ(c.onDisk, ReadWholeFile(app.PathOf(c.name)));
     }
     // Saving on closing keeps no backup.
-    EXPECT_EQ("<missing>", ReadFileText(app.PathOf("YES.~TX")));
+    EXPECT_EQ("<missing>", ReadWholeFile(app.PathOf("YES.~TX")));
 
     // The window kept after Cancel still has its change: exit asks about it (Cancel, then
     // Save all), and saves it.
@@ -306,8 +306,8 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
         }
     }
     EXPECT_EQ(0, app.WaitForExit(10));
-    EXPECT_EQ("xtext\r\n", ReadFileText(app.PathOf("CANCEL.TXT")));
-    EXPECT_EQ("text\r\n", ReadFileText(app.PathOf("SAME.TXT")));
+    EXPECT_EQ("xtext\r\n", ReadWholeFile(app.PathOf("CANCEL.TXT")));
+    EXPECT_EQ("text\r\n", ReadWholeFile(app.PathOf("SAME.TXT")));
 }
 
 // The files of the last session come back at their lines, a file that is gone is reported;
@@ -315,8 +315,8 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
 TEST(AppSession, ReopensTheOpenFilesAtTheirLines) {
     KeltoApp app("session");
     std::string a = app.PathOf("A.TXT"), b = app.PathOf("B.TXT");
-    WriteFileText(a, kSixLines);
-    WriteFileText(b, kSixLines);
+    WriteWholeFile(a, kSixLines);
+    WriteWholeFile(b, kSixLines);
     app.AddSetting("OpenFiles", "3");
     app.AddSetting("OpenFile1", a + " 3 20 20 420 320");
     app.AddSetting("OpenFile2", app.PathOf("GONE.TXT") + " 1 40 40 440 340");
@@ -363,9 +363,9 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     // A short path is shown whole, lower-cased; the long ones are shortened.
     ShortDirectory shortDir;
     std::string shortFile = shortDir.path + "\\SHORT.TXT";
-    WriteFileText(shortFile, "s\r\n");
+    WriteWholeFile(shortFile, "s\r\n");
     for (const char *name : {"F1.TXT", "F2.TXT", "F3.TXT", "F4.TXT"})
-        WriteFileText(app.PathOf(name), "f\r\n");
+        WriteWholeFile(app.PathOf(name), "f\r\n");
 
     ASSERT_TRUE(app.Start("f?.txt " + shortFile));
     ASSERT_TRUE(app.WaitForEditors(5));
@@ -396,7 +396,7 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
 
 TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
     KeltoApp app("nodoc");
-    WriteFileText(app.PathOf("NEW.TXT"), "new\r\n");
+    WriteWholeFile(app.PathOf("NEW.TXT"), "new\r\n");
     ASSERT_TRUE(app.Start("-f"));
     std::vector<MenuItem> menu = FileMenu(app);
     ASSERT_FALSE(menu.empty()) << "the menu could not be read";
@@ -415,7 +415,7 @@ TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
     Sleep(300);
     EXPECT_EQ(0, OtherWindows(app));
     EXPECT_TRUE(app.Editors().empty());
-    EXPECT_EQ("<missing>", ReadFileText(app.PathOf("UNTITLED")));
+    EXPECT_EQ("<missing>", ReadWholeFile(app.PathOf("UNTITLED")));
 
     // New asks for a name and opens that file; then Save is there.
     app.Command(IDM_FILE_NEW);
@@ -484,7 +484,7 @@ void ExitForgetting(KeltoApp &app, const std::string &path, const std::string &t
     ASSERT_TRUE(box != nullptr);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_FORGET, BN_CLICKED), 0);
     EXPECT_EQ(0, app.WaitForExit(20));
-    EXPECT_EQ(text, ReadFileText(path));
+    EXPECT_EQ(text, ReadWholeFile(path));
 }
 
 } // namespace
@@ -497,7 +497,7 @@ TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     std::string text = "int y; // note\r\nint b;\r\nint c;\r\n";
     for (int i = 0; i < 100; i++)
         text += "line\r\n";
-    WriteFileText(app.PathOf("A.C"), text);
+    WriteWholeFile(app.PathOf("A.C"), text);
     ASSERT_TRUE(app.Start("a.c"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.ActiveEditor();
@@ -535,7 +535,7 @@ TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
     for (int i = 0; i < 400; i++)
         text += "\tx = " + std::to_string(i) + ";\r\n";
     text += "int last;\r\n";
-    WriteFileText(app.PathOf("END.C"), text);
+    WriteWholeFile(app.PathOf("END.C"), text);
     ASSERT_TRUE(app.Start("end.c"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.ActiveEditor();
@@ -581,9 +581,9 @@ const UINT kAutosaveRound = 10025;
 // Forgetting the copies at the next start is AutosaveTest's.
 TEST(AppAutosave, EditsSurviveACrash) {
     KeltoApp app("autosave");
-    WriteFileText(app.PathOf("ONE.C"), "int one;\r\n");
+    WriteWholeFile(app.PathOf("ONE.C"), "int one;\r\n");
     CreateDirectoryA(app.PathOf("SUB").c_str(), nullptr);
-    WriteFileText(app.PathOf("SUB\\ONE.C"), "int two;\r\n");
+    WriteWholeFile(app.PathOf("SUB\\ONE.C"), "int two;\r\n");
     app.AddSetting("EditorFlags", "111");
     ASSERT_TRUE(app.Start("one.c sub\\one.c"));
     ASSERT_TRUE(app.WaitForEditors(2));

@@ -59,7 +59,7 @@ void ExpectRefused(const KeltoApp &app, HWND dialog, const char *title, const ch
 TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     KeltoApp app("search");
     std::string path = app.PathOf("NOTES.TXT");
-    WriteFileText(path, "one beta two\r\nbeta three\r\nfour Beta beta\r\nalphabeta end so\r\n");
+    WriteWholeFile(path, "one beta two\r\nbeta three\r\nfour Beta beta\r\nalphabeta end so\r\n");
     ASSERT_TRUE(app.Start("notes.txt"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.Editors()[0];
@@ -172,7 +172,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     ExpectRefused(app, dialog, "Error", "Direction ?");
     ASSERT_TRUE(Answer(dialog, IDCANCEL));
     app.Settle();
-    EXPECT_EQ("onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n", ReadFileText(path));
+    EXPECT_EQ("onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n", ReadWholeFile(path));
     EXPECT_EQ("notes.txt", WindowText(editor));   // nothing left unsaved
     EXPECT_EQ(0, app.Close());
 }
@@ -182,8 +182,8 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     KeltoApp app("search-all");
     std::string pathA = app.PathOf("A.TXT"), pathB = app.PathOf("B.TXT");
-    WriteFileText(pathA, "x one\r\n");
-    WriteFileText(pathB, "x two\r\n");
+    WriteWholeFile(pathA, "x one\r\n");
+    WriteWholeFile(pathB, "x two\r\n");
     ASSERT_TRUE(app.Start("b.txt a.txt"));
     ASSERT_TRUE(app.WaitForEditors(2));
     HWND a = app.Editor("a.txt"), b = app.Editor("b.txt");

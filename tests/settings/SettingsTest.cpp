@@ -53,6 +53,10 @@ protected:
         store.Set(k, name, text.c_str());
     }
     void Put(const char *name, const std::string &text) { Put("Software\\bdx\\Kelto", name, text); }
+    void Put(std::initializer_list<std::pair<const char *, std::string>> values) {
+        for (const auto &value : values)
+            Put(value.first, value.second);
+    }
     std::string Get(const char *key, const char *name) {
         StoreKey k = store.Open(nullptr, key, false, nullptr);
         char buffer[2000] = "<missing>";
@@ -164,30 +168,16 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     Put("Accel5", "   5  65");           // too short
     Put("Accel6", "  29  75 111   9");   // a row without a menu item: an extra shortcut slot
     Put("Macros", "40");                 // more than there are
-    Put("Macro1Code", "a");
-    Put("Macro1Length", "5");
-    Put("Macro1TextLine0", "104105");    // two characters for a length of five
-    Put("Macro2Code", "b");
-    Put("Macro2Length", "2");
-    Put("Macro2TextLine0", "1x4105");
-    Put("Macro3Code", "c");
-    Put("Macro3Position", "1");
-    Put("Macro3Length", "2");
-    Put("Macro3TextLine0", "104105");
-    Put("NumberOfUtilities", "1000000");
-    Put("Util1Nickname", "n");
-    Put("Util1Progname", "p");
-    Put("Util1ProgArgs", "");
-    Put("Util1StartDir", "");
-    Put("Macro4Code", "d");
-    Put("Macro4Length", "2");
-    Put("Macro4TextLine0", std::string(300, '1'));   // more than an element holds
-    Put("Macro5Code", "e");
-    Put("Macro5Length", "1");
-    Put("Macro5TextLine0", "101");
-    Put("OpenFiles", "9999");
-    Put("OpenFile1", "C:\\A.C 12 1 2 3 4");
-    Put("OpenFile2", "C:\\B.C   7");
+    // Two characters for a length of five; a digit that is none; a good one; more than an
+    // element holds; a good one.
+    Put({{"Macro1Code", "a"}, {"Macro1Length", "5"}, {"Macro1TextLine0", "104105"}});
+    Put({{"Macro2Code", "b"}, {"Macro2Length", "2"}, {"Macro2TextLine0", "1x4105"}});
+    Put({{"Macro3Code", "c"}, {"Macro3Position", "1"}, {"Macro3Length", "2"}, {"Macro3TextLine0", "104105"}});
+    Put({{"Macro4Code", "d"}, {"Macro4Length", "2"}, {"Macro4TextLine0", std::string(300, '1')}});
+    Put({{"Macro5Code", "e"}, {"Macro5Length", "1"}, {"Macro5TextLine0", "101"}});
+    Put({{"NumberOfUtilities", "1000000"}, {"Util1Nickname", "n"}, {"Util1Progname", "p"}, {"Util1ProgArgs", ""},
+         {"Util1StartDir", ""}});
+    Put({{"OpenFiles", "9999"}, {"OpenFile1", "C:\\A.C 12 1 2 3 4"}, {"OpenFile2", "C:\\B.C   7"}});
     ASSERT_TRUE(LoadAllSettings());
     const CommandRow &row5 = g_commandTable[5];
     EXPECT_EQ(65, row5.key);
@@ -219,12 +209,13 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
 }
 
 TEST_F(SettingsTest, ExportWritesTheProjectFileAndImportMovesItToAnotherDrive) {
-    Put("Software\\bdx\\Kelto\\demo", "ProjectPath", "C:\\WORK\\DEMO");
-    Put("Software\\bdx\\Kelto\\demo", "SourcesDir", "C:\\WORK\\DEMO\\SRC");
-    Put("Software\\bdx\\Kelto\\demo", "MakeDir", "C:\\WORK\\DEMO\\OBJ");
-    Put("Software\\bdx\\Kelto\\demo", "Includes", "c:\\bdx\\include;c:\\work\\inc");
-    Put("Software\\bdx\\Kelto\\demo", "Executable", "C:\\WORK\\DEMO\\OBJ\\DEMO.EXE");
-    Put("Software\\bdx\\Kelto\\demo", "Libraries", "gdi32.lib");
+    const char *key = "Software\\bdx\\Kelto\\demo";
+    Put(key, "ProjectPath", "C:\\WORK\\DEMO");
+    Put(key, "SourcesDir", "C:\\WORK\\DEMO\\SRC");
+    Put(key, "MakeDir", "C:\\WORK\\DEMO\\OBJ");
+    Put(key, "Includes", "c:\\bdx\\include;c:\\work\\inc");
+    Put(key, "Executable", "C:\\WORK\\DEMO\\OBJ\\DEMO.EXE");
+    Put(key, "Libraries", "gdi32.lib");
     std::string file = PathOf("DEMO.PRJ");
     ASSERT_TRUE(ExportProject("demo", file.c_str()));
     EXPECT_EQ("Kelto project file. Do NOT edit\n"
@@ -248,7 +239,6 @@ TEST_F(SettingsTest, ExportWritesTheProjectFileAndImportMovesItToAnotherDrive) {
     ASSERT_TRUE(ImportProject(file.c_str(), name));
     EXPECT_STREQ("demo", name);
     EXPECT_EQ("Enter new path for project DEMO.PRJ", ui.directoryPrompts.back());
-    const char *key = "Software\\bdx\\Kelto\\demo";
     EXPECT_EQ("D:\\MOVED", Get(key, "ProjectPath"));
     EXPECT_EQ("D:\\MOVED", Get(key, "SourcesDir"));
     EXPECT_EQ("D:\\MOVED\\OBJ", Get(key, "MakeDir"));
