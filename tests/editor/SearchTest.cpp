@@ -1,4 +1,5 @@
-// Searching and replacing in documents.
+// Searching and replacing in documents. Searching over all windows, as the user meets it, is
+// SearchAppTest's.
 #include "editor/Search.h"
 
 #include "editor/EditTestSupport.h"
@@ -116,17 +117,6 @@ TEST_F(SearchTest, RegularExpressionsLineByLine) {
     ASSERT_TRUE(Set("(a", kFindCurrentWindow | kFindRegex | kFindForwards));
     EXPECT_EQ("none", Next());
     EXPECT_EQ(std::vector<std::string>{"Mismatched ()"}, ui.Texts());
-}
-
-TEST_F(SearchTest, OtherWindowsAreSearchedInTurn) {
-    Doc("nothing here", "A.TXT");
-    Document *b = Doc("the word", "B.TXT");
-    MakeCurrent(FirstViewOf(g_editor->documents));   // A
-    ASSERT_TRUE(Set("word", kFindAllWindows | kFindExact | kFindForwards));
-    EXPECT_EQ("1:4-8", Next());
-    EXPECT_EQ(b, g_editor->doc);
-    EXPECT_FALSE(FindNext());
-    EXPECT_EQ("none", Selected());
 }
 
 TEST_F(SearchTest, ReplaceAskingThenAllAndUndoneAtOnce) {

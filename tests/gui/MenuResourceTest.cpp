@@ -1,8 +1,6 @@
-// The resources linked into kelto.exe: the main menu, its status help, the accelerators
-// of the user tools and the frame's dialogs.
+// The resources linked into kelto.exe: the main menu, its status help and the accelerators of
+// the user tools. (The dialogs share their ids with the code through base/ResourceIds.h.)
 #include <windows.h>
-#include <stdlib.h>
-#include <string.h>
 #include <map>
 #include <set>
 #include <string>
@@ -14,8 +12,6 @@
 #include "base/CommandIds.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
-#include "base/ResourceIds.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -152,59 +148,4 @@ TEST(MenuResource, ShiftFunctionKeysStartTheUserTools) {
             << i;
     }
     DestroyAcceleratorTable(table);
-}
-
-namespace {
-
-INT_PTR CALLBACK Silent(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-struct Control {
-    int id;
-    const char *className;
-    DWORD style;   // bits that must be set; for a button its type as well
-};
-
-// Creates the dialog, hidden, from the program's template and checks the controls the code
-// reaches by their ids.
-void CheckDialog(int id, const char *caption, std::vector<Control> controls) {
-    SCOPED_TRACE(caption);
-    HRSRC found = FindResourceA(Program(), MAKEINTRESOURCEA(id), RT_DIALOG);
-    ASSERT_TRUE(found != nullptr);
-    auto *dialogTemplate =
-        static_cast<LPCDLGTEMPLATEA>(LockResource(LoadResource(Program(), found)));
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, nullptr,
-                                             Silent, 0);
-    ASSERT_TRUE(dialog != nullptr);
-    char text[128] = "";
-    GetWindowTextA(dialog, text, sizeof text);
-    EXPECT_STREQ(caption, text);
-    for (const Control &c : controls) {
-        HWND control = GetDlgItem(dialog, c.id);
-        ASSERT_TRUE(control != nullptr) << c.id;
-        GetClassNameA(control, text, sizeof text);
-        EXPECT_STREQ(c.className, text) << c.id;
-        DWORD style = GetWindowLongA(control, GWL_STYLE);
-        EXPECT_EQ(c.style, style & c.style) << c.id;
-        if (strcmp(text, "Button") == 0) {
-            EXPECT_EQ(c.style & BS_TYPEMASK, style & BS_TYPEMASK) << c.id;
-        }
-    }
-    DestroyWindow(dialog);
-}
-
-} // namespace
-
-// "Modified files" and "Load error" are used end to end (AppTest).
-TEST(MenuResource, FrameDialogs) {
-    ASSERT_TRUE(Program() != nullptr);
-    CheckDialog(IDD_EXECUTE, "Execute a program",
-                {{IDC_PROGRAM, "Edit", 0},
-                 {IDC_ARGUMENTS, "Edit", 0},
-                 {IDC_START_DIRECTORY, "Edit", 0},
-                 {IDC_LANGUAGE_C, "Button", BS_AUTORADIOBUTTON | WS_GROUP},
-                 {IDC_LANGUAGE_FORTRAN, "Button", BS_AUTORADIOBUTTON},
-                 {IDC_LANGUAGE_EIFFEL, "Button", BS_AUTORADIOBUTTON},
-                 {IDOK, "Button", BS_DEFPUSHBUTTON},
-                 {IDCANCEL, "Button", 0}});
-    CheckDialog(IDD_ABOUT, "About Kelto", {{IDC_ABOUT_TEXT, "Static", 0}, {IDOK, "Button", BS_DEFPUSHBUTTON}});
 }

@@ -8,9 +8,12 @@
 
 namespace {
 
+// Runs the command and waits for its dialog (a failure when it does not come).
 HWND OpenDialog(const KeltoApp &app, int command, const char *title) {
     app.Command(command);
-    return app.WaitForBox(title);
+    HWND dialog = app.WaitForBox(title);
+    EXPECT_TRUE(dialog != nullptr) << title;
+    return dialog;
 }
 
 void SetText(HWND dialog, int id, const char *text) {
@@ -67,7 +70,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // The dialog starts from the default options (this window, exact text, case sensitive,
     // forwards): "beta" is found, not "Beta". The match is selected, so typing replaces it.
     HWND dialog = OpenDialog(app, IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "beta");
     ASSERT_TRUE(Answer(dialog, IDOK));
     TypeAfter(app, editor, "1");
@@ -84,7 +86,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // Backwards. Ignoring case as whole words, "Beta" comes before "beta" but not "alphabeta".
     app.Command(IDM_GOTO_TOP);
     dialog = OpenDialog(app, IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("beta", Text(dialog, IDC_SEARCH_TEXT));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_BACKWARDS));
     Click(dialog, IDC_SEARCH_FORWARDS);
@@ -99,7 +100,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     TypeAfter(app, editor, "4");
     // Backwards chosen in the dialog is where the search goes.
     dialog = OpenDialog(app, IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_BACKWARDS);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
     ASSERT_TRUE(Answer(dialog, IDOK));
@@ -111,7 +111,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // Confirmation choice survived the Search dialog, which does not show it.
     app.Command(IDM_GOTO_TOP);
     dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
-    ASSERT_TRUE(dialog != nullptr);
     EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_WHOLE_WORDS));
     SetText(dialog, IDC_SEARCH_TEXT, "e");
@@ -126,7 +125,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // With confirmation: the first "o" is kept, then all the others go, with a longer text.
     app.Command(IDM_GOTO_TOP);
     dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
-    ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("E", Text(dialog, IDC_REPLACE_TEXT));
     SetText(dialog, IDC_SEARCH_TEXT, "o");
     SetText(dialog, IDC_REPLACE_TEXT, "<0>");
@@ -161,7 +159,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // Refused requests: the box says why and the dialog stays until cancelled.
     dialog = OpenDialog(app, IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "");
     ExpectRefused(app, dialog, "Error", "Empty search string?");
     SetText(dialog, IDC_SEARCH_TEXT, "x");
@@ -193,7 +190,6 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
 
     // The replace starts in A; the second question is about B's match, with B in front.
     HWND dialog = OpenDialog(app, IDM_REPLACE, "Search and replace");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "x");
     SetText(dialog, IDC_REPLACE_TEXT, "y");
     Click(dialog, IDC_SEARCH_ALL_WINDOWS);
@@ -218,7 +214,6 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     app.Settle();
     ASSERT_TRUE(IsIconic(b));
     dialog = OpenDialog(app, IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
     ASSERT_TRUE(Checked(dialog, IDC_SEARCH_ALL_WINDOWS));
     ASSERT_FALSE(Checked(dialog, IDC_SEARCH_ICONIZED));
@@ -231,7 +226,6 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     EXPECT_TRUE(IsIconic(b));
 
     dialog = OpenDialog(app, IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_ICONIZED);
     ASSERT_TRUE(Answer(dialog, IDOK));
     app.Settle();
