@@ -154,18 +154,8 @@ TEST_F(EditTest, UndoInOneWindowOfSeveral) {
     EXPECT_EQ(Lines({"bbb", "y"}), LinesOf(b));
 }
 
-TEST_F(EditTest, JumpsToDefinitionsUndoInOneStep) {
-    Doc("l1\nl2\nl3\nl4\nl5");
-    At(1, 0);
-    Journal(kMsgCommand, IDM_SEARCH_DEFINITION, 0);   // the jump, recorded where it started
-    At(4, 1);
-    Journal(kMsgKeyDown, kKeyLeft, 1);   // what the jump's own moves recorded
-    Journal(kMsgKeyDown, kKeyDown, 1);
-    DropAfterDefinition();
-    EXPECT_EQ(1, JournalCount());
-    Undo();
-    EXPECT_EQ(1, CurrentLineNumber());
-    // A record for the message number 10000 is refused.
+TEST_F(EditTest, ARecordForMessage10000IsRefused) {
+    Doc("x");
     NoteMessage(10000, 0, 0);
     EXPECT_EQ(nullptr, JournalNoted());
     EXPECT_EQ("Registering 10000", ui.Texts().back());

@@ -169,13 +169,6 @@ TEST_F(ReadTest, FailedReadIsReportedAndGuardsTheFile) {
     ASSERT_EQ(shown + 1, ui.boxes.size());
     EXPECT_EQ("File read or write error.", ui.boxes.back().text);
     EXPECT_TRUE(g_editor->doc->flags & kDocTruncated);
-
-    // A quiet load that fails leaves no document behind.
-    WriteWholeFile(PathOf("OTHER.TXT"), Pattern(5000));
-    InjectReadFailure(1000);
-    EXPECT_EQ(nullptr, LoadQuiet(PathOf("OTHER.TXT").c_str()));
-    InjectReadFailure(-1);
-    EXPECT_EQ(nullptr, FindDocument(PathOf("OTHER.TXT").c_str(), false));
 }
 
 TEST_F(ReadTest, RecentFilesKeepTheLastEightInOrder) {

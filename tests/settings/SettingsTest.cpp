@@ -198,14 +198,6 @@ TEST_F(SettingsTest, MalformedListEntriesAreSkipped) {
     RoundTrip();   // the changed rows are saved again as they were read
     EXPECT_EQ("2", Get("Accelerators"));
     EXPECT_EQ("   5  651103  13", Get("Accel1"));
-
-    char path[200];
-    long line = 0;
-    EXPECT_TRUE(SplitBreakpointValue("C:\\SRC\\MAIN.C@42", path, sizeof path, &line));
-    EXPECT_STREQ("C:\\SRC\\MAIN.C", path);
-    EXPECT_EQ(42, line);
-    EXPECT_FALSE(SplitBreakpointValue("C:\\SRC\\MAIN.C", path, sizeof path, &line));
-    EXPECT_FALSE(SplitBreakpointValue("C:\\SRC\\MAIN.C@", path, sizeof path, &line));
 }
 
 TEST_F(SettingsTest, ExportWritesTheProjectFileAndImportMovesItToAnotherDrive) {
