@@ -55,23 +55,6 @@ TEST_F(EditTest, VisualColumnsExpandTabs) {
     EXPECT_EQ(3, VisualColumnOf(line, 3));
 }
 
-TEST_F(EditTest, LineNumberCacheFollowsEditsAboveTheCursor) {
-    Doc("a\nb\nc\nd");
-    At(3, 0);
-    EXPECT_EQ(3, CurrentLineNumber());
-    CursorDown(1);
-    EXPECT_EQ(4, CurrentLineNumber());
-    At(1, 1);
-    SplitLine();
-    At(5, 0);
-    EXPECT_EQ(5, CurrentLineNumber());
-    At(1, 1);
-    DeleteChars(1, false);   // joins lines 1 and 2
-    GotoLine(4);
-    EXPECT_EQ(4, CurrentLineNumber());
-    EXPECT_EQ('d', g_editor->view->current->text[0]);
-}
-
 // Backspace and Delete join lines at a line's edge; their Undo is UndoRandomTest's.
 TEST_F(EditTest, BackspaceAndDeleteJoinLinesAtTheirEdges) {
     Document *doc = Doc("abc\ndef\ngh\nij");
@@ -226,20 +209,6 @@ TEST_F(EditTest, TabConversionsTouchOnlyLeadingWhiteSpace) {
     EXPECT_EQ(Lines({"\t  x\ty", "\t  z", "  w", "\tv"}), LinesOf(doc));
     EXPECT_EQ(3, Column());   // back at visual column 10
     EXPECT_TRUE(doc->flags & kDocModified);
-}
-
-TEST_F(EditTest, InsertTextAppendsWholeLinesBelowTheLastOne) {
-    Document *doc = Doc("a");
-    GotoEnd();
-    EXPECT_EQ(4, InsertText("b\nc\n", 4));
-    EXPECT_EQ(Lines({"a", "b", "c"}), LinesOf(doc));
-    EXPECT_TRUE(IsSentinel(doc, g_editor->view->current));
-    EXPECT_EQ(3, InsertText("de", 2));   // the new last line counts its line break
-    EXPECT_EQ(Lines({"a", "b", "c", "de"}), LinesOf(doc));
-    GotoPosition(4, 0);
-    EXPECT_EQ(3, DeleteChars(5, false));  // "de" and the empty last line
-    EXPECT_EQ(Lines({"a", "b", "c"}), LinesOf(doc));
-    EXPECT_EQ(3, doc->lineCount);
 }
 
 TEST_F(EditTest, RecentrePutsTheCursorOnTheMiddleRow) {

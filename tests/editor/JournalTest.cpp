@@ -57,15 +57,17 @@ TEST_F(EditTest, CutPasteAndTypingOverASelection) {
 
 TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
     Document *doc = Doc("a cat, a cat\ncat");
-    // A fixed group made as a replace-all makes it: cursor at each match, then the change.
-    struct Match { long line; int column; };
-    const Match matches[] = {{1, 2}, {1, 11}, {2, 0}};
-    for (int i = 0; i < 3; i++) {
-        GotoPosition(matches[i].line, matches[i].column);
-        JournalReplacement(false, i, "cat", "tiger");
-        DeleteChars(3, false);
-        InsertText("tiger", 5);
-    }
+    // Each replacement as a replace-all makes it: the cursor at the match, then the change.
+    auto replace = [](long line, int column, bool variable, int index, const char *found, const char *made) {
+        GotoPosition(line, column);
+        JournalReplacement(variable, index, found, made);
+        DeleteChars(static_cast<int>(strlen(found)), false);
+        InsertText(made, static_cast<long>(strlen(made)));
+    };
+    // A fixed group.
+    replace(1, 2, false, 0, "cat", "tiger");
+    replace(1, 11, false, 1, "cat", "tiger");
+    replace(2, 0, false, 2, "cat", "tiger");
     EXPECT_EQ(Lines({"a tiger, a tiger", "tiger"}), LinesOf(doc));
     Type("!");
     Undo();
@@ -73,23 +75,14 @@ TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
     EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
     EXPECT_EQ(0, JournalCount());
     // A variable group keeps each record's own texts.
-    const char *found[] = {"cat", "cat"};
-    const char *made[] = {"CAT1", "C"};
-    for (int i = 0; i < 2; i++) {
-        GotoPosition(1, i == 0 ? 2 : 10);
-        JournalReplacement(true, i, found[i], made[i]);
-        DeleteChars(3, false);
-        InsertText(made[i], static_cast<long>(strlen(made[i])));
-    }
+    replace(1, 2, true, 0, "cat", "CAT1");
+    replace(1, 10, true, 1, "cat", "C");
     EXPECT_EQ(Lines({"a CAT1, a C", "cat"}), LinesOf(doc));
     Undo();
     EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
     // A group whose first records are gone (the journal gave up its history in between) goes
     // on as a new group with its own texts, and is still undone.
-    GotoPosition(2, 0);
-    JournalReplacement(false, 3, "cat", "dog");
-    DeleteChars(3, false);
-    InsertText("dog", 3);
+    replace(2, 0, false, 3, "cat", "dog");
     Undo();
     EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
     EXPECT_TRUE(ui.boxes.empty());

@@ -215,20 +215,16 @@ void KeltoApp::Key(HWND window, int key, bool ctrl, bool shift, bool alt) {
         inputs[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         n++;
     };
-    if (ctrl)
-        add(VK_CONTROL, false);
-    if (shift)
-        add(VK_SHIFT, false);
-    if (alt)
-        add(VK_MENU, false);
+    const WORD modifiers[] = {static_cast<WORD>(ctrl ? VK_CONTROL : 0), static_cast<WORD>(shift ? VK_SHIFT : 0),
+                              static_cast<WORD>(alt ? VK_MENU : 0)};
+    for (WORD vk : modifiers)   // down in order, up in reverse
+        if (vk)
+            add(vk, false);
     add(static_cast<WORD>(key), false);
     add(static_cast<WORD>(key), true);
-    if (alt)
-        add(VK_MENU, true);
-    if (shift)
-        add(VK_SHIFT, true);
-    if (ctrl)
-        add(VK_CONTROL, true);
+    for (int i = 2; i >= 0; i--)
+        if (modifiers[i])
+            add(modifiers[i], true);
     SendInput(n, inputs, sizeof(INPUT));
 }
 
