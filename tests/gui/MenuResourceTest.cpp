@@ -1,5 +1,5 @@
-// The resources linked into kelto.exe: the main menu, its status help and the accelerators of
-// the user tools. (The dialogs share their ids with the code through base/ResourceIds.h.)
+// The main menu linked into kelto.exe and its status help. (The dialogs and accelerators share
+// their ids with the code through base/ResourceIds.h and base/CommandIds.h.)
 #include <windows.h>
 #include <map>
 #include <set>
@@ -111,17 +111,11 @@ TEST(MenuResource, EveryCommandHasStatusHelp) {
     for (const Item &item : MenuItems())
         commands.insert(item.id);
     ASSERT_FALSE(commands.empty());
-    // Items added at run time and the keyboard-only commands.
+    // The items added at run time. (Status help is shown for menu items only.)
     for (int command = IDM_FIRST_CLOSED_FILE; command <= IDM_LAST_CLOSED_FILE; command++)
         commands.insert(command);
-    for (int id : {IDM_COMPILE_FILE, IDM_EXECUTE_PROJECT, IDM_EXIT, IDM_MATCHING_BRACE,
-                   IDM_PROPERTIES, IDM_EXTEND_UP, IDM_EXTEND_DOWN, IDM_EXTEND_DOWN_ROW,
-                   IDM_EXTEND_RIGHT, IDM_EXTEND_LEFT, IDM_WORD_RIGHT, IDM_WORD_LEFT,
-                   IDM_WORD_RIGHT_REPEAT, IDM_WORD_LEFT_REPEAT, IDM_EXTEND_WORD_RIGHT,
-                   IDM_EXTEND_WORD_LEFT, IDM_EXTEND_TO_TOP, IDM_EXTEND_TO_END, IDM_EXTEND_LINE_END,
-                   IDM_EXTEND_LINE_START, IDM_EXTEND_PAGE_UP, IDM_EXTEND_PAGE_DOWN, IDM_WORD_HELP,
-                   IDM_CLOSE_ALL})
-        commands.insert(id);
+    commands.insert(IDM_COMPILE_FILE);
+    commands.insert(IDM_EXECUTE_PROJECT);
     for (int id : commands) {
         std::string text = GetString(StatusTextId(id));
         EXPECT_FALSE(text.empty()) << id;
@@ -133,19 +127,4 @@ TEST(MenuResource, EveryCommandHasStatusHelp) {
     // GetString takes the first record of an id, so a duplicate would hide its text.
     for (const MessageRecord *r = g_messageTable; r[1].id != 0; r++)
         EXPECT_LT(r->id, r[1].id) << r->text;
-}
-
-TEST(MenuResource, ShiftFunctionKeysStartTheUserTools) {
-    ASSERT_TRUE(Program() != nullptr);
-    HACCEL table = LoadAcceleratorsA(Program(), "EDITFILEACC");
-    ASSERT_TRUE(table != nullptr);
-    ACCEL entries[16];
-    ASSERT_EQ(12, CopyAcceleratorTableA(table, entries, 16));
-    for (int i = 0; i < 12; i++) {
-        EXPECT_EQ(VK_F1 + i, entries[i].key) << i;
-        EXPECT_EQ(IDM_FIRST_TOOL + i, entries[i].cmd) << i;
-        EXPECT_EQ(FVIRTKEY | FSHIFT, entries[i].fVirt & (FVIRTKEY | FSHIFT | FCONTROL | FALT))
-            << i;
-    }
-    DestroyAcceleratorTable(table);
 }
