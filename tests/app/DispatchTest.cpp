@@ -1,4 +1,5 @@
-// Key matching, the no-document rule, the command line and the closing questions.
+// Key matching, the no-document rule, the command line and the closed files. (The closing
+// questions are AppTest's, end to end.)
 #include <string>
 #include <vector>
 
@@ -115,28 +116,6 @@ TEST_F(DispatchTest, AProgramToDebugSaysDebuggingIsNotAvailable) {
     EXPECT_EQ(PathOf("A.C"), g_editor->doc->path);
     EXPECT_FALSE(OpenPath(PathOf("PROG.EXE").c_str()));
     EXPECT_EQ(2u, ui.boxes.size());
-}
-
-// Closing everything lists the modified files, then does what was chosen and comes back to
-// the window that was current. (Closing one window, and what the user sees of both, is AppTest's.)
-TEST_F(DispatchTest, ClosingAllAsksAboutTheModifiedFiles) {
-    OpenFile("A.C", "a\n");
-    View *viewA = g_editor->view;
-    Document *b = OpenFile("B.C", "b\n");
-    b->flags |= kDocModified;
-    MakeCurrent(viewA);
-    ui.fileListAnswers.push_back(IDCANCEL);
-    EXPECT_FALSE(QueryCloseAll());
-    ASSERT_EQ(1u, ui.fileLists.size());
-    EXPECT_EQ((std::vector<std::string>{std::to_string(IDD_MODIFIED_FILES), PathOf("B.C")}), ui.fileLists[0]);
-    ui.fileListAnswers.push_back(IDC_FORGET);
-    EXPECT_TRUE(QueryCloseAll());
-    EXPECT_TRUE(b->flags & kDocModified);
-    ui.fileListAnswers.push_back(IDOK);
-    ReplaceLine(b, 0, "saved");
-    EXPECT_TRUE(QueryCloseAll());
-    EXPECT_EQ("saved\r\n", ReadWholeFile(PathOf("B.C")));
-    EXPECT_EQ(viewA, g_editor->view);
 }
 
 TEST_F(DispatchTest, ClosedFilesAreNewestFirstWithoutDuplicates) {

@@ -1,5 +1,5 @@
 // Reading files into documents: line ends, the split of over-long lines, files larger than
-// the reader's buffer, and the recent-files list.
+// the reader's buffer, and failures.
 #include "editor/DocumentTestSupport.h"
 #include "platform/Files.h"
 
@@ -171,26 +171,13 @@ TEST_F(ReadTest, FailedReadIsReportedAndGuardsTheFile) {
     EXPECT_TRUE(g_editor->doc->flags & kDocTruncated);
 }
 
-TEST_F(ReadTest, RecentFilesKeepTheLastEightInOrder) {
-    // A missing file gives an empty document, quietly, and stays off the list.
+// A missing file gives an empty document, quietly. (Nothing reads the recent-files list the
+// reader keeps.)
+TEST_F(ReadTest, AMissingFileOpensEmptyAndQuietly) {
     ASSERT_TRUE(OpenDocument(PathOf("NEW.C").c_str()));
     EXPECT_EQ(0, g_editor->doc->lineCount);
     EXPECT_EQ(0, g_editor->doc->flags & (kDocTruncated | kDocModified));
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(nullptr, g_editor->recent[0]);
-
-    Lines paths;
-    for (char c = 'A'; c <= 'I'; c++) {
-        paths.push_back(PathOf(std::string(1, c) + ".C"));
-        WriteWholeFile(paths.back(), "x\n");
-        ASSERT_TRUE(OpenDocument(Lower(paths.back()).c_str()));
-    }
-    auto recent = [] { return Lines(g_editor->recent, g_editor->recent + kRecentFileCount); };
-    EXPECT_EQ(Lines(paths.begin() + 1, paths.end()), recent());   // A pushed out, newest last
-    ASSERT_TRUE(OpenDocument(paths[3].c_str()));   // D again moves to the end
-    EXPECT_EQ((Lines{paths[1], paths[2], paths[4], paths[5], paths[6], paths[7], paths[8],
-                     paths[3]}),
-              recent());
 }
 
 } // namespace
