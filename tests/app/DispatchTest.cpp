@@ -1,4 +1,5 @@
-// Key matching, the no-document rule, the command line and the closing questions.
+// Key matching, the no-document rule, the command line and the closed files. (The closing
+// questions are AppTest's, end to end.)
 #include <string>
 #include <vector>
 
@@ -75,17 +76,12 @@ TEST_F(DispatchTest, KeysFindTheirRowsMostModifiersFirst) {
     EXPECT_EQ(std::vector<int>{IDM_WORD_HELP}, g_ran);
 }
 
-TEST_F(DispatchTest, WithoutADocumentOnlyTheAllowedCommandsRun) {
-    g_ran.clear();
-    EXPECT_TRUE(DispatchCommand(IDM_SAVE, 0));       // Save: taken, but nothing runs
-    EXPECT_TRUE(DispatchCommand(IDM_FILE_NEW, 0));   // New runs
-    EXPECT_FALSE(DispatchCommand(1999, 0));          // nobody's
-    EXPECT_EQ(std::vector<int>{IDM_FILE_NEW}, g_ran);
-    EXPECT_FALSE(CommandAvailable(IDM_SAVE));
-    EXPECT_TRUE(CommandAvailable(IDM_FILE_NEW));
+// Save and New without a document, as the user meets them, are AppTest's; here the commands
+// that are nobody's or not built.
+TEST_F(DispatchTest, CommandsThatAreNobodysOrNotBuilt) {
+    EXPECT_FALSE(DispatchCommand(1999, 0));
     EXPECT_FALSE(CommandAvailable(IDM_GREP));   // allowed without a document, but not built
     ASSERT_TRUE(OpenFile("B.C", "x\n"));
-    EXPECT_TRUE(CommandAvailable(IDM_SAVE));
     EXPECT_TRUE(DispatchCommand(IDM_PRINT, 0));   // a tool that is not part of the program
     EXPECT_EQ("This tool is not available in this version of Kelto", ui.Texts().back());
 }
@@ -120,36 +116,6 @@ TEST_F(DispatchTest, AProgramToDebugSaysDebuggingIsNotAvailable) {
     EXPECT_EQ(PathOf("A.C"), g_editor->doc->path);
     EXPECT_FALSE(OpenPath(PathOf("PROG.EXE").c_str()));
     EXPECT_EQ(2u, ui.boxes.size());
-}
-
-TEST_F(DispatchTest, ClosingAsksAboutModifiedFiles) {
-    Document *a = OpenFile("A.C", "a\n");
-    View *viewA = g_editor->view;
-    Document *b = OpenFile("B.C", "b\n");
-    a->flags |= kDocModified;
-    b->flags |= kDocModified;
-    ui.Answer(kAnswerCancel);
-    EXPECT_FALSE(CloseEditorWindow(viewA));
-    EXPECT_EQ("The file " + Lower(PathOf("A.C")) + " has been changed. Save modifications?", ui.Texts().back());
-    EXPECT_EQ("Information", ui.boxes.back().title);
-    ui.Answer(kAnswerYes);
-    EXPECT_TRUE(CloseEditorWindow(viewA));
-    EXPECT_FALSE(a->flags & kDocModified);
-    EXPECT_STREQ(PathOf("A.C").c_str(), ClosedFile(0));
-
-    // Everything at once: the list of modified files, then the chosen answer.
-    ui.fileListAnswers.push_back(IDCANCEL);
-    EXPECT_FALSE(QueryCloseAll());
-    ASSERT_EQ(1u, ui.fileLists.size());
-    EXPECT_EQ((std::vector<std::string>{std::to_string(IDD_MODIFIED_FILES), PathOf("B.C")}), ui.fileLists[0]);
-    ui.fileListAnswers.push_back(IDC_FORGET);
-    EXPECT_TRUE(QueryCloseAll());
-    EXPECT_TRUE(b->flags & kDocModified);
-    ui.fileListAnswers.push_back(IDOK);
-    ReplaceLine(b, 0, "saved");
-    EXPECT_TRUE(QueryCloseAll());
-    EXPECT_EQ("saved\r\n", ReadWholeFile(PathOf("B.C")));
-    EXPECT_EQ(viewA, g_editor->view);   // the view current before the question
 }
 
 TEST_F(DispatchTest, ClosedFilesAreNewestFirstWithoutDuplicates) {

@@ -1,9 +1,10 @@
-// The message table and the standard boxes, as the user sees them.
+// The message table, the standard boxes and the time stamp, as the user sees them.
 #include <string.h>
 
 #include "base/Boxes.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -25,6 +26,11 @@ TEST(Messages, LookupAndKeywordListsEnds) {
             EXPECT_STRNE("", GetString(id)) << id;
         EXPECT_STREQ("", GetString(l.last + 1));
     }
+}
+
+TEST(Messages, TimeStampHasNoZeroPadding) {
+    const int parts[6] = {1999, 2, 3, 9, 5, 7};
+    EXPECT_STREQ("1999.2.3.9.5.7", FormatTimeStamp(parts));
 }
 
 TEST(Messages, FormattingStaysInsideTheScratchBuffer) {

@@ -24,25 +24,6 @@ namespace {
 const int kLines = 100000;
 const int kKeystrokes = 1000;
 
-void WriteSource(const char *path, bool openComment) {
-    FILE *f = fopen(path, "wb");
-    static const char *kinds[] = {
-        "#include <stdio.h>\r\n",
-        "static int count_%d = 0; /* a counter */\r\n",
-        "int function_%d(int a, char *b)\r\n",
-        "{\r\n",
-        "\tif (a > 0 && b != NULL) // check\r\n",
-        "\t\treturn printf(\"%%d %%s\\n\", a, b);\r\n",
-        "\twhile (a-- > 0) { count_%d++; }\r\n",
-        "}\r\n",
-    };
-    if (openComment)
-        fprintf(f, "/*\r\n");
-    for (int i = openComment ? 1 : 0; i < kLines; i++)
-        fprintf(f, kinds[i % 8], i);
-    fclose(f);
-}
-
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -76,7 +57,7 @@ void Run(const char *name, HWND window, long line, bool type = true) {
 }
 
 bool Open(const std::string &path, bool openComment) {
-    WriteSource(path.c_str(), openComment);
+    WriteBenchSource(path.c_str(), kLines, openComment);
     if (!OpenPath(path.c_str())) {
         printf("keystrokebench: cannot open %s\n", path.c_str());
         return false;

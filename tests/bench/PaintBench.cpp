@@ -11,29 +11,7 @@
 #include "editor/EditorWindow.h"
 #include "editor/Language.h"
 
-namespace {
-
 const int kLines = 100000;
-
-// C source of every kind of line: code with keywords, comments, strings and directives.
-void WriteSource(const char *path) {
-    FILE *f = fopen(path, "wb");
-    static const char *kinds[] = {
-        "#include <stdio.h>\r\n",
-        "static int count_%d = 0; /* a counter */\r\n",
-        "int function_%d(int a, char *b)\r\n",
-        "{\r\n",
-        "\tif (a > 0 && b != NULL) // check\r\n",
-        "\t\treturn printf(\"%%d %%s\\n\", a, b);\r\n",
-        "\twhile (a-- > 0) { count_%d++; }\r\n",
-        "}\r\n",
-    };
-    for (int i = 0; i < kLines; i++)
-        fprintf(f, kinds[i % 8], i);
-    fclose(f);
-}
-
-} // namespace
 
 int main() {
     HWND frame = OpenBenchFrame();
@@ -41,7 +19,7 @@ int main() {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     std::string path = std::string(temp) + "PAINTBENCH.C";
-    WriteSource(path.c_str());
+    WriteBenchSource(path.c_str(), kLines, false);
     if (!OpenPath(path.c_str())) {
         printf("paintbench: cannot open %s\n", path.c_str());
         return 1;

@@ -53,18 +53,30 @@ inline std::string Lower(std::string text) {
     return text;
 }
 
-// Names of the files in `dir`, upper-cased and sorted.
-inline Lines FilesIn(const std::string &dir) {
+// Names of the files in `dir`, sorted; upper-cased unless `asOnDisk`.
+inline Lines FilesIn(const std::string &dir, bool asOnDisk = false) {
     Lines names;
     WIN32_FIND_DATAA data;
     HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &data);
     for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &data)) {
         std::string name = data.cFileName;
         if (name != "." && name != "..")
-            names.push_back(UpperCase(&name[0]));
+            names.push_back(asOnDisk ? name : UpperCase(&name[0]));
     }
     if (h != INVALID_HANDLE_VALUE)
         FindClose(h);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Sets the file's last write time `hours` before now.
+inline void SetAge(const std::string &path, int hours) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t = {{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= hours * 3600ULL * 10000000ULL;
+    FILETIME then = {t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &then);
+    CloseHandle(h);
 }

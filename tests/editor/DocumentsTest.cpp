@@ -26,21 +26,6 @@ int ViewCount() {
     return n;
 }
 
-TEST_F(DocumentsTest, ListIsSortedAndNamesAreUpperCased) {
-    for (const char *path : {"C:\\B.C", "untitled", "C:\\A.C", "C:\\AB.C"})
-        ASSERT_NE(nullptr, FindDocument(path, true));
-    EXPECT_EQ(FindDocument("C:\\B.C", false), FindDocument("C:\\B.C", true));
-    EXPECT_EQ(nullptr, FindDocument("C:\\Z.C", false));
-    EXPECT_EQ((Lines{"C:\\A.C", "C:\\AB.C", "C:\\B.C", "untitled"}), DocumentPaths());
-
-    // Quotes, or else the first blank, end the path.
-    char parsed[kMaxPathLength + 1];
-    ASSERT_TRUE(DocumentPath("\"c:\\my dir\\a.c\" -x", parsed));
-    EXPECT_STREQ("C:\\MY DIR\\A.C", parsed);
-    ASSERT_TRUE(DocumentPath("c:\\a.c 12", parsed));
-    EXPECT_STREQ("C:\\A.C", parsed);
-}
-
 // main.c and MAIN.C are one document, and opening it again neither re-reads it nor adds a
 // view; a path of 120 characters is taken, one of 121 refused.
 TEST_F(DocumentsTest, OpeningByPath) {
@@ -76,24 +61,14 @@ TEST_F(DocumentsTest, OpeningByPath) {
     EXPECT_EQ(3, ViewCount());
 }
 
-TEST_F(DocumentsTest, QuietLoadsAndClosedViewsReleaseEverything) {
+// A document goes with its last view, and gives back all it held.
+TEST_F(DocumentsTest, ClosedViewsReleaseEverything) {
     std::string path = PathOf("Q.C");
     WriteWholeFile(path, "q1\nq2\n");
-    Document *current = OpenFile("CUR.C", "c\n");
+    OpenFile("CUR.C", "c\n");
     RememberRecentFile(path.c_str());   // the recent-files copy outlives the document
     FormatScratch("%s", "");
     long inUse = g_memoryStats.inUse;
-
-    EXPECT_EQ(nullptr, LoadQuiet(PathOf("MISSING.C").c_str()));
-    Document *quiet = LoadQuiet(path.c_str());
-    ASSERT_NE(nullptr, quiet);
-    EXPECT_EQ((Lines{"q1", "q2"}), LinesOf(quiet));
-    EXPECT_EQ(current, g_editor->doc);
-    EXPECT_EQ(quiet, LoadQuiet(path.c_str()));
-    FreeDocument(quiet);
-    EXPECT_EQ(inUse, g_memoryStats.inUse);   // the missing file left nothing behind either
-
-    // A document goes with its last view.
     View *first = AttachView(nullptr, path.c_str());
     ASSERT_TRUE(ReadDocument(path.c_str()));
     View *second = AttachView(nullptr, path.c_str());
@@ -195,13 +170,7 @@ TEST_F(DocumentsTest, InsertedFileLandsAboveTheCursorLineSelected) {
     Document *doc = OpenFile("MAIN.C", "one\ntwo\nthree\n");
     std::string part = PathOf("PART.H"), missing = PathOf("NONE.H");
     WriteWholeFile(part, "x\r\ny\n");
-    {   // an older file, so that mixing up the two files' times shows
-        HANDLE h = CreateFileA(part.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
-        FILETIME old = {0, 0x01BF53EB};   // 1 January 2000
-        SetFileTime(h, nullptr, nullptr, &old);
-        CloseHandle(h);
-    }
+    SetAge(part, 1000);   // older, so that mixing up the two files' times shows
     View *view = g_editor->view;
     Line *two = view->current = LineAt(doc, 1);
     view->column = 2;

@@ -45,6 +45,17 @@ protected:
             Undo();
     }
 
+    // The selection and the cut buffer as texts.
+    static std::string Selection() { return Taken(SelectionText); }
+    static std::string CutBuffer() { return Taken(CutBufferText); }
+    static std::string Taken(char *(*get)(long *)) {
+        long length = 0;
+        char *text = get(&length);
+        std::string copy = text ? std::string(text, length) : "";
+        Release(text);
+        return copy;
+    }
+
     static void At(long line, int column) { GotoPosition(line, column); }
     static int Column() { return g_editor->view->column; }
 };

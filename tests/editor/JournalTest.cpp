@@ -1,5 +1,6 @@
-// The undo journal: its ring, the special records, replace groups and the records that no
-// longer fit the document.
+// The undo journal: its ring, the special records, replace groups, several windows and the
+// records that no longer fit the document. That each ordinary action (typing, keys, clicks, cut
+// and paste) is taken back whole and in order is UndoRandomTest's.
 #include "base/CommandIds.h"
 #include "editor/Bookmarks.h"
 #include "editor/EditTestSupport.h"
@@ -20,71 +21,53 @@ TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
     EXPECT_EQ(255u, std::string(FirstLine(doc)->text, FirstLine(doc)->length).size());
 }
 
-TEST_F(EditTest, PasteAndCutAreUndoneExactly) {
+// Cut takes the selection into the cut buffer, and so does typing over it; paste puts the
+// buffer in, over the selection when there is one. Backspace with a selection only deletes it;
+// Escape only cancels it.
+TEST_F(EditTest, CutPasteAndTypingOverASelection) {
     Document *doc = Doc("one\ntwo\nthree");
     At(1, 1);
     EditCommand(IDM_EXTEND_DOWN);
     EditCommand(IDM_EXTEND_RIGHT);
     EditCommand(IDM_CUT);
     EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    long length = 0;
-    char *cut = CutBufferText(&length);
-    EXPECT_STREQ("ne\ntw", cut);
-    Release(cut);
+    EXPECT_EQ("ne\ntw", CutBuffer());
     GotoEnd();
     EditCommand(IDM_PASTE);
     EXPECT_EQ(Lines({"oo", "three", "ne", "tw"}), LinesOf(doc));
-    EXPECT_EQ(6u, JournalRecordAt(0)->param2);   // five characters and the new last line's break
-    Undo();
-    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    // Pasting over a selection: the replaced text comes back with a second Undo.
     At(2, 0);
     EditCommand(IDM_EXTEND_LINE_END);
     EditCommand(IDM_PASTE);
-    EXPECT_EQ(Lines({"oo", "ne", "tw"}), LinesOf(doc));
-    Undo();
-    EXPECT_EQ(Lines({"oo", ""}), LinesOf(doc));
-    Undo();
-    EXPECT_EQ(Lines({"oo", "three"}), LinesOf(doc));
-    UndoAll();
-    EXPECT_EQ(Lines({"one", "two", "three"}), LinesOf(doc));
-    EXPECT_EQ(1, CurrentLineNumber());
-    EXPECT_EQ(1, Column());
-}
+    EXPECT_EQ(Lines({"oo", "ne", "tw", "ne", "tw"}), LinesOf(doc));
 
-TEST_F(EditTest, TypingOverASelectionCutsItFirst) {
-    Document *doc = Doc("hello world");
+    doc = Doc("hello world", "H.TXT");
     At(1, 6);
     EditCommand(IDM_EXTEND_LINE_END);
     Type("there");
     EXPECT_EQ(Lines({"hello there"}), LinesOf(doc));
-    long length = 0;
-    char *cut = CutBufferText(&length);
-    EXPECT_STREQ("world", cut);
-    Release(cut);
-    UndoAll();
-    EXPECT_EQ(Lines({"hello world"}), LinesOf(doc));
-    // Backspace with a selection only deletes it; Escape only cancels it.
+    EXPECT_EQ("world", CutBuffer());
     At(1, 0);
     EditCommand(IDM_EXTEND_RIGHT);
     EditorChar(27, 1, false);
     EXPECT_FALSE(HasSelection());
     EditCommand(IDM_EXTEND_RIGHT);
     Type("\b");
-    EXPECT_EQ(Lines({"hllo world"}), LinesOf(doc));
+    EXPECT_EQ(Lines({"hllo there"}), LinesOf(doc));
 }
 
 TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
     Document *doc = Doc("a cat, a cat\ncat");
-    // A fixed group made as a replace-all makes it: cursor at each match, then the change.
-    struct Match { long line; int column; };
-    const Match matches[] = {{1, 2}, {1, 11}, {2, 0}};
-    for (int i = 0; i < 3; i++) {
-        GotoPosition(matches[i].line, matches[i].column);
-        JournalReplacement(false, i, "cat", "tiger");
-        DeleteChars(3, false);
-        InsertText("tiger", 5);
-    }
+    // Each replacement as a replace-all makes it: the cursor at the match, then the change.
+    auto replace = [](long line, int column, bool variable, int index, const char *found, const char *made) {
+        GotoPosition(line, column);
+        JournalReplacement(variable, index, found, made);
+        DeleteChars(static_cast<int>(strlen(found)), false);
+        InsertText(made, static_cast<long>(strlen(made)));
+    };
+    // A fixed group.
+    replace(1, 2, false, 0, "cat", "tiger");
+    replace(1, 11, false, 1, "cat", "tiger");
+    replace(2, 0, false, 2, "cat", "tiger");
     EXPECT_EQ(Lines({"a tiger, a tiger", "tiger"}), LinesOf(doc));
     Type("!");
     Undo();
@@ -92,23 +75,14 @@ TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
     EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
     EXPECT_EQ(0, JournalCount());
     // A variable group keeps each record's own texts.
-    const char *found[] = {"cat", "cat"};
-    const char *made[] = {"CAT1", "C"};
-    for (int i = 0; i < 2; i++) {
-        GotoPosition(1, i == 0 ? 2 : 10);
-        JournalReplacement(true, i, found[i], made[i]);
-        DeleteChars(3, false);
-        InsertText(made[i], static_cast<long>(strlen(made[i])));
-    }
+    replace(1, 2, true, 0, "cat", "CAT1");
+    replace(1, 10, true, 1, "cat", "C");
     EXPECT_EQ(Lines({"a CAT1, a C", "cat"}), LinesOf(doc));
     Undo();
     EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
     // A group whose first records are gone (the journal gave up its history in between) goes
     // on as a new group with its own texts, and is still undone.
-    GotoPosition(2, 0);
-    JournalReplacement(false, 3, "cat", "dog");
-    DeleteChars(3, false);
-    InsertText("dog", 3);
+    replace(2, 0, false, 3, "cat", "dog");
     Undo();
     EXPECT_EQ(Lines({"a cat, a cat", "cat"}), LinesOf(doc));
     EXPECT_TRUE(ui.boxes.empty());
@@ -134,49 +108,55 @@ TEST_F(EditTest, RecordsThatNoLongerFitTheDocumentAreSkipped) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(EditTest, UndoInAnotherWindowSkipsForeignRecords) {
+// Undo takes back the current window's records: another document's are skipped, and another
+// window's change to the same document stops it (the record behind would land on the wrong
+// line).
+TEST_F(EditTest, UndoInOneWindowOfSeveral) {
     Document *a = Doc("aaa", "A.TXT");
     View *viewA = g_editor->view;
     viewA->window = reinterpret_cast<HWND>(0x100);
-    Document *b = Doc("bbb", "B.TXT");
+    Document *b = Doc("bbb\ny", "B.TXT");
     View *viewB = g_editor->view;
     viewB->window = reinterpret_cast<HWND>(0x200);
-    MakeCurrent(viewA);
-    GotoPosition(1, 3);
-    Type("1");
-    MakeCurrent(viewB);
-    GotoPosition(1, 3);
-    Type("2");
+    View *viewB2 = AttachView(reinterpret_cast<HWND>(0x300), b->path);
+    auto typeIn = [this](View *view, long line, int column, const char *text) {
+        MakeCurrent(view);
+        GotoPosition(line, column);
+        Type(text);
+    };
+    typeIn(viewA, 1, 3, "1");
+    typeIn(viewB, 1, 3, "2");
     MakeCurrent(viewA);
     Undo();   // A's record lies behind B's
     EXPECT_EQ(Lines({"aaa"}), LinesOf(a));
-    EXPECT_EQ(Lines({"bbb2"}), LinesOf(b));
+    EXPECT_EQ(Lines({"bbb2", "y"}), LinesOf(b));
     EXPECT_EQ(1, JournalCount());
     Undo();   // nothing of A's is left
-    EXPECT_EQ(Lines({"bbb2"}), LinesOf(b));
+    EXPECT_EQ(Lines({"bbb2", "y"}), LinesOf(b));
+
+    typeIn(viewB, 2, 1, "y");
+    typeIn(viewB2, 1, 0, "\n");
+    MakeCurrent(viewB);
+    Undo();   // stopped by the other window's line break
+    EXPECT_EQ(Lines({"", "bbb2", "yy"}), LinesOf(b));
+    MakeCurrent(viewB2);
+    Undo();
     MakeCurrent(viewB);
     Undo();
-    EXPECT_EQ(Lines({"bbb"}), LinesOf(b));
+    Undo();
+    EXPECT_EQ(Lines({"bbb", "y"}), LinesOf(b));
 }
 
-TEST_F(EditTest, JumpsToDefinitionsUndoInOneStep) {
-    Doc("l1\nl2\nl3\nl4\nl5");
-    At(1, 0);
-    Journal(kMsgCommand, IDM_SEARCH_DEFINITION, 0);   // the jump, recorded where it started
-    At(4, 1);
-    Journal(kMsgKeyDown, kKeyLeft, 1);   // what the jump's own moves recorded
-    Journal(kMsgKeyDown, kKeyDown, 1);
-    DropAfterDefinition();
-    EXPECT_EQ(1, JournalCount());
-    Undo();
-    EXPECT_EQ(1, CurrentLineNumber());
-    // A record for the message number 10000 is refused.
+TEST_F(EditTest, ARecordForMessage10000IsRefused) {
+    Doc("x");
     NoteMessage(10000, 0, 0);
     EXPECT_EQ(nullptr, JournalNoted());
     EXPECT_EQ("Registering 10000", ui.Texts().back());
 }
 
-TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
+// Home goes to the first character, then to the line's start; a move that stays put writes
+// no record.
+TEST_F(EditTest, HomeEndAndLeftWithASelection) {
     Doc("  first\nsecond line\nthird");
     At(1, 5);
     EditorKey(kKeyHome, 1, false);
@@ -184,20 +164,11 @@ TEST_F(EditTest, MovesAreUndoneToWhereTheCursorWas) {
     EditorKey(kKeyHome, 1, false);
     EXPECT_EQ(0, Column());
     EditorKey(kKeyEnd, 1, false);
-    EditorKey(kKeyEnd, 1, false);   // already there: no record
-    EditorKey(kKeyDown, 2, false);
-    EditorKey(kKeyLeft, 2, false);
-    EditCommand(IDM_GOTO_TOP);
-    EXPECT_EQ(6, JournalCount());
-    Undo();
-    EXPECT_EQ(3, CurrentLineNumber());
-    EXPECT_EQ(3, Column());
-    Undo();
-    EXPECT_EQ(5, Column());
-    UndoAll();
-    EXPECT_EQ(1, CurrentLineNumber());
-    EXPECT_EQ(5, Column());
+    int records = JournalCount();
+    EditorKey(kKeyEnd, 1, false);
+    EXPECT_EQ(records, JournalCount());
     // Left with a selection goes to its anchor.
+    At(1, 5);
     EditCommand(IDM_EXTEND_RIGHT);
     EditCommand(IDM_EXTEND_RIGHT);
     EditorKey(kKeyLeft, 1, false);
@@ -243,14 +214,9 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     EditorMouseMove(8 * 11, 20, m);   // drag to the second line (visual 11 is past its end)
     EditorButtonUp();
     EXPECT_FALSE(EditorDragging());
-    long length = 0;
-    char *text = SelectionText(&length);
-    EXPECT_STREQ("lue = 42;\n\tother;", text);
-    Release(text);
+    EXPECT_EQ("lue = 42;\n\tother;", Selection());
     EditorButtonDown(true, 8 * 2, 0, true, m);    // Shift: from the last position to here
-    text = SelectionText(&length);
-    EXPECT_STREQ("t value = 42;\n\tother;", text);
-    Release(text);
+    EXPECT_EQ("t value = 42;\n\tother;", Selection());
     const struct { int column; const char *word; } clicks[] = {
         {11, ""},        // the blank after "=": passed backwards to "=", no word there
         {12, "42"},
@@ -259,9 +225,7 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     };
     for (const auto &click : clicks) {
         EditorDoubleClick(8 * click.column, 3, m);
-        text = SelectionText(&length);
-        EXPECT_STREQ(click.word, text) << click.column;
-        Release(text);
+        EXPECT_EQ(click.word, Selection()) << click.column;
     }
     // Near the right edge the view scrolls sideways instead.
     g_editor->view->firstColumn = 0;
@@ -271,20 +235,10 @@ TEST_F(EditTest, MouseClicksSelectAndDoubleClicksTakeTheWord) {
     EXPECT_EQ(10, Column());
 }
 
-TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
-    Document *doc = Doc("ab");
-    At(1, 1);
-    EditorChar(13, 2, false);
-    EXPECT_EQ(Lines({"a", "", "b"}), LinesOf(doc));
-    Undo();
-    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
-    GotoEnd();
-    EditorChar(13, 2, false);
-    Undo();
-    EXPECT_EQ(Lines({"ab"}), LinesOf(doc));
-
-    // Lines longer than 1000 characters get their deleted text back.
-    doc = Doc("", "L.TXT");
+// Lines longer than 1000 characters (longer than UndoRandomTest makes) get their deleted text
+// back.
+TEST_F(EditTest, UndoRestoresTextBeyondColumn1000) {
+    Document *doc = Doc("", "L.TXT");
     EditorChar('q', 1100, false);
     EditorChar(8, 1, false);
     EditCommand(IDM_EXTEND_LEFT);
@@ -295,27 +249,6 @@ TEST_F(EditTest, UndoRestoresSeveralBreaksAndTextBeyondColumn1000) {
         Undo();
     EXPECT_EQ(Lines({std::string(1100, 'q')}), LinesOf(doc));
     EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(EditTest, UndoStopsAtAnotherWindowsChangesToTheSameDocument) {
-    Document *doc = Doc("1\nay\nb");
-    View *a = g_editor->view;
-    a->window = reinterpret_cast<HWND>(0x100);
-    View *b = AttachView(reinterpret_cast<HWND>(0x200), doc->path);
-    MakeCurrent(a);
-    GotoPosition(3, 1);
-    Type("y");
-    MakeCurrent(b);
-    GotoPosition(1, 0);
-    Type("\n");
-    MakeCurrent(a);
-    Undo();   // B's line break lies in between: A's record would land on the wrong line
-    EXPECT_EQ(Lines({"", "1", "ay", "by"}), LinesOf(doc));
-    MakeCurrent(b);
-    Undo();
-    MakeCurrent(a);
-    Undo();
-    EXPECT_EQ(Lines({"1", "ay", "b"}), LinesOf(doc));
 }
 
 TEST_F(EditTest, TextChangedOutsideTheJournalForgetsItsRecords) {

@@ -1,4 +1,5 @@
-// Searching and replacing in documents.
+// Searching and replacing in documents. Searching over all windows, as the user meets it, is
+// SearchAppTest's.
 #include "editor/Search.h"
 
 #include "editor/EditTestSupport.h"
@@ -32,6 +33,9 @@ protected:
         int a = view->anchorColumn, c = view->column;
         return std::to_string(line) + ":" + std::to_string(a < c ? a : c) + "-" + std::to_string(a < c ? c : a);
     }
+    // F3 and Ctrl+F3: the selected match, or "none".
+    static std::string Next() { return FindNext() ? Selected() : "none"; }
+    static std::string Previous() { return FindPrevious() ? Selected() : "none"; }
 };
 
 const unsigned short kForwards = kFindCurrentWindow | kFindExact | kFindForwards;
@@ -41,33 +45,25 @@ const unsigned short kForwards = kFindCurrentWindow | kFindExact | kFindForwards
 TEST_F(SearchTest, PlainSearchInEveryDirection) {
     Doc("abc print int\nx abc\nlast abc");
     ASSERT_TRUE(Set("abc", kForwards));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("1:0-3", Selected());
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("2:2-5", Selected());
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("3:5-8", Selected());   // at the very end of the last line
-    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("1:0-3", Next());
+    EXPECT_EQ("2:2-5", Next());
+    EXPECT_EQ("3:5-8", Next());   // at the very end of the last line
+    EXPECT_EQ("none", Next());
     EXPECT_EQ("String not found", ui.Texts().back());
 
     // Backwards from the cursor: the nearest text before it, never one that runs past it.
     At(2, 4);
-    ASSERT_TRUE(FindPrevious());
-    EXPECT_EQ("1:0-3", Selected());
+    EXPECT_EQ("1:0-3", Previous());
     EXPECT_EQ(0, Column());   // the cursor at the start, for the next step back
-    EXPECT_FALSE(g_findFlags & kFindForwards);
-    EXPECT_TRUE(g_findFlags & kFindBackwards);
 
     // Whole words: int is not found inside print; ignoring case finds ABC.
     At(1, 0);
     ASSERT_TRUE(Set("int", kForwards | kFindWholeWords));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("1:10-13", Selected());
+    EXPECT_EQ("1:10-13", Next());
     ReplaceLine(g_editor->doc, 1, "x ABC");
     At(1, 4);
     ASSERT_TRUE(Set("abc", kForwards | kFindIgnoreCase));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("2:2-5", Selected());
+    EXPECT_EQ("2:2-5", Next());
 }
 
 // A match outside the window scrolls it: one below ends on the last row, one above on the
@@ -79,36 +75,29 @@ TEST_F(SearchTest, TheMatchIsScrolledIntoView) {
     Doc(text);   // 20 rows
     auto top = [] { return LineNumberOf(g_editor->doc, g_editor->view->top); };
     const View *view = g_editor->view;
+    // The top line and the cursor's row after each step.
+    auto shown = [&](bool found) {
+        return found ? std::to_string(top()) + "/" + std::to_string(view->cursorRow) : "none";
+    };
     ASSERT_TRUE(Set("key", kForwards));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ(1, top());                    // line 10 shows already
-    EXPECT_EQ(9, view->cursorRow);
+    EXPECT_EQ("1/9", shown(FindNext()));     // line 10 shows already
     EXPECT_EQ(3, view->cursorVisualColumn);
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ(11, top());                   // line 30 on row 20
-    EXPECT_EQ(19, view->cursorRow);
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ(41, top());
-    EXPECT_EQ(19, view->cursorRow);
+    EXPECT_EQ("11/19", shown(FindNext()));   // line 30 on row 20
+    EXPECT_EQ("41/19", shown(FindNext()));
     At(95, 0);
     g_editor->view->top = NthLine(g_editor->doc, 80);
-    ASSERT_TRUE(FindPrevious());
-    EXPECT_EQ(60, top());                   // above the window: on the first row
-    EXPECT_EQ(0, g_editor->view->cursorRow);
-    ASSERT_TRUE(FindPrevious());
-    EXPECT_EQ(30, top());
+    EXPECT_EQ("60/0", shown(FindPrevious()));   // above the window: on the first row
+    EXPECT_EQ("30/0", shown(FindPrevious()));
 }
 
 TEST_F(SearchTest, WrapGoesRoundOnceAndStops) {
     Doc("one\ntwo only\nthree");
     ASSERT_TRUE(Set("only", kFindCurrentWindow | kFindExact | kFindWrap));
     At(3, 2);
-    ASSERT_TRUE(FindNext());   // found on the second round
-    EXPECT_EQ("2:4-8", Selected());
-    ASSERT_TRUE(FindNext());   // and again: it is the only one
-    EXPECT_EQ("2:4-8", Selected());
+    EXPECT_EQ("2:4-8", Next());   // found on the second round
+    EXPECT_EQ("2:4-8", Next());   // and again: it is the only one
     ASSERT_TRUE(Set("none", kFindCurrentWindow | kFindExact | kFindWrap));
-    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("none", Next());
     EXPECT_EQ("String not found", ui.Texts().back());
     // Wrap is kept only with the current window.
     ASSERT_TRUE(Set("x", kFindAllWindows | kFindExact | kFindWrap));
@@ -118,30 +107,16 @@ TEST_F(SearchTest, WrapGoesRoundOnceAndStops) {
 TEST_F(SearchTest, RegularExpressionsLineByLine) {
     Doc("int a;\nintx b;\nend: int c");
     ASSERT_TRUE(Set("^int[^x]", kFindCurrentWindow | kFindRegex | kFindForwards));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("1:0-4", Selected());
+    EXPECT_EQ("1:0-4", Next());
     // "^" is the start of the line, not of the walk: nothing more, though "int " follows.
-    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("none", Next());
     ASSERT_TRUE(Set("[a-z]+;?$", kFindCurrentWindow | kFindRegex | kFindForwards));
     At(3, 0);
-    ASSERT_TRUE(FindNext());   // a match on the last line
-    EXPECT_EQ("3:9-10", Selected());
+    EXPECT_EQ("3:9-10", Next());   // a match on the last line
     ui.boxes.clear();
     ASSERT_TRUE(Set("(a", kFindCurrentWindow | kFindRegex | kFindForwards));
-    EXPECT_FALSE(FindNext());
+    EXPECT_EQ("none", Next());
     EXPECT_EQ(std::vector<std::string>{"Mismatched ()"}, ui.Texts());
-}
-
-TEST_F(SearchTest, OtherWindowsAreSearchedInTurn) {
-    Doc("nothing here", "A.TXT");
-    Document *b = Doc("the word", "B.TXT");
-    MakeCurrent(FirstViewOf(g_editor->documents));   // A
-    ASSERT_TRUE(Set("word", kFindAllWindows | kFindExact | kFindForwards));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ(b, g_editor->doc);
-    EXPECT_EQ("1:4-8", Selected());
-    EXPECT_FALSE(FindNext());
-    EXPECT_EQ("none", Selected());
 }
 
 TEST_F(SearchTest, ReplaceAskingThenAllAndUndoneAtOnce) {
@@ -226,6 +201,7 @@ TEST_F(SearchTest, SimilarWords) {
     EXPECT_FALSE(SimilarWord("int", "in ant", 6));            // short texts must be equal
     EXPECT_TRUE(SimilarWord("int", "x INT", 5));
     EXPECT_FALSE(SimilarWord("print", "printer", 7));
+    EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));   // not one word: found as it stands
 }
 
 TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
@@ -233,8 +209,7 @@ TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
     const unsigned short regex = kFindCurrentWindow | kFindRegex | kFindForwards;
     ASSERT_TRUE(Set("abc", regex));
     At(1, 4);
-    ASSERT_TRUE(FindPrevious());   // the match must end before the cursor
-    EXPECT_EQ("1:0-3", Selected());
+    EXPECT_EQ("1:0-3", Previous());   // the match must end before the cursor
     // F3 with an expression that can match nothing moves on instead of staying put: the
     // empty match at the cursor is passed over, one at the end of a line counts as none.
     ASSERT_TRUE(Set("x*", regex));
@@ -255,28 +230,22 @@ TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
     EXPECT_EQ("4:0-3", Selected());
     ASSERT_TRUE(Set("[_-a]_", regex | kFindIgnoreCase));
     At(1, 0);
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("3:4-6", Selected());   // "a_": "a" lies in [_-a]
+    EXPECT_EQ("3:4-6", Next());   // "a_": "a" lies in [_-a]
     EXPECT_TRUE(ui.boxes.empty());
 
     // A NUL byte in a line ends the text an expression sees.
     Doc("abxcbx\nc", "ZERO.TXT");
     ReplaceLine(g_editor->doc, 0, std::string("ab\0cb", 5));
     ASSERT_TRUE(Set("b.*", regex));
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("1:1-2", Selected());
+    EXPECT_EQ("1:1-2", Next());
     ASSERT_TRUE(Set("c", regex));
     At(1, 0);
-    ASSERT_TRUE(FindNext());
-    EXPECT_EQ("2:0-1", Selected());
+    EXPECT_EQ("2:0-1", Next());
     At(1, 5);
-    EXPECT_FALSE(FindPrevious());
+    EXPECT_EQ("none", Previous());
     ASSERT_TRUE(Set("b", regex));
     At(1, 5);
-    ASSERT_TRUE(FindPrevious());
-    EXPECT_EQ("1:1-2", Selected());
-    // Text of another shape than one word is found as it stands by similar words.
-    EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));
+    EXPECT_EQ("1:1-2", Previous());
 }
 
 // An expression that backtracks without end on a line stops the search and says where; the

@@ -242,7 +242,8 @@ State Capture() {
     return {LinesOf(doc), LineNumberOf(doc, line), column};
 }
 
-// Line and column references of the view and document still name lines of the document.
+// Line and column references of the view and document still name lines of the document, and
+// the cursor's line number is right.
 std::string CheckConsistent() {
     const View *view = g_editor->view;
     const Document *doc = view->doc;
@@ -264,6 +265,10 @@ std::string CheckConsistent() {
         return "selection anchor outside the text";
     if (view->top && !valid(view->top, 0))
         return "top line outside the document";
+    // The cursor's line number is kept from step to step, not counted each time.
+    if (CurrentLineNumber() != LineNumberOf(doc, view->current))
+        return "cursor line number " + std::to_string(CurrentLineNumber()) + ", walked " +
+               std::to_string(LineNumberOf(doc, view->current));
     return "";
 }
 

@@ -1,6 +1,6 @@
 #include "AppDriver.h"
 
-#include "support/TestSupport.h"
+#include <gtest/gtest.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,6 +12,7 @@
 
 namespace {
 
+// A visible window of process `pid` with class `className` and title `title` (null: any).
 struct Search {
     const char *className;
     const char *title;
@@ -51,27 +52,6 @@ HWND Wait(Search search, int seconds) {
     return nullptr;
 }
 
-struct ChildSearch {
-    const char *className;
-    const char *text;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM param) {
-    ChildSearch *search = reinterpret_cast<ChildSearch *>(param);
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, search->className) != 0)
-        return TRUE;
-    if (search->text) {
-        GetWindowTextA(window, name, sizeof name);
-        if (strcmp(name, search->text) != 0)
-            return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
 // Escapes a text for the settings file: backslashes, tabs and line ends.
 std::string Escaped(const std::string &text) {
     std::string out;
@@ -97,17 +77,10 @@ std::string BuildPath(const char *relative) {
     return path;
 }
 
-HWND WaitForWindow(const char *className, DWORD pid, int seconds) {
-    return Wait(Search{className, nullptr, pid, nullptr}, seconds);
-}
-
-HWND WaitForTitle(const char *title, DWORD pid, int seconds) {
-    return Wait(Search{nullptr, title, pid, nullptr}, seconds);
-}
-
-HWND FindChild(HWND parent, const char *className, const char *text) {
-    ChildSearch search = {className, text, nullptr};
-    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+HWND FindChild(HWND parent, const char *className) {
+    Search search = {className, nullptr, 0, nullptr};
+    GetWindowThreadProcessId(parent, &search.pid);
+    EnumChildWindows(parent, Match, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -151,27 +124,6 @@ bool Answer(HWND dialog, int id, int seconds) {
     return WaitGone(dialog, seconds);
 }
 
-std::string ReadFileText(const std::string &path) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, n);
-    fclose(f);
-    return text;
-}
-
-void WriteFileText(const std::string &path, const std::string &text) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (f) {
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
-    }
-}
-
 KeltoApp::KeltoApp(const std::string &name) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -185,9 +137,9 @@ KeltoApp::KeltoApp(const std::string &name) {
     CreateDirectoryA(dir.c_str(), nullptr);
     for (const char *sub : {"\\BDX", "\\BDX\\BIN", "\\BDX\\INCLUDE", "\\BDX\\LIB"})
         CreateDirectoryA((dir + sub).c_str(), nullptr);
-    WriteFileText(dir + "\\BDX\\INCLUDE\\WINDOWS.H", "");
+    WriteWholeFile(dir + "\\BDX\\INCLUDE\\WINDOWS.H", "");
     settingsFile = dir + "\\SETTINGS.TXT";
-    WriteFileText(settingsFile, "K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t" +
+    WriteWholeFile(settingsFile, "K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t" +
                                     Escaped(dir + "\\BDX\\include") + "\nK\tSoftware\\\\bdx\\\\Kelto\n");
 }
 
@@ -214,7 +166,7 @@ bool KeltoApp::Start(const std::string &arguments) {
     SetEnvironmentVariableA("KELTO_SETTINGS", nullptr);
     if (!started)
         return false;
-    frame = WaitForWindow("clMDIFrame", process.dwProcessId, 30);
+    frame = Wait(Search{"clMDIFrame", nullptr, process.dwProcessId, nullptr}, 30);
     if (!frame)
         return false;
     client = FindChild(frame, "MDIClient");
@@ -265,20 +217,16 @@ void KeltoApp::Key(HWND window, int key, bool ctrl, bool shift, bool alt) {
         inputs[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         n++;
     };
-    if (ctrl)
-        add(VK_CONTROL, false);
-    if (shift)
-        add(VK_SHIFT, false);
-    if (alt)
-        add(VK_MENU, false);
+    const WORD modifiers[] = {static_cast<WORD>(ctrl ? VK_CONTROL : 0), static_cast<WORD>(shift ? VK_SHIFT : 0),
+                              static_cast<WORD>(alt ? VK_MENU : 0)};
+    for (WORD vk : modifiers)   // down in order, up in reverse
+        if (vk)
+            add(vk, false);
     add(static_cast<WORD>(key), false);
     add(static_cast<WORD>(key), true);
-    if (alt)
-        add(VK_MENU, true);
-    if (shift)
-        add(VK_SHIFT, true);
-    if (ctrl)
-        add(VK_CONTROL, true);
+    for (int i = 2; i >= 0; i--)
+        if (modifiers[i])
+            add(modifiers[i], true);
     SendInput(n, inputs, sizeof(INPUT));
 }
 
@@ -318,12 +266,14 @@ HWND KeltoApp::Editor(const std::string &title) const {
 }
 
 HWND KeltoApp::WaitForBox(const char *title, int seconds) const {
-    return WaitForTitle(title, process.dwProcessId, seconds);
+    return Wait(Search{nullptr, title, process.dwProcessId, nullptr}, seconds);
 }
 
 HWND KeltoApp::OpenDialog(int command, const char *title) const {
     Command(command);
-    return WaitForBox(title);
+    HWND dialog = WaitForBox(title);
+    EXPECT_TRUE(dialog != nullptr) << title;
+    return dialog;
 }
 
 void SetText(HWND dialog, int id, const char *text) {
@@ -461,8 +411,8 @@ std::vector<MenuItem> KeltoApp::MenuItems(UINT command) const {
 
 void KeltoApp::AddSetting(const std::string &name, const std::string &value) {
     // The settings file ends with the program's key: a value line belongs to it.
-    WriteFileText(settingsFile,
-                  ReadFileText(settingsFile) + "V\t" + Escaped(name) + "\t" + Escaped(value) + "\n");
+    WriteWholeFile(settingsFile,
+                  ReadWholeFile(settingsFile) + "V\t" + Escaped(name) + "\t" + Escaped(value) + "\n");
 }
 
 void KeltoApp::Settle() const {
@@ -475,7 +425,7 @@ void KeltoApp::Settle() const {
 
 std::string FileBecomes(const std::string &path, const std::string &expected) {
     std::string text;
-    for (int i = 0; i < 100 && (text = ReadFileText(path)) != expected; i++)
+    for (int i = 0; i < 100 && (text = ReadWholeFile(path)) != expected; i++)
         Sleep(50);
     return text;
 }

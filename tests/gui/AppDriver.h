@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"   // ReadWholeFile, WriteWholeFile
+
 // The build directory's file `relative` as Wine sees it (KELTO_BIN is a Unix path: drive Z:).
 std::string BuildPath(const char *relative);
 
-// The first top-level window of class `className` in process `pid`, waiting up to `seconds`.
-HWND WaitForWindow(const char *className, DWORD pid, int seconds);
-// A window of `pid` whose title is `title` (dialogs and message boxes).
-HWND WaitForTitle(const char *title, DWORD pid, int seconds);
-// The direct or deeper child of `parent` with class `className` (and, when not null, text).
-HWND FindChild(HWND parent, const char *className, const char *text = nullptr);
+// The visible direct or deeper child of `parent` with class `className`.
+HWND FindChild(HWND parent, const char *className);
 // The title of a window, or the text of a control.
 std::string WindowText(HWND window);
 // The message of a message box: the texts of its static controls.
@@ -70,7 +68,8 @@ public:
     HWND Editor(const std::string &title) const;
     // A message box or dialog of the process with title `title`, waiting up to `seconds`.
     HWND WaitForBox(const char *title, int seconds = 10) const;
-    // Runs a menu command and waits for the dialog titled `title` it opens.
+    // Runs a menu command and waits for the dialog titled `title` it opens (a failure when it
+    // does not come).
     HWND OpenDialog(int command, const char *title) const;
     // The items of the submenu of the menu bar that holds `command`, after the frame has
     // updated the menus (WM_INITMENU) as it does when the user opens the menu bar. Empty when
@@ -88,8 +87,6 @@ public:
     std::string PathOf(const std::string &name) const { return dir + "\\" + name; }
 };
 
-std::string ReadFileText(const std::string &path);
 // The file's contents once they are `expected`, or whatever they are after a few seconds.
 std::string FileBecomes(const std::string &path, const std::string &expected);
 #define EXPECT_FILE(path, expected) EXPECT_EQ(expected, FileBecomes(path, expected))
-void WriteFileText(const std::string &path, const std::string &text);

@@ -1,8 +1,6 @@
-// The resources linked into kelto.exe: the main menu, its status help, the accelerators
-// of the user tools and the frame's dialogs.
+// The main menu linked into kelto.exe and its status help. (The dialogs and accelerators share
+// their ids with the code through base/ResourceIds.h and base/CommandIds.h.)
 #include <windows.h>
-#include <stdlib.h>
-#include <string.h>
 #include <map>
 #include <set>
 #include <string>
@@ -14,8 +12,6 @@
 #include "base/CommandIds.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
-#include "base/ResourceIds.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -115,17 +111,11 @@ TEST(MenuResource, EveryCommandHasStatusHelp) {
     for (const Item &item : MenuItems())
         commands.insert(item.id);
     ASSERT_FALSE(commands.empty());
-    // Items added at run time and the keyboard-only commands.
+    // The items added at run time. (Status help is shown for menu items only.)
     for (int command = IDM_FIRST_CLOSED_FILE; command <= IDM_LAST_CLOSED_FILE; command++)
         commands.insert(command);
-    for (int id : {IDM_COMPILE_FILE, IDM_EXECUTE_PROJECT, IDM_EXIT, IDM_MATCHING_BRACE,
-                   IDM_PROPERTIES, IDM_EXTEND_UP, IDM_EXTEND_DOWN, IDM_EXTEND_DOWN_ROW,
-                   IDM_EXTEND_RIGHT, IDM_EXTEND_LEFT, IDM_WORD_RIGHT, IDM_WORD_LEFT,
-                   IDM_WORD_RIGHT_REPEAT, IDM_WORD_LEFT_REPEAT, IDM_EXTEND_WORD_RIGHT,
-                   IDM_EXTEND_WORD_LEFT, IDM_EXTEND_TO_TOP, IDM_EXTEND_TO_END, IDM_EXTEND_LINE_END,
-                   IDM_EXTEND_LINE_START, IDM_EXTEND_PAGE_UP, IDM_EXTEND_PAGE_DOWN, IDM_WORD_HELP,
-                   IDM_CLOSE_ALL})
-        commands.insert(id);
+    commands.insert(IDM_COMPILE_FILE);
+    commands.insert(IDM_EXECUTE_PROJECT);
     for (int id : commands) {
         std::string text = GetString(StatusTextId(id));
         EXPECT_FALSE(text.empty()) << id;
@@ -137,89 +127,4 @@ TEST(MenuResource, EveryCommandHasStatusHelp) {
     // GetString takes the first record of an id, so a duplicate would hide its text.
     for (const MessageRecord *r = g_messageTable; r[1].id != 0; r++)
         EXPECT_LT(r->id, r[1].id) << r->text;
-}
-
-TEST(MenuResource, ShiftFunctionKeysStartTheUserTools) {
-    ASSERT_TRUE(Program() != nullptr);
-    HACCEL table = LoadAcceleratorsA(Program(), "EDITFILEACC");
-    ASSERT_TRUE(table != nullptr);
-    ACCEL entries[16];
-    ASSERT_EQ(12, CopyAcceleratorTableA(table, entries, 16));
-    for (int i = 0; i < 12; i++) {
-        EXPECT_EQ(VK_F1 + i, entries[i].key) << i;
-        EXPECT_EQ(IDM_FIRST_TOOL + i, entries[i].cmd) << i;
-        EXPECT_EQ(FVIRTKEY | FSHIFT, entries[i].fVirt & (FVIRTKEY | FSHIFT | FCONTROL | FALT))
-            << i;
-    }
-    DestroyAcceleratorTable(table);
-}
-
-namespace {
-
-INT_PTR CALLBACK Silent(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-struct Control {
-    int id;
-    const char *className, *text;
-    DWORD style;   // bits that must be set; for a button its type as well
-};
-
-// Creates the dialog, hidden, from the program's template and checks its controls.
-void CheckDialog(int id, const char *caption, std::vector<Control> controls) {
-    SCOPED_TRACE(caption);
-    HRSRC found = FindResourceA(Program(), MAKEINTRESOURCEA(id), RT_DIALOG);
-    ASSERT_TRUE(found != nullptr);
-    auto *dialogTemplate =
-        static_cast<LPCDLGTEMPLATEA>(LockResource(LoadResource(Program(), found)));
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, nullptr,
-                                             Silent, 0);
-    ASSERT_TRUE(dialog != nullptr);
-    char text[128] = "";
-    GetWindowTextA(dialog, text, sizeof text);
-    EXPECT_STREQ(caption, text);
-    for (const Control &c : controls) {
-        HWND control = GetDlgItem(dialog, c.id);
-        ASSERT_TRUE(control != nullptr) << c.id;
-        char name[32] = "";
-        GetClassNameA(control, name, sizeof name);
-        EXPECT_STREQ(c.className, name) << c.id;
-        if (c.text) {
-            GetWindowTextA(control, text, sizeof text);
-            EXPECT_STREQ(c.text, text) << c.id;
-        }
-        DWORD style = GetWindowLongA(control, GWL_STYLE);
-        EXPECT_EQ(c.style, style & c.style) << c.id;
-        if (strcmp(name, "Button") == 0) {
-            EXPECT_EQ(c.style & BS_TYPEMASK, style & BS_TYPEMASK) << c.id;
-        }
-    }
-    DestroyWindow(dialog);
-}
-
-} // namespace
-
-TEST(MenuResource, FrameDialogs) {
-    ASSERT_TRUE(Program() != nullptr);
-    // The dialog manager turns WS_BORDER into an edge and an empty list hides its scroll bar.
-    const DWORD list = LBS_NOINTEGRALHEIGHT;
-    CheckDialog(IDD_MODIFIED_FILES, "Modified files",
-                {{IDC_FILE_LIST, "ListBox", nullptr, list},
-                 {IDOK, "Button", "&Save all", BS_DEFPUSHBUTTON},
-                 {IDC_FORGET, "Button", "&Forget", 0},
-                 {IDCANCEL, "Button", "&Cancel", 0}});
-    CheckDialog(IDD_LOAD_ERROR, "Load error",
-                {{IDC_FILE_LIST, "ListBox", nullptr, list},
-                 {IDOK, "Button", "&Continue", BS_DEFPUSHBUTTON}});
-    CheckDialog(IDD_EXECUTE, "Execute a program",
-                {{IDC_PROGRAM, "Edit", nullptr, 0},
-                 {IDC_ARGUMENTS, "Edit", nullptr, 0},
-                 {IDC_START_DIRECTORY, "Edit", nullptr, 0},
-                 {IDC_LANGUAGE_C, "Button", "C", BS_AUTORADIOBUTTON | WS_GROUP},
-                 {IDC_LANGUAGE_FORTRAN, "Button", "Fortran", BS_AUTORADIOBUTTON},
-                 {IDC_LANGUAGE_EIFFEL, "Button", "Eiffel", BS_AUTORADIOBUTTON},
-                 {IDOK, "Button", "OK", BS_DEFPUSHBUTTON},
-                 {IDCANCEL, "Button", "Cancel", 0}});
-    CheckDialog(IDD_ABOUT, "About Kelto",
-                {{IDC_ABOUT_TEXT, "Static", "Kelto integrated development environment", 0},
-                 {IDOK, "Button", "OK", BS_DEFPUSHBUTTON}});
 }

@@ -44,7 +44,7 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     std::string work = app.dir + "\\WORK";
     CreateDirectoryA(work.c_str(), nullptr);
     for (const char *name : {"main.c", "list.c", "list.h"})
-        WriteFileText(work + "\\" + name, ReadFileText(SourcePath(std::string("demo/") + name)));
+        WriteWholeFile(work + "\\" + name, ReadWholeFile(SourcePath(std::string("demo/") + name)));
     ASSERT_TRUE(app.Start());
     EXPECT_EQ("kelto", FrameTitle(app));
 
@@ -86,11 +86,11 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     // as a second project.
     ASSERT_TRUE(ChooseProject(app, IDM_PROJECT_EXPORT, "demo"));
     app.Settle();
-    std::string exported = ReadFileText(work + "\\demo.prj");
+    std::string exported = ReadWholeFile(work + "\\demo.prj");
     ASSERT_EQ(0u, exported.find("Kelto project file. Do NOT edit\nSOFTWARE\\bdx\\Kelto\\demo\n")) << exported;
     size_t key = exported.find("Kelto\\demo\n");
     exported.replace(key, 11, "Kelto\\copy\n");
-    WriteFileText(work + "\\copy.prj", exported);
+    WriteWholeFile(work + "\\copy.prj", exported);
     app.Command(IDM_PROJECT_IMPORT);
     HWND open = app.WaitForBox("Import a project file");
     ASSERT_TRUE(open != nullptr);

@@ -37,7 +37,7 @@ void ExpectRefused(const KeltoApp &app, HWND dialog, const char *title, const ch
 TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     KeltoApp app("search");
     std::string path = app.PathOf("NOTES.TXT");
-    WriteFileText(path, "one beta two\r\nbeta three\r\nfour Beta beta\r\nalphabeta end so\r\n");
+    WriteWholeFile(path, "one beta two\r\nbeta three\r\nfour Beta beta\r\nalphabeta end so\r\n");
     ASSERT_TRUE(app.Start("notes.txt"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.Editors()[0];
@@ -45,7 +45,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // The dialog starts from the default options (this window, exact text, case sensitive,
     // forwards): "beta" is found, not "Beta". The match is selected, so typing replaces it.
     HWND dialog = app.OpenDialog(IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "beta");
     ASSERT_TRUE(Answer(dialog, IDOK));
     TypeAfter(app, editor, "1");
@@ -62,7 +61,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // Backwards. Ignoring case as whole words, "Beta" comes before "beta" but not "alphabeta".
     app.Command(IDM_GOTO_TOP);
     dialog = app.OpenDialog(IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("beta", DialogText(dialog, IDC_SEARCH_TEXT));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_BACKWARDS));
     Click(dialog, IDC_SEARCH_FORWARDS);
@@ -77,7 +75,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     TypeAfter(app, editor, "4");
     // Backwards chosen in the dialog is where the search goes.
     dialog = app.OpenDialog(IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_BACKWARDS);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
     ASSERT_TRUE(Answer(dialog, IDOK));
@@ -89,7 +86,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // Confirmation choice survived the Search dialog, which does not show it.
     app.Command(IDM_GOTO_TOP);
     dialog = app.OpenDialog(IDM_REPLACE, "Search and replace");
-    ASSERT_TRUE(dialog != nullptr);
     EXPECT_TRUE(Checked(dialog, IDC_REPLACE_CONFIRM));
     EXPECT_TRUE(Checked(dialog, IDC_SEARCH_WHOLE_WORDS));
     SetText(dialog, IDC_SEARCH_TEXT, "e");
@@ -104,7 +100,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     // With confirmation: the first "o" is kept, then all the others go, with a longer text.
     app.Command(IDM_GOTO_TOP);
     dialog = app.OpenDialog(IDM_REPLACE, "Search and replace");
-    ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ("E", DialogText(dialog, IDC_REPLACE_TEXT));
     SetText(dialog, IDC_SEARCH_TEXT, "o");
     SetText(dialog, IDC_REPLACE_TEXT, "<0>");
@@ -139,7 +134,6 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 
     // Refused requests: the box says why and the dialog stays until cancelled.
     dialog = app.OpenDialog(IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "");
     ExpectRefused(app, dialog, "Error", "Empty search string?");
     SetText(dialog, IDC_SEARCH_TEXT, "x");
@@ -150,7 +144,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     ExpectRefused(app, dialog, "Error", "Direction ?");
     ASSERT_TRUE(Answer(dialog, IDCANCEL));
     app.Settle();
-    EXPECT_EQ("onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n", ReadFileText(path));
+    EXPECT_EQ("onE 1 5\r\n2 thrEE\r\n#f<0>ur 3 4\r\n$alphabEta End s<0>\r\n", ReadWholeFile(path));
     EXPECT_EQ("notes.txt", WindowText(editor));   // nothing left unsaved
     EXPECT_EQ(0, app.Close());
 }
@@ -160,8 +154,8 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
 TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     KeltoApp app("search-all");
     std::string pathA = app.PathOf("A.TXT"), pathB = app.PathOf("B.TXT");
-    WriteFileText(pathA, "x one\r\n");
-    WriteFileText(pathB, "x two\r\n");
+    WriteWholeFile(pathA, "x one\r\n");
+    WriteWholeFile(pathB, "x two\r\n");
     ASSERT_TRUE(app.Start("b.txt a.txt"));
     ASSERT_TRUE(app.WaitForEditors(2));
     HWND a = app.Editor("a.txt"), b = app.Editor("b.txt");
@@ -171,7 +165,6 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
 
     // The replace starts in A; the second question is about B's match, with B in front.
     HWND dialog = app.OpenDialog(IDM_REPLACE, "Search and replace");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "x");
     SetText(dialog, IDC_REPLACE_TEXT, "y");
     Click(dialog, IDC_SEARCH_ALL_WINDOWS);
@@ -196,7 +189,6 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     app.Settle();
     ASSERT_TRUE(IsIconic(b));
     dialog = app.OpenDialog(IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     SetText(dialog, IDC_SEARCH_TEXT, "two");
     ASSERT_TRUE(Checked(dialog, IDC_SEARCH_ALL_WINDOWS));
     ASSERT_FALSE(Checked(dialog, IDC_SEARCH_ICONIZED));
@@ -209,7 +201,6 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     EXPECT_TRUE(IsIconic(b));
 
     dialog = app.OpenDialog(IDM_FIND, "Search");
-    ASSERT_TRUE(dialog != nullptr);
     Click(dialog, IDC_SEARCH_ICONIZED);
     ASSERT_TRUE(Answer(dialog, IDOK));
     app.Settle();

@@ -52,22 +52,11 @@ protected:
     }
 };
 
-TEST_F(RegexTest, CharactersSetsAndEscapes) {
-    EXPECT_EQ("abc", Find("a.c", "xxabc"));
-    EXPECT_EQ("a+c", Find("a.c", "a+c"));
-    EXPECT_EQ(kNoMatch, Find("a.c", "ac"));
+// Sets, ranges, escapes and bytes above 127 are RegexDiffTest's (grep's lines hold no capitals
+// and no terminating NUL to run into).
+TEST_F(RegexTest, TheTerminatingNulAndCase) {
     EXPECT_EQ(kNoMatch, Find("x.", "x"));          // "." never takes the terminating NUL
     EXPECT_EQ(kNoMatch, Find("x[^a]", "x"));
-    EXPECT_EQ("]", Find("[]a]", "x]"));
-    EXPECT_EQ("a", Find("[]a]", "ya"));
-    EXPECT_EQ("y", Find("[^-x]", "-y"));
-    EXPECT_EQ(kNoMatch, Find("[^-x]", "-x-"));
-    EXPECT_EQ("-", Find("[a-]", "b-"));
-    EXPECT_EQ("bcdx", Find("[b-dx]+", "abcdxe"));
-    EXPECT_EQ("z\xe9\xff\x80", Find("[a-\xff]+", "Az\xe9\xff\x80" "B"));   // unsigned codes
-    EXPECT_EQ("z", Find("[^\x80-\xff]", "\xe9z"));
-    EXPECT_EQ("a.b", Find("a\\.b", "axb a.b"));
-    EXPECT_EQ("(*", Find("\\(\\*", "a(*"));
     EXPECT_EQ(kNoMatch, Find("Abc", "abc"));       // case is never folded
 }
 
@@ -112,21 +101,16 @@ TEST_F(RegexTest, GroupPositions) {
     EXPECT_EQ("b", Find("x(a|b)*c", "abxbac", 1));
 }
 
+// Whether "^" and "$" at the edges match is RegexDiffTest's; here where the match lies, a "^"
+// inside the expression, and the literal looked for first, which every match must hold.
 TEST_F(RegexTest, AnchorsFirstCharacterAndRequiredText) {
-    EXPECT_EQ("ab", Find("^ab", "ab"));
-    EXPECT_TRUE(re->anchored);
-    EXPECT_EQ(kNoMatch, Find("^ab", "cab"));
     EXPECT_EQ(kNoMatch, Find("a^b", "a^b"));
     std::string text = "abab";
     EXPECT_EQ("ab", Find("ab$", text));
     EXPECT_EQ(2, StartOf(text, 0));
     EXPECT_EQ("", Find("$", text));
     EXPECT_EQ(4, StartOf(text, 0));
-    EXPECT_EQ(kNoMatch, Find("a$", "ab"));
-
-    // The literal a match must hold is looked for first: it must be one every match holds.
     EXPECT_EQ("xxhello", Find("x*hello", "xxhello"));
-    EXPECT_EQ(kNoMatch, Find("x*hello", "xxhell"));
     EXPECT_EQ("aabcde", Find("a*(bcd)e", "aabcde"));
     EXPECT_EQ("efg", Find("a*(bcd|e)fg", "efg"));   // an alternative is no required text
 

@@ -16,28 +16,41 @@
 #include "base/TextUtil.h"
 #include "editor/Document.h"
 
+namespace {
+
+// The next answer of a queue, or `otherwise` when it is empty.
+int Next(std::deque<int> &answers, int otherwise) {
+    if (answers.empty())
+        return otherwise;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+// The next path of a queue into `path`; false when there is none or it is empty (cancelled).
+bool NextPath(std::deque<std::string> &paths, char *path, int size) {
+    if (paths.empty())
+        return false;
+    std::string next = paths.front();
+    paths.pop_front();
+    if (next.empty())
+        return false;
+    snprintf(path, size, "%s", next.c_str());
+    return true;
+}
+
+} // namespace
+
 int RecordingUiPort::ShowBox(BoxOwner owner, const char *text, const char *title,
                              unsigned style) {
     boxes.push_back({text, title ? title : "", style, owner});
     if (whileShown)
         whileShown();
-    if (!answers.empty()) {
-        int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    return (style & kBoxYesNo) ? kAnswerNo : kAnswerOk;
+    return Next(answers, (style & kBoxYesNo) ? kAnswerNo : kAnswerOk);
 }
 
 bool RecordingUiPort::AskFileName(bool, const char *, const char *, char *path, int size) {
-    if (fileNames.empty() || fileNames.front().empty()) {
-        if (!fileNames.empty())
-            fileNames.pop_front();
-        return false;
-    }
-    snprintf(path, size, "%s", fileNames.front().c_str());
-    fileNames.pop_front();
-    return true;
+    return NextPath(fileNames, path, size);
 }
 
 bool RecordingUiPort::AskText(const char *prompt, char *text, int size, const char *title) {
@@ -51,48 +64,27 @@ bool RecordingUiPort::AskText(const char *prompt, char *text, int size, const ch
 
 bool RecordingUiPort::AskDirectory(const char *prompt, const char *, char *path, int size) {
     directoryPrompts.push_back(prompt);
-    if (directories.empty() || directories.front().empty()) {
-        if (!directories.empty())
-            directories.pop_front();
-        return false;
-    }
-    snprintf(path, size, "%s", directories.front().c_str());
-    directories.pop_front();
-    return true;
+    return NextPath(directories, path, size);
 }
 
 int RecordingUiPort::ShowFileList(int dialogId, const char *const *files, int count) {
     std::vector<std::string> list{std::to_string(dialogId)};
-    for (int i = 0; i < count; i++)
-        list.push_back(files[i]);
+    list.insert(list.end(), files, files + count);
     fileLists.push_back(list);
-    if (fileListAnswers.empty())
-        return 2;
-    int answer = fileListAnswers.front();
-    fileListAnswers.pop_front();
-    return answer;
+    return Next(fileListAnswers, 2);
 }
 
 int RecordingUiPort::AskReplace() {
     replaceQuestions++;
-    if (replaceAnswers.empty())
-        return 2;
-    int answer = replaceAnswers.front();
-    replaceAnswers.pop_front();
-    return answer;
+    return Next(replaceAnswers, 2);
 }
 
 int RecordingUiPort::ChooseFromList(const char *title, const char *const *items, int count, const char *okText) {
     lastOkText = okText ? okText : "";
     std::vector<std::string> list{title};
-    for (int i = 0; i < count; i++)
-        list.push_back(items[i]);
+    list.insert(list.end(), items, items + count);
     lists.push_back(list);
-    if (choices.empty())
-        return -1;
-    int choice = choices.front();
-    choices.pop_front();
-    return choice;
+    return Next(choices, -1);
 }
 
 bool RecordingUiPort::SelectFiles(const char *, std::vector<std::string> *files) {

@@ -24,7 +24,6 @@ public:
     std::deque<int> answers;
     std::function<void()> whileShown;   // runs while each box is up, as other messages would
     std::deque<std::string> fileNames;   // answers to file dialogs; empty = cancelled
-    int busyDepth = 0;
 
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override;
     bool AskFileName(bool save, const char *title, const char *filter, char *path,
@@ -37,7 +36,7 @@ public:
     std::deque<std::string> directories;
     std::vector<std::string> directoryPrompts;
     bool AskDirectory(const char *prompt, const char *filter, char *path, int size) override;
-    void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void SetBusy(bool) override {}
     // Lists shown (title, then the entries); the answer is taken from `choices` (default -1).
     std::vector<std::vector<std::string>> lists;
     std::deque<int> choices;
@@ -86,11 +85,3 @@ bool PathExists(const std::string &path);
 std::string SourcePath(const std::string &relative);
 // Deletes a directory with everything in it.
 void RemoveTree(const std::string &path);
-
-// For tests that need 32-bit code (a 32-bit program under the debugger): the 64-bit build,
-// made on hosts that cannot execute 32-bit programs, skips them and says why.
-#define KELTO_NEEDS_32BIT_CODE()                                                                   \
-    do {                                                                                           \
-        if (sizeof(void *) != 4)                                                                   \
-            GTEST_SKIP() << "needs 32-bit code; this is the x86_64 build (see scripts/arch.sh)";  \
-    } while (0)
