@@ -96,7 +96,7 @@ void OpenProjectCommand(int, intptr_t) {
         return;
     std::string name = ChooseProject("OK");
     if (!name.empty())
-        OpenProject(name.c_str());
+        OpenProject(name.c_str(), true);
 }
 
 void CloseProjectCommand(int, intptr_t) {
@@ -159,7 +159,7 @@ void ImportProjectCommand(int, intptr_t) {
         return;
     MenusChanged();
     if (SaveModifiedDocuments())
-        OpenProject(name);
+        OpenProject(name, true);
 }
 
 void EditFilesCommand(int, intptr_t) {
@@ -214,10 +214,10 @@ void SetProjectFrameTitle() {
         SetWindowTextA(g_app->frameWindow, ProjectFrameTitle().c_str());
 }
 
-bool CloseProject(const char *name, bool save) {
+bool CloseProject(const char *name, bool save, bool asked) {
     if (!name || !name[0])
         return false;
-    if (!SaveModifiedDocuments())
+    if (!asked && !SaveModifiedDocuments())
         return false;
     if (save)
         SaveAllWithHook();
@@ -229,7 +229,7 @@ bool CloseProject(const char *name, bool save) {
     return true;
 }
 
-bool OpenProject(const char *name) {
+bool OpenProject(const char *name, bool asked) {
     // Only a project of the list: reading a name that has no key would make one.
     if (!name || !HasName(g_projectNames, name))
         return false;
@@ -237,7 +237,7 @@ bool OpenProject(const char *name) {
     if (frame && IsZoomed(frame))
         ShowWindow(frame, SW_RESTORE);
     std::string chosen = name;   // `name` may be the open project's own text
-    if (CurrentProject() && !CloseProject(g_project.name.c_str(), true))
+    if (CurrentProject() && !CloseProject(g_project.name.c_str(), true, asked))
         return false;
     CopyBounded(g_openProject, chosen.c_str(), sizeof g_openProject);
     ClearProject();

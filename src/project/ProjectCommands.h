@@ -13,11 +13,12 @@ extern ProjectHooks g_projectHooks;
 void RegisterProjectCommands();
 
 // Opens the project `name` of the project list, closing the open one first; false when the
-// open one refused to close.
-bool OpenProject(const char *name);
+// open one refused to close. `asked`: the modified documents were just asked about (an answer
+// of Forget is not asked again).
+bool OpenProject(const char *name, bool asked = false);
 // Closes the open project `name` (with `save`, its settings saved first); false when it was
-// refused (Cancel in "Modified files").
-bool CloseProject(const char *name, bool save);
+// refused (Cancel in "Modified files", unless `asked`).
+bool CloseProject(const char *name, bool save, bool asked = false);
 // Closes every editor window without asking (the modified documents were asked about).
 void CloseAllDocumentWindows();
 // Sets the frame's title from the open project.

@@ -213,7 +213,7 @@ void CreateProject() {
         return;
     // The open project is closed (and saved) from where it was, not from the new directory.
     if (CurrentProject()) {
-        if (!CloseProject(g_project.name.c_str(), true))
+        if (!CloseProject(g_project.name.c_str(), true, true))
             return;
     } else {
         if (g_projectHooks.saveAllSettings)

@@ -9,6 +9,7 @@
 
 #include "base/AppState.h"
 #include "base/CommandIds.h"
+#include "base/ResourceIds.h"
 #include "base/Commands.h"
 #include "editor/Document.h"
 #include "platform/Files.h"
@@ -194,12 +195,24 @@ TEST_F(ProjectCommandsTest, OpenCloseAndEraseKeepToTheirProjects) {
     EXPECT_STRCASEEQ((dir + "\\WORK").c_str(), current);
     EXPECT_EQ((std::vector<std::string>{"a.c"}), g_project.files);
     EXPECT_TRUE(g_project.hasMake);
+    Document *a = FindDocument((dir + "\\WORK\\A.C").c_str(), false);
+    ASSERT_TRUE(a);
 
-    // Erasing a project that is not open deletes its key only; erasing the open one closes it.
+    // Opening another from the menu asks once about the modified document: Forget holds.
     StoreKey other = store.Open(nullptr, "Software\\bdx\\Kelto\\Other", true, nullptr);
     store.Set(other, "PrjFiles", "0");
-    AddName(&g_projectNames, "Other");
+    AddName(&g_projectNames, "Other");   // first in the list
     RegisterProjectCommands();
+    a->flags |= kDocModified;
+    ui.fileListAnswers.push_back(IDC_FORGET);
+    ui.choices.push_back(0);
+    FindHandler(IDM_PROJECT_OPEN)(IDM_PROJECT_OPEN, 0);
+    EXPECT_EQ(1u, ui.fileLists.size());
+    EXPECT_EQ("Other", g_project.name);
+    a->flags &= ~kDocModified;   // no windows here: the document stays
+    ASSERT_TRUE(OpenProject("One"));
+
+    // Erasing a project that is not open deletes its key only; erasing the open one closes it.
     auto erase = [&](const char *name) {
         int index = 0;
         for (NameEntry *e = g_projectNames; e && strcmp(e->name, name) != 0; e = e->next)
