@@ -220,10 +220,12 @@ bool ReadMakefile(const std::string &text, Makefile *mf) {
     RuleLine *current = nullptr;   // the rule whose commands may follow
     for (size_t n = 0; n < lines.size(); n++) {
         int lineNo = int(n) + 1;
-        // A backslash at the end joins the next line; the two meet with one blank.
+        // A backslash at the end joins the next line; the blanks around it become one.
         std::string line = lines[n];
         while (!line.empty() && line.back() == '\\' && n + 1 < lines.size()) {
             line.pop_back();
+            while (!line.empty() && IsBlank(line.back()))
+                line.pop_back();
             std::string next = lines[++n];
             size_t lead = 0;
             while (lead < next.size() && IsBlank(next[lead]))
