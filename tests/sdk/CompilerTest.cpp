@@ -96,6 +96,18 @@ TEST_F(CompilerTest, CompilesArchivesLinksAndTheProgramRuns) {
     EXPECT_EQ(3, program.code);
     EXPECT_EQ("twice 42, pid 1\r\n", program.out);
 
+    // The entry point of a DLL is the one named: this one refuses to load.
+    Write("d.c", "int __stdcall Refuse(void *h, unsigned r, void *p) { (void)h; (void)r; (void)p; return 0; }\n");
+    EXPECT_EQ(0, Sdk("bdx.exe", "-c d.c").code);
+#ifdef _WIN64
+    ToolRun dll = Sdk("bdxlnk", "-dll -entry Refuse -o d.dll d.obj");
+#else
+    ToolRun dll = Sdk("bdxlnk", "-dll -entry Refuse@12 -o d.dll d.obj");
+#endif
+    EXPECT_EQ("", dll.err);
+    ASSERT_TRUE(PathExists(PathOf("d.dll")));
+    EXPECT_EQ(nullptr, LoadLibraryA(PathOf("d.dll").c_str()));
+
     // An unresolved symbol fails the link and leaves no executable.
     ToolRun unresolved = Sdk("bdxlnk", "-subsystem console -o hello.exe hello.obj");
     EXPECT_NE(0, unresolved.code);

@@ -90,7 +90,12 @@ int main(int argc, char **argv) {
         } else if (a == "-dll") {
             c.Text("-shared");
         } else if (a == "-entry" && hasValue) {
+#ifdef _WIN64
             c.Text(std::string("-Wl,--entry=") + argv[++i]);
+#else
+            // The linker wants the symbol as the object holds it: C names with "_" in front.
+            c.Text(std::string("-Wl,--entry=_") + argv[++i]);
+#endif
         } else if (a == "-subsystem" && hasValue) {
             std::string kind = argv[++i];
             if (kind != "console" && kind != "windows") {
