@@ -8,13 +8,15 @@ set -u
 . "$(dirname "$0")/arch.sh"
 kelto_say_arch install.sh
 
-need_cmds="i686-w64-mingw32-g++-posix i686-w64-mingw32-windres x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake wine xvfb-run xdpyinfo xwd convert"
+need_cmds="python3 i686-w64-mingw32-gcc i686-w64-mingw32-ar i686-w64-mingw32-g++-posix i686-w64-mingw32-windres x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake wine xvfb-run xdpyinfo xwd convert"
 packages="g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 cmake make wine fonts-wine xvfb xauth x11-utils x11-apps imagemagick googletest dpkg-dev"
 if [ "$KELTO_ARCH" = i686 ]; then
     packages="$packages wine32:i386"
 else
     packages="$packages wine64"
 fi
+# The compiler service (tools/sdk/service) is a Python 3 script; any python3 on PATH serves.
+command -v python3 >/dev/null 2>&1 || packages="$packages python3"
 
 missing_pkgs() {
     local p out=""

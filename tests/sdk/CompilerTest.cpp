@@ -1,0 +1,169 @@
+// The compiler system's tools (bdx.exe, bdxlnk, bdxlib) run as the makefile runs them, with
+// the host compiler behind the compiler service that tests/sdk/with-cc-service.sh starts.
+#include "support/TestSupport.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The compiler root of this build tree, KELTO_BIN/sdk, as Wine sees it (drive Z:).
+std::string SdkRoot() {
+    const char *bin = getenv("KELTO_BIN");
+    std::string path = std::string("Z:") + (bin ? bin : "/missing") + "/sdk";
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+struct ToolRun {
+    int code = -1;
+    std::string out, err;
+};
+
+class CompilerTest : public KeltoTest {
+protected:
+    // Runs a command line in the test's directory; standard output and error go to files.
+    ToolRun Tool(const std::string &commandLine) {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        std::string outName = dir + "\\stdout.txt", errName = dir + "\\stderr.txt";
+        HANDLE out = CreateFileA(outName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, 0, nullptr);
+        HANDLE err = CreateFileA(errName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = out;
+        si.hStdError = err;
+        PROCESS_INFORMATION pi;
+        std::string line = commandLine;
+        ToolRun r;
+        if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &si, &pi)) {
+            WaitForSingleObject(pi.hProcess, 120000);
+            DWORD code = 0;
+            GetExitCodeProcess(pi.hProcess, &code);
+            r.code = int(code);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        CloseHandle(out);
+        CloseHandle(err);
+        r.out = ReadWholeFile(outName);
+        r.err = ReadWholeFile(errName);
+        return r;
+    }
+    ToolRun Sdk(const std::string &tool, const std::string &arguments) {
+        return Tool(SdkRoot() + "\\bin\\" + tool + " " + arguments);
+    }
+    // Names keep their case: gcc on Linux finds an included file only under its own case.
+    void Write(const std::string &name, const std::string &text) { WriteWholeFile(dir + "\\" + name, text); }
+    // The name of a file in the test's directory as it is stored on disk (its case).
+    std::string StoredName(const std::string &name) {
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA(PathOf(name).c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE)
+            return "";
+        FindClose(h);
+        return found.cFileName;
+    }
+};
+
+TEST_F(CompilerTest, CompilesArchivesLinksAndTheProgramRuns) {
+    Write("Hello.C",
+          "#include <windows.h>\n#include <stdio.h>\nint Twice(int);\n"
+          "int main(void) { printf(\"twice %d, pid %d\\n\", Twice(21), GetCurrentProcessId() > 0); return 3; }\n");
+    Write("util.c", "int Twice(int x) { return 2 * x; }\n");
+    std::string include = " -I" + SdkRoot() + "\\include ";
+    ToolRun c = Sdk("bdx.exe", "-c" + include + "-g2 -A -O -Zp4 -p6 -x " + dir + "\\Hello.C");
+    EXPECT_EQ(0, c.code) << c.err;
+    EXPECT_EQ("", c.err);
+    EXPECT_EQ("hello.obj", StoredName("hello.obj"));
+    EXPECT_EQ(0, Sdk("bdx.exe", "-c -S " + dir + "\\util.c").code);
+    EXPECT_NE(std::string::npos, ReadWholeFile(PathOf("util.asm")).find("Twice"));
+    ToolRun lib = Sdk("bdxlib", "/OUT:util.lib util.obj");
+    EXPECT_EQ(0, lib.code) << lib.err;
+
+    ToolRun link = Sdk("bdxlnk", " -subsystem console -map hello.map -o hello.exe hello.obj util.lib KERNEL32.LIB");
+    ASSERT_EQ(0, link.code) << link.err;
+    EXPECT_TRUE(PathExists(PathOf("hello.map")));
+    ToolRun program = Tool(PathOf("hello.exe"));
+    EXPECT_EQ(3, program.code);
+    EXPECT_EQ("twice 42, pid 1\r\n", program.out);
+
+    // The entry point of a DLL is the one named: this one refuses to load.
+    Write("d.c", "int __stdcall Refuse(void *h, unsigned r, void *p) { (void)h; (void)r; (void)p; return 0; }\n");
+    EXPECT_EQ(0, Sdk("bdx.exe", "-c d.c").code);
+#ifdef _WIN64
+    ToolRun dll = Sdk("bdxlnk", "-dll -entry Refuse -o d.dll d.obj");
+#else
+    ToolRun dll = Sdk("bdxlnk", "-dll -entry Refuse@12 -o d.dll d.obj");
+#endif
+    EXPECT_EQ("", dll.err);
+    ASSERT_TRUE(PathExists(PathOf("d.dll")));
+    EXPECT_EQ(nullptr, LoadLibraryA(PathOf("d.dll").c_str()));
+
+    // An unresolved symbol fails the link and leaves no executable.
+    ToolRun unresolved = Sdk("bdxlnk", "-subsystem console -o hello.exe hello.obj");
+    EXPECT_NE(0, unresolved.code);
+    EXPECT_NE(std::string::npos, unresolved.err.find("bdxlnk: hello.obj: in function `main':\n" + dir +
+                                                      "\\Hello.C:4: undefined reference to `Twice'"))
+        << unresolved.err;
+    EXPECT_FALSE(PathExists(PathOf("hello.exe")));
+}
+
+TEST_F(CompilerTest, DiagnosticsNameTheWindowsFileAndLine) {
+    Write("bad.c", "int f(void) {\n  int unused;\n  return missing;\n}\n");
+    ToolRun r = Sdk("bdx.exe", "-c -A " + dir + "\\bad.c");
+    EXPECT_NE(0, r.code);
+    EXPECT_NE(std::string::npos, r.err.find("Warning " + dir + "\\bad.c: 2  unused variable 'unused'")) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("\nError " + dir + "\\bad.c: 3  'missing' undeclared")) << r.err;
+    EXPECT_FALSE(PathExists(PathOf("bad.obj")));
+
+    Write("inc.c", "\n#include \"nothere.h\"\n");
+    r = Sdk("bdx.exe", "-c inc.c");
+    EXPECT_NE(0, r.code);
+    EXPECT_EQ("Error inc.c: 2  nothere.h: No such file or directory\n", r.err);
+
+    r = Sdk("bdx.exe", "-c " + dir + "\\absent.c");
+    EXPECT_NE(0, r.code);
+    EXPECT_EQ("Error " + dir + "\\absent.c: cannot read the source file\n", r.err);
+    EXPECT_EQ(2, Sdk("bdx.exe", "-c -Q x.c").code);
+}
+
+TEST_F(CompilerTest, DependenciesAreOneWindowsPathPerLine) {
+    CreateDirectoryA(PathOf("inc").c_str(), nullptr);
+    Write("main.c", "#include <stdio.h>\n#include \"a.h\"\n#include \"a.h\"\nint main(void) { return 0; }\n");
+    Write("a.h", "#include <b.h>\n");
+    Write("inc\\b.h", "#include \"c.h\"\n");
+    Write("inc\\c.h", "/* last */\n");
+    ToolRun r = Sdk("bdx.exe", "-M -F" "o$x8856455.723 -I" + dir + "\\inc -DX=1 " + dir + "\\main.c");
+    EXPECT_EQ(0, r.code) << r.err;
+    EXPECT_EQ(dir + "\\a.h\n" + dir + "\\inc\\b.h\n" + dir + "\\inc\\c.h\n",
+              ReadWholeFile(PathOf("$x8856455.723")));
+
+    EXPECT_NE(0, Sdk("bdx.exe", "-M -Fodeps.txt " + dir + "\\none.c").code);
+    Write("gone.c", "#include \"gone.h\"\n");
+    EXPECT_NE(0, Sdk("bdx.exe", "-M -Fodeps.txt " + dir + "\\gone.c").code);
+}
+
+TEST_F(CompilerTest, AMissingServiceIsReportedAtOnce) {
+    Write("x.c", "int x;\n");
+    char saved[32] = "";
+    GetEnvironmentVariableA("KELTO_CC_PORT", saved, sizeof saved);
+    SetEnvironmentVariableA("KELTO_CC_PORT", "1");
+    DWORD start = GetTickCount();
+    ToolRun r = Sdk("bdx.exe", "-c x.c");
+    DWORD elapsed = GetTickCount() - start;
+    SetEnvironmentVariableA("KELTO_CC_PORT", saved);
+    EXPECT_EQ(2, r.code);
+    EXPECT_EQ("cannot reach the compiler service on 127.0.0.1:1\n", r.err);
+    EXPECT_LT(elapsed, 10000u);
+}
+
+}   // namespace

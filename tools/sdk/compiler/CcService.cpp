@@ -1,0 +1,249 @@
+// Talks to tools/sdk/service/kelto-cc-service.py over one loopback connection per run; the
+// format of a request and an answer is described at the top of that script.
+#include "CcService.h"
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kDefaultPort = 47011;
+const int kConnectSeconds = 5;
+const DWORD kAnswerMilliseconds = 700 * 1000;   // longer than the service's own limit
+
+int ServicePort() {
+    const char *text = getenv("KELTO_CC_PORT");
+    int port = text ? atoi(text) : kDefaultPort;
+    return port > 0 && port < 65536 ? port : kDefaultPort;
+}
+
+void PutU32(std::string *out, unsigned value) {
+    for (int i = 0; i < 4; i++)
+        out->push_back(char((value >> (8 * i)) & 0xff));
+}
+
+std::string EncodeRequest(const char *program, const HostCommand &command) {
+    char cwd[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
+    std::string body = "KCC1";
+    PutU32(&body, unsigned(command.items.size() + 2));
+    HostCommand head;
+    head.Path(n > 0 && n < sizeof cwd ? cwd : ".");
+    head.Text(program);
+    for (const HostCommand *part : {(const HostCommand *)&head, &command}) {
+        for (const HostCommand::Item &item : part->items) {
+            body.push_back(char(item.kind));
+            PutU32(&body, unsigned(item.text.size()));
+            body += item.text;
+        }
+    }
+    std::string request;
+    PutU32(&request, unsigned(body.size()));
+    return request + body;
+}
+
+// Reads the answer's fields in order; any overrun marks the whole answer bad.
+struct Reader {
+    const std::string &data;
+    size_t pos = 0;
+    bool bad = false;
+
+    unsigned U32() {
+        if (pos + 4 > data.size()) {
+            bad = true;
+            return 0;
+        }
+        unsigned v = 0;
+        for (int i = 0; i < 4; i++)
+            v |= unsigned((unsigned char)data[pos + i]) << (8 * i);
+        pos += 4;
+        return v;
+    }
+    std::string Text() {
+        unsigned n = U32();
+        if (bad || n > data.size() - pos) {
+            bad = true;
+            return "";
+        }
+        std::string s = data.substr(pos, n);
+        pos += n;
+        return s;
+    }
+};
+
+// Connects with a time limit, so that a missing service fails at once and never hangs.
+SOCKET Connect(int port) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET)
+        return s;
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons((u_short)port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    bool ok = connect(s, (sockaddr *)&addr, sizeof addr) == 0;
+    if (!ok && WSAGetLastError() == WSAEWOULDBLOCK) {
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_SET(s, &writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &failed);
+        timeval limit = {kConnectSeconds, 0};
+        int error = 0;
+        int size = sizeof error;
+        ok = select(0, nullptr, &writable, &failed, &limit) == 1 && FD_ISSET(s, &writable) &&
+             getsockopt(s, SOL_SOCKET, SO_ERROR, (char *)&error, &size) == 0 && error == 0;
+    }
+    nonBlocking = 0;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    if (!ok) {
+        closesocket(s);
+        return INVALID_SOCKET;
+    }
+    DWORD limit = kAnswerMilliseconds;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, (const char *)&limit, sizeof limit);
+    return s;
+}
+
+bool SendAll(SOCKET s, const std::string &data) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+        int n = send(s, data.data() + sent, int(data.size() - sent), 0);
+        if (n <= 0)
+            return false;
+        sent += size_t(n);
+    }
+    return true;
+}
+
+bool ReceiveAll(SOCKET s, std::string *data) {
+    char buffer[8192];
+    for (;;) {
+        int n = recv(s, buffer, sizeof buffer, 0);
+        if (n == 0)
+            return true;
+        if (n < 0)
+            return false;
+        data->append(buffer, size_t(n));
+    }
+}
+
+bool Exchange(int port, const std::string &request, std::string *answer) {
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        return false;
+    SOCKET s = Connect(port);
+    bool ok = s != INVALID_SOCKET && SendAll(s, request) && ReceiveAll(s, answer);
+    if (s != INVALID_SOCKET)
+        closesocket(s);
+    WSACleanup();
+    return ok;
+}
+
+}   // namespace
+
+std::string HostProgram(const char *tool) {
+#ifdef _WIN64
+    return std::string("x86_64-w64-mingw32-") + tool;
+#else
+    return std::string("i686-w64-mingw32-") + tool;
+#endif
+}
+
+bool RunHost(const char *tool, const HostCommand &command, HostResult *result) {
+    int port = ServicePort();
+    std::string answer;
+    bool reached = Exchange(port, EncodeRequest(HostProgram(tool).c_str(), command), &answer);
+    Reader in{answer};
+    unsigned length = in.U32();
+    if (reached && !in.bad && length == answer.size() - 4) {
+        result->exitCode = int(in.U32());
+        result->out = in.Text();
+        result->err = in.Text();
+        unsigned pairs = in.U32();
+        result->pairs.clear();
+        for (unsigned i = 0; i < pairs && !in.bad; i++) {
+            std::string unixPrefix = in.Text();
+            result->pairs.push_back({unixPrefix, in.Text()});
+        }
+        if (!in.bad)
+            return true;
+    }
+    fprintf(stderr, "cannot reach the compiler service on 127.0.0.1:%d\n", port);
+    return false;
+}
+
+std::string HostResult::WindowsPath(const std::string &unixPath) const {
+    std::string rest = unixPath, prefix;
+    if (!unixPath.empty() && unixPath[0] == '/') {
+        // The pairs come longest first, so the first match is the most exact one.
+        for (const auto &pair : pairs) {
+            const std::string &u = pair.first;
+            bool under = unixPath == u || u == "/" ||
+                         (unixPath.compare(0, u.size(), u) == 0 && unixPath[u.size()] == '/');
+            if (under) {
+                prefix = pair.second;
+                rest = u == "/" ? unixPath : unixPath.substr(u.size());
+                break;
+            }
+        }
+    }
+    for (char &c : rest)
+        if (c == '/')
+            c = '\\';
+    if (!prefix.empty() && prefix.back() == '\\' && !rest.empty() && rest[0] == '\\')
+        rest.erase(0, 1);
+    return prefix + rest;
+}
+
+std::vector<std::string> SplitLines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool FileReadable(const std::string &path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool isFile = GetFileInformationByHandle(h, &info) &&
+                  !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(h);
+    return isFile;
+}
+
+std::string CompilerRoot() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string root(path, n < sizeof path ? n : 0);
+    for (int i = 0; i < 2; i++) {
+        size_t slash = root.find_last_of("\\/");
+        root = slash == std::string::npos ? "." : root.substr(0, slash);
+    }
+    return root;
+}
+
+void UseBinaryOutput() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
