@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 
@@ -167,3 +168,37 @@ TEST_F(CompilerTest, AMissingServiceIsReportedAtOnce) {
 }
 
 }   // namespace
+
+// The demo's sources built as the IDE's makefile builds them, by make.exe, bdx.exe and bdxlnk;
+// the program runs; a second make finds everything up to date, a changed source is compiled
+// alone and linked again.
+TEST_F(CompilerTest, TheDemoBuildsWithMakeAndRuns) {
+    for (const char *name : {"main.c", "list.c", "list.h"})
+        Write(name, ReadWholeFile(SourcePath(std::string("demo/") + name)));
+    const std::string root = SdkRoot();
+    std::string makefile = "# Kelto Makefile for project demo\nCFLAGS=-I" + root + "\\include  -g2 \nCC=" + root +
+                           "\\bin\\bdx.exe\nOBJS=\\\n\tmain.obj \\\n\tlist.obj\n\nLIBS=\n\ndemo.exe:\t$(OBJS) Makefile\n\t" +
+                           root + "\\bin\\bdxlnk  -subsystem console -o demo.exe $(OBJS) $(LIBS)\n";
+    for (const char *base : {"main", "list"}) {
+        std::string upper = base;
+        for (char &c : upper)
+            c = static_cast<char>(toupper(c));
+        makefile += "\n# Build " + std::string(base) + ".c\n" + upper + "_C=\\\n\t" + dir + "\\list.h\\\n\n" + base +
+                    ".obj: $(" + upper + "_C) " + dir + "\\" + base + ".c\n\t$(CC) -c $(CFLAGS) " + dir + "\\" + base +
+                    ".c\n";
+    }
+    Write("Makefile", makefile + "\n");
+    ToolRun build = Sdk("make.exe", "");
+    ASSERT_EQ(0, build.code) << build.out << build.err;
+    ToolRun run = Tool(dir + "\\demo.exe one two three");
+    EXPECT_EQ("3 arguments\r\n", run.out);   // a Windows program in text mode
+    EXPECT_EQ(0, Sdk("make.exe", "-q").code);
+    // A changed source: only its object and the program are made again.
+    Sleep(1100);
+    Write("list.c", ReadWholeFile(PathOf("LIST.C")) + "\n");
+    ToolRun again = Sdk("make.exe", "");
+    ASSERT_EQ(0, again.code) << again.err;
+    EXPECT_NE(std::string::npos, again.out.find("list.c"));
+    EXPECT_EQ(std::string::npos, again.out.find("main.c"));
+    EXPECT_NE(std::string::npos, again.out.find("bdxlnk"));
+}
