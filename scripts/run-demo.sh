@@ -9,17 +9,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 kelto_say_arch run-demo.sh
 build=${KELTO_BUILD:-$root/build}
 "$root/scripts/install.sh" || exit 1
-"$root/scripts/build.sh" kelto winctl || exit 1
+"$root/scripts/build.sh" kelto winctl sdk_make bdx bdxlnk bdxlib || exit 1
 
 workspace=$build/demo-workspace
 mkdir -p "$workspace"
 cp -r "$root/demo/." "$workspace/"
-# A compiler root for the demo (its include\windows.h is what the program checks for) and a
-# settings file of the workspace's own, so the user's registry is left alone.
-mkdir -p "$workspace/bdx/bin" "$workspace/bdx/include" "$workspace/bdx/lib"
-touch "$workspace/bdx/include/windows.h"
-winpath=$(printf 'Z:%s' "$workspace" | sed 's|/|\\\\|g')
-printf 'K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t%s\\\\bdx\\\\include\n' "$winpath" \
+# The compiler system of the build (build/sdk: make, bdx, bdxlnk, bdxlib, include, lib) is the
+# compiler root, registered in a settings file of the workspace's own, so the user's registry
+# is left alone.
+winpath=$(printf 'Z:%s' "$build" | sed 's|/|\\\\|g')
+printf 'K\tSoftware\\\\bdx\\\\Compiler\nV\tincludepath\t%s\\\\sdk\\\\include\n' "$winpath" \
     > "$workspace/settings.txt"
 export KELTO_SETTINGS="$(printf 'Z:%s/settings.txt' "$workspace" | sed 's|/|\\|g')"
 export KELTO_WINEPREFIX=$build/wineprefix-gui
