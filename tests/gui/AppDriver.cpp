@@ -68,15 +68,6 @@ std::string Escaped(const std::string &text) {
 
 } // namespace
 
-std::string BuildPath(const char *relative) {
-    const char *bin = getenv("KELTO_BIN");
-    std::string path = bin ? std::string("Z:") + bin + "/" + relative : relative;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 HWND FindChild(HWND parent, const char *className) {
     Search search = {className, nullptr, 0, nullptr};
     GetWindowThreadProcessId(parent, &search.pid);

@@ -9,8 +9,6 @@
 
 #include "support/TestSupport.h"   // ReadWholeFile, WriteWholeFile
 
-// The build directory's file `relative` as Wine sees it (KELTO_BIN is a Unix path: drive Z:).
-std::string BuildPath(const char *relative);
 
 // The visible direct or deeper child of `parent` with class `className`.
 HWND FindChild(HWND parent, const char *className);

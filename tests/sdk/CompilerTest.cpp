@@ -12,15 +12,8 @@
 
 namespace {
 
-// The compiler root of this build tree, KELTO_BIN/sdk, as Wine sees it (drive Z:).
-std::string SdkRoot() {
-    const char *bin = getenv("KELTO_BIN");
-    std::string path = std::string("Z:") + (bin ? bin : "/missing") + "/sdk";
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+// The compiler root of this build tree, as Wine sees it.
+std::string SdkRoot() { return BuildPath("sdk"); }
 
 struct ToolRun {
     int code = -1;

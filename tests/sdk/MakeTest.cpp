@@ -11,14 +11,7 @@
 
 namespace {
 
-std::string MakeExe() {
-    const char *bin = getenv("KELTO_BIN");
-    std::string path = std::string("Z:") + (bin ? bin : "") + "/sdk/bin/make.exe";
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+std::string MakeExe() { return BuildPath("sdk/bin/make.exe"); }
 
 std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
 

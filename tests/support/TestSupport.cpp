@@ -201,3 +201,12 @@ std::string SourcePath(const std::string &relative) {
             c = '\\';
     return path;
 }
+
+std::string BuildPath(const char *relative) {
+    const char *bin = getenv("KELTO_BIN");
+    std::string path = bin ? std::string("Z:") + bin + "/" + relative : relative;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}

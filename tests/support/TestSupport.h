@@ -83,5 +83,8 @@ bool PathExists(const std::string &path);
 // A file of the source tree (`relative` with slashes) as Wine sees it: under KELTO_SOURCE (a
 // Unix path, drive Z:), else beside the test sources.
 std::string SourcePath(const std::string &relative);
+// The build directory's file `relative` (with slashes) as Wine sees it (KELTO_BIN is a Unix
+// path: drive Z:).
+std::string BuildPath(const char *relative);
 // Deletes a directory with everything in it.
 void RemoveTree(const std::string &path);
