@@ -195,3 +195,28 @@ TEST_F(CompilerTest, TheDemoBuildsWithMakeAndRuns) {
     EXPECT_EQ(std::string::npos, again.out.find("main.c"));
     EXPECT_NE(std::string::npos, again.out.find("bdxlnk"));
 }
+
+// The wizard's skeletons: its answer file as the IDE reads it, each kind builds (the console
+// one runs), and a file of the user's is never written over.
+TEST_F(CompilerTest, TheWizardsSkeletonsBuild) {
+    struct Kind {
+        const char *option, *link;
+    };
+    for (const Kind &kind : {Kind{"/console", "-subsystem console"}, Kind{"/dll", "-dll"}, Kind{"", "-subsystem windows"}}) {
+        SCOPED_TRACE(kind.option);
+        std::string name = std::string("w") + (kind.option[0] ? kind.option + 1 : "windows");
+        ToolRun wizard = Sdk("wizard.exe", "/kelto:0 /prjname:" + name + " /prjpath:" + dir + " /out:" + dir +
+                                               "\\answer.txt " + kind.option);
+        ASSERT_EQ(1, wizard.code) << wizard.err;
+        EXPECT_EQ("Project: " + name + "\r\nSource: " + dir + "\\" + name + ".c\r\n", ReadWholeFile(PathOf("ANSWER.TXT")));
+        ToolRun compile = Sdk("bdx.exe", "-c " + dir + "\\" + name + ".c");
+        ASSERT_EQ(0, compile.code) << compile.err;
+        std::string output = name + (kind.option == std::string("/dll") ? ".dll" : ".exe");
+        ToolRun link = Sdk("bdxlnk", std::string(kind.link) + " -o " + output + " " + name + ".obj");
+        ASSERT_EQ(0, link.code) << link.err;
+    }
+    EXPECT_EQ("wconsole: 2 arguments\r\n", Tool(dir + "\\wconsole.exe a b").out);
+    Write("mine.c", "int main(void) { return 7; }\n");
+    EXPECT_EQ(1, Sdk("wizard.exe", "/kelto:0 /prjname:mine /prjpath:" + dir + " /out:" + dir + "\\a.txt /console").code);
+    EXPECT_EQ("int main(void) { return 7; }\n", ReadWholeFile(PathOf("MINE.C")));
+}
