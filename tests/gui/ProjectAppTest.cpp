@@ -102,3 +102,24 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     EXPECT_EQ("kelto-copy", FrameTitle(app).substr(0, 10));
     EXPECT_EQ(0, app.Close());
 }
+
+// With the wizard: the skeleton it writes is the project's file, opened at once.
+TEST(ProjectApp, TheWizardGivesTheFirstFile) {
+    KeltoApp app("wizard");
+    ASSERT_TRUE(CopyFileA(BuildPath("sdk/bin/wizard.exe").c_str(), (app.dir + "\\BDX\\BIN\\wizard.exe").c_str(), FALSE));
+    std::string work = app.dir + "\\WORK";
+    ASSERT_TRUE(app.Start());
+    HWND ask = app.OpenDialog(IDM_PROJECT_CREATE, "Project name?");
+    ASSERT_TRUE(ask != nullptr);
+    SetText(ask, kListId, "hello");
+    ASSERT_TRUE(Answer(ask, IDOK));
+    HWND definition = app.WaitForBox("Definition of a new project");
+    ASSERT_TRUE(definition != nullptr);
+    SetText(definition, IDC_NEW_PROJECT_DIRECTORY, work.c_str());
+    PostMessageA(definition, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(AnswerQuestion(app, "Do you want to use the wizard to generate the application skeleton?", IDYES));
+    ASSERT_TRUE(app.WaitForEditors(1)) << app.Editors().size();
+    EXPECT_EQ("kelto-hello", FrameTitle(app).substr(0, 11));
+    EXPECT_NE(std::string::npos, ReadWholeFile(work + "\\hello.c").find("int main(int argc"));
+    EXPECT_EQ(0, app.Close());
+}
