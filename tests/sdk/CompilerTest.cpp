@@ -220,3 +220,24 @@ TEST_F(CompilerTest, TheWizardsSkeletonsBuild) {
     EXPECT_EQ(1, Sdk("wizard.exe", "/kelto:0 /prjname:mine /prjpath:" + dir + " /out:" + dir + "\\a.txt /console").code);
     EXPECT_EQ("int main(void) { return 7; }\n", ReadWholeFile(PathOf("MINE.C")));
 }
+
+// A resource script compiled by brc is linked into the program, which finds its string; an
+// error names the script's line in the IDE's form.
+TEST_F(CompilerTest, ResourceScriptsCompileAndLink) {
+    Write("Strings.rc", "#include <windows.h>\nSTRINGTABLE\nBEGIN\n    1, \"from the resources\"\nEND\n");
+    Write("Show.c", "#include <windows.h>\n#include <stdio.h>\nint main(void) { char s[64] = \"\";\n"
+                    "LoadStringA(GetModuleHandleA(0), 1, s, sizeof s); printf(\"%s\\n\", s); return 0; }\n");
+    ToolRun rc = Sdk("brc", "-I" + dir + " -I" + SdkRoot() + "\\include " + dir + "\\Strings.rc");
+    ASSERT_EQ(0, rc.code) << rc.err;
+    ASSERT_TRUE(PathExists(PathOf("strings.res")));
+    ASSERT_EQ(0, Sdk("bdx.exe", "-c " + dir + "\\Show.c").code);
+    ToolRun link = Sdk("bdxlnk", "-subsystem console -o show.exe show.obj strings.res");
+    ASSERT_EQ(0, link.code) << link.err;
+    EXPECT_EQ("from the resources\r\n", Tool(dir + "\\show.exe").out);
+
+    Write("Bad.rc", "STRINGTABLE\nBEGIN\n    1, \"ok\"\n    what is this\nEND\n");
+    ToolRun bad = Sdk("brc", dir + "\\Bad.rc");
+    EXPECT_NE(0, bad.code);
+    EXPECT_EQ("Error " + dir + "\\" + StoredName("Bad.rc") + ": 4  syntax error\n", bad.err);
+    EXPECT_FALSE(PathExists(PathOf("bad.res")));
+}

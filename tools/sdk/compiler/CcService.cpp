@@ -247,3 +247,88 @@ void UseBinaryOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
+
+// The source's last path component with the text from its last "." replaced by `extension`
+// (appended when it has no "."), lower-cased.
+std::string OutputName(const std::string &source, const char *extension) {
+    size_t slash = source.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    name += extension;
+    for (char &c : name)
+        c = (char)tolower((unsigned char)c);
+    return name;
+}
+
+// "<path>:<line>[:<column>]: " at `colon`: the line number and where the text after it starts.
+static bool ReadPosition(const std::string &line, size_t colon, int *number, size_t *after) {
+    size_t p = colon + 1;
+    if (p >= line.size() || !isdigit((unsigned char)line[p]))
+        return false;
+    *number = 0;
+    while (p < line.size() && isdigit((unsigned char)line[p]))
+        *number = *number * 10 + (line[p++] - '0');
+    if (p >= line.size() || line[p] != ':')
+        return false;
+    p++;
+    if (p < line.size() && isdigit((unsigned char)line[p])) {
+        while (p < line.size() && isdigit((unsigned char)line[p]))
+            p++;
+        if (p >= line.size() || line[p] != ':')
+            return false;
+        p++;
+    }
+    *after = p;
+    return true;
+}
+
+// One line of gcc's (or the assembler's) standard error in the IDE's form.
+std::string ConvertDiagnostic(const HostResult &r, const std::string &line, bool plainIsError) {
+    static const struct {
+        const char *gcc;
+        const char *word;
+    } kinds[] = {{" error: ", "Error"},     {" fatal error: ", "Error"}, {" Error: ", "Error"},
+                 {" warning: ", "Warning"}, {" Warning: ", "Warning"}, {" note: ", nullptr}};
+    for (size_t colon = line.find(':'); colon != std::string::npos; colon = line.find(':', colon + 1)) {
+        int number;
+        size_t after;
+        if (!ReadPosition(line, colon, &number, &after))
+            continue;
+        std::string file = r.WindowsPath(line.substr(0, colon));
+        for (const auto &kind : kinds) {
+            size_t n = strlen(kind.gcc);
+            if (line.compare(after, n, kind.gcc) != 0)
+                continue;
+            std::string text = line.substr(after + n);
+            if (!kind.word)
+                return file + ":" + std::to_string(number) + ": note: " + text;
+            return std::string(kind.word) + " " + file + ": " + std::to_string(number) + "  " + text;
+        }
+        // windres says "<file>:<line>: <text>" of its errors.
+        if (plainIsError)
+            return "Error " + file + ": " + std::to_string(number) + "  " + line.substr(after + (line[after] == ' ' ? 1 : 0));
+    }
+    // "In file included from <path>:<line>:<column>," and "<path>: In function 'f':"
+    size_t from = line.find("from ");
+    if (from != std::string::npos) {
+        size_t start = from + 5;
+        size_t colon = line.find(':', start);
+        if (colon != std::string::npos && line[start] == '/')
+            return line.substr(0, start) + r.WindowsPath(line.substr(start, colon - start)) + line.substr(colon);
+    }
+    size_t colon = line.find(": ");
+    if (!line.empty() && line[0] == '/' && colon != std::string::npos)
+        return r.WindowsPath(line.substr(0, colon)) + line.substr(colon);
+    return line;
+}
+
+void ReportOutput(const HostResult &r, bool plainIsError) {
+    fputs(r.out.c_str(), stdout);
+    for (const std::string &line : SplitLines(r.err)) {
+        if (line == "compilation terminated.")
+            continue;
+        fprintf(stderr, "%s\n", ConvertDiagnostic(r, line, plainIsError).c_str());
+    }
+}

@@ -51,3 +51,12 @@ std::vector<std::string> SplitLines(const std::string &text);
 bool FileReadable(const std::string &path);
 // The compiler root: the parent of the directory that holds the running program.
 std::string CompilerRoot();
+// The source's last path component with the text from its last "." replaced by `extension`
+// (appended when it has no "."), lower-cased: where a tool writes its output.
+std::string OutputName(const std::string &source, const char *extension);
+// One line of the host tool's standard error in the IDE's form ("Error <file>: <line>  <text>",
+// "Warning ..."), with the file as the user named it; with `plainIsError`, a "<file>:<line>:
+// <text>" line without a kind is an error too (windres).
+std::string ConvertDiagnostic(const HostResult &r, const std::string &line, bool plainIsError = false);
+// The program's standard output, and its standard error converted line by line.
+void ReportOutput(const HostResult &r, bool plainIsError = false);
