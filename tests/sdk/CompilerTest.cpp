@@ -241,3 +241,27 @@ TEST_F(CompilerTest, ResourceScriptsCompileAndLink) {
     EXPECT_EQ("Error " + dir + "\\" + StoredName("Bad.rc") + ": 4  syntax error\n", bad.err);
     EXPECT_FALSE(PathExists(PathOf("bad.res")));
 }
+
+// Without Wine (here forced with KELTO_CC_DIRECT) the tools run the MinGW programs of the PATH
+// themselves: a stand-in gcc.exe gets the arguments, and a missing one is said.
+TEST_F(CompilerTest, OnWindowsTheToolsRunTheCompilerOfThePath) {
+    std::string bin = dir + "\\PATHBIN";
+    CreateDirectoryA(bin.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(BuildPath("tests/testcc.exe").c_str(), (bin + "\\gcc.exe").c_str(), FALSE));
+    char path[8192] = "";
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    SetEnvironmentVariableA("KELTO_CC_DIRECT", "1");
+    SetEnvironmentVariableA("PATH", bin.c_str());
+    Write("ok.c", "int x;\n");
+    ToolRun compiled = Sdk("bdx.exe", "-c " + dir + "\\ok.c");
+    std::string log = ReadWholeFile(PathOf("BUILD.LOG"));
+    DeleteFileA((bin + "\\gcc.exe").c_str());
+    ToolRun missing = Sdk("bdx.exe", "-c " + dir + "\\ok.c");
+    SetEnvironmentVariableA("PATH", path);
+    SetEnvironmentVariableA("KELTO_CC_DIRECT", nullptr);
+    EXPECT_EQ(0, compiled.code) << compiled.err;
+    EXPECT_TRUE(PathExists(PathOf("OK.OBJ")));
+    EXPECT_NE(std::string::npos, log.find("ok.obj")) << log;
+    EXPECT_EQ(2, missing.code);
+    EXPECT_NE(std::string::npos, missing.err.find("cannot find gcc.exe on the PATH")) << missing.err;
+}

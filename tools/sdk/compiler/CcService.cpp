@@ -158,7 +158,112 @@ std::string HostProgram(const char *tool) {
 #endif
 }
 
+namespace {
+
+// Under Wine the host's compiler is a Linux program, reached through the service; on Windows
+// (or with KELTO_CC_DIRECT set) a MinGW tool found on the PATH runs here directly.
+bool RunDirectly() {
+    if (getenv("KELTO_CC_DIRECT"))
+        return true;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+}
+
+std::string Quote(const std::string &argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    for (size_t i = 0; i < argument.size(); i++) {
+        size_t backslashes = 0;
+        while (i < argument.size() && argument[i] == '\\')
+            i++, backslashes++;
+        if (i == argument.size()) {
+            quoted.append(backslashes * 2, '\\');
+            break;
+        }
+        if (argument[i] == '"')
+            quoted.append(backslashes * 2 + 1, '\\');
+        else
+            quoted.append(backslashes, '\\');
+        quoted.push_back(argument[i]);
+    }
+    return quoted + "\"";
+}
+
+std::string ReadAndDelete(const std::string &path) {
+    std::string text;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t got;
+        while ((got = fread(buffer, 1, sizeof buffer, f)) > 0)
+            text.append(buffer, got);
+        fclose(f);
+    }
+    DeleteFileA(path.c_str());
+    return text;
+}
+
+// Runs "<tool>.exe" from the PATH with the arguments as they are (Windows paths need no
+// translation), its output caught in temporary files.
+bool RunDirect(const char *tool, const HostCommand &command, HostResult *result) {
+    std::string name = std::string(tool) + ".exe";
+    char program[MAX_PATH];
+    if (!SearchPathA(nullptr, name.c_str(), nullptr, sizeof program, program, nullptr)) {
+        fprintf(stderr, "cannot find %s on the PATH (a MinGW-w64 compiler is needed)\n", name.c_str());
+        return false;
+    }
+    std::string line = Quote(program);
+    for (size_t i = 0; i < command.items.size(); i++) {
+        std::string argument = command.items[i].text;
+        if (command.items[i].kind == HostCommand::kGlued && i + 1 < command.items.size())
+            argument += command.items[++i].text;
+        line += " " + Quote(argument);
+    }
+    char temp[MAX_PATH], outName[MAX_PATH], errName[MAX_PATH];
+    if (!GetTempPathA(sizeof temp, temp) || !GetTempFileNameA(temp, "kcc", 0, outName) ||
+        !GetTempFileNameA(temp, "kcc", 0, errName)) {
+        fprintf(stderr, "cannot make the temporary files for %s\n", name.c_str());
+        return false;
+    }
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(outName, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA(errName, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi;
+    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+                   CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    DWORD code = 2;
+    if (started) {
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    if (err != INVALID_HANDLE_VALUE)
+        CloseHandle(err);
+    result->out = ReadAndDelete(outName);
+    result->err = ReadAndDelete(errName);
+    result->pairs.clear();
+    if (!started) {
+        fprintf(stderr, "cannot start %s\n", program);
+        return false;
+    }
+    result->exitCode = int(code);
+    return true;
+}
+
+} // namespace
+
 bool RunHost(const char *tool, const HostCommand &command, HostResult *result) {
+    if (RunDirectly())
+        return RunDirect(tool, command, result);
     int port = ServicePort();
     std::string answer;
     bool reached = Exchange(port, EncodeRequest(HostProgram(tool).c_str(), command), &answer);
