@@ -15,44 +15,12 @@ namespace {
 // The compiler root of this build tree, as Wine sees it.
 std::string SdkRoot() { return BuildPath("sdk"); }
 
-struct ToolRun {
-    int code = -1;
-    std::string out, err;
-};
 
 class CompilerTest : public KeltoTest {
 protected:
-    // Runs a command line in the test's directory; standard output and error go to files.
-    ToolRun Tool(const std::string &commandLine) {
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        std::string outName = dir + "\\stdout.txt", errName = dir + "\\stderr.txt";
-        HANDLE out = CreateFileA(outName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                 CREATE_ALWAYS, 0, nullptr);
-        HANDLE err = CreateFileA(errName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                 CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = out;
-        si.hStdError = err;
-        PROCESS_INFORMATION pi;
-        std::string line = commandLine;
-        ToolRun r;
-        if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &si, &pi)) {
-            WaitForSingleObject(pi.hProcess, 120000);
-            DWORD code = 0;
-            GetExitCodeProcess(pi.hProcess, &code);
-            r.code = int(code);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-        CloseHandle(out);
-        CloseHandle(err);
-        r.out = ReadWholeFile(outName);
-        r.err = ReadWholeFile(errName);
-        return r;
-    }
-    ToolRun Sdk(const std::string &tool, const std::string &arguments) {
+    // Runs a command line in the test's directory.
+    CapturedRun Tool(const std::string &commandLine) { return RunCaptured(commandLine, dir); }
+    CapturedRun Sdk(const std::string &tool, const std::string &arguments) {
         return Tool(SdkRoot() + "\\bin\\" + tool + " " + arguments);
     }
     // Names keep their case: gcc on Linux finds an included file only under its own case.
@@ -74,19 +42,19 @@ TEST_F(CompilerTest, CompilesArchivesLinksAndTheProgramRuns) {
           "int main(void) { printf(\"twice %d, pid %d\\n\", Twice(21), GetCurrentProcessId() > 0); return 3; }\n");
     Write("util.c", "int Twice(int x) { return 2 * x; }\n");
     std::string include = " -I" + SdkRoot() + "\\include ";
-    ToolRun c = Sdk("bdx.exe", "-c" + include + "-g2 -A -O -Zp4 -p6 -x " + dir + "\\Hello.C");
+    CapturedRun c = Sdk("bdx.exe", "-c" + include + "-g2 -A -O -Zp4 -p6 -x " + dir + "\\Hello.C");
     EXPECT_EQ(0, c.code) << c.err;
     EXPECT_EQ("", c.err);
     EXPECT_EQ("hello.obj", StoredName("hello.obj"));
     EXPECT_EQ(0, Sdk("bdx.exe", "-c -S " + dir + "\\util.c").code);
     EXPECT_NE(std::string::npos, ReadWholeFile(PathOf("util.asm")).find("Twice"));
-    ToolRun lib = Sdk("bdxlib", "/OUT:util.lib util.obj");
+    CapturedRun lib = Sdk("bdxlib", "/OUT:util.lib util.obj");
     EXPECT_EQ(0, lib.code) << lib.err;
 
-    ToolRun link = Sdk("bdxlnk", " -subsystem console -map hello.map -o hello.exe hello.obj util.lib KERNEL32.LIB");
+    CapturedRun link = Sdk("bdxlnk", " -subsystem console -map hello.map -o hello.exe hello.obj util.lib KERNEL32.LIB");
     ASSERT_EQ(0, link.code) << link.err;
     EXPECT_TRUE(PathExists(PathOf("hello.map")));
-    ToolRun program = Tool(PathOf("hello.exe"));
+    CapturedRun program = Tool(PathOf("hello.exe"));
     EXPECT_EQ(3, program.code);
     EXPECT_EQ("twice 42, pid 1\r\n", program.out);
 
@@ -94,16 +62,16 @@ TEST_F(CompilerTest, CompilesArchivesLinksAndTheProgramRuns) {
     Write("d.c", "int __stdcall Refuse(void *h, unsigned r, void *p) { (void)h; (void)r; (void)p; return 0; }\n");
     EXPECT_EQ(0, Sdk("bdx.exe", "-c d.c").code);
 #ifdef _WIN64
-    ToolRun dll = Sdk("bdxlnk", "-dll -entry Refuse -o d.dll d.obj");
+    CapturedRun dll = Sdk("bdxlnk", "-dll -entry Refuse -o d.dll d.obj");
 #else
-    ToolRun dll = Sdk("bdxlnk", "-dll -entry Refuse@12 -o d.dll d.obj");
+    CapturedRun dll = Sdk("bdxlnk", "-dll -entry Refuse@12 -o d.dll d.obj");
 #endif
     EXPECT_EQ("", dll.err);
     ASSERT_TRUE(PathExists(PathOf("d.dll")));
     EXPECT_EQ(nullptr, LoadLibraryA(PathOf("d.dll").c_str()));
 
     // An unresolved symbol fails the link and leaves no executable.
-    ToolRun unresolved = Sdk("bdxlnk", "-subsystem console -o hello.exe hello.obj");
+    CapturedRun unresolved = Sdk("bdxlnk", "-subsystem console -o hello.exe hello.obj");
     EXPECT_NE(0, unresolved.code);
     EXPECT_NE(std::string::npos, unresolved.err.find("bdxlnk: hello.obj: in function `main':\n" + dir +
                                                       "\\Hello.C:4: undefined reference to `Twice'"))
@@ -113,7 +81,7 @@ TEST_F(CompilerTest, CompilesArchivesLinksAndTheProgramRuns) {
 
 TEST_F(CompilerTest, DiagnosticsNameTheWindowsFileAndLine) {
     Write("bad.c", "int f(void) {\n  int unused;\n  return missing;\n}\n");
-    ToolRun r = Sdk("bdx.exe", "-c -A " + dir + "\\bad.c");
+    CapturedRun r = Sdk("bdx.exe", "-c -A " + dir + "\\bad.c");
     EXPECT_NE(0, r.code);
     EXPECT_NE(std::string::npos, r.err.find("Warning " + dir + "\\bad.c: 2  unused variable 'unused'")) << r.err;
     EXPECT_NE(std::string::npos, r.err.find("\nError " + dir + "\\bad.c: 3  'missing' undeclared")) << r.err;
@@ -136,7 +104,7 @@ TEST_F(CompilerTest, DependenciesAreOneWindowsPathPerLine) {
     Write("a.h", "#include <b.h>\n");
     Write("inc\\b.h", "#include \"c.h\"\n");
     Write("inc\\c.h", "/* last */\n");
-    ToolRun r = Sdk("bdx.exe", "-M -F" "o$x8856455.723 -I" + dir + "\\inc -DX=1 " + dir + "\\main.c");
+    CapturedRun r = Sdk("bdx.exe", "-M -F" "o$x8856455.723 -I" + dir + "\\inc -DX=1 " + dir + "\\main.c");
     EXPECT_EQ(0, r.code) << r.err;
     EXPECT_EQ(dir + "\\a.h\n" + dir + "\\inc\\b.h\n" + dir + "\\inc\\c.h\n",
               ReadWholeFile(PathOf("$x8856455.723")));
@@ -152,7 +120,7 @@ TEST_F(CompilerTest, AMissingServiceIsReportedAtOnce) {
     GetEnvironmentVariableA("KELTO_CC_PORT", saved, sizeof saved);
     SetEnvironmentVariableA("KELTO_CC_PORT", "1");
     DWORD start = GetTickCount();
-    ToolRun r = Sdk("bdx.exe", "-c x.c");
+    CapturedRun r = Sdk("bdx.exe", "-c x.c");
     DWORD elapsed = GetTickCount() - start;
     SetEnvironmentVariableA("KELTO_CC_PORT", saved);
     EXPECT_EQ(2, r.code);
@@ -181,15 +149,15 @@ TEST_F(CompilerTest, TheDemoBuildsWithMakeAndRuns) {
                     ".c\n";
     }
     Write("Makefile", makefile + "\n");
-    ToolRun build = Sdk("make.exe", "");
+    CapturedRun build = Sdk("make.exe", "");
     ASSERT_EQ(0, build.code) << build.out << build.err;
-    ToolRun run = Tool(dir + "\\demo.exe one two three");
+    CapturedRun run = Tool(dir + "\\demo.exe one two three");
     EXPECT_EQ("3 arguments\r\n", run.out);   // a Windows program in text mode
     EXPECT_EQ(0, Sdk("make.exe", "-q").code);
     // A changed source: only its object and the program are made again.
     Sleep(1100);
     Write("list.c", ReadWholeFile(PathOf("LIST.C")) + "\n");
-    ToolRun again = Sdk("make.exe", "");
+    CapturedRun again = Sdk("make.exe", "");
     ASSERT_EQ(0, again.code) << again.err;
     EXPECT_NE(std::string::npos, again.out.find("list.c"));
     EXPECT_EQ(std::string::npos, again.out.find("main.c"));
@@ -205,14 +173,14 @@ TEST_F(CompilerTest, TheWizardsSkeletonsBuild) {
     for (const Kind &kind : {Kind{"/console", "-subsystem console"}, Kind{"/dll", "-dll"}, Kind{"", "-subsystem windows"}}) {
         SCOPED_TRACE(kind.option);
         std::string name = std::string("w") + (kind.option[0] ? kind.option + 1 : "windows");
-        ToolRun wizard = Sdk("wizard.exe", "/kelto:0 /prjname:" + name + " /prjpath:" + dir + " /out:" + dir +
+        CapturedRun wizard = Sdk("wizard.exe", "/kelto:0 /prjname:" + name + " /prjpath:" + dir + " /out:" + dir +
                                                "\\answer.txt " + kind.option);
         ASSERT_EQ(1, wizard.code) << wizard.err;
         EXPECT_EQ("Project: " + name + "\r\nSource: " + dir + "\\" + name + ".c\r\n", ReadWholeFile(PathOf("ANSWER.TXT")));
-        ToolRun compile = Sdk("bdx.exe", "-c " + dir + "\\" + name + ".c");
+        CapturedRun compile = Sdk("bdx.exe", "-c " + dir + "\\" + name + ".c");
         ASSERT_EQ(0, compile.code) << compile.err;
         std::string output = name + (kind.option == std::string("/dll") ? ".dll" : ".exe");
-        ToolRun link = Sdk("bdxlnk", std::string(kind.link) + " -o " + output + " " + name + ".obj");
+        CapturedRun link = Sdk("bdxlnk", std::string(kind.link) + " -o " + output + " " + name + ".obj");
         ASSERT_EQ(0, link.code) << link.err;
     }
     EXPECT_EQ("wconsole: 2 arguments\r\n", Tool(dir + "\\wconsole.exe a b").out);
@@ -227,16 +195,16 @@ TEST_F(CompilerTest, ResourceScriptsCompileAndLink) {
     Write("Strings.rc", "#include <windows.h>\nSTRINGTABLE\nBEGIN\n    1, \"from the resources\"\nEND\n");
     Write("Show.c", "#include <windows.h>\n#include <stdio.h>\nint main(void) { char s[64] = \"\";\n"
                     "LoadStringA(GetModuleHandleA(0), 1, s, sizeof s); printf(\"%s\\n\", s); return 0; }\n");
-    ToolRun rc = Sdk("brc", "-I" + dir + " -I" + SdkRoot() + "\\include " + dir + "\\Strings.rc");
+    CapturedRun rc = Sdk("brc", "-I" + dir + " -I" + SdkRoot() + "\\include " + dir + "\\Strings.rc");
     ASSERT_EQ(0, rc.code) << rc.err;
     ASSERT_TRUE(PathExists(PathOf("strings.res")));
     ASSERT_EQ(0, Sdk("bdx.exe", "-c " + dir + "\\Show.c").code);
-    ToolRun link = Sdk("bdxlnk", "-subsystem console -o show.exe show.obj strings.res");
+    CapturedRun link = Sdk("bdxlnk", "-subsystem console -o show.exe show.obj strings.res");
     ASSERT_EQ(0, link.code) << link.err;
     EXPECT_EQ("from the resources\r\n", Tool(dir + "\\show.exe").out);
 
     Write("Bad.rc", "STRINGTABLE\nBEGIN\n    1, \"ok\"\n    what is this\nEND\n");
-    ToolRun bad = Sdk("brc", dir + "\\Bad.rc");
+    CapturedRun bad = Sdk("brc", dir + "\\Bad.rc");
     EXPECT_NE(0, bad.code);
     EXPECT_EQ("Error " + dir + "\\" + StoredName("Bad.rc") + ": 4  syntax error\n", bad.err);
     EXPECT_FALSE(PathExists(PathOf("bad.res")));
@@ -253,10 +221,10 @@ TEST_F(CompilerTest, OnWindowsTheToolsRunTheCompilerOfThePath) {
     SetEnvironmentVariableA("KELTO_CC_DIRECT", "1");
     SetEnvironmentVariableA("PATH", bin.c_str());
     Write("ok.c", "int x;\n");
-    ToolRun compiled = Sdk("bdx.exe", "-c " + dir + "\\ok.c");
+    CapturedRun compiled = Sdk("bdx.exe", "-c " + dir + "\\ok.c");
     std::string log = ReadWholeFile(PathOf("BUILD.LOG"));
     DeleteFileA((bin + "\\gcc.exe").c_str());
-    ToolRun missing = Sdk("bdx.exe", "-c " + dir + "\\ok.c");
+    CapturedRun missing = Sdk("bdx.exe", "-c " + dir + "\\ok.c");
     SetEnvironmentVariableA("PATH", path);
     SetEnvironmentVariableA("KELTO_CC_DIRECT", nullptr);
     EXPECT_EQ(0, compiled.code) << compiled.err;

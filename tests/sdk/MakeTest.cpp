@@ -83,10 +83,6 @@ struct FakeIde {
 };
 FakeIde *FakeIde::current = nullptr;
 
-struct MakeRun {
-    int code = -1;
-    std::string out, err;
-};
 
 class MakeTest : public KeltoTest {
 protected:
@@ -95,51 +91,13 @@ protected:
     void Write(const std::string &name, const std::string &text) { WriteWholeFile(PathOf(name), text); }
     std::string Log() { return WithoutCr(ReadWholeFile(PathOf("build.log"))); }
 
-    // Runs make in the test's directory, its output in files, pumping window messages (make
-    // sends to FakeIde's window) until it ends; at most 60 seconds.
-    MakeRun Make(const std::string &args) {
-        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-        HANDLE out = CreateFileA(PathOf("make.out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                                 CREATE_ALWAYS, 0, nullptr);
-        HANDLE err = CreateFileA(PathOf("make.err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                                 CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = out;
-        si.hStdError = err;
-        std::string command = Quoted(MakeExe()) + " " + args;
-        PROCESS_INFORMATION pi = {};
-        MakeRun run;
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
-                           &si, &pi)) {
-            DWORD deadline = GetTickCount() + 60000;
-            for (;;) {
-                DWORD left = deadline - GetTickCount();
-                if (int(left) <= 0) {
-                    TerminateProcess(pi.hProcess, 99);
-                    ADD_FAILURE() << "make did not end: " << command;
-                    break;
-                }
-                if (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, left, QS_ALLINPUT) ==
-                    WAIT_OBJECT_0)
-                    break;
-                MSG msg;
-                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                    DispatchMessageA(&msg);
-            }
-            DWORD code = 0;
-            GetExitCodeProcess(pi.hProcess, &code);
-            run.code = int(code);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        } else {
-            ADD_FAILURE() << "cannot start " << command;
-        }
-        CloseHandle(out);
-        CloseHandle(err);
-        run.out = WithoutCr(ReadWholeFile(PathOf("make.out")));
-        run.err = WithoutCr(ReadWholeFile(PathOf("make.err")));
+    // Runs make in the test's directory, pumping window messages (make sends to FakeIde's
+    // window) until it ends; at most 60 seconds.
+    CapturedRun Make(const std::string &args) {
+        CapturedRun run = RunCaptured(Quoted(MakeExe()) + " " + args, dir, true, 60);
+        EXPECT_NE(-1, run.code) << "make did not end or start: " << args;
+        run.out = WithoutCr(run.out);
+        run.err = WithoutCr(run.err);
         return run;
     }
 
@@ -174,7 +132,7 @@ protected:
 
 TEST_F(MakeTest, BuildsTheIdesMakefileInOrderAndThenOnlyWhatIsOutOfDate) {
     WriteDemo();
-    MakeRun run = Make("");
+    CapturedRun run = Make("");
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Log(), "cc demo.c\ncc util.c\nlink demo.exe\n");
     EXPECT_EQ(run.out, cc + " -c -I" + dir + "\\include  -g2 " + dir + "\\demo.c\n" +
@@ -216,7 +174,7 @@ TEST_F(MakeTest, BuildsTheIdesMakefileInOrderAndThenOnlyWhatIsOutOfDate) {
 TEST_F(MakeTest, FailuresStopTheBuildWithAReason) {
     WriteDemo();
     Write("util.c", "error\n");
-    MakeRun run = Make("");
+    CapturedRun run = Make("");
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(Log(), "cc demo.c\ncc util.c\n");   // no link after the failure
     // The compiler's diagnostic reaches make's standard error, which the IDE reads.
@@ -267,7 +225,7 @@ TEST_F(MakeTest, ReadsMacrosContinuationsAndComments) {
           "OBJS=x.obj y.obj\n");
     SetEnvironmentVariableA("F2C", "f2c.exe");
     SetEnvironmentVariableA("PART", "from-environment");
-    MakeRun run = Make("-n");
+    CapturedRun run = Make("-n");
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "echo first f2c.exe $HOME a b\n"
                        "echo a b tail x.c y.c\n"
@@ -294,7 +252,7 @@ TEST_F(MakeTest, ReportsEachCommandToTheOutputWindowAndStopsWhenAsked) {
         if (!ide.frame && !getenv("DISPLAY"))
             GTEST_SKIP() << "no display for windows: sdk_gui_tests runs this under Xvfb";
         ASSERT_TRUE(ide.frame && ide.output && ide.block);
-        MakeRun run = Make("");
+        CapturedRun run = Make("");
         EXPECT_EQ(run.code, 0) << run.err;
         // The long line arrives in pieces the block can hold; the IDE joins them up to "\n".
         ASSERT_EQ(ide.texts.size(), 3u) << run.err << run.out;
@@ -304,7 +262,7 @@ TEST_F(MakeTest, ReportsEachCommandToTheOutputWindowAndStopsWhenAsked) {
         EXPECT_EQ(Log(), "cc a.c\ncc b.c\n");
 
         ide.texts.clear();
-        MakeRun again = Make("");
+        CapturedRun again = Make("");
         EXPECT_EQ(ide.texts, std::vector<std::string>{"make: all is up to date\n"});
     }
     DeleteFileA(PathOf("a.obj").c_str());
@@ -314,7 +272,7 @@ TEST_F(MakeTest, ReportsEachCommandToTheOutputWindowAndStopsWhenAsked) {
         // "Stop build" answered to the second command's text: it does not run.
         FakeIde ide;
         ide.stopAt = 2;
-        MakeRun run = Make("");
+        CapturedRun run = Make("");
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.err, "make: stopped\n");
         EXPECT_EQ(ide.texts.size(), 2u);

@@ -210,3 +210,53 @@ std::string BuildPath(const char *relative) {
             c = '\\';
     return path;
 }
+
+CapturedRun RunCaptured(const std::string &commandLine, const std::string &directory, bool pump, int seconds) {
+    char temp[MAX_PATH], outName[MAX_PATH], errName[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    GetTempFileNameA(temp, "krc", 0, outName);
+    GetTempFileNameA(temp, "krc", 0, errName);
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(outName, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA(errName, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi;
+    std::string line = commandLine;
+    CapturedRun run;
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &si, &pi)) {
+        DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+        bool ended = false;
+        for (;;) {
+            DWORD left = deadline - GetTickCount();
+            if (static_cast<int>(left) <= 0)
+                break;
+            DWORD woken = pump ? MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, left, QS_ALLINPUT)
+                               : WaitForSingleObject(pi.hProcess, left);
+            if (woken == WAIT_OBJECT_0) {
+                ended = true;
+                break;
+            }
+            MSG msg;
+            while (pump && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
+        DWORD code = 0;
+        if (!ended)
+            TerminateProcess(pi.hProcess, 99);
+        else if (GetExitCodeProcess(pi.hProcess, &code))
+            run.code = static_cast<int>(code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    run.out = ReadWholeFile(outName);
+    run.err = ReadWholeFile(errName);
+    DeleteFileA(outName);
+    DeleteFileA(errName);
+    return run;
+}

@@ -83,6 +83,15 @@ bool PathExists(const std::string &path);
 // A file of the source tree (`relative` with slashes) as Wine sees it: under KELTO_SOURCE (a
 // Unix path, drive Z:), else beside the test sources.
 std::string SourcePath(const std::string &relative);
+// A program run with its standard output and error caught.
+struct CapturedRun {
+    int code = -1;   // its exit code; -1 when it could not start or did not end in time
+    std::string out, err;
+};
+// Runs `commandLine` in `directory`; with `pump` the window messages of this thread are handled
+// while it runs (a program that sends to our windows). At most `seconds`.
+CapturedRun RunCaptured(const std::string &commandLine, const std::string &directory, bool pump = false,
+                        int seconds = 120);
 // The build directory's file `relative` (with slashes) as Wine sees it (KELTO_BIN is a Unix
 // path: drive Z:).
 std::string BuildPath(const char *relative);
