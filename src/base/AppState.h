@@ -37,6 +37,7 @@ struct AppState {
     char helpFile[400];         // kelto.hlp beside the program
     void *accelerators;         // "EDITFILEACC"
     void *editorFont;
+    int buildState;             // kBuildIdle, kBuildGenerating (the makefile) or kBuildRunning
     bool waitingForBuild;       // the output window takes the build's progress messages
     bool manyFilesOpened;       // the command line opened more than 3 files
     bool helpUsed;              // the help window was opened
@@ -54,6 +55,8 @@ enum {
     kOptionTestTarget = 32,
     kOptionAutosave = 64,
 };
+
+enum { kBuildIdle = 0, kBuildGenerating = 1, kBuildRunning = 2 };
 
 extern AppState *g_app;
 

@@ -21,6 +21,7 @@
 #include "editor/OpenFiles.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
+#include "project/Makefile.h"
 #include "project/Project.h"
 #include "project/ProjectCreate.h"
 #include "project/ProjectTransfer.h"
@@ -172,10 +173,13 @@ void EditFilesCommand(int, intptr_t) {
     std::string before = Current();
     bool moved = !project->sourcesDir.empty() && strcasecmp(project->sourcesDir.c_str(), before.c_str()) != 0 &&
                  SetDirectory(project->sourcesDir.c_str()) == 0;
-    if (SelectProjectFiles(project))
+    bool selected = SelectProjectFiles(project);
+    if (selected)
         SaveProjectContent(1);
     if (moved)
         SetDirectory(before.c_str());
+    if (selected)
+        GenerateMakefileCommand();
 }
 
 void CreateCommand(int, intptr_t) { CreateProject(); }
@@ -280,4 +284,5 @@ void RegisterProjectCommands() {
     RegisterHandler(IDM_PROJECT_EXPORT, ExportProjectCommand);
     RegisterHandler(IDM_PROJECT_IMPORT, ImportProjectCommand);
     RegisterHandler(IDM_OPEN_ALL_FILES, OpenAllFilesCommand);
+    RegisterMakefileCommands();
 }

@@ -16,6 +16,7 @@
 #include "editor/Document.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
+#include "project/Makefile.h"
 #include "project/Project.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectTransfer.h"
@@ -275,6 +276,7 @@ void CreateProject() {
     for (const std::string &file : files)
         if (!IsResourceScript(file))
             OpenPath(MakeFullPath(file).c_str());
+    GenerateMakefileCommand();
 }
 
 bool SelectProjectFiles(ProjectRecord *project) {

@@ -1,0 +1,33 @@
+// The project's makefile: written into the make directory from the project record, with the
+// include dependencies of every source found by the compiler's dependency mode.
+#pragma once
+
+#include <string>
+
+struct ProjectRecord;
+
+// Defaults the include path ("<root>\include"), the sources directory (the project path) and
+// the error file; warns in the output window when the sources lie in "<root>\bin".
+void PrepareProjectPaths(ProjectRecord *project);
+// True (project flag 2 set) when every file is an Eiffel source (".e") or there is no file:
+// the Eiffel support builds it and no makefile is written. Otherwise flag 2 is cleared.
+bool ApplyEiffelTest(ProjectRecord *project);
+
+// "-I<dir> " for each ";"-separated directory.
+std::string IncludeOptions(const std::string &includes);
+// "-D<def> " for each definition, cut at ";" when there is one, else at ",", else at blanks.
+std::string DefineOptions(const std::string &defines);
+// The compiler's options of the compiler flags (the CFLAGS line after the -I and -D options).
+std::string CompilerOptions(unsigned compilerFlags);
+// The linker's options of a program or DLL (not of a static library); `executable` is the
+// name the linker writes.
+std::string LinkerOptions(const ProjectRecord &project, const std::string &executable);
+// The f2c options of the Fortran flags (the FFLAGS line).
+std::string FortranOptions(int fortranFlags);
+
+// Writes "<makedir>\Makefile" (through a temporary file, so a failure leaves the previous one);
+// 1 on success, 0 on failure with the reason shown.
+int GenerateMakefile(ProjectRecord *project);
+// The Compiler menu's "Generate Makefile", also run after the file list changed.
+void GenerateMakefileCommand();
+void RegisterMakefileCommands();
