@@ -45,6 +45,15 @@ const FlagOption kAfterDebug[] = {{0x20, " -S "},      {0x200, " -A "},      {0x
 const FlagOption kFortran[] = {{0x01, " -u"}, {0x02, " -U"}, {0x04, " -R"}, {0x08, " -r"},
                                {0x10, " -a"}, {0x20, " -c"}, {0x40, " -g"}, {0x80, " -C"}};
 
+// `form` with its "%s" replaced by `text`: never cut, however long the text.
+std::string Filled(const char *form, const std::string &text) {
+    std::string result = form ? form : "";
+    size_t at = result.find("%s");
+    return at == std::string::npos ? result : result.replace(at, 2, text);
+}
+
+std::string Message(int id, const std::string &text) { return Filled(GetString(id), text); }
+
 std::string Root() { return g_app ? g_app->compilerRoot : ""; }
 
 std::string Lower(std::string text) {
@@ -197,11 +206,10 @@ bool KeepHandWrittenMakefile(const std::string &makefile) {
     if (PathPresent(old.c_str()))
         RemoveFile(old.c_str());
     if (MoveFileAnyDrive(makefile.c_str(), old.c_str()) != 0) {
-        ErrorBox(FormatScratch("%s was not written by Kelto and cannot be moved to\n%s", makefile.c_str(),
-                               old.c_str()));
+        ErrorBox((makefile + " was not written by Kelto and cannot be moved to\n" + old).c_str());
         return false;
     }
-    ErrorBox(FormatScratch("%s was not written by Kelto.\nIt has been moved to\n%s", makefile.c_str(), old.c_str()));
+    ErrorBox((makefile + " was not written by Kelto.\nIt has been moved to\n" + old).c_str());
     return true;
 }
 
@@ -239,7 +247,7 @@ bool Generator::Objects(bool *hasRes) {
             objects.push_back(ObjectName(file));
         } else if (extension == "rc" || extension == "res") {
             if (resources) {
-                ErrorBox(FormatMessageId(4548, file.c_str()));
+                ErrorBox(Message(4548, file).c_str());
                 continue;
             }
             resources = true;
@@ -251,8 +259,8 @@ bool Generator::Objects(bool *hasRes) {
         } else if (extension == "def" || extension == "h") {
             // A DLL's definition file and the headers build nothing themselves.
         } else if (!ProcessorOf(p_, file)) {
-            AddOutputLines(FormatScratch("I do not know how to handle %s\nPlease define how it should be handled "
-                                         "in the makefile", file.c_str()));
+            AddOutputLines(Filled("I do not know how to handle %s\nPlease define how it should be handled in the "
+                                  "makefile", file).c_str());
             ErrorBox("Cannot generate the makefile");
             return false;
         }
@@ -299,8 +307,9 @@ void Generator::Dependencies(const std::string &source) {
         int code = RunAndWait(command.c_str(), SW_HIDE);
         if (code != 0) {
             scanFailed_ = true;
-            ErrorBox(FormatScratch("Impossible to execute\n%s\nto find out the dependencies.\nError code %d",
-                                   command.c_str(), code == -1 ? static_cast<int>(GetLastError()) : code));
+            int error = code == -1 ? static_cast<int>(GetLastError()) : code;
+            ErrorBox(("Impossible to execute\n" + command + "\nto find out the dependencies.\nError code " +
+                      std::to_string(error)).c_str());
             RemoveFile(kDependencyFile);
             return;
         }
@@ -339,7 +348,7 @@ bool Generator::Rule(const std::string &file, bool hasRes) {
     size_t dot = last.find('.');
     std::string base = last.substr(0, dot), extension = Lower(last.substr(dot + 1));
     if (base.size() > kMaxNamePart || extension.size() > kMaxNamePart) {
-        ErrorBox(FormatScratch("The name %s is too long for the makefile", file.c_str()));
+        ErrorBox(Filled("The name %s is too long for the makefile", file).c_str());
         return false;
     }
     if (extension == "h" || extension == "obj" || extension == "res" || extension == "def")
@@ -368,7 +377,7 @@ bool Generator::Rule(const std::string &file, bool hasRes) {
 
 bool Generator::Write() {
     includeOptions_ = IncludeOptions(p_.includes);
-    Put(FormatMessageId(10, p_.name.c_str()));
+    Put(Message(10, p_.name));
     Put("CFLAGS=" + includeOptions_ + DefineOptions(p_.defines) + CompilerOptions(p_.compilerFlags) + "\n");
     Put("CC=" + Root() + "\\bin\\bdx.exe\n");
     bool hasRes = false;
@@ -426,7 +435,7 @@ void PrepareProjectPaths(ProjectRecord *p) {
     if (p->errorFile.empty())
         p->errorFile = ErrorFileDefault(*p);
     if (!p->sourcesDir.empty() && strcasecmp(p->sourcesDir.c_str(), (Root() + "\\bin").c_str()) == 0)
-        AddOutputLines(FormatMessageId(4547, p->sourcesDir.c_str()));
+        AddOutputLines(Message(4547, p->sourcesDir).c_str());
 }
 
 bool ApplyEiffelTest(ProjectRecord *p) {
@@ -518,7 +527,7 @@ int GenerateMakefile(ProjectRecord *project) {
     }
     PrepareProjectPaths(project);
     GeneratingFlag generating;
-    ShowStatus(FormatMessageId(4549, project->name.c_str()));
+    ShowStatus(Message(4549, project->name).c_str());
     struct ClearStatus {
         ~ClearStatus() { ShowStatus(""); }
     } clearStatus;
@@ -541,7 +550,7 @@ int GenerateMakefile(ProjectRecord *project) {
     std::string temporary = makefile + ".NEW";
     FILE *out = fopen(temporary.c_str(), "wb");
     if (!out) {
-        ErrorBox(FormatScratch("Impossible to open\n%s\nfor writing", temporary.c_str()));
+        ErrorBox(Filled("Impossible to open\n%s\nfor writing", temporary).c_str());
         return 0;
     }
     Generator generator(project, out);
@@ -552,7 +561,7 @@ int GenerateMakefile(ProjectRecord *project) {
         ErrorMessage(kStrWriteError);
     if (!written || failed || !ReplaceFileWith(temporary.c_str(), makefile.c_str())) {
         if (written && !failed)
-            ErrorBox(FormatScratch("Impossible to open\n%s\nfor writing", makefile.c_str()));
+            ErrorBox(Filled("Impossible to open\n%s\nfor writing", makefile).c_str());
         RemoveFile(temporary.c_str());
         return 0;
     }
