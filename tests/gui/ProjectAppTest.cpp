@@ -106,10 +106,14 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     ASSERT_TRUE(app.WaitForEditors(0));
     EXPECT_EQ("kelto", FrameTitle(app));
 
-    // Open: the files come back, with the title.
+    // Open: the files come back, with the title; Generate Makefile writes it again.
     ASSERT_TRUE(ChooseProject(app, IDM_PROJECT_OPEN, "demo"));
     ASSERT_TRUE(app.WaitForEditors(3)) << app.Editors().size();
     EXPECT_EQ("kelto-demo", FrameTitle(app).substr(0, 10));
+    ASSERT_TRUE(DeleteFileA((work + "\\bdx\\Makefile").c_str()));
+    app.Command(IDM_GENERATE_MAKEFILE);
+    app.Settle();
+    EXPECT_EQ(makefile, ReadWholeFile(work + "\\bdx\\Makefile"));
 
     // Export writes demo.prj in the project's directory; the file, renamed inside, comes back
     // as a second project.
