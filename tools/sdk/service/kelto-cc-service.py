@@ -17,7 +17,7 @@ connection; all numbers are 32-bit little-endian.
             Windows paths the client gave (longest Unix prefix first).
 
 Only the host compiler programs of ALLOWED run, never through a shell, and options that would
-make them start another program or load code (-wrapper, -B, plugins, spec files, response
+make them start another program or load code (-wrapper, -B, plugins, gcc option files, response
 files, windres' --preprocessor) are refused, so the port cannot be used to run anything else.
 Windows paths become Unix paths through Wine's drive links: $WINEPREFIX/dosdevices/<drive>:
 (without WINEPREFIX only drive Z:, the Unix root, is known).
