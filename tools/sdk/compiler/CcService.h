@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "TextLines.h"
+
 struct HostCommand {
     enum Kind { kText = 0, kPath = 1, kGlued = 2 };
     struct Item {
@@ -45,8 +47,6 @@ bool RunHost(const char *tool, const HostCommand &command, HostResult *result);
 // Lines written to standard output and error end with a line feed alone, as the IDE's reading
 // of the error file expects; every tool calls this first.
 void UseBinaryOutput();
-// The lines of a text, without their line ends.
-std::vector<std::string> SplitLines(const std::string &text);
 // True when a file (not a directory) of that name can be opened for reading.
 bool FileReadable(const std::string &path);
 // The compiler root: the parent of the directory that holds the running program.

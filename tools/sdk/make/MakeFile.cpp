@@ -2,6 +2,7 @@
 // comments, macro definitions NAME=value, rule lines "targets: prerequisites" and the
 // tab-indented commands under them, and the expansion of $(NAME) references.
 #include "Make.h"
+#include "TextLines.h"
 
 #include <windows.h>
 
@@ -172,23 +173,6 @@ std::string ExpandAt(const std::string &text, Makefile *mf, const AutoMacros *au
     return out;
 }
 
-// Splits the text into physical lines without their "\r\n" or "\n".
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        size_t cut = end;
-        if (cut > start && text[cut - 1] == '\r')
-            cut--;
-        lines.push_back(text.substr(start, cut - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 void AddTarget(Makefile *mf, const std::string &name, const RuleLine &rule,
                const std::vector<std::string> &prereqs) {
     Target *t = FindTarget(mf, name);
@@ -216,7 +200,7 @@ Target *FindTarget(Makefile *mf, const std::string &name) {
 }
 
 bool ReadMakefile(const std::string &text, Makefile *mf) {
-    std::vector<std::string> lines = Lines(text);
+    std::vector<std::string> lines = SplitLines(text);
     RuleLine *current = nullptr;   // the rule whose commands may follow
     for (size_t n = 0; n < lines.size(); n++) {
         int lineNo = int(n) + 1;
