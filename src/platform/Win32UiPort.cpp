@@ -133,6 +133,21 @@ struct SelectFilesData {
 
 enum { kAddFiles = 201, kRemoveFiles = 202 };
 
+// What the system's file dialogs are asked: the filter, the buffer for the chosen names, the
+// title and the flags; the current directory is left as it is.
+OPENFILENAMEA FileDialogRequest(HWND owner, const char *filter, char *file, int size, const char *title, DWORD flags) {
+    OPENFILENAMEA ofn;
+    memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = static_cast<DWORD>(size);
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | flags;
+    return ofn;
+}
+
 // Adds the files chosen in the open dialog: a name in the current directory as a bare name,
 // others with their path.
 void AddChosenFiles(HWND dialog, const char *pattern) {
@@ -143,15 +158,8 @@ void AddChosenFiles(HWND dialog, const char *pattern) {
     if (n < 0 || n >= static_cast<int>(sizeof filter) - 16)
         n = 0;
     memcpy(filter + n, "All files\0*.*\0\0", 16);
-    OPENFILENAMEA ofn;
-    memset(&ofn, 0, sizeof ofn);
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = filter;
-    ofn.lpstrFile = names;
-    ofn.nMaxFile = sizeof names;
-    ofn.lpstrTitle = "Add files";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    OPENFILENAMEA ofn = FileDialogRequest(dialog, filter, names, sizeof names, "Add files",
+                                          OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER);
     if (!GetOpenFileNameA(&ofn))
         return;
     char current[MAX_PATH] = "";
@@ -307,15 +315,8 @@ public:
     bool AskFileName(bool save, const char *title, const char *filter, char *path,
                      int size) override {
         ModalScope modal;
-        OPENFILENAMEA ofn;
-        memset(&ofn, 0, sizeof ofn);
-        ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = g_owner;
-        ofn.lpstrFilter = filter;
-        ofn.lpstrFile = path;
-        ofn.nMaxFile = size;
-        ofn.lpstrTitle = title;
-        ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+        OPENFILENAMEA ofn =
+            FileDialogRequest(g_owner, filter, path, size, title, save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
         return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
     }
 

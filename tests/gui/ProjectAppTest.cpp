@@ -60,6 +60,15 @@ std::string FrameTitle(const KeltoApp &app) {
     return WindowText(app.frame);
 }
 
+// Project > Create up to "Definition of a new project", the name given; null when it did not come.
+HWND DefineProject(const KeltoApp &app, const char *name) {
+    HWND ask = app.OpenDialog(IDM_PROJECT_CREATE, "Project name?");
+    if (!ask)
+        return nullptr;
+    SetText(ask, kListId, name);
+    return Answer(ask, IDOK) ? app.WaitForBox("Definition of a new project") : nullptr;
+}
+
 } // namespace
 
 TEST(ProjectApp, CreateCloseReopenExportAndImport) {
@@ -74,11 +83,7 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
 
     // Create: the name, the definition (the output directory follows the working one), no
     // wizard, the files chosen.
-    HWND ask = app.OpenDialog(IDM_PROJECT_CREATE, "Project name?");
-    ASSERT_TRUE(ask != nullptr);
-    SetText(ask, kListId, "demo");
-    ASSERT_TRUE(Answer(ask, IDOK));
-    HWND definition = app.WaitForBox("Definition of a new project");
+    HWND definition = DefineProject(app, "demo");
     ASSERT_TRUE(definition != nullptr);
     EXPECT_EQ("demo", DialogText(definition, IDC_NEW_PROJECT_NAME));
     EXPECT_TRUE(Checked(definition, IDC_NEW_PROJECT_CONSOLE));
@@ -143,11 +148,7 @@ TEST(ProjectApp, TheWizardGivesTheFirstFile) {
     std::string work = app.dir + "\\WORK";
     ASSERT_TRUE(GiveCompiler(app));
     ASSERT_TRUE(app.Start());
-    HWND ask = app.OpenDialog(IDM_PROJECT_CREATE, "Project name?");
-    ASSERT_TRUE(ask != nullptr);
-    SetText(ask, kListId, "hello");
-    ASSERT_TRUE(Answer(ask, IDOK));
-    HWND definition = app.WaitForBox("Definition of a new project");
+    HWND definition = DefineProject(app, "hello");
     ASSERT_TRUE(definition != nullptr);
     SetText(definition, IDC_NEW_PROJECT_DIRECTORY, work.c_str());
     PostMessageA(definition, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
