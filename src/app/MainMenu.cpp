@@ -221,17 +221,20 @@ void UpdateDynamicMenus() {
         } else {
             DeleteMenu(compiler, IDM_COMPILE_FILE, MF_BYCOMMAND);
         }
-        // An Eiffel project's Make compiles its root class; otherwise the item has its own text.
-        static bool eiffelText;
+        // While a build runs Make stops it; an Eiffel project's Make compiles its root class;
+        // otherwise the item has its own text.
+        static bool otherText;
         const ProjectRecord *project = CurrentProject();
-        if (project && (project->projectFlags & kProjectEiffel)) {
+        if (g_app && g_app->buildState == kBuildRunning) {
+            otherText = ModifyMenuA(compiler, IDM_MAKE, MF_BYCOMMAND | MF_STRING, IDM_MAKE, "Stop build") != 0;
+        } else if (project && (project->projectFlags & kProjectEiffel)) {
             char make[200];
             snprintf(make, sizeof make, "compile %s\tF9", project->eiffelRootClass.c_str());
-            eiffelText = ModifyMenuA(compiler, IDM_MAKE, MF_BYCOMMAND | MF_STRING, IDM_MAKE, make) != 0;
-        } else if (eiffelText) {
+            otherText = ModifyMenuA(compiler, IDM_MAKE, MF_BYCOMMAND | MF_STRING, IDM_MAKE, make) != 0;
+        } else if (otherText) {
             if (const char *text = CommandMenuText(IDM_MAKE))
                 ModifyMenuA(compiler, IDM_MAKE, MF_BYCOMMAND | MF_STRING, IDM_MAKE, text);
-            eiffelText = false;
+            otherText = false;
         }
     }
     if (g_app && g_app->frameWindow)

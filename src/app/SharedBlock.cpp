@@ -17,7 +17,7 @@ namespace {
 
 enum {
     kSharedBlockSize = 4096,
-    kSharedMapped = 1024,
+    kSharedMapped = kSharedBlockMapped,
 };
 
 } // namespace
@@ -68,6 +68,8 @@ bool OpenSharedBlock() {
     if (!g_frame.sharedMapping)
         return false;
     g_frame.sharedView = static_cast<char *>(MapViewOfFile(g_frame.sharedMapping, FILE_MAP_ALL_ACCESS, 0, 0, kSharedMapped));
+    if (g_app)
+        g_app->sharedBlock = g_frame.sharedView;
     return g_frame.sharedView != nullptr;
 }
 
@@ -78,6 +80,8 @@ void CloseSharedBlock() {
         CloseHandle(g_frame.sharedMapping);
     g_frame.sharedView = nullptr;
     g_frame.sharedMapping = nullptr;
+    if (g_app)
+        g_app->sharedBlock = nullptr;
 }
 
 char *SharedBlock() { return g_frame.sharedView; }

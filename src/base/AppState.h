@@ -39,6 +39,7 @@ struct AppState {
     void *editorFont;
     int buildState;             // kBuildIdle, kBuildGenerating (the makefile) or kBuildRunning
     bool waitingForBuild;       // the output window takes the build's progress messages
+    const char *sharedBlock;    // the mapped start of the shared block "kelto" (kSharedBlockMapped bytes)
     bool manyFilesOpened;       // the command line opened more than 3 files
     bool helpUsed;              // the help window was opened
     HWND popupWindow;
@@ -55,6 +56,8 @@ enum {
     kOptionTestTarget = 32,
     kOptionAutosave = 64,
 };
+
+enum { kSharedBlockMapped = 1024 };
 
 enum { kBuildIdle = 0, kBuildGenerating = 1, kBuildRunning = 2 };
 

@@ -13,6 +13,9 @@
 #define IDD_SEARCH_REPLACE 3700    // "Search and replace"
 #define IDD_GOTO_LINE 3300         // "Goto a line number"
 #define IDD_NEW_PROJECT 5100       // "Definition of a new project"
+#define IDD_COMPILE_FILE 18400     // "Compile file": Add, New project, Cancel
+#define IDC_COMPILE_ADD 18401
+#define IDC_COMPILE_NEW_PROJECT 18402
 
 // Controls.
 #define IDC_FORGET 102             // "&Forget" of "Modified files"

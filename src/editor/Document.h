@@ -105,6 +105,9 @@ struct View {
     PaintRoutine paint;
     void *browserData;
     long changedLine;           // while kViewLineChanged: the line (from 1) whose text changed
+    // A line shown highlighted (a diagnostic's) while the cursor stays on it and the text is
+    // not changed; only compared, never followed.
+    const Line *highlight;
 };
 
 // The editor's global state: open documents, views, the current pair and recent files.

@@ -317,6 +317,10 @@ void Paint(HWND window) {
             PaintLine(dc, view, line, y, lineSpans.data(), indexed ? static_cast<int>(lineSpans.size()) : -1,
                       &measure);
             PaintMarker(dc, line, y);
+            if (line == view->highlight && line == view->current && !selected) {
+                RECT band = {0, y, client.right, y + g_lineHeight};
+                InvertRect(dc, &band);
+            }
             if (selected && line == fromLine)
                 inside = true;
             if (inside) {
@@ -472,6 +476,11 @@ void Refresh(HWND window) {
     View *view = ViewOfWindow(window);
     if (!view)
         return;
+    // The highlight goes with the cursor leaving its line.
+    if (view->highlight && view->highlight != view->current) {
+        view->highlight = nullptr;
+        view->state |= kViewRedrawAll;
+    }
     bool moved = (view->state & kViewCaretMoved) != 0;
     bool changed = (view->state & (kViewRedrawAll | kViewLineChanged)) != 0;
     // Only the text of the cursor's line changed (typing): perhaps only its row is drawn again.

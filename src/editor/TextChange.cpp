@@ -319,6 +319,10 @@ void DocumentChanged(Document *doc) {
     for (View *view = g_editor->views; view; view = view->next) {
         if (view->doc != doc)
             continue;
+        if (view->highlight) {
+            view->highlight = nullptr;
+            view->state |= kViewRedrawAll;
+        }
         if (bit == kViewLineChanged) {
             // Every change reported here is on the cursor's line; a second line changed before
             // the window caught up means more than one row to draw again.

@@ -54,6 +54,9 @@ public:
     // Asks whether to replace the text found at the current view's selection ("Replace": Yes,
     // No, All, Cancel); returns one of ReplaceAnswer.
     virtual int AskReplace() = 0;
+    // The "File processor" dialog for the file `input`: the command line that builds it and
+    // the file that command produces, shown as given. False when cancelled.
+    virtual bool AskFileProcessor(const char *input, std::string *command, std::string *output) = 0;
 };
 
 // The answers carry the values of the Win32 buttons Yes, No and Cancel; All has one of its own.

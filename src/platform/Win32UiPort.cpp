@@ -126,6 +126,46 @@ INT_PTR CALLBACK FileListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     return FALSE;
 }
 
+struct ProcessorData {
+    const char *input;
+    std::string *command, *output;
+};
+
+std::string ItemText(HWND dialog, int id) {
+    char text[401];
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+INT_PTR CALLBACK ProcessorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ProcessorData *data = reinterpret_cast<ProcessorData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        data = reinterpret_cast<ProcessorData *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetDlgItemTextA(dialog, IDC_PROCESSOR_INPUT, data->input);
+        SetDlgItemTextA(dialog, IDC_PROCESSOR_COMMAND, data->command->c_str());
+        SetDlgItemTextA(dialog, IDC_PROCESSOR_OUTPUT, data->output->c_str());
+        SendDlgItemMessageA(dialog, IDC_PROCESSOR_COMMAND, EM_LIMITTEXT, 400, 0);
+        SendDlgItemMessageA(dialog, IDC_PROCESSOR_OUTPUT, EM_LIMITTEXT, 400, 0);
+        SetFocus(GetDlgItem(dialog, IDC_PROCESSOR_COMMAND));
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            *data->command = ItemText(dialog, IDC_PROCESSOR_COMMAND);
+            *data->output = ItemText(dialog, IDC_PROCESSOR_OUTPUT);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
 struct SelectFilesData {
     const char *pattern;
     std::vector<std::string> *files;
@@ -380,6 +420,13 @@ public:
         INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REPLACE_ONE), owner,
                                          ReplaceProc, reinterpret_cast<LPARAM>(&data));
         return result <= 0 ? kReplaceCancel : static_cast<int>(result);
+    }
+
+    bool AskFileProcessor(const char *input, std::string *command, std::string *output) override {
+        ModalScope modal;
+        ProcessorData data = {input, command, output};
+        return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILE_PROCESSOR), g_owner,
+                               ProcessorProc, reinterpret_cast<LPARAM>(&data)) == IDOK;
     }
 
     void SetBusy(bool busy) override {

@@ -21,6 +21,7 @@
 #include "base/Messages.h"
 #include "editor/Document.h"
 #include "platform/Files.h"
+#include "platform/UiPort.h"
 #include "project/Project.h"
 #include "project/Wizard.h"
 #include "ui/OutputWindow.h"
@@ -121,10 +122,6 @@ bool LastExtension(const std::string &file, std::string *extension) {
     return true;
 }
 
-std::string ErrorFileDefault(const ProjectRecord &p) {
-    return p.makeDir + "\\" + LastComponent(p.name) + ".err";
-}
-
 // The file as found on the disk: in the sources directory when it has no backslash.
 std::string SourcePath(const ProjectRecord &p, const std::string &file) {
     return file.find('\\') == std::string::npos ? p.sourcesDir + "\\" + file : file;
@@ -145,15 +142,9 @@ std::string MacroName(const std::string &file) {
 }
 
 const FileProcessor *ProcessorOf(const ProjectRecord &p, const std::string &file) {
-    std::string full = SourcePath(p, file);
-    for (const FileProcessor &fp : p.fileProcessors) {
-        if (fp.input.empty())
-            continue;
-        if (strcasecmp(fp.input.c_str(), full.c_str()) == 0 ||
-            strcasecmp(LastComponent(full).c_str(), fp.input.c_str()) == 0 ||
-            strcasecmp(LastComponents(full, 2).c_str(), LastComponents(fp.input, 2).c_str()) == 0)
+    for (const FileProcessor &fp : p.fileProcessors)
+        if (!fp.input.empty() && IsProjectFile(p, file, fp.input))
             return &fp;
-    }
     return nullptr;
 }
 
@@ -228,7 +219,6 @@ private:
     void Put(const std::string &text) { fputs(text.c_str(), out_); }
     bool Objects(bool *hasRes);
     void AddFortranLibrary();
-    std::string Executable() const;
     bool Rule(const std::string &file, bool hasRes);
     void Dependencies(const std::string &source);
 };
@@ -261,8 +251,10 @@ bool Generator::Objects(bool *hasRes) {
         } else if (!ProcessorOf(p_, file)) {
             AddOutputLines(Filled("I do not know how to handle %s\nPlease define how it should be handled in the "
                                   "makefile", file).c_str());
-            ErrorBox("Cannot generate the makefile");
-            return false;
+            if (!FileProcessorDialog(&p_, SourcePath(p_, file))) {
+                ErrorBox("Cannot generate the makefile");
+                return false;
+            }
         }
     }
     Put("OBJS=\\\n");
@@ -282,19 +274,6 @@ void Generator::AddFortranLibrary() {
     }
     p_.libraries = Trimmed(p_.libraries);
     p_.libraries += p_.libraries.empty() ? "libf77.lib" : " libf77.lib";
-}
-
-std::string Generator::Executable() const {
-    const char *extension = (p_.compilerFlags & kTypeLibrary) ? ".lib" : (p_.compilerFlags & kTypeDll) ? ".dll" : ".exe";
-    std::string name = p_.executable.empty() ? LastComponent(p_.name) : p_.executable;
-    if (LastComponent(name).find('.') == std::string::npos)
-        name += extension;
-    // A library is always written as ".lib"; the rule's target is the file the librarian makes.
-    if (p_.compilerFlags & kTypeLibrary) {
-        size_t dot = name.find_last_of('.');
-        name = name.substr(0, dot) + ".lib";
-    }
-    return name;
 }
 
 void Generator::Dependencies(const std::string &source) {
@@ -393,7 +372,7 @@ bool Generator::Write() {
         Put("\nFFLAGS=" + FortranOptions(p_.fortranFlags) + "\n");
     }
     Put("\nLIBS=" + p_.libraries + "\n");
-    std::string executable = Executable();
+    std::string executable = ProjectExecutable(p_);
     Put("\n" + executable + ":\t$(OBJS) Makefile\n");
     if (p_.compilerFlags & kTypeLibrary)
         Put("\t" + Root() + "\\bin\\bdxlib /OUT:" + executable + " $(OBJS)\n");
@@ -426,6 +405,39 @@ struct GeneratingFlag {
 void GenerateCommand(int, intptr_t) { GenerateMakefileCommand(); }
 
 } // namespace
+
+bool IsProjectFile(const ProjectRecord &p, const std::string &file, const std::string &name) {
+    std::string full = SourcePath(p, file);
+    return strcasecmp(name.c_str(), full.c_str()) == 0 || strcasecmp(LastComponent(full).c_str(), name.c_str()) == 0 ||
+           strcasecmp(LastComponents(full, 2).c_str(), LastComponents(name, 2).c_str()) == 0;
+}
+
+std::string ErrorFileDefault(const ProjectRecord &p) {
+    return p.makeDir + "\\" + LastComponent(p.name) + ".err";
+}
+
+std::string ProjectExecutable(const ProjectRecord &p) {
+    const char *extension = (p.compilerFlags & kTypeLibrary) ? ".lib" : (p.compilerFlags & kTypeDll) ? ".dll" : ".exe";
+    std::string name = p.executable.empty() ? LastComponent(p.name) : p.executable;
+    if (LastComponent(name).find('.') == std::string::npos)
+        name += extension;
+    // A library is always written as ".lib"; the rule's target is the file the librarian makes.
+    if (p.compilerFlags & kTypeLibrary) {
+        size_t dot = name.find_last_of('.');
+        name = name.substr(0, dot) + ".lib";
+    }
+    return name;
+}
+
+std::vector<std::string> CompiledObjects(const ProjectRecord &p) {
+    std::vector<std::string> objects;
+    for (const std::string &file : p.files) {
+        std::string extension;
+        if (LastExtension(file, &extension) && (extension == "c" || extension == "e" || extension == "asm" || extension == "f"))
+            objects.push_back(ObjectName(file));
+    }
+    return objects;
+}
 
 void PrepareProjectPaths(ProjectRecord *p) {
     if (p->includes.empty())
@@ -566,6 +578,33 @@ int GenerateMakefile(ProjectRecord *project) {
         return 0;
     }
     return 1;
+}
+
+bool FileProcessorDialog(ProjectRecord *project, const std::string &input) {
+    std::vector<FileProcessor> &list = project->fileProcessors;
+    auto existing = list.end();
+    for (auto it = list.begin(); it != list.end(); ++it)
+        if (strcasecmp(it->input.c_str(), input.c_str()) == 0)
+            existing = it;
+    std::string command, output;
+    if (existing != list.end()) {
+        command = existing->command;
+        output = existing->output;
+    }
+    for (;;) {
+        if (!CurrentUiPort()->AskFileProcessor(input.c_str(), &command, &output))
+            return false;
+        if (!Trimmed(command).empty() && !Trimmed(output).empty())
+            break;
+        ErrorBox("You must fill both fields");
+    }
+    if (existing != list.end()) {
+        existing->command = command;
+        existing->output = output;
+    } else {
+        list.insert(list.begin(), FileProcessor{input, command, output});
+    }
+    return true;
 }
 
 void GenerateMakefileCommand() {

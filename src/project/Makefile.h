@@ -3,12 +3,23 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct ProjectRecord;
 
 // Defaults the include path ("<root>\include"), the sources directory (the project path) and
 // the error file; warns in the output window when the sources lie in "<root>\bin".
 void PrepareProjectPaths(ProjectRecord *project);
+// Whether `name` (a path) is the project's file `file` (a list entry): the same full name, or
+// `name` is its last component, or their last two components are the same (case aside).
+bool IsProjectFile(const ProjectRecord &project, const std::string &file, const std::string &name);
+// "<makedir>\<last component of the name>.err".
+std::string ErrorFileDefault(const ProjectRecord &project);
+// The file the link (or librarian) rule makes: the executable, or the project name's last
+// component, with the type's extension when it has none (".lib" always for a library).
+std::string ProjectExecutable(const ProjectRecord &project);
+// The objects the makefile compiles from the sources (C, Eiffel, assembler, Fortran).
+std::vector<std::string> CompiledObjects(const ProjectRecord &project);
 // True (project flag 2 set) when every file is an Eiffel source (".e") or there is no file:
 // the Eiffel support builds it and no makefile is written. Otherwise flag 2 is cleared.
 bool ApplyEiffelTest(ProjectRecord *project);
@@ -24,6 +35,11 @@ std::string CompilerOptions(unsigned compilerFlags);
 std::string LinkerOptions(const ProjectRecord &project, const std::string &executable);
 // The f2c options of the Fortran flags (the FFLAGS line).
 std::string FortranOptions(int fortranFlags);
+
+// The "File processor" dialog for the file `input` (a path): shows its processor when it has
+// one; on OK (both fields filled) updates it, or puts a new one at the head of the list. False
+// when cancelled.
+bool FileProcessorDialog(ProjectRecord *project, const std::string &input);
 
 // Writes "<makedir>\Makefile" (through a temporary file, so a failure leaves the previous one);
 // 1 on success, 0 on failure with the reason shown.

@@ -21,6 +21,8 @@
 #include "editor/OpenFiles.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
+#include "project/Build.h"
+#include "project/CompileFile.h"
 #include "project/Makefile.h"
 #include "project/Project.h"
 #include "project/ProjectCreate.h"
@@ -285,4 +287,6 @@ void RegisterProjectCommands() {
     RegisterHandler(IDM_PROJECT_IMPORT, ImportProjectCommand);
     RegisterHandler(IDM_OPEN_ALL_FILES, OpenAllFilesCommand);
     RegisterMakefileCommands();
+    RegisterBuildCommands();
+    RegisterCompileFileCommand();
 }

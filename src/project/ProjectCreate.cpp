@@ -123,14 +123,6 @@ bool MakeMissingDirectory(const std::string &path) {
     return false;
 }
 
-std::string UserName() {
-    char name[256] = "";
-    DWORD size = sizeof name;
-    if (!GetUserNameA(name, &size))
-        name[0] = '\0';
-    return name;
-}
-
 bool IsResourceScript(const std::string &file) {
     size_t slash = file.rfind('\\');
     std::string last = file.substr(slash == std::string::npos ? 0 : slash + 1);
@@ -145,6 +137,14 @@ void Abandon() {
 }
 
 } // namespace
+
+std::string UserName() {
+    char name[256] = "";
+    DWORD size = sizeof name;
+    if (!GetUserNameA(name, &size))
+        name[0] = '\0';
+    return name;
+}
 
 bool (*g_askNewProject)(NewProjectFields *fields) = RunNewProjectDialog;
 

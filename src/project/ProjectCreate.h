@@ -26,3 +26,5 @@ extern bool (*g_askNewProject)(NewProjectFields *fields);
 bool SelectProjectFiles(ProjectRecord *project);
 
 void CreateProject();
+// The user's login name ("" when the system does not tell).
+std::string UserName();

@@ -43,6 +43,7 @@ struct OutputState {
     std::vector<std::string> lines;
     OutputRoutine routine = nullptr;
     LPARAM data = 0;
+    ProgressHandler progress = nullptr;
     ButtonSet sets[2];
     int installed = -1;
     RunState run = kRunNone;
@@ -210,6 +211,33 @@ void OutputLineChosen(int index) {
     if (text && g_output->routine)
         g_output->routine(index, text, g_output->data);
 }
+
+void SelectOutputLine(int index) {
+    if (g_output->list)
+        SendMessageA(g_output->list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void ScrollToOutputLine(int index) {
+    if (g_output->list)
+        SendMessageA(g_output->list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+bool OutputListFits(const char *text, size_t length) {
+    if (!g_output->list)
+        return true;
+    RECT client;
+    GetClientRect(g_output->list, &client);
+    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    HDC dc = GetDC(g_output->list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(g_output->list, WM_GETFONT, 0, 0)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(length), &size);
+    SelectObject(dc, old);
+    ReleaseDC(g_output->list, dc);
+    return size.cx < width;
+}
+
+void SetProgressHandler(ProgressHandler handler) { g_output->progress = handler; }
 
 // ---- Buttons and run state ----
 
@@ -511,6 +539,8 @@ LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (reinterpret_cast<HWND>(wParam) == g_output->list)
             ContextMenu(window, lParam);
         return 0;
+    case kMsgBuildProgress:
+        return g_output->progress ? g_output->progress() : 0;
     case kOutClearList: ClearOutputList(); return 0;
     case kOutSetRoutine: SetOutputRoutine(reinterpret_cast<OutputRoutine>(wParam), lParam); return 0;
     case kOutStatus: ShowStatus(TextOf(lParam)); return 0;

@@ -70,6 +70,16 @@ const char *OutputLine(int index);
 // Installs the double-click routine; a null routine empties the list and the message line (8026).
 void SetOutputRoutine(OutputRoutine routine, LPARAM data);
 void OutputLineChosen(int index);
+// Selects line `index` and shows it; ScrollToOutputLine only shows it.
+void SelectOutputLine(int index);
+void ScrollToOutputLine(int index);
+// Whether the first `length` characters of `text` fit in a line of the list: its client width
+// less a vertical scroll bar, in its font. True without a list window.
+bool OutputListFits(const char *text, size_t length);
+
+// A running build's progress messages (26024) go to `handler`; its result answers them.
+typedef LRESULT (*ProgressHandler)();
+void SetProgressHandler(ProgressHandler handler);
 
 // Buttons and the run state.
 // Gives the set that `message` (8030 builds, 8032 debugging) installs its name and buttons.

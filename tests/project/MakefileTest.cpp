@@ -212,8 +212,14 @@ TEST_F(MakefileTest, FailuresKeepTheUsersMakefileAndReportOnce) {
     EXPECT_EQ(good, Generate({"a.c", "notes.txt"}, 0));
     EXPECT_EQ("Cannot generate the makefile", ui.boxes.back().text);
     EXPECT_STREQ("I do not know how to handle notes.txt", OutputLine(0));
+    EXPECT_EQ((std::vector<std::string>{dir + "\\notes.txt"}), ui.processorInputs);
     EXPECT_EQ(good, Generate({"a.c", std::string(255, 'n') + ".c"}, 0));
     EXPECT_EQ(kBuildIdle, g_app->buildState);
+    // Told how, with a blank field refused first, the file gets its rule.
+    ui.processorAnswers = {{"fmt notes.txt", " "}, {"fmt notes.txt", "notes.doc"}};
+    EXPECT_TRUE(Has(Generate({"a.c", "notes.txt"}), "\nnotes.doc:\t" + Lower(dir) + "\\notes.txt\n\tfmt notes.txt\n"));
+    EXPECT_EQ("You must fill both fields", ui.boxes.back().text);
+    EXPECT_EQ(1u, g_project.fileProcessors.size());
 
     // The first failed scan is reported; the macros after it stay empty.
     ui.boxes.clear();

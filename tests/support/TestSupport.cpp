@@ -74,6 +74,16 @@ int RecordingUiPort::ShowFileList(int dialogId, const char *const *files, int co
     return Next(fileListAnswers, 2);
 }
 
+bool RecordingUiPort::AskFileProcessor(const char *input, std::string *command, std::string *output) {
+    processorInputs.push_back(input);
+    if (processorAnswers.empty())
+        return false;
+    *command = processorAnswers.front().first;
+    *output = processorAnswers.front().second;
+    processorAnswers.pop_front();
+    return true;
+}
+
 int RecordingUiPort::AskReplace() {
     replaceQuestions++;
     return Next(replaceAnswers, 2);

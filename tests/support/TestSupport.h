@@ -58,6 +58,11 @@ public:
     int replaceQuestions = 0;
     std::deque<int> replaceAnswers;
     int AskReplace() override;
+    // File processor dialogs: the input files asked about, answered from `processorAnswers`
+    // (command, output; none: cancelled).
+    std::vector<std::string> processorInputs;
+    std::deque<std::pair<std::string, std::string>> processorAnswers;
+    bool AskFileProcessor(const char *input, std::string *command, std::string *output) override;
 
     std::vector<std::string> Texts() const;
     void Answer(int answer) { answers.push_back(answer); }
