@@ -1,5 +1,6 @@
-// The Project menu as a user meets it: a console project made on the demo sources through the
-// dialogs, closed, opened again from "Open a project", exported and imported under a new name.
+// The Project and Compiler menus as a user meets them: a console project made on the demo
+// sources through the dialogs, closed, opened again from "Open a project", exported and
+// imported under a new name; built with F9, a build stopped, a diagnostic followed to its line.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -10,6 +11,34 @@
 #include "support/TestSupport.h"
 
 namespace {
+
+// Copied into the compiler root as bin\bdx.exe beside the real compiler renamed bdxreal.exe,
+// this test program holds each compile while a file "gate" lies beside it, then hands the
+// command to the real one: a build that lasts as long as a test needs.
+const bool g_holdsTheCompiler = [] {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string bin = self;
+    bin.erase(bin.find_last_of('\\') + 1);
+    if (_stricmp(self + bin.size(), "bdx.exe") != 0 ||
+        GetFileAttributesA((bin + "bdxreal.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    while (GetFileAttributesA((bin + "gate").c_str()) != INVALID_FILE_ATTRIBUTES)
+        Sleep(50);
+    std::string line = GetCommandLineA();
+    size_t arguments = line[0] == '"' ? line.find('"', 1) + 1 : line.find(' ');
+    line = "\"" + bin + "bdxreal.exe\"" + (arguments == std::string::npos ? "" : line.substr(arguments));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    DWORD code = 1;
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+    }
+    ExitProcess(code);
+    return true;
+}();
 
 // Copied into the compiler root as bin\bdx.exe, this test program answers the makefile
 // generation's dependency scans ("bdx.exe -M -Fo<file> ..."): the sources include nothing.
@@ -69,14 +98,86 @@ HWND DefineProject(const KeltoApp &app, const char *name) {
     return Answer(ask, IDOK) ? app.WaitForBox("Definition of a new project") : nullptr;
 }
 
+// Makes the project "demo" of main.c, list.c and list.h in <app>\WORK (console, no wizard);
+// false when a step failed.
+bool CreateDemo(const KeltoApp &app, const std::string &work) {
+    HWND definition = DefineProject(app, "demo");
+    if (!definition)
+        return false;
+    SetText(definition, IDC_NEW_PROJECT_DIRECTORY, work.c_str());
+    PostMessageA(definition, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (!AnswerQuestion(app, "Do you want to use the wizard to generate the application skeleton?", IDNO))
+        return false;
+    HWND files = app.WaitForBox("Project files");
+    if (!files)
+        return false;
+    for (const wchar_t *name : {L"main.c", L"list.c", L"list.h"})
+        SendMessageW(GetDlgItem(files, kListId), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    if (!Answer(files, IDOK) || !app.WaitForEditors(3))
+        return false;
+    // The makefile comes last, after the compiler's dependency scans.
+    for (int i = 0; i < 600 && GetFileAttributesA((work + "\\bdx\\Makefile").c_str()) == INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(100);
+    app.Settle();
+    return true;
+}
+
+void WriteDemo(const std::string &work) {
+    CreateDirectoryA(work.c_str(), nullptr);
+    for (const char *name : {"main.c", "list.c", "list.h"})
+        WriteWholeFile(work + "\\" + name, ReadWholeFile(SourcePath(std::string("demo/") + name)));
+}
+
+HWND ResultsList(const KeltoApp &app) { return FindChild(FindChild(app.frame, "KeltoOutput"), "ListBox"); }
+
+std::vector<std::string> Results(const KeltoApp &app) {
+    std::vector<std::string> lines;
+    HWND list = ResultsList(app);
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        // Read as Unicode: Wine hands another process only the first character of the ANSI text.
+        wchar_t wide[2048] = L"";
+        char text[2048] = "";
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 2048)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+// Waits until the results end with a line that starts with `start`; the results then.
+std::vector<std::string> WaitForResults(const KeltoApp &app, const std::string &start, int seconds = 90) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < seconds * 10; i++) {
+        lines = Results(app);
+        if (!lines.empty() && lines.back().compare(0, start.size(), start) == 0)
+            break;
+        Sleep(100);
+    }
+    return lines;
+}
+
+std::string MakeItemText(const KeltoApp &app) {
+    for (const MenuItem &item : app.MenuItems(IDM_MAKE))
+        if (item.id == IDM_MAKE)
+            return item.text;
+    return "";
+}
+
+long long WriteTime(const std::string &path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
 } // namespace
 
 TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     KeltoApp app("project");
     std::string work = app.dir + "\\WORK";
-    CreateDirectoryA(work.c_str(), nullptr);
-    for (const char *name : {"main.c", "list.c", "list.h"})
-        WriteWholeFile(work + "\\" + name, ReadWholeFile(SourcePath(std::string("demo/") + name)));
+    WriteDemo(work);
     ASSERT_TRUE(GiveCompiler(app));
     ASSERT_TRUE(app.Start());
     EXPECT_EQ("kelto", FrameTitle(app));
@@ -156,5 +257,89 @@ TEST(ProjectApp, TheWizardGivesTheFirstFile) {
     ASSERT_TRUE(app.WaitForEditors(1)) << app.Editors().size();
     EXPECT_EQ("kelto-hello", FrameTitle(app).substr(0, 11));
     EXPECT_NE(std::string::npos, ReadWholeFile(work + "\\hello.c").find("int main(int argc"));
+    EXPECT_EQ(0, app.Close());
+}
+
+// The compiler system's own tools in the root: F9 builds the demo, a build stopped with F9
+// ends at once, the editor takes keys meanwhile, and a diagnostic leads to its line.
+TEST(ProjectApp, F9BuildsStopsAndLeadsToTheDiagnostics) {
+    KeltoApp app("build");
+    std::string bin = app.dir + "\\BDX\\BIN\\";
+    for (const char *tool : {"bdxlnk.exe", "bdxlib.exe", "brc.exe", "make.exe"})
+        ASSERT_TRUE(CopyFileA(BuildPath((std::string("sdk/bin/") + tool).c_str()).c_str(), (bin + tool).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(BuildPath("sdk/bin/bdx.exe").c_str(), (bin + "bdxreal.exe").c_str(), FALSE));
+    ASSERT_TRUE(GiveCompiler(app));   // holds the compiles while bin\gate exists
+    WriteWholeFile(app.dir + "\\BDX\\INCLUDE\\WINDOWS.H", ReadWholeFile(BuildPath("sdk/include/windows.h")));
+    std::string work = app.dir + "\\WORK", objects = work + "\\bdx\\";
+    WriteDemo(work);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(CreateDemo(app, work));
+    HWND editor = app.Editor("main.c");
+    ASSERT_TRUE(editor != nullptr) << WindowText(app.Editors()[0]);
+
+    KeltoApp::Key(editor, VK_F9);
+    std::vector<std::string> results = WaitForResults(app, "demo.exe built sucessfully. (");
+    ASSERT_EQ(1u, results.size()) << (results.empty() ? "" : results.back());
+    EXPECT_EQ("&Make\tF9", MakeItemText(app));
+    CapturedRun run = RunCaptured(objects + "demo.exe one two", work);
+    EXPECT_EQ("2 arguments\r\n", run.out);
+
+    // Rebuild all starts over; while it runs the editor takes keys, and F9 stops it.
+    long long built = WriteTime(objects + "main.obj");
+    WriteWholeFile(bin + "gate", "");
+    app.Command(IDM_REBUILD_ALL);
+    for (int i = 0; i < 100 && MakeItemText(app) != "Stop build"; i++)
+        Sleep(50);
+    KeltoApp::Key(editor, VK_HOME, true);
+    app.Settle();
+    KeltoApp::Type(editor, "// typed while building\n");
+    app.Settle();
+    EXPECT_EQ("Stop build", MakeItemText(app));
+    KeltoApp::Key(editor, VK_F9);
+    app.Settle();
+    DeleteFileA((bin + "gate").c_str());
+    results = WaitForResults(app, "Compilation + link time:");
+    ASSERT_LE(2u, results.size());
+    EXPECT_EQ("make: stopped", results[results.size() - 2]);
+    EXPECT_NE(std::string::npos, results.back().find("Return code: 1")) << results.back();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((objects + "main.obj").c_str()));   // nothing after the stop
+    Sleep(1000);
+    EXPECT_EQ(results, Results(app));
+    EXPECT_EQ("&Make\tF9", MakeItemText(app));
+
+    // An error: F9 saves (asked), the diagnostic shows; a double click puts the caret on its
+    // line, where "//" mends it.
+    KeltoApp::Key(editor, VK_END, true);
+    app.Settle();
+    KeltoApp::Type(editor, "\nint broken = ;");
+    app.Settle();
+    KeltoApp::Key(editor, VK_F9);
+    HWND modified = app.WaitForBox("Modified files");
+    ASSERT_TRUE(modified != nullptr);
+    ASSERT_TRUE(Answer(modified, IDOK));
+    results = WaitForResults(app, "Compilation + link time:");
+    int error = -1;
+    for (size_t i = 0; i < results.size(); i++)
+        if (results[i].compare(0, 6, "Error ") == 0 && error < 0)
+            error = static_cast<int>(i);
+    ASSERT_LE(0, error) << results.back();
+    EXPECT_NE(std::string::npos, results[error].find(": 18  ")) << results[error];
+    // Another window in front: the diagnostic brings main.c back.
+    SendMessageA(app.client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(app.Editor("list.c")), 0);
+    HWND list = ResultsList(app);
+    SendMessageA(list, LB_SETCURSEL, error, 0);
+    PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    app.Settle();
+    ASSERT_EQ(editor, app.ActiveEditor());
+    KeltoApp::Type(editor, "//");
+    KeltoApp::Key(editor, 'S', true);
+    app.Settle();
+    std::string text = ReadWholeFile(work + "\\main.c");
+    EXPECT_EQ(0u, text.find("// typed while building\r\n/* A small program"));
+    EXPECT_NE(std::string::npos, text.find("}\r\n\r\n//int broken = ;\r\n")) << text;
+    KeltoApp::Key(editor, VK_F9);
+    results = WaitForResults(app, "demo.exe built sucessfully. (");
+    EXPECT_EQ(1u, results.size()) << results.back();
+    EXPECT_LT(built, WriteTime(objects + "main.obj"));
     EXPECT_EQ(0, app.Close());
 }
