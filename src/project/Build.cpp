@@ -294,12 +294,7 @@ bool ReadErrorFile(FILE *in) {
     return true;
 }
 
-void MakeHandler(int, intptr_t) {
-    // The option saves every document before a build (not when F9 means "stop").
-    if (g_app && g_app->buildState == kBuildIdle && (g_app->optionByte & kOptionSaveBeforeBuild) && CurrentProject())
-        SaveAll();
-    MakeCommand();
-}
+void MakeHandler(int, intptr_t) { MakeCommand(); }
 
 void ShowResultsHandler(int, intptr_t) {
     if (g_app && g_app->buildState != kBuildIdle) {
@@ -350,6 +345,9 @@ void MakeCommand() {
         g_stopRequest = 1;   // answered to make's next progress message
         return;
     }
+    // The option saves every document without asking.
+    if (g_app->optionByte & kOptionSaveBeforeBuild)
+        SaveAll();
     if (!SaveModifiedDocuments())
         return;
     if (!(p->projectFlags & kProjectEiffel) && !p->makeDir.empty()) {
@@ -543,6 +541,7 @@ bool CheckUpToDate() {
     std::string executable = p->debugExe.empty() ? ProjectExecutable(*p) : p->debugExe;
     if (!Confirm((executable + " is not up-to-date.\nRebuild?").c_str()))
         return true;
+    p->buildExitCode = -1;   // a build that does not start leaves the target out of date
     MakeCommand();
     Sleep(500);
     MSG message;

@@ -3,10 +3,12 @@
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <string>
 
 #include "base/AppState.h"
+#include "base/ResourceIds.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "platform/Files.h"
@@ -33,6 +35,24 @@ const bool g_playsMake = [] {
         if (c == '|')
             c = '\n';
     fputs(text.c_str(), stderr);
+    ExitProcess(static_cast<UINT>(code));
+    return true;
+}();
+
+// Copied as "<root>\bin\make.exe" and started with -q, it exits with the number in the file
+// QCODE of its current directory.
+const bool g_answersQuestion = [] {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const char *name = strrchr(self, '\\');
+    if (!name || _stricmp(name + 1, "make.exe") != 0 || !strstr(GetCommandLineA(), " -q"))
+        return false;
+    int code = 0;
+    if (FILE *f = fopen("QCODE", "r")) {
+        if (fscanf(f, "%d", &code) != 1)
+            code = 0;
+        fclose(f);
+    }
     ExitProcess(static_cast<UINT>(code));
     return true;
 }();
@@ -64,14 +84,16 @@ protected:
         if (!StartBuild())
             return {"(not started)"};
         EXPECT_EQ(kBuildRunning, g_app->buildState);
-        for (DWORD start = GetTickCount(); g_app->buildState != kBuildIdle && GetTickCount() - start < 20000;) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&message);
-            Sleep(10);
-        }
-        EXPECT_EQ(kBuildIdle, g_app->buildState);
+        WaitIdle();
         return Results();
+    }
+
+    void WaitIdle() {
+        while (g_app->buildState != kBuildIdle) {
+            MSG message;
+            if (GetMessageA(&message, nullptr, 0, 0) > 0)
+                DispatchMessageA(&message);
+        }
     }
 
     std::vector<std::string> Results() const {
@@ -118,11 +140,7 @@ TEST_F(BuildTest, TheThreadRunsMakeIntoTheErrorFileAndTheResultsShowIt) {
     g_project.makeDir = makeDir;
     g_project.makeName = dir + "\\nothing.exe";
     ASSERT_TRUE(StartBuild());
-    while (g_app->buildState != kBuildIdle) {
-        MSG message;
-        if (GetMessageA(&message, nullptr, 0, 0) > 0)
-            DispatchMessageA(&message);
-    }
+    WaitIdle();
     EXPECT_EQ((std::vector<std::string>{"The make directory " + dir + "\\NONE\ndoes not exist.\nImpossible to run make\n",
                                         "Impossible to execute '" + dir + "\\nothing.exe'"}),
               ui.Texts());
@@ -254,6 +272,51 @@ TEST_F(BuildTest, ALoneDocumentBecomesAProjectByItsMainFunction) {
         EXPECT_TRUE(HasName(g_projectNames, g_project.name.c_str()));
         EXPECT_TRUE(IsDirectory(g_project.makeDir.c_str()));
     }
+}
+
+TEST_F(BuildTest, TheTargetIsCheckedBeforeDebuggingWhenAsked) {
+    snprintf(g_app->compilerRoot, sizeof g_app->compilerRoot, "%s", dir.c_str());
+    CreateDirectoryA(PathOf("BIN").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(self.c_str(), PathOf("BIN\\make.exe").c_str(), FALSE));
+    g_project.executable = "demo.exe";
+    WriteWholeFile(makeDir + "\\QCODE", "199");
+    EXPECT_TRUE(CheckUpToDate());   // not asked without the option
+    g_app->optionByte |= kOptionTestTarget;
+    EXPECT_TRUE(CheckUpToDate());   // No: debug what there is
+    EXPECT_EQ((std::vector<std::string>{"demo.exe is not up-to-date.\nRebuild?"}), ui.Texts());
+    WriteWholeFile(makeDir + "\\QCODE", "1");
+    EXPECT_TRUE(CheckUpToDate());
+    EXPECT_EQ(1u, ui.boxes.size());
+
+    // Yes rebuilds first (the option saves the documents without asking); a failed build
+    // stops the debugging.
+    WriteWholeFile(makeDir + "\\QCODE", "199");
+    WriteWholeFile(makeDir + "\\makefile", "");
+    WriteWholeFile(PathOf("A.C"), "old\n");
+    ASSERT_TRUE(OpenPath(PathOf("A.C").c_str()));
+    InsertText("new ", 4);
+    g_app->optionByte |= kOptionSaveBeforeBuild;
+    g_project.makeName = "\"" + self + "\" plays-make 2 Error";
+    ui.Answer(kAnswerYes);
+    EXPECT_FALSE(CheckUpToDate());
+    EXPECT_EQ("new old\r\n", ReadWholeFile(PathOf("A.C")));
+    EXPECT_TRUE(ui.fileLists.empty());
+    EXPECT_EQ(2, g_project.buildExitCode);
+}
+
+TEST_F(BuildTest, CompilingAFileTheProjectLacksAsksFirst) {
+    WriteWholeFile(PathOf("OTHER.C"), "int main(void) { return 0; }\n");
+    ASSERT_TRUE(OpenPath(PathOf("OTHER.C").c_str()));
+    CompileCurrentFile();   // Cancel
+    ui.fileListAnswers = {IDC_COMPILE_ADD};
+    g_project.makeName = "\"" + self + "\" plays-make 0";
+    WriteWholeFile(makeDir + "\\OTHER.OBJ", "");
+    CompileCurrentFile();
+    WaitIdle();
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"18400"}, {"18400"}}), ui.fileLists);
+    EXPECT_EQ((std::vector<std::string>{"a.c", PathOf("OTHER.C")}), g_project.files);
+    EXPECT_FALSE(FileExists((makeDir + "\\OTHER.OBJ").c_str()));   // so make compiles it again
+    EXPECT_EQ(0, g_project.buildExitCode);
 }
 
 } // namespace
