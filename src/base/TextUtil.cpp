@@ -24,6 +24,21 @@ char *LowerCase(char *s) {
     return s;
 }
 
+std::string Uppered(std::string text) {
+    UpperCase(&text[0]);
+    return text;
+}
+
+std::string Lowered(std::string text) {
+    LowerCase(&text[0]);
+    return text;
+}
+
+std::string LastComponent(const std::string &path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool CopyBounded(char *to, const char *from, size_t size) {
     if (size == 0)
         return false;

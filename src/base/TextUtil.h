@@ -3,9 +3,16 @@
 
 #include <stdio.h>
 
+#include <string>
+
 // Converts the letters a-z (A-Z) in place; other bytes are left alone.
 char *UpperCase(char *s);
 char *LowerCase(char *s);
+// The same on a copy.
+std::string Uppered(std::string text);
+std::string Lowered(std::string text);
+// What follows the last backslash of `path` (all of it without one).
+std::string LastComponent(const std::string &path);
 // The first byte `c` in [s, end), or null: memchr, four bytes at a time (the C library's
 // memchr under Wine looks at one byte at a time).
 const char *FindChar(const char *s, const char *end, char c);

@@ -24,6 +24,7 @@
 #include "base/FrameMessages.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
@@ -62,25 +63,6 @@ struct BuildJob {
 int g_stopRequest;
 ProgressLine g_progress;
 HWND g_notify;
-
-std::string Upper(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-std::string Lower(std::string text) {
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string LastComponent(const std::string &path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string InMakeDir(const ProjectRecord &p, const std::string &file) {
     return file.find('\\') == std::string::npos ? p.makeDir + "\\" + file : file;
@@ -129,7 +111,7 @@ void RunJob(BuildJob *job) {
     HANDLE errors = CreateErrorFile(job->errorFile, &security);
     if (errors == INVALID_HANDLE_VALUE) {
         std::string fallback = job->makeDir + "\\errout.err";
-        Notice(job, Lower("Unable to open messages file " + job->errorFile + " for writing\nDefaulting to " + fallback));
+        Notice(job, Lowered("Unable to open messages file " + job->errorFile + " for writing\nDefaulting to " + fallback));
         job->fallbackErrorFile = fallback;
         errors = CreateErrorFile(fallback, &security);
         if (errors == INVALID_HANDLE_VALUE) {
@@ -449,7 +431,7 @@ void GoToDiagnostic(int index) {
     if (!ParseDiagnostic(JoinWrappedLines(lines, static_cast<size_t>(index)), p && (p->projectFlags & kProjectEiffel),
                          current, &found))
         return;
-    std::string path = Upper(MakeFullPath(found.file));
+    std::string path = Uppered(MakeFullPath(found.file));
     if (!OpenPath(path.c_str()) || !HasFileDocument())
         return;
     if (found.line < 1 || !GotoLine(found.line))
@@ -511,7 +493,7 @@ void RebuildAllCommand() {
     for (const std::string &object : p->objectNames) {
         if (object.find(".obj") == std::string::npos && object.find(".OBJ") == std::string::npos)
             continue;
-        std::string path = Lower(InMakeDir(*p, object));
+        std::string path = Lowered(InMakeDir(*p, object));
         if (DeleteFileA(path.c_str())) {
             deleted++;
         } else if (GetLastError() == ERROR_ACCESS_DENIED && !refused) {

@@ -35,11 +35,6 @@ const char kImpossible[] = "\nImpossible to generate default project";
 // The document's path as the disk spells it.
 std::string DocumentFile(const Document *doc) { return doc->diskPath[0] ? doc->diskPath : doc->path; }
 
-std::string LastComponent(const std::string &path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsIdentifierPart(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
 

@@ -42,11 +42,6 @@ bool StartsWithNoCase(const char *s, const char *prefix) {
     return true;
 }
 
-std::string Uppered(std::string s) {
-    UpperCase(s.data());
-    return s;
-}
-
 const char *SkipBlanks(const char *p) {
     while (*p == ' ')
         p++;

@@ -19,6 +19,7 @@
 #include "base/Commands.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
@@ -57,20 +58,6 @@ std::string Message(int id, const std::string &text) { return Filled(GetString(i
 
 std::string Root() { return g_app ? g_app->compilerRoot : ""; }
 
-std::string Lower(std::string text) {
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 std::string Trimmed(const std::string &text) {
     size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos)
@@ -94,11 +81,6 @@ std::vector<std::string> Split(const std::string &text, char separator) {
     return pieces;
 }
 
-std::string LastComponent(const std::string &path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The last `count` components of `path`.
 std::string LastComponents(const std::string &path, int count) {
     size_t at = path.size();
@@ -118,7 +100,7 @@ bool LastExtension(const std::string &file, std::string *extension) {
     size_t dot = last.find_last_of('.');
     if (dot == std::string::npos)
         return false;
-    *extension = Lower(last.substr(dot + 1));
+    *extension = Lowered(last.substr(dot + 1));
     return true;
 }
 
@@ -130,11 +112,11 @@ std::string SourcePath(const ProjectRecord &p, const std::string &file) {
 std::string ObjectName(const std::string &file) {
     std::string last = LastComponent(file);
     size_t dot = last.find_last_of('.');
-    return Lower((dot == std::string::npos ? last : last.substr(0, dot)) + ".obj");
+    return Lowered((dot == std::string::npos ? last : last.substr(0, dot)) + ".obj");
 }
 
 std::string MacroName(const std::string &file) {
-    std::string name = Upper(LastComponent(file));
+    std::string name = Uppered(LastComponent(file));
     for (char &c : name)
         if (c == '.')
             c = '_';
@@ -168,7 +150,7 @@ void HandleSomeMessages() {
 
 // Closes an editor window that shows the makefile, so the editor does not keep an old copy.
 void CloseMakefileWindow(const std::string &makefile) {
-    Document *doc = FindDocument(Upper(makefile).c_str(), false);
+    Document *doc = FindDocument(Uppered(makefile).c_str(), false);
     if (!doc || !g_editor)
         return;
     for (View *view = g_editor->views; view; view = view->next) {
@@ -243,7 +225,7 @@ bool Generator::Objects(bool *hasRes) {
             resources = true;
             std::string last = LastComponent(file);
             objects.push_back(extension == "res" ? SourcePath(p_, file)
-                                                 : Lower(last.substr(0, last.find_last_of('.')) + ".res"));
+                                                 : Lowered(last.substr(0, last.find_last_of('.')) + ".res"));
         } else if (extension == "obj") {
             objects.push_back(LastComponent(file));
         } else if (extension == "def" || extension == "h") {
@@ -264,9 +246,9 @@ bool Generator::Objects(bool *hasRes) {
 }
 
 void Generator::AddFortranLibrary() {
-    std::string prefix = Lower(Root() + "\\lib\\");
+    std::string prefix = Lowered(Root() + "\\lib\\");
     for (const std::string &entry : Split(p_.libraries, ' ')) {
-        std::string name = Lower(entry);
+        std::string name = Lowered(entry);
         if (name.compare(0, prefix.size(), prefix) == 0)
             name.erase(0, prefix.size());
         if (name == "libf77.lib")
@@ -320,12 +302,12 @@ void Generator::Dependencies(const std::string &source) {
 bool Generator::Rule(const std::string &file, bool hasRes) {
     std::string source = SourcePath(p_, file);
     if (const FileProcessor *fp = ProcessorOf(p_, file)) {
-        Put(Lower(fp->output) + ":\t" + Lower(fp->input) + "\n\t" + Lower(fp->command) + "\n");
+        Put(Lowered(fp->output) + ":\t" + Lowered(fp->input) + "\n\t" + Lowered(fp->command) + "\n");
         return true;
     }
     std::string last = LastComponent(file);
     size_t dot = last.find('.');
-    std::string base = last.substr(0, dot), extension = Lower(last.substr(dot + 1));
+    std::string base = last.substr(0, dot), extension = Lowered(last.substr(dot + 1));
     if (base.size() > kMaxNamePart || extension.size() > kMaxNamePart) {
         ErrorBox(Filled("The name %s is too long for the makefile", file).c_str());
         return false;
@@ -336,11 +318,11 @@ bool Generator::Rule(const std::string &file, bool hasRes) {
     if (extension == "rc") {
         if (hasRes)
             return true;
-        std::string res = Lower(base + ".res");
+        std::string res = Lowered(base + ".res");
         Put("\n# Build " + res + "\n" + macro + "=\\\n");
         Dependencies(source);
-        Put("\n" + res + ":\t$(" + macro + ") " + Lower(source) + "\n");
-        Put("\tbrc -I" + p_.sourcesDir + " " + includeOptions_ + " " + Lower(source) + "\n");
+        Put("\n" + res + ":\t$(" + macro + ") " + Lowered(source) + "\n");
+        Put("\tbrc -I" + p_.sourcesDir + " " + includeOptions_ + " " + Lowered(source) + "\n");
         return true;
     }
     bool scanned = extension != "asm" && extension != "f";
@@ -348,7 +330,7 @@ bool Generator::Rule(const std::string &file, bool hasRes) {
         Put("\n# Build " + last + "\n" + macro + "=\\\n");
         Dependencies(source);
     }
-    std::string object = ObjectName(file), path = Lower(source);
+    std::string object = ObjectName(file), path = Lowered(source);
     Put("\n" + object + ": " + (scanned ? "$(" + macro + ") " : std::string()) + path + "\n");
     Put(extension == "f" ? "\t$(F2C) $(FFLAGS) " + path + "\n" : "\t$(CC) -c $(CFLAGS) " + path + "\n");
     return true;
@@ -555,7 +537,7 @@ int GenerateMakefile(ProjectRecord *project) {
     }
     if (!CheckDirectories(project->makeDir, true))
         return 0;
-    std::string makefile = Upper(project->makeDir + "\\Makefile");
+    std::string makefile = Uppered(project->makeDir + "\\Makefile");
     CloseMakefileWindow(makefile);
     if (!KeepHandWrittenMakefile(makefile))
         return 0;
