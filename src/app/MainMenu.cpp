@@ -205,8 +205,9 @@ void UpdateDynamicMenus() {
     if (compiler) {
         bool cSource = HasFileDocument() && (g_editor->doc->flags & kDocCSource);
         if (cSource) {
-            const char *name = strrchr(g_editor->doc->path, '\\');
-            name = name ? name + 1 : g_editor->doc->path;
+            const char *path = DiskPath(g_editor->doc);
+            const char *name = strrchr(path, '\\');
+            name = name ? name + 1 : path;
             char text[200];
             snprintf(text, sizeof text, GetString(kStrCompileFile), name);
             AddExtraShortcut(text, sizeof text, IDM_COMPILE_FILE);
