@@ -36,6 +36,11 @@ void RegisterStandardHandlers();
 // Keeps the menu bar's submenus (at the frame's creation).
 void FindFrameMenus(HMENU bar);
 void RegisterMenuCommands();
+// "Configuration of Kelto" (Project > Configuration), and the wizard that configures a project
+// being created (false when cancelled).
+void ConfigurationSheet();
+bool NewProjectSheet();
+void RegisterConfigurationCommand();
 // The user's tools in the Utils menu, the Windows API help in the Help menu, and the keys the
 // user chose in the items.
 void BuildToolAndHelpItems();

@@ -105,6 +105,7 @@ void RegisterStandardHandlers() {
     RegisterProjectCommands();
     RegisterDebugCommands();
     RegisterMenuCommands();
+    RegisterConfigurationCommand();
     RegisterHandler(IDM_CLOSE, CloseCommand);
     RegisterHandler(IDM_EXIT, ExitCommand);
     RegisterHandler(IDM_CLOSE_ALL, CloseAllCommand);

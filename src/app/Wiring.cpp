@@ -25,4 +25,5 @@ void InstallHooks() {
     g_projectHooks = ProjectHooks();
     g_projectHooks.saveAllSettings = SaveAllSettings;
     g_projectHooks.menusChanged = UpdateDynamicMenus;
+    g_projectHooks.newProjectSheet = NewProjectSheet;
 }

@@ -7,6 +7,9 @@ struct ProjectHooks {
     bool (*saveAllSettings)();
     // The menus follow the project that is open now. None: nothing.
     void (*menusChanged)();
+    // The configuration sheet of a project being created; false when it was cancelled. None:
+    // the project is taken as it is.
+    bool (*newProjectSheet)();
 };
 extern ProjectHooks g_projectHooks;
 

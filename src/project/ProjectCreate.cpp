@@ -259,7 +259,10 @@ void CreateProject() {
         return;
     }
     p.compilerFlags |= kCompilerDebugInfo;
-    // The configuration sheet of a new project comes here once it exists.
+    if (g_projectHooks.newProjectSheet && !g_projectHooks.newProjectSheet()) {
+        Abandon();
+        return;
+    }
     AddName(&g_projectNames, p.name.c_str());
     CopyBounded(g_openProject, p.name.c_str(), sizeof g_openProject);
     g_saveEnabled = true;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include "AppDriver.h"
 #include "base/CommandIds.h"
@@ -98,6 +100,19 @@ HWND DefineProject(const KeltoApp &app, const char *name) {
     return Answer(ask, IDOK) ? app.WaitForBox("Definition of a new project") : nullptr;
 }
 
+// Goes through "Compiler system configuration", the wizard that configures a new project,
+// with Next, Next and Finish.
+bool FinishConfiguration(const KeltoApp &app) {
+    HWND sheet = app.WaitForBox("Compiler system configuration");
+    if (!sheet)
+        return false;
+    for (int button : {PSBTN_NEXT, PSBTN_NEXT, PSBTN_FINISH}) {
+        PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
+        app.Settle();
+    }
+    return WaitGone(sheet, 10);
+}
+
 // Makes the project "demo" of main.c, list.c and list.h in <app>\WORK (console, no wizard);
 // false when a step failed.
 bool CreateDemo(const KeltoApp &app, const std::string &work) {
@@ -113,7 +128,7 @@ bool CreateDemo(const KeltoApp &app, const std::string &work) {
         return false;
     for (const wchar_t *name : {L"main.c", L"list.c", L"list.h"})
         SendMessageW(GetDlgItem(files, kListId), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    if (!Answer(files, IDOK) || !app.WaitForEditors(3))
+    if (!Answer(files, IDOK) || !FinishConfiguration(app) || !app.WaitForEditors(3))
         return false;
     // The makefile comes last, after the compiler's dependency scans.
     for (int i = 0; i < 600 && GetFileAttributesA((work + "\\bdx\\Makefile").c_str()) == INVALID_FILE_ATTRIBUTES; i++)
@@ -197,6 +212,7 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     for (const wchar_t *name : {L"main.c", L"list.c", L"list.h"})
         SendMessageW(GetDlgItem(files, kListId), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     ASSERT_TRUE(Answer(files, IDOK));
+    ASSERT_TRUE(FinishConfiguration(app));
     ASSERT_TRUE(app.WaitForEditors(3)) << app.Editors().size();
     EXPECT_EQ("kelto-demo", FrameTitle(app).substr(0, 10));
     // The new project's makefile, which the compiler system's make reads.
@@ -204,7 +220,7 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     EXPECT_EQ(0u, makefile.find("# Kelto Makefile for project demo\n")) << makefile;
     CapturedRun make = RunCaptured(BuildPath("sdk/bin/make.exe") + " -n", work + "\\bdx");
     EXPECT_EQ(0, make.code) << make.err;
-    EXPECT_NE(std::string::npos, make.out.find("-o demo.exe")) << make.out;
+    EXPECT_NE(std::string::npos, make.out.find("\\demo.exe list.obj")) << make.out;
 
     // Close: asked, the windows go, the title too.
     app.Command(IDM_PROJECT_CLOSE);
@@ -254,6 +270,7 @@ TEST(ProjectApp, TheWizardGivesTheFirstFile) {
     SetText(definition, IDC_NEW_PROJECT_DIRECTORY, work.c_str());
     PostMessageA(definition, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(AnswerQuestion(app, "Do you want to use the wizard to generate the application skeleton?", IDYES));
+    ASSERT_TRUE(FinishConfiguration(app));
     ASSERT_TRUE(app.WaitForEditors(1)) << app.Editors().size();
     EXPECT_EQ("kelto-hello", FrameTitle(app).substr(0, 11));
     EXPECT_NE(std::string::npos, ReadWholeFile(work + "\\hello.c").find("int main(int argc"));
