@@ -360,3 +360,32 @@ TEST(ProjectApp, F9BuildsStopsAndLeadsToTheDiagnostics) {
     EXPECT_LT(built, WriteTime(objects + "main.obj"));
     EXPECT_EQ(0, app.Close());
 }
+
+// Project > Configuration: an option changed on the "Compiler" page, Yes to the rebuild
+// question, and the makefile carries it.
+TEST(ProjectApp, TheConfigurationSheetRebuildsTheMakefile) {
+    KeltoApp app("config");
+    std::string work = app.dir + "\\WORK";
+    WriteDemo(work);
+    ASSERT_TRUE(GiveCompiler(app));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(CreateDemo(app, work));
+    EXPECT_EQ(std::string::npos, ReadWholeFile(work + "\\bdx\\Makefile").find(" -O "));
+    HWND sheet = app.OpenDialog(IDM_PROJECT_CONFIGURATION, "Configuration of Kelto");
+    ASSERT_TRUE(sheet != nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);   // General, Project, Help, Compiler
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_TRUE(page != nullptr);
+    EXPECT_EQ("Compiler", WindowText(page));
+    EXPECT_TRUE(Checked(page, IDC_CC_DEBUG));
+    Click(page, IDC_CC_OPTIMIZE);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_TRUE(AnswerQuestion(app, "Project has changed. Rebuild the makefile?", IDYES));
+    std::string makefile;
+    for (int i = 0; i < 100 && makefile.find(" -O ") == std::string::npos; i++) {
+        makefile = ReadWholeFile(work + "\\bdx\\Makefile");
+        Sleep(100);
+    }
+    EXPECT_NE(std::string::npos, makefile.find("CFLAGS=-I" + app.dir + "\\BDX\\include  -O  -g2 \n")) << makefile;
+    EXPECT_EQ(0, app.Close());
+}

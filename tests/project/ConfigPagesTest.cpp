@@ -5,6 +5,8 @@
 #include "project/ConfigPages.h"
 #include "project/Makefile.h"
 #include "project/Project.h"
+#include "project/ProjectPages.h"
+#include "base/TextUtil.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -148,6 +150,60 @@ TEST_F(ConfigPagesTest, LinkerPageStoresTypeAndOutput) {
     ASSERT_TRUE(ApplyLinkerPage(&g_project, page));
     EXPECT_EQ(page.output + "|" + page.output, g_project.executable + "|" + g_project.debugExe);
     EXPECT_EQ(std::vector<std::string>{"The output file name is longer than 400 characters"}, ui.Texts());
+}
+
+
+TEST_F(ConfigPagesTest, TheProjectPageChecksMakeAndTheDirectories) {
+    ProjectRecord &p = g_project;
+    p.name = "demo";
+    p.errorFile = dir + "\\demo.err";
+    CreateDirectoryA(PathOf("BDX").c_str(), nullptr);
+    WriteWholeFile(PathOf("MAKER.EXE"), "");
+    ProjectPage page = OpenProjectPage(&p);
+    EXPECT_EQ("<not defined>", page.executable);
+    EXPECT_EQ("Windows application", page.type);
+    page.makeDirectory = PathOf("bdx");
+    page.sourcesDirectory = dir;
+    page.executable = "demo";
+    struct Case { std::string command, error; } cases[] = {
+        {PathOf("maker.x") + " -s", "File " + PathOf("maker.x") + " not found!"},   // a "." gets no ".EXE"
+        {PathOf("NONE") + " -s", "File " + PathOf("NONE") + " not found!"},
+        {Lowered(PathOf("maker")) + " -s all", ""},
+    };
+    for (const Case &c : cases) {
+        ui.boxes.clear();
+        page.makeCommand = c.command;
+        EXPECT_EQ(c.error.empty(), ApplyProjectPage(&p, page)) << c.command;
+        EXPECT_EQ(c.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.error}, ui.Texts());
+    }
+    EXPECT_EQ(PathOf("MAKER.EXE"), p.makeName);
+    EXPECT_EQ("-s all", p.makeArgs);
+    EXPECT_EQ(PathOf("BDX\\DEMO.EXE"), p.executable);
+
+    ui.boxes.clear();
+    page.makeDirectory = PathOf("none");
+    EXPECT_FALSE(ApplyProjectPage(&p, page));
+    page.makeDirectory = PathOf("bdx");
+    p.errorFile = "c:\\bad.exe.err";
+    EXPECT_FALSE(ApplyProjectPage(&p, page));
+    EXPECT_EQ((std::vector<std::string>{"Directory " + PathOf("NONE") + " doesn't exist",
+                                        "Message file name c:\\bad.exe.err incorrect"}),
+              ui.Texts());
+}
+
+TEST_F(ConfigPagesTest, TheGeneralPageKeepsTheRootItCannotUse) {
+    GeneralPage page = OpenGeneralPage();
+    page.compilerPath = dir;   // no bin\bdx.exe there
+    EXPECT_FALSE(ApplyGeneralPage(page));
+    EXPECT_STREQ("C:\\BDX", g_app->compilerRoot);
+    page.compilerPath = "C:\\BDX";
+    page.currentDirectory = Lowered(dir);
+    page.saveEnabled = false;
+    EXPECT_TRUE(ApplyGeneralPage(page));
+    EXPECT_FALSE(g_saveEnabled);
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_STREQ(dir.c_str(), current);
 }
 
 } // namespace
