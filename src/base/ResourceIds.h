@@ -112,3 +112,12 @@
 #define IDC_DBG_TRAP 14454
 #define IDD_PAGE_FORTRAN 19100
 #define IDC_F2C_FIRST 19101             // eight boxes, in the order of the option table
+#define IDD_FILE_INFO 3100           // "Information about '%s'" of a project file, with its processor
+#define IDC_INFO_POSITION 3101
+#define IDC_INFO_SIZE 3102
+#define IDC_INFO_MARKS 3103
+#define IDC_INFO_LANGUAGE 3104
+#define IDC_INFO_MODIFIED 3105
+#define IDC_INFO_DATE 3106
+#define IDC_INFO_COMMAND 3107
+#define IDC_INFO_OUTPUT 3108

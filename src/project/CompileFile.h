@@ -16,3 +16,6 @@ bool MakeDefaultProject();
 // The functions the document defines: those whose definition starts a line.
 std::vector<std::string> DocumentFunctions(const Document *doc);
 void RegisterCompileFileCommand();
+// The file information dialog of a project file, which also edits its processor (other
+// documents keep the editor's information box).
+void RegisterFileInfoCommand();

@@ -562,16 +562,42 @@ int GenerateMakefile(ProjectRecord *project) {
     return 1;
 }
 
+namespace {
+
+struct DefaultTool {
+    const char *extension, *tool, *output;   // output: the extension that replaces the file's
+};
+const DefaultTool kDefaultTools[] = {{"c", "bdx.exe", ".obj"},   {"asm", "bdx.exe", ".obj"}, {"rc", "brc.exe", ".res"},
+                                     {"f", "f2c.exe", nullptr},  {"obj", "bdxlnk.exe", ".exe"},
+                                     {"res", "bdxlnk.exe", ".exe"}};
+
+const DefaultTool *DefaultToolOf(const std::string &path) {
+    std::string extension;
+    if (!LastExtension(path, &extension))
+        return nullptr;
+    for (const DefaultTool &tool : kDefaultTools)
+        if (extension == tool.extension)
+            return &tool;
+    return nullptr;
+}
+
+// The processor whose input is `path`, -1 when there is none.
+int ProcessorIndex(const ProjectRecord &project, const std::string &path) {
+    for (size_t i = 0; i < project.fileProcessors.size(); i++)
+        if (strcasecmp(project.fileProcessors[i].input.c_str(), path.c_str()) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
 bool FileProcessorDialog(ProjectRecord *project, const std::string &input) {
     std::vector<FileProcessor> &list = project->fileProcessors;
-    auto existing = list.end();
-    for (auto it = list.begin(); it != list.end(); ++it)
-        if (strcasecmp(it->input.c_str(), input.c_str()) == 0)
-            existing = it;
+    int index = ProcessorIndex(*project, input);
     std::string command, output;
-    if (existing != list.end()) {
-        command = existing->command;
-        output = existing->output;
+    if (index >= 0) {
+        command = list[index].command;
+        output = list[index].output;
     }
     for (;;) {
         if (!CurrentUiPort()->AskFileProcessor(input.c_str(), &command, &output))
@@ -580,12 +606,64 @@ bool FileProcessorDialog(ProjectRecord *project, const std::string &input) {
             break;
         ErrorBox("You must fill both fields");
     }
-    if (existing != list.end()) {
-        existing->command = command;
-        existing->output = output;
+    if (index >= 0) {
+        list[index].command = command;
+        list[index].output = output;
     } else {
         list.insert(list.begin(), FileProcessor{input, command, output});
     }
+    return true;
+}
+
+
+ProcessorFields OpenProcessorFields(const ProjectRecord &project, const std::string &path) {
+    ProcessorFields fields;
+    int index = ProcessorIndex(project, path);
+    if (index >= 0) {
+        const FileProcessor *fp = &project.fileProcessors[index];
+        fields.existing = true;
+        fields.command = fp->command;
+        fields.output = fp->output;
+    } else if (const DefaultTool *tool = DefaultToolOf(path)) {
+        fields.command = tool->tool;
+        if (tool->output) {
+            std::string last = LastComponent(path);
+            fields.output = Lowered(last.substr(0, last.find_last_of('.')) + tool->output);
+        }
+    }
+    return fields;
+}
+
+bool ApplyProcessorFields(ProjectRecord *project, const std::string &path, const ProcessorFields &fields) {
+    std::string command = Trimmed(fields.command), output = Trimmed(fields.output);
+    int index = ProcessorIndex(*project, path);
+    if (index < 0) {
+        const DefaultTool *tool = DefaultToolOf(path);
+        if (command.empty() || (tool && strcasecmp(command.c_str(), tool->tool) == 0))
+            return true;
+        if (output.empty()) {
+            ErrorMessage(4569);
+            return false;
+        }
+        project->fileProcessors.insert(project->fileProcessors.begin(), FileProcessor{path, command, output});
+        project->changed = true;
+        return true;
+    }
+    if (command.empty()) {
+        if (!ConfirmMessage(4568))
+            return false;
+        project->fileProcessors.erase(project->fileProcessors.begin() + index);
+        project->changed = true;
+        return true;
+    }
+    if (output.empty()) {
+        ErrorMessage(4569);
+        return false;
+    }
+    FileProcessor *existing = &project->fileProcessors[index];
+    project->changed = project->changed || existing->command != command || existing->output != output;
+    existing->command = command;
+    existing->output = output;
     return true;
 }
 

@@ -41,6 +41,17 @@ std::string FortranOptions(int fortranFlags);
 // when cancelled.
 bool FileProcessorDialog(ProjectRecord *project, const std::string &input);
 
+// The processor fields of the file information dialog for the project file `path`: its
+// processor's command and output, or the default tool and output of its extension.
+struct ProcessorFields {
+    std::string command, output;
+    bool existing = false;   // the file has a processor
+};
+ProcessorFields OpenProcessorFields(const ProjectRecord &project, const std::string &path);
+// The fields on OK: a new processor, a changed or deleted one, or nothing when the default
+// tool stays. False, with the reason shown (or the deletion refused), when the dialog stays.
+bool ApplyProcessorFields(ProjectRecord *project, const std::string &path, const ProcessorFields &fields);
+
 // Writes "<makedir>\Makefile" (through a temporary file, so a failure leaves the previous one);
 // 1 on success, 0 on failure with the reason shown.
 int GenerateMakefile(ProjectRecord *project);

@@ -289,4 +289,5 @@ void RegisterProjectCommands() {
     RegisterMakefileCommands();
     RegisterBuildCommands();
     RegisterCompileFileCommand();
+    RegisterFileInfoCommand();
 }

@@ -9,6 +9,7 @@
 
 #include "base/AppState.h"
 #include "base/ResourceIds.h"
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "platform/Files.h"
@@ -123,9 +124,7 @@ TEST_F(BuildTest, TheThreadRunsMakeIntoTheErrorFileAndTheResultsShowIt) {
     EXPECT_TRUE(Ends(lines[2], " sec, Return code: 2")) << lines[2];
     EXPECT_EQ(0u, lines[2].find("Compilation + link time:"));
     EXPECT_EQ(makeDir + "\\errout.err", g_project.errorFile);
-    std::string lowered = dir;
-    for (char &c : lowered)
-        c = static_cast<char>(tolower(c));
+    std::string lowered = Lowered(dir);
     EXPECT_EQ((std::vector<std::string>{"unable to open messages file " + lowered + "\\missing\\demo.err for writing\n"
                                         "defaulting to " + lowered + "\\bdx\\errout.err"}),
               ui.Texts());
@@ -196,9 +195,7 @@ TEST_F(BuildTest, TheResultsStopAtTheirLimits) {
 TEST_F(BuildTest, ADiagnosticOpensItsFileAtItsLine) {
     std::string source = PathOf("SRC.C");
     WriteWholeFile(source, "one\ntwo\nthree\nfour\n");
-    std::string lower = source;
-    for (char &c : lower)
-        c = static_cast<char>(tolower(c));
+    std::string lower = Lowered(source);
     for (const std::string &line : {"Error " + lower + ": 3  undeclared ", std::string(" + identifier 'x'"),
                                     std::string("src.c(0) : error C2065: 'x' : undeclared"), "Error " + lower + ": 0  none"})
         AddOutputLine(line.c_str());

@@ -8,6 +8,7 @@
 #include "base/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Commands.h"
+#include "base/TextUtil.h"
 #include "platform/Files.h"
 #include "project/Makefile.h"
 #include "project/ProjectCommands.h"
@@ -39,12 +40,6 @@ const bool g_actsAsCompiler = [] {
     ExitProcess(0);
     return true;
 }();
-
-std::string Lower(std::string s) {
-    for (char &c : s)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 class MakefileTest : public ProjectFixture {
 protected:
@@ -83,7 +78,7 @@ protected:
 
 TEST_F(MakefileTest, TheDemoProjectByteForByte) {
     InstallCompiler({"demo.c", "util.c"});
-    std::string src = Lower(dir), text = Generate({"demo.c", "util.c"});
+    std::string src = Lowered(dir), text = Generate({"demo.c", "util.c"});
     auto block = [&](const std::string &name, const std::string &macro) {
         return "\n# Build " + name + ".c\n" + macro + "=\\\n\t" + root + "\\include\\stdio.h\\\n\t" + dir + "\\" +
                name + ".c\\\n\n" + name + ".obj: $(" + macro + ") " + src + "\\" + name + ".c\n\t$(CC) -c $(CFLAGS) " +
@@ -165,7 +160,7 @@ TEST_F(MakefileTest, ResourcesTypesAndFortran) {
     std::string text = Generate({"a.rc", "B.RC", "m.asm"});
     EXPECT_EQ((std::vector<std::string>{"You have already defined resources for this project.\nB.RC will be ignored"}),
               ui.Texts());   // no message 61: there is a resource script
-    std::string src = Lower(dir);
+    std::string src = Lowered(dir);
     EXPECT_TRUE(Has(text, "OBJS=\\\n\ta.res \\\n\tm.obj\n"));
     EXPECT_TRUE(Has(text, "\n# Build b.res\nB_RC=\\\n\nb.res:\t$(B_RC) " + src + "\\b.rc\n\tbrc -I" + dir + " -I" +
                               root + "\\include  " + src + "\\b.rc\n"));
@@ -217,7 +212,7 @@ TEST_F(MakefileTest, FailuresKeepTheUsersMakefileAndReportOnce) {
     EXPECT_EQ(kBuildIdle, g_app->buildState);
     // Told how, with a blank field refused first, the file gets its rule.
     ui.processorAnswers = {{"fmt notes.txt", " "}, {"fmt notes.txt", "notes.doc"}};
-    EXPECT_TRUE(Has(Generate({"a.c", "notes.txt"}), "\nnotes.doc:\t" + Lower(dir) + "\\notes.txt\n\tfmt notes.txt\n"));
+    EXPECT_TRUE(Has(Generate({"a.c", "notes.txt"}), "\nnotes.doc:\t" + Lowered(dir) + "\\notes.txt\n\tfmt notes.txt\n"));
     EXPECT_EQ("You must fill both fields", ui.boxes.back().text);
     EXPECT_EQ(1u, g_project.fileProcessors.size());
 
@@ -231,6 +226,29 @@ TEST_F(MakefileTest, FailuresKeepTheUsersMakefileAndReportOnce) {
     EXPECT_TRUE(Has(text, "\t" + dir + "\\long.c\\\n\t" + std::string(400, 'x') + "\\\n\n"));
     EXPECT_TRUE(Has(text, "BAD_C=\\\n\nbad.obj"));
     EXPECT_TRUE(Has(text, "OK_C=\\\n\nok.obj"));
+}
+
+TEST_F(MakefileTest, TheInformationDialogEditsAFilesProcessor) {
+    ProjectRecord &p = g_project;
+    EXPECT_EQ("brc.exe", OpenProcessorFields(p, "C:\\W\\App.RC").command);
+    EXPECT_EQ("app.res", OpenProcessorFields(p, "C:\\W\\App.RC").output);
+    EXPECT_EQ("", OpenProcessorFields(p, "C:\\W\\x.f").output);
+    std::string notes = "C:\\W\\NOTES.TXT";
+    ProcessorFields fields = OpenProcessorFields(p, notes);
+    EXPECT_EQ("", fields.command);
+    EXPECT_TRUE(ApplyProcessorFields(&p, "C:\\W\\a.c", {"BDX.EXE", "", false}));   // the default tool: nothing
+    EXPECT_FALSE(ApplyProcessorFields(&p, notes, {"fmt", "", false}));               // no output: stays
+    EXPECT_TRUE(ApplyProcessorFields(&p, notes, {"fmt", "notes.doc", false}));
+    ASSERT_EQ(1u, p.fileProcessors.size());
+    fields = OpenProcessorFields(p, Lowered(notes));
+    EXPECT_TRUE(fields.existing);
+    EXPECT_EQ("notes.doc", fields.output);
+    EXPECT_FALSE(ApplyProcessorFields(&p, notes, {"", "notes.doc", true}));   // delete? No
+    ui.Answer(kAnswerYes);
+    EXPECT_TRUE(ApplyProcessorFields(&p, notes, {"", "notes.doc", true}));
+    EXPECT_TRUE(p.fileProcessors.empty());
+    std::string must = "You must enter the name of the output file that this processor will produce";
+    EXPECT_EQ((std::vector<std::string>{must, "Delete this file processor?", "Delete this file processor?"}), ui.Texts());
 }
 
 } // namespace
