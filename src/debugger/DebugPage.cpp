@@ -96,5 +96,5 @@ bool ApplyDebuggerPage(ProjectRecord *project, const DebuggerPage &page, const D
 
 PROPSHEETPAGEA DebuggerPageSheet(PageMode mode) {
     g_mode = mode;
-    return MakePage(IDD_PAGE_DEBUGGER, nullptr, &kHandlers, mode);
+    return MakePage(IDD_PAGE_DEBUGGER, mode == kPageSheet ? nullptr : kWizardTitle, &kHandlers, mode);
 }

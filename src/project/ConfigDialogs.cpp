@@ -25,63 +25,6 @@ namespace {
 const unsigned kGeneralOptions[] = {kOptionCheckBeforeSave, kOptionMakeBackups, kOptionSaveBeforeBuild,
                                     kOptionTestTarget, kOptionAutosave};
 
-struct PageData {
-    const PageHandlers *handlers;
-    PageMode mode;
-};
-
-PageData g_pageData[16];
-int g_pageCount;
-
-INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    const PageData *data = reinterpret_cast<const PageData *>(GetWindowLongPtrA(page, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG: {
-        data = reinterpret_cast<const PageData *>(reinterpret_cast<PROPSHEETPAGEA *>(lParam)->lParam);
-        SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(data));
-        data->handlers->show(page);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (data && data->handlers->command && HIWORD(wParam) == BN_CLICKED)
-            data->handlers->command(page, LOWORD(wParam));
-        if (data && data->handlers->command && HIWORD(wParam) == CBN_SELCHANGE)
-            data->handlers->command(page, LOWORD(wParam));
-        return FALSE;
-    case WM_NOTIFY: {
-        if (!data)
-            return FALSE;
-        const NMHDR *header = reinterpret_cast<const NMHDR *>(lParam);
-        LONG_PTR result = 0;
-        switch (header->code) {
-        case PSN_SETACTIVE:
-            if (data->mode != kPageSheet)
-                PropSheet_SetWizButtons(GetParent(page), data->mode == kPageWizardFirst   ? PSWIZB_NEXT
-                                                         : data->mode == kPageWizardLast ? PSWIZB_BACK | PSWIZB_FINISH
-                                                                                         : PSWIZB_BACK | PSWIZB_NEXT);
-            break;
-        case PSN_APPLY:
-            if (data->mode == kPageSheet && !data->handlers->apply(page))
-                result = PSNRET_INVALID_NOCHANGEPAGE;
-            break;
-        case PSN_WIZNEXT:
-            if (!data->handlers->apply(page))
-                result = -1;
-            break;
-        case PSN_WIZFINISH:
-            if (!data->handlers->apply(page))
-                result = TRUE;
-            break;
-        default:
-            return FALSE;
-        }
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
-    }
-    return FALSE;
-}
-
 // ---- "General" ----
 
 GeneralPage g_general;
@@ -312,50 +255,19 @@ const PageHandlers kFortranHandlers = {ShowFortran, ApplyFortran, nullptr};
 
 } // namespace
 
-void SetItemText(HWND page, int id, const std::string &text) { SetDlgItemTextA(page, id, text.c_str()); }
-
-std::string ItemText(HWND page, int id) {
-    char text[512] = "";
-    GetDlgItemTextA(page, id, text, sizeof text);
-    return text;
-}
-
-void SetChecked(HWND page, int id, bool checked) { CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED); }
-bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-
-PROPSHEETPAGEA MakePage(int dialog, const char *title, const PageHandlers *handlers, PageMode mode) {
-    if (g_pageCount >= static_cast<int>(sizeof g_pageData / sizeof *g_pageData))
-        g_pageCount = 0;
-    PageData *data = &g_pageData[g_pageCount++];
-    data->handlers = handlers;
-    data->mode = mode;
-    PROPSHEETPAGEA page;
-    memset(&page, 0, sizeof page);
-    page.dwSize = sizeof page;
-    // Every page exists from the start, so OK applies them all, seen or not.
-    // A wizard's title bar shows its page's title: every page of the wizard carries the sheet's.
-    if (mode != kPageSheet)
-        title = kWizardTitle;
-    page.dwFlags = (title ? PSP_USETITLE : 0) | (mode == kPageSheet ? PSP_PREMATURE : 0);
-    page.hInstance = GetModuleHandleA(nullptr);
-    page.pszTemplate = MAKEINTRESOURCEA(dialog);
-    page.pszTitle = title;
-    page.pfnDlgProc = PageProc;
-    page.lParam = reinterpret_cast<LPARAM>(data);
-    return page;
-}
-
-void ResetPages() { g_pageCount = 0; }
-
 PROPSHEETPAGEA GeneralPageSheet() { return MakePage(IDD_PAGE_GENERAL, nullptr, &kGeneralHandlers, kPageSheet); }
 PROPSHEETPAGEA ProjectPageSheet() { return MakePage(IDD_PAGE_PROJECT, nullptr, &kProjectHandlers, kPageSheet); }
 PROPSHEETPAGEA HelpPageSheet() { return MakePage(IDD_PAGE_HELP, nullptr, &kHelpHandlers, kPageSheet); }
 
-PROPSHEETPAGEA CompilerPageSheet(PageMode mode) { return MakePage(IDD_PAGE_COMPILER, nullptr, &kCompilerHandlers, mode); }
+PROPSHEETPAGEA CompilerPageSheet(PageMode mode) {
+    return MakePage(IDD_PAGE_COMPILER, mode == kPageSheet ? nullptr : kWizardTitle, &kCompilerHandlers, mode);
+}
 
 PROPSHEETPAGEA LinkerPageSheet(PageMode mode) {
     const ProjectRecord *project = CurrentProject();
-    const char *title = project && (project->compilerFlags & kTypeLibrary) ? "Librarian" : nullptr;
+    const char *title = mode != kPageSheet                                   ? kWizardTitle
+                        : project && (project->compilerFlags & kTypeLibrary) ? "Librarian"
+                                                                             : nullptr;
     return MakePage(IDD_PAGE_LINKER, title, &kLinkerHandlers, mode);
 }
 
