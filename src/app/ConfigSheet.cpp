@@ -54,10 +54,14 @@ void ConfigurationSheet() {
         pages.push_back(ProjectPageSheet());
     pages.push_back(HelpPageSheet());
     if (project)
+        pages.push_back(VersionsPageSheet());
+    if (project)
         pages.push_back(CompilerPageSheet(kPageSheet));
     pages.push_back(DebuggerPageSheet(kPageSheet));
     if (project)
         pages.push_back(LinkerPageSheet(kPageSheet));
+    if (project && (project->projectFlags & kProjectEiffel))
+        pages.push_back(EiffelPageSheet());
     if (project && IsFortranProject(*project))
         pages.push_back(FortranPageSheet());
     PROPSHEETHEADERA header = {};

@@ -110,6 +110,13 @@
 #define IDC_DBG_DIRECTORY 14452
 #define IDC_DBG_EXECUTABLE 14453
 #define IDC_DBG_TRAP 14454
+#define IDD_PAGE_VERSIONS 5800
+#define IDC_VER_USE 5801
+#define IDC_VER_DIRECTORY 5802
+#define IDC_VER_USERS 5803
+#define IDD_PAGE_EIFFEL 19600
+#define IDC_EIF_ROOT_CLASS 19601
+#define IDC_EIF_ROOT_PROCEDURE 19602
 #define IDD_PAGE_FORTRAN 19100
 #define IDC_F2C_FIRST 19101             // eight boxes, in the order of the option table
 #define IDD_FILE_INFO 3100           // "Information about '%s'" of a project file, with its processor

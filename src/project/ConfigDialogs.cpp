@@ -253,6 +253,30 @@ bool ApplyFortran(HWND page) {
 
 const PageHandlers kFortranHandlers = {ShowFortran, ApplyFortran, nullptr};
 
+// ---- "Versions" and "Small eiffel": shown here, changed where their features live ----
+
+void ShowVersions(HWND page) {
+    const ProjectRecord *project = CurrentProject();
+    if (!project)
+        return;
+    SetChecked(page, IDC_VER_USE, (project->projectFlags & kProjectUsesCms) != 0);
+    SetItemText(page, IDC_VER_DIRECTORY, project->cmsDirectory);
+    for (const std::string &user : g_projectUsers)
+        SendDlgItemMessageA(page, IDC_VER_USERS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(user.c_str()));
+}
+
+void ShowEiffel(HWND page) {
+    if (const ProjectRecord *project = CurrentProject()) {
+        SetItemText(page, IDC_EIF_ROOT_CLASS, project->eiffelRootClass);
+        SetItemText(page, IDC_EIF_ROOT_PROCEDURE, project->eiffelRootProcedure);
+    }
+}
+
+bool KeepValues(HWND) { return true; }
+
+const PageHandlers kVersionsHandlers = {ShowVersions, KeepValues, nullptr};
+const PageHandlers kEiffelHandlers = {ShowEiffel, KeepValues, nullptr};
+
 } // namespace
 
 PROPSHEETPAGEA GeneralPageSheet() { return MakePage(IDD_PAGE_GENERAL, nullptr, &kGeneralHandlers, kPageSheet); }
@@ -270,6 +294,9 @@ PROPSHEETPAGEA LinkerPageSheet(PageMode mode) {
                                                                              : nullptr;
     return MakePage(IDD_PAGE_LINKER, title, &kLinkerHandlers, mode);
 }
+
+PROPSHEETPAGEA VersionsPageSheet() { return MakePage(IDD_PAGE_VERSIONS, nullptr, &kVersionsHandlers, kPageSheet); }
+PROPSHEETPAGEA EiffelPageSheet() { return MakePage(IDD_PAGE_EIFFEL, nullptr, &kEiffelHandlers, kPageSheet); }
 
 PROPSHEETPAGEA FortranPageSheet() { return MakePage(IDD_PAGE_FORTRAN, nullptr, &kFortranHandlers, kPageSheet); }
 

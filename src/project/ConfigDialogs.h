@@ -16,6 +16,9 @@ PROPSHEETPAGEA CompilerPageSheet(PageMode mode);
 // "Linker", or "Librarian" for a static library.
 PROPSHEETPAGEA LinkerPageSheet(PageMode mode);
 PROPSHEETPAGEA FortranPageSheet();
+// Pages of features configured elsewhere, shown in the sheet: version control, Eiffel.
+PROPSHEETPAGEA VersionsPageSheet();
+PROPSHEETPAGEA EiffelPageSheet();
 
 // After the full sheet closed: settings saved, and a changed project's makefile offered.
 void AfterConfiguration();

@@ -85,7 +85,8 @@ PROPSHEETPAGEA MakePage(int dialog, const char *title, const PageHandlers *handl
     PROPSHEETPAGEA page;
     memset(&page, 0, sizeof page);
     page.dwSize = sizeof page;
-    // Every page exists from the start, so OK applies them all, seen or not.
+    // Asked to exist from the start, so that OK applies every page; Wine makes a page only when
+    // it is shown, so a page's values must not depend on another page being applied.
     page.dwFlags = (title ? PSP_USETITLE : 0) | (mode == kPageSheet ? PSP_PREMATURE : 0);
     page.hInstance = GetModuleHandleA(nullptr);
     page.pszTemplate = MAKEINTRESOURCEA(dialog);

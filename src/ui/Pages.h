@@ -19,7 +19,8 @@ struct PageHandlers {
 // Starts the pages of a new sheet (one sheet is open at a time).
 void ResetPages();
 // A page of dialog `dialog` titled `title` (null: the dialog's caption) run by `handlers`. The
-// pages of a sheet all exist from the start, so that OK applies every one, seen or not.
+// pages of a sheet are asked to exist from the start; not every system obliges, so OK may
+// apply only the pages that were shown.
 PROPSHEETPAGEA MakePage(int dialog, const char *title, const PageHandlers *handlers, PageMode mode);
 
 // Dialog controls.
