@@ -5,6 +5,7 @@
 #include "AppDriver.h"
 #include "base/CommandIds.h"
 #include "base/ResourceIds.h"
+#include "editor/DocumentTestSupport.h"   // Lower, FilesIn
 
 #include <algorithm>
 #include <functional>
@@ -13,12 +14,6 @@
 namespace {
 
 const char kSixLines[] = "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\n";
-
-std::string Lower(std::string text) {
-    for (char &c : text)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::vector<std::string> ListBoxItems(HWND dialog) {
     std::vector<std::string> items;
@@ -84,10 +79,7 @@ std::string Shown(const std::string &path) {
     return shown.size() > 35 ? shown.substr(0, 3) + "..." + shown.substr(shown.rfind('\\')) : shown;
 }
 
-struct WindowCount {
-    const KeltoApp *app;
-    int n;
-};
+struct WindowCount { const KeltoApp *app; int n; };
 
 BOOL CALLBACK CountOther(HWND window, LPARAM param) {
     WindowCount *count = reinterpret_cast<WindowCount *>(param);
@@ -194,15 +186,7 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
 
     TypeAndSave(app, editor, "ab\ncd");
     EXPECT_FILE(path, "ab\r\ncdfirst\r\nsecond\r\nthird\r\n");
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA(app.PathOf("*.*").c_str(), &found);
-    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
-        if (!_strnicmp(found.cFileName, "main", 4))
-            names.push_back(found.cFileName);
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ((std::vector<std::string>{"main.c", "main.~c"}), names);
+    EXPECT_EQ((Lines{"BDX", "SETTINGS.TXT", "main.c", "main.~c"}), FilesIn(app.dir, true));
     EXPECT_EQ("first  \nsecond\t \nthird", ReadWholeFile(app.PathOf("main.~c")));
 
     // S alone is a letter; Ctrl+Shift+S still saves.
@@ -214,37 +198,29 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
     app.Settle();
     EXPECT_FILE(path, "ab\r\ncdsfirst\r\nsecond\r\nthird\r\n");
 
-    // The menu command does the same.
-    KeltoApp::Type(editor, "!");
-    app.Command(IDM_SAVE);
-    app.Settle();
-    EXPECT_FILE(path, "ab\r\ncds!first\r\nsecond\r\nthird\r\n");
-
     // The keys every Windows editor has: undo and redo, select all, cut and paste; and
     // Alt+Backspace leaves the next key to the text, not to the menu bar.
     auto press = [&](int key, bool ctrl = false, bool alt = false) {
         KeltoApp::Key(editor, key, ctrl, false, alt);
         app.Settle();
     };
-    press('X');                   // "cds!xfirst"
+    press('X');                   // "cdsxfirst"
     press('Z', true);             // undone
     press('Y', true);             // redone
     press('S', true);
-    EXPECT_FILE(path, "ab\r\ncds!xfirst\r\nsecond\r\nthird\r\n");
+    EXPECT_FILE(path, "ab\r\ncdsxfirst\r\nsecond\r\nthird\r\n");
     press(VK_BACK, false, true);  // Alt+Backspace undoes
-    press('W');                   // goes to the text: "cds!wfirst"
+    press('W');                   // goes to the text: "cdswfirst"
     press('A', true);
     press('X', true);             // everything cut...
     press('V', true);             // ...and back
     press('V', true);             // and once more
     press('S', true);
-    EXPECT_FILE(path, "ab\r\ncds!wfirst\r\nsecond\r\nthirdab\r\ncds!wfirst\r\nsecond\r\nthird\r\n");
+    EXPECT_FILE(path, "ab\r\ncdswfirst\r\nsecond\r\nthirdab\r\ncdswfirst\r\nsecond\r\nthird\r\n");
     EXPECT_EQ(0, OtherWindows(app));
     EXPECT_EQ(0, app.Close());
 }
 
-// The keys every Windows editor has, as a user presses them: undo and redo, select all, cut
-// and paste; and Alt+Backspace leaves the next key to the text, not to the menu bar.
 // Closing a modified window asks whether to save it; exit lists the modified files only, and
 // its Cancel keeps everything open. (Its Forget is the display test's way out.)
 TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
@@ -394,10 +370,36 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     EXPECT_EQ(0, app.Close());
 }
 
-TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
+// The frame has its title and the output window; the toggle collapses the output window to
+// its bar and back, the MDI client taking the room. Without a document Save is greyed, New not.
+TEST(AppFrame, TheOutputWindowFoldsAndSaveNeedsADocumentWhileNewDoesNot) {
     KeltoApp app("nodoc");
     WriteWholeFile(app.PathOf("NEW.TXT"), "new\r\n");
     ASSERT_TRUE(app.Start("-f"));
+    EXPECT_EQ("kelto", WindowText(app.frame));
+    HWND output = FindChild(app.frame, "KeltoOutput");
+    ASSERT_TRUE(output != nullptr);
+    HWND list = GetDlgItem(output, 4801), toggle = GetDlgItem(output, 5000);
+    EXPECT_TRUE(IsWindowVisible(list));
+    RECT expanded, collapsed, client, frame;
+    GetWindowRect(output, &expanded);
+    GetClientRect(app.client, &client);
+    SendMessageA(toggle, BM_CLICK, 0, 0);
+    app.Settle();
+    GetWindowRect(output, &collapsed);
+    EXPECT_LT(collapsed.bottom - collapsed.top, expanded.bottom - expanded.top);
+    EXPECT_EQ(expanded.bottom, collapsed.bottom);
+    EXPECT_FALSE(IsWindowVisible(list));
+    // The MDI client takes the room given up.
+    GetClientRect(app.client, &frame);
+    EXPECT_EQ(client.bottom + (expanded.bottom - expanded.top) - (collapsed.bottom - collapsed.top), frame.bottom);
+    SendMessageA(toggle, BM_CLICK, 0, 0);
+    app.Settle();
+    RECT again;
+    GetWindowRect(output, &again);
+    EXPECT_EQ(expanded.bottom - expanded.top, again.bottom - again.top);
+    EXPECT_TRUE(IsWindowVisible(list));
+
     std::vector<MenuItem> menu = FileMenu(app);
     ASSERT_FALSE(menu.empty()) << "the menu could not be read";
     // The commands that would act on the hidden "untitled" document are greyed too.
@@ -477,31 +479,24 @@ std::map<COLORREF, int> ColoursOnce(const KeltoApp &app, HWND window, int height
     return colours;
 }
 
-// Exits, forgetting the changes made to `path`: it keeps `text`.
-void ExitForgetting(KeltoApp &app, const std::string &path, const std::string &text) {
-    PostMessageA(app.frame, WM_CLOSE, 0, 0);
-    HWND box = app.WaitForBox("Modified files");
-    ASSERT_TRUE(box != nullptr);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_FORGET, BN_CLICKED), 0);
-    EXPECT_EQ(0, app.WaitForExit(20));
-    EXPECT_EQ(text, ReadWholeFile(path));
-}
-
 } // namespace
 
 // Keywords, comments and text in their colours; the mouse wheel scrolls by the system's lines
-// per notch; opening a comment recolours the rows below the typed line; the window follows the
-// caret. Exit forgets the changes.
-TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
+// per notch; Ctrl+End shows the last lines, where a bookmark draws its marker; opening a comment
+// recolours the rows below the typed line; the window follows the caret. Exit forgets the changes.
+TEST(AppDisplay, ColoursFollowTheWheelCtrlEndBookmarksTheCommentsAndTheCaret) {
     KeltoApp app("colours");
     std::string text = "int y; // note\r\nint b;\r\nint c;\r\n";
-    for (int i = 0; i < 100; i++)
-        text += "line\r\n";
+    for (int i = 0; i < 400; i++)
+        text += "\tx = " + std::to_string(i) + ";\r\n";
+    text += "int last;\r\n";
     WriteWholeFile(app.PathOf("A.C"), text);
     ASSERT_TRUE(app.Start("a.c"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.ActiveEditor();
     ASSERT_TRUE(editor != nullptr);
+    RECT client;
+    GetClientRect(editor, &client);
     app.Settle();
     std::map<COLORREF, int> first = ColoursIn(editor, 0, 12);
     EXPECT_GT(first[kKeyword], 10);
@@ -515,6 +510,19 @@ TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     app.Settle();
     EXPECT_TRUE(commentOnTopRow());
 
+    // Only the last line holds a keyword below the top: the window shows it, and not the
+    // comment, once it shows the end. A bookmark on the last line draws its marker there.
+    KeltoApp::Key(editor, VK_END, true);
+    std::map<COLORREF, int> end =
+        ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kKeyword] > 0 && c[kComment] == 0; });
+    EXPECT_GT(end[kKeyword], 10);
+    EXPECT_EQ(0, end[kComment]);
+    EXPECT_EQ(0, end[kMarker]);
+    KeltoApp::Key(editor, VK_UP);
+    KeltoApp::Key(editor, VK_F7);   // after the move: keys keep their order, posted commands not
+    EXPECT_GT(ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kMarker] > 0; })[kMarker], 5);
+    KeltoApp::Key(editor, VK_HOME, true);
+
     // A first change marks the title; typing then draws only the rows that need it.
     KeltoApp::Type(editor, " \b");
     app.Settle();
@@ -526,57 +534,15 @@ TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     // Enough line breaks to leave the window: it scrolls, and the first line leaves the top row.
     KeltoApp::Type(editor, std::string(80, '\n'));
     EXPECT_EQ(0, ColoursOnce(app, editor, 12, [](auto &c) { return c[kComment] == 0; })[kComment]);
-    ExitForgetting(app, app.PathOf("A.C"), text);
-}
-
-TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
-    KeltoApp app("ctrlend");
-    std::string text;
-    for (int i = 0; i < 400; i++)
-        text += "\tx = " + std::to_string(i) + ";\r\n";
-    text += "int last;\r\n";
-    WriteWholeFile(app.PathOf("END.C"), text);
-    ASSERT_TRUE(app.Start("end.c"));
-    ASSERT_TRUE(app.WaitForEditors(1));
-    HWND editor = app.ActiveEditor();
-    ASSERT_TRUE(editor != nullptr);
-    RECT client;
-    GetClientRect(editor, &client);
-    app.Settle();
-    // Only the last line holds a keyword: the window shows it once it shows the end.
-    EXPECT_EQ(0, ColoursIn(editor, 0, client.bottom)[kKeyword]);
-    KeltoApp::Key(editor, VK_END, true);
-    std::map<COLORREF, int> end = ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kKeyword] > 0; });
-    EXPECT_GT(end[kKeyword], 10);
-    EXPECT_EQ(0, end[kMarker]);
-    // A bookmark on the last line draws its marker there.
-    KeltoApp::Key(editor, VK_UP);
-    KeltoApp::Key(editor, VK_F7);   // after the move: keys keep their order, posted commands not
-    EXPECT_GT(ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kMarker] > 0; })[kMarker], 5);
-    EXPECT_EQ(0, app.Close());
-}
-
-namespace {
-
-// The names of the autosave copies below the test's compiler root.
-std::vector<std::string> AutosaveCopies(const KeltoApp &app) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((app.dir + "\\BDX\\keltoautosave\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(Lower(data.cFileName));
-    while (FindNextFileA(h, &data));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    HWND box = app.WaitForBox("Modified files");
+    ASSERT_TRUE(box != nullptr);
+    ASSERT_TRUE(Answer(box, IDC_FORGET));
+    EXPECT_EQ(0, app.WaitForExit(20));
+    EXPECT_EQ(text, ReadWholeFile(app.PathOf("A.C")));
 }
 
 const UINT kAutosaveRound = 10025;
-
-} // namespace
 
 // Forgetting the copies at the next start is AutosaveTest's.
 TEST(AppAutosave, EditsSurviveACrash) {
@@ -592,10 +558,10 @@ TEST(AppAutosave, EditsSurviveACrash) {
     app.Settle();
     PostMessageA(app.frame, kAutosaveRound, 0, 0);
     app.Settle();
-    std::vector<std::string> copies = AutosaveCopies(app);
-    ASSERT_EQ(2u, copies.size());
-    EXPECT_EQ(0u, copies[0].find("one.c"));
-    EXPECT_EQ(0u, copies[1].find("one.c"));
+    std::string copies = app.dir + "\\BDX\\keltoautosave";
+    ASSERT_EQ(2u, FilesIn(copies).size());
+    EXPECT_EQ(0u, FilesIn(copies)[0].find("ONE.C"));
+    EXPECT_EQ(0u, FilesIn(copies)[1].find("ONE.C"));
     TerminateProcess(app.process.hProcess, 3);
     ASSERT_EQ(3, app.WaitForExit(10));
 
@@ -620,40 +586,6 @@ TEST(AppAutosave, EditsSurviveACrash) {
     }
     EXPECT_FILE(app.PathOf("ONE.C"), "/* a */int one;\r\n");
     EXPECT_FILE(app.PathOf("SUB\\ONE.C"), "/* b */int two;\r\n");
-    EXPECT_TRUE(AutosaveCopies(app).empty());
-    EXPECT_EQ(0, app.Close());
-}
-
-// The frame has its title and the output window; the toggle collapses the output window to
-// its bar and back, the MDI client taking the room.
-TEST(AppOutput, TheToggleCollapsesTheOutputWindowToItsBarAndBack) {
-    KeltoApp app("output");
-    ASSERT_TRUE(app.Start());
-    EXPECT_EQ("kelto", WindowText(app.frame));
-    HWND output = FindChild(app.frame, "KeltoOutput");
-    ASSERT_TRUE(output != nullptr);
-    HWND list = GetDlgItem(output, 4801);
-    ASSERT_TRUE(list != nullptr);
-    EXPECT_TRUE(IsWindowVisible(list));
-    HWND toggle = GetDlgItem(output, 5000);
-    ASSERT_TRUE(toggle != nullptr);
-    RECT expanded, collapsed, client, frame;
-    GetWindowRect(output, &expanded);
-    GetClientRect(app.client, &client);
-    SendMessageA(toggle, BM_CLICK, 0, 0);
-    app.Settle();
-    GetWindowRect(output, &collapsed);
-    EXPECT_LT(collapsed.bottom - collapsed.top, expanded.bottom - expanded.top);
-    EXPECT_EQ(expanded.bottom, collapsed.bottom);
-    EXPECT_FALSE(IsWindowVisible(list));
-    // The MDI client takes the room given up.
-    GetClientRect(app.client, &frame);
-    EXPECT_EQ(client.bottom + (expanded.bottom - expanded.top) - (collapsed.bottom - collapsed.top), frame.bottom);
-    SendMessageA(toggle, BM_CLICK, 0, 0);
-    app.Settle();
-    RECT again;
-    GetWindowRect(output, &again);
-    EXPECT_EQ(expanded.bottom - expanded.top, again.bottom - again.top);
-    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_TRUE(FilesIn(copies).empty());
     EXPECT_EQ(0, app.Close());
 }
