@@ -128,8 +128,7 @@ TEST_F(SearchTest, ReplaceAskingThenAllAndUndoneAtOnce) {
     EXPECT_EQ(2, ui.replaceQuestions);
     EXPECT_EQ("a int b long\nlong;\nprintf long", Text());
     EXPECT_STREQ("3 substitutions", MessageLineText());
-    EXPECT_EQ(1, CurrentLineNumber());   // the cursor is back where it was
-    EXPECT_EQ(1, Column());
+    EXPECT_EQ("1:1", Where());   // the cursor is back where it was
     Undo();
     EXPECT_EQ("a int b int\nint;\nprintf int", Text());
 
