@@ -190,8 +190,7 @@ TEST_F(DocumentsTest, InsertedFileLandsAboveTheCursorLineSelected) {
     EXPECT_EQ(FirstLine(doc), view->anchor);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_FALSE(InsertFile(missing.c_str()));
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("File " + missing + " not found!", ui.boxes[0].text);
+    EXPECT_EQ(Lines{"File " + missing + " not found!"}, ui.Texts());
     EXPECT_EQ(7, doc->lineCount);
 
     // The inserted file's time is not the document's: no question about a change on disk.
