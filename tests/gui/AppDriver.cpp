@@ -250,6 +250,12 @@ HWND KeltoApp::WaitForBox(const char *title, int seconds) const {
     return Wait(Search{nullptr, title, process.dwProcessId, nullptr}, seconds);
 }
 
+bool KeltoApp::AnswerBox(const char *title, const std::string &text, int id) const {
+    HWND box = WaitForBox(title);
+    EXPECT_EQ(text, box ? BoxText(box) : "<no box \"" + std::string(title) + "\">");
+    return box && Answer(box, id);
+}
+
 HWND KeltoApp::OpenDialog(int command, const char *title) const {
     Command(command);
     HWND dialog = WaitForBox(title);

@@ -97,16 +97,6 @@ int OtherWindows(const KeltoApp &app) {
     return count.n;
 }
 
-// A directory with a short path, at the root of drive C:.
-struct ShortDirectory {
-    std::string path = "C:\\KR" + std::to_string(GetCurrentProcessId());
-    ShortDirectory() { CreateDirectoryA(path.c_str(), nullptr); }
-    ~ShortDirectory() {
-        DeleteFileA((path + "\\SHORT.TXT").c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-};
-
 std::vector<std::string> Titles(const KeltoApp &app) {
     std::vector<std::string> titles;
     for (HWND editor : app.Editors())
@@ -138,9 +128,7 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
     ASSERT_TRUE(app.WaitForEditors(3)) << app.Editors().size();
     app.Settle();
     EXPECT_EQ((std::vector<std::string>{"main.c", "my files\\a.c", "sub\\notes.txt"}), Titles(app));
-    HWND active = app.ActiveEditor();
-    ASSERT_TRUE(active != nullptr);
-    EXPECT_TRUE(IsZoomed(active));
+    EXPECT_TRUE(IsZoomed(app.ActiveEditor()));
     EXPECT_EQ(0, OtherWindows(app));
     HWND blanks = app.Editor("my files\\a.c");
     ASSERT_TRUE(blanks != nullptr);
@@ -230,13 +218,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
     ASSERT_TRUE(app.Start("yes.txt no.txt cancel.txt same.txt"));
     ASSERT_TRUE(app.WaitForEditors(4));
 
-    struct Case {
-        const char *name;
-        int answer;
-        bool byCommand;
-        const char *onDisk;
-        size_t windowsLeft;
-    };
+    struct Case { const char *name; int answer; bool byCommand; const char *onDisk; size_t windowsLeft; };
     const Case cases[] = {
         {"YES.TXT", IDYES, false, "xtext\r\n", 3},
         {"NO.TXT", IDNO, true, "text\r\n", 2},
@@ -253,10 +235,9 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
             app.Command(IDM_CLOSE);
         else
             PostMessageA(editor, WM_CLOSE, 0, 0);
-        HWND box = app.WaitForBox("Information");
-        ASSERT_TRUE(box != nullptr);
-        EXPECT_EQ("The file " + Lower(app.PathOf(c.name)) + " has been changed. Save modifications?", BoxText(box));
-        ASSERT_TRUE(Answer(box, c.answer));
+        ASSERT_TRUE(app.AnswerBox("Information",
+                                  "The file " + Lower(app.PathOf(c.name)) + " has been changed. Save modifications?",
+                                  c.answer));
         app.Settle();
         EXPECT_EQ(c.windowsLeft, app.Editors().size());
         EXPECT_EQ(c.answer != IDCANCEL, !IsWindow(editor));
@@ -336,9 +317,8 @@ TEST(AppSession, ReopensTheOpenFilesAtTheirLines) {
 
 TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     KeltoApp app("recent");
-    // A short path is shown whole, lower-cased; the long ones are shortened.
-    ShortDirectory shortDir;
-    std::string shortFile = shortDir.path + "\\SHORT.TXT";
+    // A short path (at the root of drive C:) is shown whole, lower-cased; the long ones are shortened.
+    std::string shortFile = "C:\\KR" + std::to_string(GetCurrentProcessId()) + ".TXT";
     WriteWholeFile(shortFile, "s\r\n");
     for (const char *name : {"F1.TXT", "F2.TXT", "F3.TXT", "F4.TXT"})
         WriteWholeFile(app.PathOf(name), "f\r\n");
@@ -368,6 +348,7 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     EXPECT_EQ("f4.txt", WindowText(app.Editors()[0]));
     EXPECT_EQ((std::vector<std::string>{Lower(shortFile), f3, f2, f1}), RecentFiles(app));
     EXPECT_EQ(0, app.Close());
+    DeleteFileA(shortFile.c_str());
 }
 
 // The frame has its title and the output window; the toggle collapses the output window to
@@ -573,10 +554,7 @@ TEST(AppAutosave, EditsSurviveACrash) {
     ASSERT_EQ(2u, offered.size());
     EXPECT_EQ(0u, offered[0].find(Lower(app.PathOf("")))) << offered[0];
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND box = app.WaitForBox("Information");
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ("Autosaved files restored in the editor", BoxText(box));
-    ASSERT_TRUE(Answer(box, IDOK));
+    ASSERT_TRUE(app.AnswerBox("Information", "Autosaved files restored in the editor", IDOK));
     ASSERT_TRUE(app.WaitForEditors(2));
     EXPECT_EQ((std::vector<std::string>{"one.c*", "sub\\one.c*"}), Titles(app));
     for (const char *name : {"one.c*", "sub\\one.c*"}) {
