@@ -61,8 +61,7 @@ TEST_F(MemoryTest, ReleaseReportsDamagedAndForeignBlocks) {
         ASSERT_NE(nullptr, p);
         p[n] = 'x';   // the first byte of the guard
         Release(p);
-        ASSERT_EQ(1u, ui.boxes.size()) << n;
-        EXPECT_EQ("overwritten block size " + std::to_string(n + 12) + "\n", ui.boxes[0].text);
+        EXPECT_EQ(std::vector<std::string>{"overwritten block size " + std::to_string(n + 12) + "\n"}, ui.Texts());
         EXPECT_EQ(inUse, g_memoryStats.inUse) << n;
     }
 
@@ -74,8 +73,7 @@ TEST_F(MemoryTest, ReleaseReportsDamagedAndForeignBlocks) {
     Release(p);
     char local[64] = {};
     Release(local + 16);
-    ASSERT_EQ(2u, ui.boxes.size());
-    EXPECT_EQ("Wrong block passed to release", ui.boxes[0].text);
+    EXPECT_EQ(std::vector<std::string>(2, "Wrong block passed to release"), ui.Texts());
     EXPECT_EQ(inUse, g_memoryStats.inUse);
 
     // A size written over in the header is not believed: nothing is written through it (the

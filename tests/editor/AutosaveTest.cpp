@@ -94,8 +94,7 @@ TEST_F(AutosaveTest, AFailedWriteKeepsThePreviousCopyAndStopsTheRound) {
     // The new copy cannot be made: a directory stands where it would be written.
     CreateDirectoryA((CopyOf("K.C") + ".tmp").c_str(), nullptr);
     AutosaveRound();
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("Impossible to autosave " + CopyOf("K.C") + ". Disk Full?", ui.boxes[0].text);
+    EXPECT_EQ(Lines{"Impossible to autosave " + CopyOf("K.C") + ". Disk Full?"}, ui.Texts());
     EXPECT_EQ(first, ReadWholeFile(CopyOf("K.C")));
 }
 
@@ -153,9 +152,8 @@ TEST_F(AutosaveTest, AnUnwritableDirectorySwitchesAutosaveOff) {
     InjectWriteFailure(0);
     EXPECT_FALSE(RestoreAutosaved());
     InjectWriteFailure(-1);
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("Impossible to write to autosave dir\n" + dir + "\\keltoautosave\nAutosave will be disabled",
-              ui.boxes[0].text);
+    EXPECT_EQ(Lines{"Impossible to write to autosave dir\n" + dir + "\\keltoautosave\nAutosave will be disabled"},
+              ui.Texts());
     EXPECT_FALSE(g_app->optionByte & kOptionAutosave);
     // A missing directory is made, and there is nothing to offer.
     g_app->optionByte |= kOptionAutosave;
