@@ -118,7 +118,7 @@ TEST_F(AutosaveTest, CopiesComeBackAfterACrash) {
     ASSERT_EQ(1u, ui.fileLists.size());
     EXPECT_EQ(std::to_string(IDD_MODIFIED_FILES), ui.fileLists[0][0]);
     EXPECT_EQ(4u, ui.fileLists[0].size());
-    EXPECT_NE(std::string::npos, ui.fileLists[0][1].find(Lower(PathOf(""))));
+    EXPECT_NE(std::string::npos, ui.fileLists[0][1].find(Lowered(PathOf(""))));
     Document *main = FindDocument(PathOf("M.C").c_str(), false);
     Document *nine = FindDocument(PathOf("SUB\\N.C").c_str(), false);
     ASSERT_TRUE(main && nine);

@@ -35,7 +35,7 @@ std::string Pattern(size_t n, unsigned seed = 0) {
 }
 
 std::string SplitMessage(const std::string &path, int count) {
-    return Lower(path) + ":\n" + std::to_string(count) +
+    return Lowered(path) + ":\n" + std::to_string(count) +
            " lines longuer than 500 characters were truncated";
 }
 

@@ -174,7 +174,7 @@ TEST_F(WriteTest, TruncatedDocumentAsksBeforeSaving) {
     ui.boxes.clear();
     ui.Answer(kAnswerYes);
     EXPECT_FALSE(CloseEditorWindow(g_editor->view));
-    EXPECT_EQ((Lines{"The file " + Lower(path) + " has been changed. Save modifications?",
+    EXPECT_EQ((Lines{"The file " + Lowered(path) + " has been changed. Save modifications?",
                      "File contains truncated lines\nSave anyway?"}),
               ui.Texts());
     EXPECT_EQ(a + b + "\n", ReadWholeFile(path));
@@ -189,7 +189,7 @@ TEST_F(WriteTest, TruncatedDocumentAsksBeforeSaving) {
     ReplaceLine(doc, 0, "edited");
     ui.boxes.clear();
     FindHandler(IDM_RELOAD)(IDM_RELOAD, 0);
-    EXPECT_EQ(Lines{Lower(path) + " has been modified.\nReload it from the disk and lose the changes?"},
+    EXPECT_EQ(Lines{Lowered(path) + " has been modified.\nReload it from the disk and lose the changes?"},
               ui.Texts());
     EXPECT_EQ("edited", LinesOf(doc)[0]);
     ui.Answer(kAnswerYes);

@@ -5,7 +5,7 @@
 #include "AppDriver.h"
 #include "base/CommandIds.h"
 #include "base/ResourceIds.h"
-#include "editor/DocumentTestSupport.h"   // Lower, FilesIn
+#include "editor/DocumentTestSupport.h"   // FilesIn, Lowered
 
 #include <algorithm>
 #include <functional>
@@ -26,7 +26,7 @@ std::vector<std::string> ListBoxItems(HWND dialog) {
         SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
         char text[512] = "";
         WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        items.push_back(Lower(text));
+        items.push_back(Lowered(text));
     }
     return items;
 }
@@ -75,7 +75,7 @@ std::vector<std::string> RecentFiles(const KeltoApp &app) {
 
 // A path as the File menu shows it: lower-cased, and a long one as "c:\...\name".
 std::string Shown(const std::string &path) {
-    std::string shown = Lower(path);
+    std::string shown = Lowered(path);
     return shown.size() > 35 ? shown.substr(0, 3) + "..." + shown.substr(shown.rfind('\\')) : shown;
 }
 
@@ -226,7 +226,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        HWND editor = app.Editor(Lower(c.name));
+        HWND editor = app.Editor(Lowered(c.name));
         ASSERT_TRUE(editor != nullptr);
         Activate(app, editor);
         KeltoApp::Type(editor, "x");
@@ -236,7 +236,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
         else
             PostMessageA(editor, WM_CLOSE, 0, 0);
         ASSERT_TRUE(app.AnswerBox("Information",
-                                  "The file " + Lower(app.PathOf(c.name)) + " has been changed. Save modifications?",
+                                  "The file " + Lowered(app.PathOf(c.name)) + " has been changed. Save modifications?",
                                   c.answer));
         app.Settle();
         EXPECT_EQ(c.windowsLeft, app.Editors().size());
@@ -252,7 +252,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
         PostMessageA(app.frame, WM_CLOSE, 0, 0);
         HWND dialog = app.WaitForBox("Modified files");
         ASSERT_TRUE(dialog != nullptr);
-        EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
+        EXPECT_EQ(std::vector<std::string>{Lowered(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         if (answer == IDCANCEL) {
             ASSERT_TRUE(WaitGone(dialog, 5));
@@ -283,7 +283,7 @@ TEST(AppSession, ReopensTheOpenFilesAtTheirLines) {
     ASSERT_TRUE(app.Start());
     HWND dialog = app.WaitForBox("Load error");
     ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("GONE.TXT"))}, ListBoxItems(dialog));
+    EXPECT_EQ(std::vector<std::string>{Lowered(app.PathOf("GONE.TXT"))}, ListBoxItems(dialog));
     ASSERT_TRUE(Answer(dialog, IDOK));
     ASSERT_TRUE(app.WaitForEditors(2));
     EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt"}), Titles(app));
@@ -339,14 +339,14 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     HWND last = app.Editors()[0];
     PostMessageA(last, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitGone(last, 5));
-    EXPECT_EQ((std::vector<std::string>{Lower(shortFile), f4, f3, f2}), RecentFiles(app));
+    EXPECT_EQ((std::vector<std::string>{Lowered(shortFile), f4, f3, f2}), RecentFiles(app));
     EXPECT_EQ(0u, StateOf(FileMenu(app), IDM_FIRST_CLOSED_FILE) & MF_GRAYED);
 
     // Choosing one opens it and takes it off the list.
     app.Command(IDM_FIRST_CLOSED_FILE + 1);
     ASSERT_TRUE(app.WaitForEditors(1));
     EXPECT_EQ("f4.txt", WindowText(app.Editors()[0]));
-    EXPECT_EQ((std::vector<std::string>{Lower(shortFile), f3, f2, f1}), RecentFiles(app));
+    EXPECT_EQ((std::vector<std::string>{Lowered(shortFile), f3, f2, f1}), RecentFiles(app));
     EXPECT_EQ(0, app.Close());
     DeleteFileA(shortFile.c_str());
 }
@@ -551,7 +551,7 @@ TEST(AppAutosave, EditsSurviveACrash) {
     ASSERT_TRUE(dialog != nullptr);
     std::vector<std::string> offered = ListBoxItems(dialog);
     ASSERT_EQ(2u, offered.size());
-    EXPECT_EQ(0u, offered[0].find(Lower(app.PathOf("")))) << offered[0];
+    EXPECT_EQ(0u, offered[0].find(Lowered(app.PathOf("")))) << offered[0];
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(app.AnswerBox("Information", "Autosaved files restored in the editor", IDOK));
     ASSERT_TRUE(app.WaitForEditors(2));
