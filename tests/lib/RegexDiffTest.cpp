@@ -6,7 +6,6 @@
 //     python3 scripts/regex-cases.py
 // The script's opening comment describes the syntax it generates and the file's format.
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
