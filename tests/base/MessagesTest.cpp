@@ -28,12 +28,10 @@ TEST(Messages, LookupAndKeywordListsEnds) {
     }
 }
 
-TEST(Messages, TimeStampHasNoZeroPadding) {
+// Time stamps have no zero padding.
+TEST(Messages, FormattingStaysInsideTheScratchBufferAndTimeStamps) {
     const int parts[6] = {1999, 2, 3, 9, 5, 7};
     EXPECT_STREQ("1999.2.3.9.5.7", FormatTimeStamp(parts));
-}
-
-TEST(Messages, FormattingStaysInsideTheScratchBuffer) {
     char *text = FormatScratch("%s", std::string(kScratchSize + 100, 'a').c_str());
     EXPECT_EQ(text, g_scratch);
     EXPECT_EQ(size_t(kScratchSize - 1), strlen(text));

@@ -31,9 +31,9 @@ protected:
         EXPECT_TRUE(AutosavePath(PathOf(name).c_str(), path, sizeof path));
         return path;
     }
-    // The copies in the autosave directory, by name.
-    Lines Copies() { return FilesIn(dir + "\\keltoautosave"); }
+    // The autosave directory and the copies in it, by name.
     std::string Auto() const { return dir + "\\keltoautosave"; }
+    Lines Copies() { return FilesIn(Auto()); }
     // Whether any file of the autosave directory holds `text`.
     bool SomeCopyHolds(const std::string &text) {
         for (const std::string &name : Copies())
@@ -94,8 +94,7 @@ TEST_F(AutosaveTest, AFailedWriteKeepsThePreviousCopyAndStopsTheRound) {
     // The new copy cannot be made: a directory stands where it would be written.
     CreateDirectoryA((CopyOf("K.C") + ".tmp").c_str(), nullptr);
     AutosaveRound();
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("Impossible to autosave " + CopyOf("K.C") + ". Disk Full?", ui.boxes[0].text);
+    EXPECT_EQ(Lines{"Impossible to autosave " + CopyOf("K.C") + ". Disk Full?"}, ui.Texts());
     EXPECT_EQ(first, ReadWholeFile(CopyOf("K.C")));
 }
 
@@ -119,7 +118,7 @@ TEST_F(AutosaveTest, CopiesComeBackAfterACrash) {
     ASSERT_EQ(1u, ui.fileLists.size());
     EXPECT_EQ(std::to_string(IDD_MODIFIED_FILES), ui.fileLists[0][0]);
     EXPECT_EQ(4u, ui.fileLists[0].size());
-    EXPECT_NE(std::string::npos, ui.fileLists[0][1].find(Lower(PathOf(""))));
+    EXPECT_NE(std::string::npos, ui.fileLists[0][1].find(Lowered(PathOf(""))));
     Document *main = FindDocument(PathOf("M.C").c_str(), false);
     Document *nine = FindDocument(PathOf("SUB\\N.C").c_str(), false);
     ASSERT_TRUE(main && nine);
@@ -153,9 +152,8 @@ TEST_F(AutosaveTest, AnUnwritableDirectorySwitchesAutosaveOff) {
     InjectWriteFailure(0);
     EXPECT_FALSE(RestoreAutosaved());
     InjectWriteFailure(-1);
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("Impossible to write to autosave dir\n" + dir + "\\keltoautosave\nAutosave will be disabled",
-              ui.boxes[0].text);
+    EXPECT_EQ(Lines{"Impossible to write to autosave dir\n" + dir + "\\keltoautosave\nAutosave will be disabled"},
+              ui.Texts());
     EXPECT_FALSE(g_app->optionByte & kOptionAutosave);
     // A missing directory is made, and there is nothing to offer.
     g_app->optionByte |= kOptionAutosave;
@@ -165,7 +163,7 @@ TEST_F(AutosaveTest, AnUnwritableDirectorySwitchesAutosaveOff) {
     EXPECT_TRUE(ui.fileLists.empty());
 }
 
-TEST_F(AutosaveTest, TheNewestCopyOfADocumentWinsAndNothingElseIsLost) {
+TEST_F(AutosaveTest, TheNewestCopyOfADocumentWinsAndNothingElseIsLostNotEvenAnUnreadableFile) {
     CreateDirectoryA(Auto().c_str(), nullptr);
     WriteWholeFile(PathOf("M.C"), "disk\r\n");
     WriteWholeFile(Auto() + "\\m.c", "Autosaved " + PathOf("M.C") + " 2020.1.1.0.0.0\r\nolder edit\r\n");
@@ -175,29 +173,21 @@ TEST_F(AutosaveTest, TheNewestCopyOfADocumentWinsAndNothingElseIsLost) {
     UpperCase(&upper[0]);
     WriteWholeFile(upper, "Autosaved " + PathOf("U.C") + " 1.2.3.4.5.6\r\nonly here\r\n");
     WriteWholeFile(Auto() + "\\notes.tmp", "mine\r\n");
-    ui.fileListAnswers.push_back(IDOK);
-    ASSERT_TRUE(RestoreAutosaved());
-    EXPECT_EQ(3u, ui.fileLists[0].size());   // one entry per document
-    Document *main = FindDocument(PathOf("M.C").c_str(), false);
-    ASSERT_TRUE(main);
-    EXPECT_EQ(Lines{"newer edit"}, LinesOf(main));
-    EXPECT_FALSE(PathExists(Auto() + "\\m.c"));
-    EXPECT_TRUE(SomeCopyHolds("only here"));
-    EXPECT_TRUE(PathExists(Auto() + "\\notes.tmp"));
-}
-
-TEST_F(AutosaveTest, AFileThatCannotBeReadIsStillRestoredFromItsCopy) {
+    // A file that cannot be read (another program holds it) is still restored from its copy.
     WriteWholeFile(PathOf("L.C"), "disk\r\n");
-    CreateDirectoryA(Auto().c_str(), nullptr);
     WriteWholeFile(CopyOf("L.C"), "Autosaved " + PathOf("L.C") + " 1.2.3.4.5.6\r\ncrash edit\r\n");
-    // Another program holds the file while the editor starts.
     HANDLE held = CreateFileA(PathOf("L.C").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     ui.fileListAnswers.push_back(IDOK);
     EXPECT_TRUE(RestoreAutosaved());
     CloseHandle(held);
-    Document *doc = FindDocument(PathOf("L.C").c_str(), false);
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(Lines{"crash edit"}, LinesOf(doc));
+    EXPECT_EQ(4u, ui.fileLists[0].size());   // one entry per document
+    Document *main = FindDocument(PathOf("M.C").c_str(), false), *locked = FindDocument(PathOf("L.C").c_str(), false);
+    ASSERT_TRUE(main && locked);
+    EXPECT_EQ(Lines{"newer edit"}, LinesOf(main));
+    EXPECT_EQ(Lines{"crash edit"}, LinesOf(locked));
+    EXPECT_FALSE(PathExists(Auto() + "\\m.c"));
+    EXPECT_TRUE(SomeCopyHolds("only here"));
     EXPECT_TRUE(SomeCopyHolds("crash edit"));
+    EXPECT_TRUE(PathExists(Auto() + "\\notes.tmp"));
 }

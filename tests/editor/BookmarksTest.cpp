@@ -31,8 +31,7 @@ TEST_F(EditTest, BookmarksAreChosenFromTheListAndFollowTheirLines) {
     EXPECT_EQ((std::vector<std::string>{"Book marks", "T.TXT(3):  third",
                                         "T.TXT(1): a longer text that makes the first line grow first"}),
               ui.lists[0]);
-    EXPECT_EQ(1, CurrentLineNumber());
-    EXPECT_EQ(0, Column());
+    EXPECT_EQ("1:0", Where());
     EditCommand(IDM_GOTO_NEXT_BOOKMARK);   // round the list to the head
     EXPECT_EQ(3, CurrentLineNumber());
 

@@ -36,7 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(ColouringTest, CWordsStringsAndDirectives) {
+TEST_F(ColouringTest, CWordsStringsDirectivesAndFortran) {
     const Language *c = FindLanguage("C Language");
     ASSERT_TRUE(c);
     EXPECT_EQ("int[K](x);[T]", Pieces(c, "int(x);"));
@@ -50,9 +50,10 @@ TEST_F(ColouringTest, CWordsStringsAndDirectives) {
     EXPECT_EQ("a = \"esc\\\"aped int\" + 2; [T]for[K]", Pieces(c, "a = \"esc\\\"aped int\" + 2; for"));
     EXPECT_EQ("x1int = 0;[T]", Pieces(c, "x1int = 0;"));
     EXPECT_EQ("x[T]", Pieces(nullptr, "x"));
-}
+    EXPECT_TRUE(IsDirective("ifdef", 5));
+    EXPECT_FALSE(IsDirective("ifdefx", 6));
 
-TEST_F(ColouringTest, FortranContinuationAndCase) {
+    // Fortran: the continuation mark in column 6, keywords in capitals.
     const Language *fortran = FindLanguage("Fortran");
     ASSERT_TRUE(fortran);
     EXPECT_EQ("     [T]&[M] X[T]", Pieces(fortran, "     & X"));
@@ -85,24 +86,18 @@ TEST_F(ColouringTest, CommentSpansAndBreakpointsOfALine) {
     EXPECT_EQ(two->length, runs[1].start + runs[1].length);
 }
 
-TEST_F(ColouringTest, KeywordsFollowTheLanguage) {
-    OpenFile("B.CPP", "x\n");
-    EXPECT_STREQ("C Language", g_editor->doc->language->name);
-    EXPECT_TRUE(g_editor->doc->flags & kDocCSource);
-    OpenFile("C.TXT", "x\n");
-    EXPECT_EQ(nullptr, g_editor->doc->language);
-    EXPECT_TRUE(IsDirective("ifdef", 5));
-    EXPECT_FALSE(IsDirective("ifdefx", 6));
-}
-
 namespace {
+
+std::string Span(long first, const CommentSpan *span, long last) {
+    return std::to_string(first) + ":" + std::to_string(span->firstColumn) + "-" + std::to_string(last) + ":" +
+           std::to_string(span->lastColumn) + " ";
+}
 
 // The spans as "first line:column-last line:column" with lines counted from 1.
 std::string Spans(const Document *doc) {
     std::string out;
     for (const CommentSpan *span = doc->comments; span; span = span->next)
-        out += std::to_string(LineNumberOf(doc, span->firstLine)) + ":" + std::to_string(span->firstColumn) + "-" +
-               std::to_string(LineNumberOf(doc, span->lastLine)) + ":" + std::to_string(span->lastColumn) + " ";
+        out += Span(LineNumberOf(doc, span->firstLine), span, LineNumberOf(doc, span->lastLine));
     return out;
 }
 
@@ -129,9 +124,15 @@ TEST_F(ColouringTest, CommentSpansOfEachLanguage) {
     Document *eiffel = OpenFile("E.E", "x := \"--\" -- note\n'-' -- two\n");
     BuildCommentSpans(eiffel);
     EXPECT_EQ("1:10-1:16 2:4-2:9 ", Spans(eiffel));
+    // The language follows the extension: C++ is C, a text file has none.
+    OpenFile("B.CPP", "x\n");
+    EXPECT_STREQ("C Language", g_editor->doc->language->name);
+    EXPECT_TRUE(g_editor->doc->flags & kDocCSource);
+    OpenFile("C.TXT", "x\n");
+    EXPECT_EQ(nullptr, g_editor->doc->language);
 }
 
-TEST_F(ColouringTest, TypingScansOnlyAsFarAsTheCommentsChanged) {
+TEST_F(ColouringTest, TypingScansOnlyAsFarAsTheCommentsChangedAndABrokenCountGivesUp) {
     Document *doc = OpenFile("T.C", "/* a\nb\nc */\nint d;\nint e;\n");
     ASSERT_TRUE(BuildCommentSpans(doc));
     long first = 0, end = 0;
@@ -150,12 +151,10 @@ TEST_F(ColouringTest, TypingScansOnlyAsFarAsTheCommentsChanged) {
     EXPECT_EQ(3, first);
     EXPECT_EQ(doc->lineCount, end);
     EXPECT_EQ("1:0-3:3 4:0-5:5 ", Spans(doc));
-}
 
-// A line count that has gone wrong cannot make the scan run on: it gives up and says so, once,
-// not on every paint.
-TEST_F(ColouringTest, AScanThatCannotEndGivesUpOnce) {
-    Document *doc = OpenFile("I.C", "a /* b */\nc\n");
+    // A line count that has gone wrong cannot make the scan run on: it gives up and says so,
+    // once, not on every paint.
+    doc = OpenFile("I.C", "a /* b */\nc\n");
     doc->lineCount = -99;
     InvalidateCommentSpans(doc);
     EXPECT_FALSE(BuildCommentSpans(doc));
@@ -201,8 +200,7 @@ TEST_F(ColouringTest, RebuildingBetweenChangedLinesMatchesAFullScan) {
                 ASSERT_TRUE(CommentSpansBetween(doc, 0, doc->lineCount, indexed)) << name << " step " << step;
                 std::string numbered;
                 for (const SpanOnRows &s : indexed)
-                    numbered += std::to_string(s.first + 1) + ":" + std::to_string(s.span->firstColumn) + "-" +
-                                std::to_string(s.last + 1) + ":" + std::to_string(s.span->lastColumn) + " ";
+                    numbered += Span(s.first + 1, s.span, s.last + 1);
                 ASSERT_EQ(partial, numbered) << name << " step " << step;
                 InvalidateCommentSpans(doc);
                 BuildCommentSpans(doc);

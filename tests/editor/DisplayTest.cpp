@@ -12,6 +12,15 @@ namespace {
 // A fixed-pitch font of 8 pixels a character.
 int Fixed(int, int n, void *) { return n * 8; }
 
+// A proportional font: "i" 3 pixels, "W" 12, every other character 8.
+int Proportional(int from, int n, void *context) {
+    const char *text = static_cast<const char *>(context);
+    int width = 0;
+    for (int i = from; i < from + n; i++)
+        width += text[i] == 'i' ? 3 : text[i] == 'W' ? 12 : 8;
+    return width;
+}
+
 std::vector<int> Steps(int height, int subScroll) {
     int steps[64];
     int n = SubScrollSteps(height, subScroll, steps, 64);
@@ -20,7 +29,7 @@ std::vector<int> Steps(int height, int subScroll) {
 
 } // namespace
 
-TEST(Display, ScrollBarOfLargeAndSmallDocuments) {
+TEST(Display, ScrollBarOfLargeAndSmallDocumentsAndSmoothScrollSteps) {
     ScrollBarState bar = ScrollBarFor(40000, 30, 20000);
     EXPECT_EQ(1, bar.minimum);
     EXPECT_EQ(4001, bar.maximum);
@@ -34,9 +43,8 @@ TEST(Display, ScrollBarOfLargeAndSmallDocuments) {
     EXPECT_EQ(0, bar.maximum);
     EXPECT_EQ(1, LineForThumb(40000, 0));
     EXPECT_EQ(40001, LineForThumb(40000, 9999));
-}
 
-TEST(Display, SmoothScrollSteps) {
+    // Smooth scrolling: the steps of a line's height.
     EXPECT_EQ((std::vector<int>{3, 3, 3, 3, 3}), Steps(15, 4));
     EXPECT_EQ((std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 5}), Steps(15, 10));
     EXPECT_EQ(std::vector<int>{15}, Steps(15, 1));
@@ -44,30 +52,15 @@ TEST(Display, SmoothScrollSteps) {
     EXPECT_EQ(std::vector<int>{15}, Steps(15, 40));   // steps of 0 pixels: the whole line at once
 }
 
-TEST(Display, HorizontalScrollKeepsTheCursorInSight) {
+TEST(Display, HorizontalScrollKeepsTheCursorInSightAndColumnsArePlacedByTheTextBefore) {
     // 100 pixels of text area, 8 pixels a character.
     EXPECT_EQ(0, FirstColumnForCursor(0, 12, 100, Fixed, nullptr));    // 96 pixels fit
     EXPECT_EQ(2, FirstColumnForCursor(0, 13, 100, Fixed, nullptr));    // 104: wider by less than one
     EXPECT_EQ(0, FirstColumnForCursor(0, 12, 96, Fixed, nullptr));     // exactly as wide: nothing moves
     EXPECT_EQ(12, FirstColumnForCursor(0, 23, 100, Fixed, nullptr));
     EXPECT_EQ(0, FirstColumnForCursor(20, 5, 100, Fixed, nullptr));    // left of the window
-    EXPECT_EQ(2, FirstColumnForCursor(20, 13, 100, Fixed, nullptr));
-}
 
-namespace {
-
-// A proportional font: "i" 3 pixels, "W" 12, every other character 8.
-int Proportional(int from, int n, void *context) {
-    const char *text = static_cast<const char *>(context);
-    int width = 0;
-    for (int i = from; i < from + n; i++)
-        width += text[i] == 'i' ? 3 : text[i] == 'W' ? 12 : 8;
-    return width;
-}
-
-} // namespace
-
-TEST(Display, ColumnsArePlacedByTheWidthsOfTheTextBeforeThem) {
+    // Columns are placed by the widths of the text before them.
     char text[] = "iiWa";   // 4 columns: 3, 3, 12, 8
     EXPECT_EQ(18, ColumnsWidth(0, 3, 4, 7, Proportional, text));   // not 3 x an average width
     EXPECT_EQ(20, ColumnsWidth(2, 4, 4, 7, Proportional, text));

@@ -48,11 +48,6 @@ inline void ReplaceLine(Document *doc, int index, const std::string &text) {
     doc->flags |= kDocModified;
 }
 
-inline std::string Lower(std::string text) {
-    LowerCase(&text[0]);
-    return text;
-}
-
 // Names of the files in `dir`, sorted; upper-cased unless `asOnDisk`.
 inline Lines FilesIn(const std::string &dir, bool asOnDisk = false) {
     Lines names;

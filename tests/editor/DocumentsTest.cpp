@@ -33,7 +33,7 @@ TEST_F(DocumentsTest, OpeningByPath) {
     EXPECT_EQ(PathOf("KEEP.C"), doc->path);
     WriteWholeFile(PathOf("KEEP.C"), "second\n");
     OpenFile("OTHER.C", "other\n");
-    ASSERT_TRUE(OpenDocument(Lower(PathOf("KEEP.C")).c_str()));
+    ASSERT_TRUE(OpenDocument(Lowered(PathOf("KEEP.C")).c_str()));
     EXPECT_EQ(doc, g_editor->doc);
     EXPECT_EQ(doc, g_editor->view->doc);
     EXPECT_EQ((Lines{"first"}), LinesOf(doc));
@@ -97,14 +97,14 @@ TEST_F(DocumentsTest, SaveAsRenamesAndResorts) {
 
     // Saving "untitled" asks for a name instead of writing a file called untitled.
     untitled->flags |= kDocModified;
-    ui.fileNames.push_back(Lower(PathOf("A.C")));
+    ui.fileNames.push_back(Lowered(PathOf("A.C")));
     ASSERT_TRUE(SaveDocument());
     EXPECT_EQ((Lines{PathOf("A.C"), PathOf("B.C"), PathOf("D.C")}), DocumentPaths());
     EXPECT_EQ("u\r\n", ReadWholeFile(PathOf("A.C")));
     EXPECT_EQ(0, untitled->flags & (kDocNoFile | kDocModified));
 
     MakeCurrent(dView);
-    ui.fileNames.push_back(Lower(PathOf("B.C")));
+    ui.fileNames.push_back(Lowered(PathOf("B.C")));
     EXPECT_FALSE(SaveAs());
     ASSERT_EQ(1u, ui.boxes.size());
     EXPECT_EQ("Name already used", ui.boxes[0].text);
@@ -190,8 +190,7 @@ TEST_F(DocumentsTest, InsertedFileLandsAboveTheCursorLineSelected) {
     EXPECT_EQ(FirstLine(doc), view->anchor);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_FALSE(InsertFile(missing.c_str()));
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("File " + missing + " not found!", ui.boxes[0].text);
+    EXPECT_EQ(Lines{"File " + missing + " not found!"}, ui.Texts());
     EXPECT_EQ(7, doc->lineCount);
 
     // The inserted file's time is not the document's: no question about a change on disk.
@@ -234,7 +233,7 @@ TEST_F(DocumentsTest, FileInformationTexts) {
         GetFileInfoTexts(&info);
     };
     infoAt(1, 1);
-    EXPECT_EQ("Information about '" + Lower(PathOf("INFO.TXT")) + "'", info.title);
+    EXPECT_EQ("Information about '" + Lowered(PathOf("INFO.TXT")) + "'", info.title);
     EXPECT_STREQ("Line 2 (62%) Column 2", info.position);   // offset 5 of 8
     EXPECT_STREQ("8 bytes, 4 lines", info.size);
     EXPECT_STREQ("No marks", info.marks);

@@ -58,4 +58,6 @@ protected:
 
     static void At(long line, int column) { GotoPosition(line, column); }
     static int Column() { return g_editor->view->column; }
+    // The cursor as "line:column".
+    static std::string Where() { return std::to_string(CurrentLineNumber()) + ":" + std::to_string(Column()); }
 };

@@ -4,6 +4,7 @@
 #include "editor/CommentSpans.h"
 #include "editor/EditTestSupport.h"
 
+// Vertical moves keep the desired visual column.
 TEST_F(EditTest, MovingAcrossLinesAndOntoTheSentinel) {
     Document *doc = Doc("ab\ncd");
     At(2, 1);
@@ -12,29 +13,23 @@ TEST_F(EditTest, MovingAcrossLinesAndOntoTheSentinel) {
     EXPECT_TRUE(IsSentinel(doc, g_editor->view->current));
     EXPECT_FALSE(CursorRight(1));
     EXPECT_TRUE(CursorLeft(1));
-    EXPECT_EQ(2, CurrentLineNumber());
-    EXPECT_EQ(2, Column());
+    EXPECT_EQ("2:2", Where());
     EXPECT_TRUE(CursorLeft(3));    // over the line break to the end of line 1
-    EXPECT_EQ(1, CurrentLineNumber());
-    EXPECT_EQ(2, Column());
+    EXPECT_EQ("1:2", Where());
     At(1, 0);
     EXPECT_FALSE(CursorLeft(1));
     EXPECT_TRUE(CursorLeft(-2));   // a negative count moves right
     EXPECT_EQ(2, Column());
-}
 
-TEST_F(EditTest, VerticalMovesKeepTheDesiredVisualColumn) {
-    Doc("abcdefgh\nx\n\tyz\nabcdefgh");
+    Doc("abcdefgh\nx\n\tyz\nabcdefgh", "V.TXT");
     At(1, 6);
-    EXPECT_TRUE(CursorDown(1));
-    EXPECT_EQ(1, Column());        // short line: its end
-    EXPECT_TRUE(CursorDown(1));
-    EXPECT_EQ(3, Column());        // the tab reaches visual 4, "y" 4, "z" 5: column 3 is visual 6
-    EXPECT_TRUE(CursorDown(1));
-    EXPECT_EQ(6, Column());
-    EXPECT_TRUE(CursorDown(1));    // to the sentinel
-    EXPECT_FALSE(CursorDown(1));
-    EXPECT_EQ(5, CurrentLineNumber());
+    std::string seen;
+    for (int i = 0; i < 5; i++) {
+        bool moved = CursorDown(1);
+        seen += (moved ? " " : " stop ") + Where();
+    }
+    // Line 2 is short: its end. The tab reaches visual 4, "y" 4, "z" 5: column 3 is visual 6.
+    EXPECT_EQ(" 2:1 3:3 4:6 5:0 stop 5:0", seen);
     EXPECT_TRUE(CursorUp(4));
     EXPECT_EQ(1, CurrentLineNumber());
 }
@@ -75,23 +70,19 @@ TEST_F(EditTest, BackspaceAndDeleteJoinLinesAtTheirEdges) {
     EXPECT_EQ(records, JournalCount());
 }
 
+// A first word that only begins with a keyword is no header.
 TEST_F(EditTest, EnterIndentsAfterOpenersAndHeaders) {
-    Document *doc = Doc("", "T.C");
-    doc->flags |= kDocCSource;
-    Type("int f()\n{\nif (a)\nx();\ny();\n}");
-    EXPECT_EQ(Lines({"int f()", "{", "\tif (a)", "\t\tx();", "\ty();", "}"}), LinesOf(doc));
-
-    Document *other = Doc("", "U.C");
-    other->flags |= kDocCSource;
-    Type("switch (a) {\ncase 1:\nbreak;\n}\nelse\nz;\nw;");
-    EXPECT_EQ(Lines({"switch (a) {", "\tcase 1:", "\t\tbreak;", "\t}", "\telse", "\t\tz;", "\tw;"}),
-              LinesOf(other));
-
-    // A first word that only begins with a keyword is no header.
-    Document *third = Doc("", "V.C");
-    third->flags |= kDocCSource;
-    Type("\telse_count = 1;\nx;\ny;");
-    EXPECT_EQ(Lines({"\telse_count = 1;", "\tx;", "\ty;"}), LinesOf(third));
+    const struct { const char *typed; Lines lines; } cases[] = {
+        {"int f()\n{\nif (a)\nx();\ny();\n}", {"int f()", "{", "\tif (a)", "\t\tx();", "\ty();", "}"}},
+        {"switch (a) {\ncase 1:\nbreak;\n}\nelse\nz;\nw;",
+         {"switch (a) {", "\tcase 1:", "\t\tbreak;", "\t}", "\telse", "\t\tz;", "\tw;"}},
+        {"\telse_count = 1;\nx;\ny;", {"\telse_count = 1;", "\tx;", "\ty;"}}};
+    int n = 0;
+    for (const auto &c : cases) {
+        Doc("", "T" + std::to_string(++n) + ".C")->flags |= kDocCSource;
+        Type(c.typed);
+        EXPECT_EQ(c.lines, LinesOf(g_editor->doc)) << n;
+    }
 }
 
 TEST_F(EditTest, EnterKeepsIndentationOfTheLineAboveAndSubtractsBlanksAfterTheBreak) {
@@ -146,8 +137,7 @@ TEST_F(EditTest, OverwriteModeReplacesCharactersAndEnterOnlyMovesDown) {
     EXPECT_EQ(Lines({"aXXd", "y\tx", "last"}), LinesOf(doc));
     At(2, 2);
     Type("\n");
-    EXPECT_EQ(3, CurrentLineNumber());
-    EXPECT_EQ(0, Column());
+    EXPECT_EQ("3:0", Where());
     EXPECT_EQ(3, doc->lineCount);
 }
 
@@ -203,8 +193,7 @@ TEST_F(EditTest, TabConversionsTouchOnlyLeadingWhiteSpace) {
     At(2, 10);
     TabsToSpaces();
     EXPECT_EQ(Lines({"          x\ty", "          z", "  w", "        v"}), LinesOf(doc));
-    EXPECT_EQ(2, CurrentLineNumber());
-    EXPECT_EQ(10, Column());
+    EXPECT_EQ("2:10", Where());
     SpacesToTabs();
     EXPECT_EQ(Lines({"\t  x\ty", "\t  z", "  w", "\tv"}), LinesOf(doc));
     EXPECT_EQ(3, Column());   // back at visual column 10

@@ -6,6 +6,8 @@
 #include "editor/EditTestSupport.h"
 #include "editor/EditorHooks.h"
 
+// An automatic record stays with its action when the ring starts again; a record for message
+// 10000 is refused.
 TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
     Document *doc = Doc("");
     for (int i = 0; i < 254; i++)
@@ -19,6 +21,20 @@ TEST_F(EditTest, TheRingStartsAgainAfter255RecordsAndUndoStopsThere) {
     EXPECT_EQ(std::string(254, 'x') + "y", Text());
     Undo();      // nothing further back
     EXPECT_EQ(255u, std::string(FirstLine(doc)->text, FirstLine(doc)->length).size());
+
+    doc = Doc("ab\ncd", "A.TXT");
+    for (int i = 0; i < 254; i++)
+        Journal(kMsgKeyDown, kKeyHome, 1);
+    EditorKey(kKeyInsert, 1, false);
+    GotoPosition(1, 2);
+    Type("\n");   // the automatic record is the 255th; the ring starts again after the Enter
+    EXPECT_EQ(0, JournalCount());
+    Undo();
+    EXPECT_EQ(Lines({"ab", "cd"}), LinesOf(doc));
+
+    NoteMessage(10000, 0, 0);
+    EXPECT_EQ(nullptr, JournalNoted());
+    EXPECT_EQ("Registering 10000", ui.Texts().back());
 }
 
 // Cut takes the selection into the cut buffer, and so does typing over it; paste puts the
@@ -88,7 +104,7 @@ TEST_F(EditTest, ReplaceGroupsAreUndoneWhole) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(EditTest, RecordsThatNoLongerFitTheDocumentAreSkipped) {
+TEST_F(EditTest, RecordsThatNoLongerFitTheDocumentAreSkippedOrForgotten) {
     Document *doc = OpenFile("R.TXT", "one\ntwo\nthree\n");
     GotoPosition(3, 5);
     Type("xyz\nmore");
@@ -106,6 +122,23 @@ TEST_F(EditTest, RecordsThatNoLongerFitTheDocumentAreSkipped) {
     ASSERT_TRUE(ReloadDocument());
     EXPECT_EQ(0, JournalCount());
     EXPECT_TRUE(ui.boxes.empty());
+
+    // An inserted file is no record: Undo skips it.
+    doc = Doc("l1\nzzb\nab");
+    WriteWholeFile(PathOf("ONE.TXT"), "inserted\n");
+    GotoPosition(3, 2);
+    Type("b");
+    GotoPosition(1, 0);
+    ASSERT_TRUE(InsertFile(PathOf("ONE.TXT").c_str()));
+    Undo();
+    EXPECT_EQ(Lines({"inserted", "l1", "zzb", "abb"}), LinesOf(doc));
+    // A cut holding a NUL byte comes back whole.
+    doc = OpenFile("ZERO.TXT", std::string("a\0b\ncd\n", 7));
+    ASSERT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
+    EditCommand(IDM_EXTEND_LINE_END);
+    EditCommand(IDM_CUT);
+    Undo();
+    EXPECT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
 }
 
 // Undo takes back the current window's records: another document's are skipped, and another
@@ -145,13 +178,6 @@ TEST_F(EditTest, UndoInOneWindowOfSeveral) {
     Undo();
     Undo();
     EXPECT_EQ(Lines({"bbb", "y"}), LinesOf(b));
-}
-
-TEST_F(EditTest, ARecordForMessage10000IsRefused) {
-    Doc("x");
-    NoteMessage(10000, 0, 0);
-    EXPECT_EQ(nullptr, JournalNoted());
-    EXPECT_EQ("Registering 10000", ui.Texts().back());
 }
 
 // Home goes to the first character, then to the line's start; a move that stays put writes
@@ -251,24 +277,6 @@ TEST_F(EditTest, UndoRestoresTextBeyondColumn1000) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(EditTest, TextChangedOutsideTheJournalForgetsItsRecords) {
-    Document *doc = Doc("l1\nzzb\nab");
-    WriteWholeFile(PathOf("ONE.TXT"), "inserted\n");
-    GotoPosition(3, 2);
-    Type("b");
-    GotoPosition(1, 0);
-    ASSERT_TRUE(InsertFile(PathOf("ONE.TXT").c_str()));
-    Undo();
-    EXPECT_EQ(Lines({"inserted", "l1", "zzb", "abb"}), LinesOf(doc));
-    // A cut holding a NUL byte comes back whole.
-    doc = OpenFile("ZERO.TXT", std::string("a\0b\ncd\n", 7));
-    ASSERT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
-    EditCommand(IDM_EXTEND_LINE_END);
-    EditCommand(IDM_CUT);
-    Undo();
-    EXPECT_EQ(Lines({std::string("a\0b", 3), "cd"}), LinesOf(doc));
-}
-
 TEST_F(EditTest, ABreakLeavesTheLinesMarksAbove) {
     Document *doc = Doc("foo();\nbar();");
     FirstLine(doc)->flags = kLineBreakpoint;
@@ -278,16 +286,4 @@ TEST_F(EditTest, ABreakLeavesTheLinesMarksAbove) {
     EXPECT_EQ(kLineBreakpoint | kLineMarked, FirstLine(doc)->flags);   // the bookmark's mark too
     EXPECT_EQ(0, FirstLine(doc)->next->flags);
     EXPECT_EQ(FirstLine(doc), FirstBookmark()->line);
-}
-
-TEST_F(EditTest, AnAutomaticRecordStaysWithItsActionWhenTheRingStartsAgain) {
-    Document *doc = Doc("ab\ncd");
-    for (int i = 0; i < 254; i++)
-        Journal(kMsgKeyDown, kKeyHome, 1);
-    EditorKey(kKeyInsert, 1, false);
-    GotoPosition(1, 2);
-    Type("\n");   // the automatic record is the 255th; the ring starts again after the Enter
-    EXPECT_EQ(0, JournalCount());
-    Undo();
-    EXPECT_EQ(Lines({"ab", "cd"}), LinesOf(doc));
 }

@@ -8,17 +8,9 @@
 
 namespace {
 
+// Every test sets the options it searches with (g_findFlags) through Set.
 class SearchTest : public EditTest {
 protected:
-    void SetUp() override {
-        EditTest::SetUp();
-        g_findFlags = kDefaultFindFlags;
-    }
-    void TearDown() override {
-        g_findFlags = kDefaultFindFlags;
-        EditTest::TearDown();
-    }
-
     bool Set(const char *text, unsigned short flags, const char *replacement = nullptr) {
         SearchRequest request = {text, replacement, flags, 0, 0};
         return AcceptSearchRequest(request);
@@ -104,21 +96,6 @@ TEST_F(SearchTest, WrapGoesRoundOnceAndStops) {
     EXPECT_EQ(kFindAllWindows | kFindExact | kFindForwards, g_findFlags);
 }
 
-TEST_F(SearchTest, RegularExpressionsLineByLine) {
-    Doc("int a;\nintx b;\nend: int c");
-    ASSERT_TRUE(Set("^int[^x]", kFindCurrentWindow | kFindRegex | kFindForwards));
-    EXPECT_EQ("1:0-4", Next());
-    // "^" is the start of the line, not of the walk: nothing more, though "int " follows.
-    EXPECT_EQ("none", Next());
-    ASSERT_TRUE(Set("[a-z]+;?$", kFindCurrentWindow | kFindRegex | kFindForwards));
-    At(3, 0);
-    EXPECT_EQ("3:9-10", Next());   // a match on the last line
-    ui.boxes.clear();
-    ASSERT_TRUE(Set("(a", kFindCurrentWindow | kFindRegex | kFindForwards));
-    EXPECT_EQ("none", Next());
-    EXPECT_EQ(std::vector<std::string>{"Mismatched ()"}, ui.Texts());
-}
-
 TEST_F(SearchTest, ReplaceAskingThenAllAndUndoneAtOnce) {
     Doc("a int b int\nint;\nprintf int");
     At(1, 1);
@@ -128,8 +105,7 @@ TEST_F(SearchTest, ReplaceAskingThenAllAndUndoneAtOnce) {
     EXPECT_EQ(2, ui.replaceQuestions);
     EXPECT_EQ("a int b long\nlong;\nprintf long", Text());
     EXPECT_STREQ("3 substitutions", MessageLineText());
-    EXPECT_EQ(1, CurrentLineNumber());   // the cursor is back where it was
-    EXPECT_EQ(1, Column());
+    EXPECT_EQ("1:1", Where());   // the cursor is back where it was
     Undo();
     EXPECT_EQ("a int b int\nint;\nprintf int", Text());
 
@@ -204,9 +180,24 @@ TEST_F(SearchTest, SimilarWords) {
     EXPECT_TRUE(SimilarWord("a->b", "x = A->b;", 9));   // not one word: found as it stands
 }
 
-TEST_F(SearchTest, ExpressionsBackwardsEmptyAndIgnoringCase) {
-    Doc("abcabc\nabx\nInt a_b\nx[y", "EXPR.TXT");
+// Expressions work line by line; backwards, empty matches, ignoring case.
+TEST_F(SearchTest, ExpressionsLineByLineBackwardsEmptyAndIgnoringCase) {
     const unsigned short regex = kFindCurrentWindow | kFindRegex | kFindForwards;
+    Doc("int a;\nintx b;\nend: int c");
+    ASSERT_TRUE(Set("^int[^x]", regex));
+    EXPECT_EQ("1:0-4", Next());
+    // "^" is the start of the line, not of the walk: nothing more, though "int " follows.
+    EXPECT_EQ("none", Next());
+    ASSERT_TRUE(Set("[a-z]+;?$", regex));
+    At(3, 0);
+    EXPECT_EQ("3:9-10", Next());   // a match on the last line
+    ui.boxes.clear();
+    ASSERT_TRUE(Set("(a", regex));
+    EXPECT_EQ("none", Next());
+    EXPECT_EQ(std::vector<std::string>{"Mismatched ()"}, ui.Texts());
+
+    ui.boxes.clear();
+    Doc("abcabc\nabx\nInt a_b\nx[y", "EXPR.TXT");
     ASSERT_TRUE(Set("abc", regex));
     At(1, 4);
     EXPECT_EQ("1:0-3", Previous());   // the match must end before the cursor

@@ -33,40 +33,29 @@ enum ActionKind { kType, kKey, kCommand, kClick, kDrag, kDoubleClick, kToggleInd
 struct Action {
     ActionKind kind;
     int code;      // character, virtual key or command; for clicks 1 = left button
-    int repeat;
-    int x, y, x2, y2;
-    bool shift;
+    int repeat = 1;
+    int x = 0, y = 0, x2 = 0, y2 = 0;
+    bool shift = false;
 };
 
 std::string Describe(const Action &a) {
     char text[96];
-    switch (a.kind) {
-    case kType:
-        if (a.code >= 32)
-            snprintf(text, sizeof text, "EditorChar('%c', %d, false)", a.code, a.repeat);
-        else
-            snprintf(text, sizeof text, "EditorChar(%d, %d, false)", a.code, a.repeat);
-        break;
-    case kKey:
+    if (a.kind == kType)
+        snprintf(text, sizeof text, a.code >= 32 ? "EditorChar('%c', %d, false)" : "EditorChar(%d, %d, false)",
+                 a.code, a.repeat);
+    else if (a.kind == kKey)
         snprintf(text, sizeof text, "EditorKey(%d, %d, false)", a.code, a.repeat);
-        break;
-    case kCommand:
+    else if (a.kind == kCommand)
         snprintf(text, sizeof text, "EditCommand(%d)", a.code);
-        break;
-    case kClick:
-        snprintf(text, sizeof text, "EditorButtonDown(%s, %d, %d, %s, m)", a.code ? "true" : "false",
-                 a.x, a.y, a.shift ? "true" : "false");
-        break;
-    case kDrag:
+    else if (a.kind == kClick)
+        snprintf(text, sizeof text, "EditorButtonDown(%s, %d, %d, %s, m)", a.code ? "true" : "false", a.x, a.y,
+                 a.shift ? "true" : "false");
+    else if (a.kind == kDrag)
         snprintf(text, sizeof text, "drag (%d,%d) -> (%d,%d)", a.x, a.y, a.x2, a.y2);
-        break;
-    case kDoubleClick:
+    else if (a.kind == kDoubleClick)
         snprintf(text, sizeof text, "double click (%d,%d)", a.x, a.y);
-        break;
-    case kToggleIndent:
-        snprintf(text, sizeof text, "g_autoIndent = !g_autoIndent");
-        break;
-    }
+    else
+        return "g_autoIndent = !g_autoIndent";
     return text;
 }
 
@@ -107,7 +96,7 @@ Action RandomAction(Random &rng, bool cSource) {
     static const int kJumps[] = {IDM_WORD_RIGHT,       IDM_WORD_LEFT, IDM_WORD_RIGHT_REPEAT,
                                  IDM_WORD_LEFT_REPEAT, IDM_RECENTER,  IDM_GOTO_TOP,
                                  IDM_GOTO_END};
-    Action a = {kType, 0, 1, 0, 0, 0, 0, false};
+    Action a = {kType, 0};
     int roll = rng.Below(100);
     if (roll < 20) {
         a.code = cSource ? rng.Pick(kC) : rng.Pick(kPlain);
@@ -115,50 +104,35 @@ Action RandomAction(Random &rng, bool cSource) {
         int r = rng.Below(40);
         a.repeat = r == 0 ? 10 + rng.Below(20) : r < 6 ? 2 + rng.Below(3) : 1;
     } else if (roll < 24) {
-        a.code = '\t';
-        a.repeat = 1 + rng.Below(2);
+        a = {kType, '\t', 1 + rng.Below(2)};
     } else if (roll < 31) {
-        a.code = 13;
-        a.repeat = rng.Below(8) == 0 ? 2 + rng.Below(2) : 1;
+        a = {kType, 13, rng.Below(8) == 0 ? 2 + rng.Below(2) : 1};
     } else if (roll < 38) {
-        a.code = 8;
-        a.repeat = 1 + rng.Below(6);
+        a = {kType, 8, 1 + rng.Below(6)};
     } else if (roll < 43) {
-        a.kind = kKey;
-        a.code = kKeyDelete;
-        a.repeat = 1 + rng.Below(3);
+        a = {kKey, kKeyDelete, 1 + rng.Below(3)};
     } else if (roll < 53) {
-        a.kind = kKey;
-        a.code = rng.Pick(kMoves);
-        a.repeat = 1 + rng.Below(3);
+        a = {kKey, rng.Pick(kMoves), 1 + rng.Below(3)};   // a braced list: evaluated in order
     } else if (roll < 56) {
-        a.kind = kKey;
-        a.code = rng.Below(2) ? kKeyHome : kKeyEnd;
+        a = {kKey, rng.Below(2) ? kKeyHome : kKeyEnd};
     } else if (roll < 58) {
-        a.kind = kKey;
-        a.code = rng.Below(2) ? kKeyPageUp : kKeyPageDown;
+        a = {kKey, rng.Below(2) ? kKeyPageUp : kKeyPageDown};
     } else if (roll < 68) {
-        a.kind = kCommand;
-        a.code = rng.Pick(kExtend);
+        a = {kCommand, rng.Pick(kExtend)};
     } else if (roll < 72) {
-        a.kind = kCommand;
-        a.code = rng.Pick(kJumps);
+        a = {kCommand, rng.Pick(kJumps)};
     } else if (roll < 75) {
-        a.kind = kCommand;
-        a.code = IDM_CUT;
+        a = {kCommand, IDM_CUT};
     } else if (roll < 79) {
-        a.kind = kCommand;
-        a.code = IDM_PASTE;
+        a = {kCommand, IDM_PASTE};
     } else if (roll < 80) {
-        a.kind = kCommand;
-        a.code = IDM_COPY;
+        a = {kCommand, IDM_COPY};
     } else if (roll < 83) {
-        a.kind = kKey;
-        a.code = kKeyInsert;
+        a = {kKey, kKeyInsert};
     } else if (roll < 87) {
-        a.code = '}';
+        a = {kType, '}'};
     } else if (roll < 89) {
-        a.kind = kToggleIndent;
+        a = {kToggleIndent, 0};
     } else if (roll < 98) {
         // Clicks anywhere, the sideways-scrolling edges included.
         int r = rng.Below(8);
@@ -170,49 +144,34 @@ Action RandomAction(Random &rng, bool cSource) {
         a.x2 = rng.Below(kMetrics.clientWidth - 16);
         a.y2 = rng.Below((kRows + 2) * kMetrics.lineHeight) - kMetrics.lineHeight;
     } else {
-        a.kind = kCommand;
-        a.code = IDM_UNDO;
+        a = {kCommand, IDM_UNDO};
     }
     return a;
 }
 
 void Apply(const Action &a) {
-    switch (a.kind) {
-    case kType:
+    if (a.kind == kType) {
         EditorChar(a.code, a.repeat, false);
-        break;
-    case kKey:
+    } else if (a.kind == kKey) {
         EditorKey(a.code, a.repeat, false);
-        break;
-    case kCommand:
+    } else if (a.kind == kCommand) {
         EditCommand(a.code);
-        break;
-    case kClick:
-        EditorButtonDown(a.code != 0, a.x, a.y, a.shift, kMetrics);
-        EditorButtonUp();
-        break;
-    case kDrag:
-        EditorButtonDown(true, a.x, a.y, false, kMetrics);
-        EditorMouseMove(a.x2, a.y2, kMetrics);
-        EditorButtonUp();
-        break;
-    case kDoubleClick:
-        EditorButtonDown(true, a.x, a.y, false, kMetrics);
-        EditorButtonUp();
-        EditorDoubleClick(a.x, a.y, kMetrics);
-        EditorButtonUp();
-        break;
-    case kToggleIndent:
+    } else if (a.kind == kToggleIndent) {
         g_autoIndent = !g_autoIndent;
-        break;
+    } else {   // the mouse: only a plain click may be of the right button or shifted
+        bool click = a.kind == kClick;
+        EditorButtonDown(!click || a.code != 0, a.x, a.y, click && a.shift, kMetrics);
+        if (a.kind == kDrag)
+            EditorMouseMove(a.x2, a.y2, kMetrics);
+        EditorButtonUp();
+        if (a.kind == kDoubleClick) {
+            EditorDoubleClick(a.x, a.y, kMetrics);
+            EditorButtonUp();
+        }
     }
 }
 
-struct State {
-    Lines lines;
-    long line;
-    int column;
-};
+struct State { Lines lines; long line; int column; };
 
 bool SameState(const State &a, const State &b) {
     return a.lines == b.lines && a.line == b.line && a.column == b.column;
@@ -272,11 +231,7 @@ std::string CheckConsistent() {
     return "";
 }
 
-struct Start {
-    const char *name;
-    std::string bytes;
-    bool cSource;
-};
+struct Start { const char *name; std::string bytes; bool cSource; };
 
 class UndoRandomTest : public DocumentTest {
 protected:
@@ -427,24 +382,15 @@ protected:
     }
 };
 
-TEST_F(UndoRandomTest, EmptyDocument) {
-    RunSessions({"EMPTY.TXT", "", false}, 1, 500, 400);
-}
-
-TEST_F(UndoRandomTest, IndentedText) {
-    RunSessions({"INDENT.TXT",
-                 "first line\n\tone tab\n\t\ttwo tabs  \n    four blanks\n\n  \t mixed\tinner\ttabs\n"
-                 "\n\n" + std::string(490, 'w') + "\nlast line without a break",
-                 false},
-                1, 500, 400);
-}
-
-TEST_F(UndoRandomTest, CSourceWithBraces) {
-    RunSessions({"MAIN.C",
-                 "int main(void)\n{\n\tif (x)\n\t\ty();\n\twhile (a &&\n\t       b) {\n\t\tswitch (c) {\n"
-                 "\t\tcase 1:\n\t\t\tbreak;\n\t\t}\n\t}\n\telse\n\t\treturn 0;\n\t\t\n}\n",
-                 true},
-                1, 500, 400);
+TEST_F(UndoRandomTest, EmptyIndentedAndCSource) {
+    const Start starts[] = {
+        {"EMPTY.TXT", "", false},
+        {"INDENT.TXT", "first line\n\tone tab\n\t\ttwo tabs  \n    four blanks\n\n  \t mixed\tinner\ttabs\n"
+                       "\n\n" + std::string(490, 'w') + "\nlast line without a break", false},
+        {"MAIN.C", "int main(void)\n{\n\tif (x)\n\t\ty();\n\twhile (a &&\n\t       b) {\n\t\tswitch (c) {\n"
+                   "\t\tcase 1:\n\t\t\tbreak;\n\t\t}\n\t}\n\telse\n\t\treturn 0;\n\t\t\n}\n", true}};
+    for (const Start &start : starts)
+        RunSessions(start, 1, 500, 400);
 }
 
 } // namespace

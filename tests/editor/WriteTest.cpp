@@ -91,7 +91,10 @@ TEST_F(WriteTest, SavingKeepsTheFilesNameAndAttributes) {
     ASSERT_TRUE(GetFileAttributesExA((dir + "\\main.c").c_str(), GetFileExInfoStandard, &after));
     EXPECT_TRUE(after.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
 
+    // A missing file opens empty, quietly.
     ASSERT_TRUE(OpenDocument((dir + "\\New.c").c_str()));
+    EXPECT_EQ(0, g_editor->doc->lineCount);
+    EXPECT_EQ(0, g_editor->doc->flags & (kDocTruncated | kDocModified));
     ReplaceLine(g_editor->doc, 0, "");
     ASSERT_TRUE(SaveDocument());
     EXPECT_EQ((Lines{"New.c", "klt2.tmp", "main.c"}), FilesIn(dir, true));
@@ -124,7 +127,7 @@ TEST_F(WriteTest, ReadOnlyFilesAndFailedBackupsAreNotWritten) {
     EXPECT_EQ((Lines{"RO.C", "RO.~C"}), FilesIn(dir));
 }
 
-TEST_F(WriteTest, StampFieldKeepsItsWidth) {
+TEST_F(WriteTest, TheStampFieldKeepsItsWidthAndSavingRenewsIt) {
     // The text is not NUL-terminated at `length`: the byte after it must stay untouched.
     auto renew = [](const std::string &text, const char *stamp) {
         std::string buffer = text + "#";
@@ -139,9 +142,8 @@ TEST_F(WriteTest, StampFieldKeepsItsWidth) {
     EXPECT_EQ("$Date:1999.2.3.9.5.7  #", renew("$Date:                ", stamp));
     EXPECT_EQ("Date: 1.2 $#", renew("Date: 1.2 $", stamp));
     EXPECT_EQ("x $Dat#", renew("x $Dat", stamp));
-}
 
-TEST_F(WriteTest, SaveRenewsTheVersionStampLine) {
+    // Saving renews the version-stamp line.
     const std::string head = "static char *_CMSID = \"$CmsFile: MAIN.C $ $Date:", tail = "$\";";
     const std::string field = " 1990.1.1.0.0.0      ";   // wider than any time stamp
     auto stampLine = [&](const std::string &stamp) {
@@ -172,7 +174,7 @@ TEST_F(WriteTest, TruncatedDocumentAsksBeforeSaving) {
     ui.boxes.clear();
     ui.Answer(kAnswerYes);
     EXPECT_FALSE(CloseEditorWindow(g_editor->view));
-    EXPECT_EQ((Lines{"The file " + Lower(path) + " has been changed. Save modifications?",
+    EXPECT_EQ((Lines{"The file " + Lowered(path) + " has been changed. Save modifications?",
                      "File contains truncated lines\nSave anyway?"}),
               ui.Texts());
     EXPECT_EQ(a + b + "\n", ReadWholeFile(path));
@@ -187,7 +189,7 @@ TEST_F(WriteTest, TruncatedDocumentAsksBeforeSaving) {
     ReplaceLine(doc, 0, "edited");
     ui.boxes.clear();
     FindHandler(IDM_RELOAD)(IDM_RELOAD, 0);
-    EXPECT_EQ(Lines{Lower(path) + " has been modified.\nReload it from the disk and lose the changes?"},
+    EXPECT_EQ(Lines{Lowered(path) + " has been modified.\nReload it from the disk and lose the changes?"},
               ui.Texts());
     EXPECT_EQ("edited", LinesOf(doc)[0]);
     ui.Answer(kAnswerYes);
@@ -242,8 +244,7 @@ TEST_F(WriteTest, FailedWriteKeepsTheFileIntact) {
         InjectWriteFailure(c.budget);
         EXPECT_FALSE(SaveDocument()) << c.name;
         InjectWriteFailure(-1);
-        ASSERT_EQ(1u, ui.boxes.size()) << c.name;
-        EXPECT_EQ("Write error. Is the disk full?", ui.boxes[0].text);
+        EXPECT_EQ(Lines{"Write error. Is the disk full?"}, ui.Texts()) << c.name;
         EXPECT_TRUE(doc->flags & kDocModified);
         EXPECT_EQ(original, ReadWholeFile(PathOf(c.name))) << c.name;
         EXPECT_EQ(files, FilesIn(dir)) << c.name;   // no backup, no temporary file
@@ -263,14 +264,11 @@ TEST_F(WriteTest, PathsThatCannotBeWritten) {
     Document *doc = g_editor->doc;
     doc->flags |= kDocModified;
     EXPECT_FALSE(SaveDocument());
-    ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ("Impossible to open " + path + " for writing!", ui.boxes[0].text);
     EXPECT_TRUE(doc->flags & kDocModified);
-
     std::string other = PathOf("OTHER.C");
     EXPECT_FALSE(WriteDocument(other.c_str()));
-    ASSERT_EQ(2u, ui.boxes.size());
-    EXPECT_EQ("Internal error: File " + other + " does not exist!", ui.boxes[1].text);
+    EXPECT_EQ((Lines{"Impossible to open " + path + " for writing!", "Internal error: File " + other + " does not exist!"}),
+              ui.Texts());
     EXPECT_FALSE(PathExists(other));
 }
 

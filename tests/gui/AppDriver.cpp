@@ -8,9 +8,18 @@
 
 #include <tlhelp32.h>
 
+#include <functional>
 #include <type_traits>
 
 namespace {
+
+// Asks `done` every 50 ms until it holds; false when it did not within `seconds`.
+bool Poll(const std::function<bool()> &done, int seconds) {
+    for (int i = 0; i < seconds * 20; i++, Sleep(50))
+        if (done())
+            return true;
+    return done();
+}
 
 // A visible window of process `pid` with class `className` and title `title` (null: any).
 struct Search {
@@ -42,14 +51,8 @@ BOOL CALLBACK Match(HWND window, LPARAM param) {
 }
 
 HWND Wait(Search search, int seconds) {
-    for (int i = 0; i < seconds * 20; i++) {
-        search.found = nullptr;
-        EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        Sleep(50);
-    }
-    return nullptr;
+    Poll([&search] { return !EnumWindows(Match, reinterpret_cast<LPARAM>(&search)) && search.found; }, seconds);
+    return search.found;
 }
 
 // Escapes a text for the settings file: backslashes, tabs and line ends.
@@ -102,12 +105,7 @@ std::string BoxText(HWND box) {
 }
 
 bool WaitGone(HWND window, int seconds) {
-    for (int i = 0; i < seconds * 20; i++) {
-        if (!IsWindow(window))
-            return true;
-        Sleep(50);
-    }
-    return !IsWindow(window);
+    return Poll([window] { return !IsWindow(window); }, seconds);
 }
 
 bool Answer(HWND dialog, int id, int seconds) {
@@ -120,10 +118,7 @@ KeltoApp::KeltoApp(const std::string &name) {
     GetTempPathA(sizeof temp, temp);
     char path[MAX_PATH];
     snprintf(path, sizeof path, "%sKA_%lu_%s", temp, GetCurrentProcessId(), name.c_str());
-    dir = path;
-    for (char &c : dir)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    dir = CharUpperA(path);
     RemoveTree(dir);
     CreateDirectoryA(dir.c_str(), nullptr);
     for (const char *sub : {"\\BDX", "\\BDX\\BIN", "\\BDX\\INCLUDE", "\\BDX\\LIB"})
@@ -241,12 +236,7 @@ std::vector<HWND> KeltoApp::Editors() const {
 }
 
 bool KeltoApp::WaitForEditors(size_t count, int seconds) const {
-    for (int i = 0; i < seconds * 20; i++) {
-        if (Editors().size() == count)
-            return true;
-        Sleep(50);
-    }
-    return false;
+    return Poll([this, count] { return Editors().size() == count; }, seconds);
 }
 
 HWND KeltoApp::Editor(const std::string &title) const {
@@ -258,6 +248,12 @@ HWND KeltoApp::Editor(const std::string &title) const {
 
 HWND KeltoApp::WaitForBox(const char *title, int seconds) const {
     return Wait(Search{nullptr, title, process.dwProcessId, nullptr}, seconds);
+}
+
+bool KeltoApp::AnswerBox(const char *title, const std::string &text, int id) const {
+    HWND box = WaitForBox(title);
+    EXPECT_EQ(text, box ? BoxText(box) : "<no box \"" + std::string(title) + "\">");
+    return box && Answer(box, id);
 }
 
 HWND KeltoApp::OpenDialog(int command, const char *title) const {
@@ -416,7 +412,6 @@ void KeltoApp::Settle() const {
 
 std::string FileBecomes(const std::string &path, const std::string &expected) {
     std::string text;
-    for (int i = 0; i < 100 && (text = ReadWholeFile(path)) != expected; i++)
-        Sleep(50);
+    Poll([&] { return (text = ReadWholeFile(path)) == expected; }, 5);
     return text;
 }

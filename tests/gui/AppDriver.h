@@ -66,6 +66,9 @@ public:
     HWND Editor(const std::string &title) const;
     // A message box or dialog of the process with title `title`, waiting up to `seconds`.
     HWND WaitForBox(const char *title, int seconds = 10) const;
+    // Waits for the box titled `title`, expects its message `text` and answers it with button
+    // `id`; false when the box did not come or go.
+    bool AnswerBox(const char *title, const std::string &text, int id) const;
     // Runs a menu command and waits for the dialog titled `title` it opens (a failure when it
     // does not come).
     HWND OpenDialog(int command, const char *title) const;

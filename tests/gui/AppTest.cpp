@@ -5,6 +5,7 @@
 #include "AppDriver.h"
 #include "base/CommandIds.h"
 #include "base/ResourceIds.h"
+#include "editor/DocumentTestSupport.h"   // FilesIn, Lowered
 
 #include <algorithm>
 #include <functional>
@@ -13,12 +14,6 @@
 namespace {
 
 const char kSixLines[] = "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\n";
-
-std::string Lower(std::string text) {
-    for (char &c : text)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::vector<std::string> ListBoxItems(HWND dialog) {
     std::vector<std::string> items;
@@ -31,7 +26,7 @@ std::vector<std::string> ListBoxItems(HWND dialog) {
         SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
         char text[512] = "";
         WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        items.push_back(Lower(text));
+        items.push_back(Lowered(text));
     }
     return items;
 }
@@ -80,14 +75,11 @@ std::vector<std::string> RecentFiles(const KeltoApp &app) {
 
 // A path as the File menu shows it: lower-cased, and a long one as "c:\...\name".
 std::string Shown(const std::string &path) {
-    std::string shown = Lower(path);
+    std::string shown = Lowered(path);
     return shown.size() > 35 ? shown.substr(0, 3) + "..." + shown.substr(shown.rfind('\\')) : shown;
 }
 
-struct WindowCount {
-    const KeltoApp *app;
-    int n;
-};
+struct WindowCount { const KeltoApp *app; int n; };
 
 BOOL CALLBACK CountOther(HWND window, LPARAM param) {
     WindowCount *count = reinterpret_cast<WindowCount *>(param);
@@ -104,16 +96,6 @@ int OtherWindows(const KeltoApp &app) {
     EnumWindows(CountOther, reinterpret_cast<LPARAM>(&count));
     return count.n;
 }
-
-// A directory with a short path, at the root of drive C:.
-struct ShortDirectory {
-    std::string path = "C:\\KR" + std::to_string(GetCurrentProcessId());
-    ShortDirectory() { CreateDirectoryA(path.c_str(), nullptr); }
-    ~ShortDirectory() {
-        DeleteFileA((path + "\\SHORT.TXT").c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-};
 
 std::vector<std::string> Titles(const KeltoApp &app) {
     std::vector<std::string> titles;
@@ -146,9 +128,7 @@ TEST(AppCommandLine, OpensTheNamedFilesInsteadOfThePreviousSession) {
     ASSERT_TRUE(app.WaitForEditors(3)) << app.Editors().size();
     app.Settle();
     EXPECT_EQ((std::vector<std::string>{"main.c", "my files\\a.c", "sub\\notes.txt"}), Titles(app));
-    HWND active = app.ActiveEditor();
-    ASSERT_TRUE(active != nullptr);
-    EXPECT_TRUE(IsZoomed(active));
+    EXPECT_TRUE(IsZoomed(app.ActiveEditor()));
     EXPECT_EQ(0, OtherWindows(app));
     HWND blanks = app.Editor("my files\\a.c");
     ASSERT_TRUE(blanks != nullptr);
@@ -194,15 +174,7 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
 
     TypeAndSave(app, editor, "ab\ncd");
     EXPECT_FILE(path, "ab\r\ncdfirst\r\nsecond\r\nthird\r\n");
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA(app.PathOf("*.*").c_str(), &found);
-    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
-        if (!_strnicmp(found.cFileName, "main", 4))
-            names.push_back(found.cFileName);
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ((std::vector<std::string>{"main.c", "main.~c"}), names);
+    EXPECT_EQ((Lines{"BDX", "SETTINGS.TXT", "main.c", "main.~c"}), FilesIn(app.dir, true));
     EXPECT_EQ("first  \nsecond\t \nthird", ReadWholeFile(app.PathOf("main.~c")));
 
     // S alone is a letter; Ctrl+Shift+S still saves.
@@ -214,37 +186,29 @@ TEST(AppEditing, CtrlSWritesCrLfWithoutTrailingBlanksAndTheEverydayKeys) {
     app.Settle();
     EXPECT_FILE(path, "ab\r\ncdsfirst\r\nsecond\r\nthird\r\n");
 
-    // The menu command does the same.
-    KeltoApp::Type(editor, "!");
-    app.Command(IDM_SAVE);
-    app.Settle();
-    EXPECT_FILE(path, "ab\r\ncds!first\r\nsecond\r\nthird\r\n");
-
     // The keys every Windows editor has: undo and redo, select all, cut and paste; and
     // Alt+Backspace leaves the next key to the text, not to the menu bar.
     auto press = [&](int key, bool ctrl = false, bool alt = false) {
         KeltoApp::Key(editor, key, ctrl, false, alt);
         app.Settle();
     };
-    press('X');                   // "cds!xfirst"
+    press('X');                   // "cdsxfirst"
     press('Z', true);             // undone
     press('Y', true);             // redone
     press('S', true);
-    EXPECT_FILE(path, "ab\r\ncds!xfirst\r\nsecond\r\nthird\r\n");
+    EXPECT_FILE(path, "ab\r\ncdsxfirst\r\nsecond\r\nthird\r\n");
     press(VK_BACK, false, true);  // Alt+Backspace undoes
-    press('W');                   // goes to the text: "cds!wfirst"
+    press('W');                   // goes to the text: "cdswfirst"
     press('A', true);
     press('X', true);             // everything cut...
     press('V', true);             // ...and back
     press('V', true);             // and once more
     press('S', true);
-    EXPECT_FILE(path, "ab\r\ncds!wfirst\r\nsecond\r\nthirdab\r\ncds!wfirst\r\nsecond\r\nthird\r\n");
+    EXPECT_FILE(path, "ab\r\ncdswfirst\r\nsecond\r\nthirdab\r\ncdswfirst\r\nsecond\r\nthird\r\n");
     EXPECT_EQ(0, OtherWindows(app));
     EXPECT_EQ(0, app.Close());
 }
 
-// The keys every Windows editor has, as a user presses them: undo and redo, select all, cut
-// and paste; and Alt+Backspace leaves the next key to the text, not to the menu bar.
 // Closing a modified window asks whether to save it; exit lists the modified files only, and
 // its Cancel keeps everything open. (Its Forget is the display test's way out.)
 TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
@@ -254,13 +218,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
     ASSERT_TRUE(app.Start("yes.txt no.txt cancel.txt same.txt"));
     ASSERT_TRUE(app.WaitForEditors(4));
 
-    struct Case {
-        const char *name;
-        int answer;
-        bool byCommand;
-        const char *onDisk;
-        size_t windowsLeft;
-    };
+    struct Case { const char *name; int answer; bool byCommand; const char *onDisk; size_t windowsLeft; };
     const Case cases[] = {
         {"YES.TXT", IDYES, false, "xtext\r\n", 3},
         {"NO.TXT", IDNO, true, "text\r\n", 2},
@@ -268,7 +226,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        HWND editor = app.Editor(Lower(c.name));
+        HWND editor = app.Editor(Lowered(c.name));
         ASSERT_TRUE(editor != nullptr);
         Activate(app, editor);
         KeltoApp::Type(editor, "x");
@@ -277,10 +235,9 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
             app.Command(IDM_CLOSE);
         else
             PostMessageA(editor, WM_CLOSE, 0, 0);
-        HWND box = app.WaitForBox("Information");
-        ASSERT_TRUE(box != nullptr);
-        EXPECT_EQ("The file " + Lower(app.PathOf(c.name)) + " has been changed. Save modifications?", BoxText(box));
-        ASSERT_TRUE(Answer(box, c.answer));
+        ASSERT_TRUE(app.AnswerBox("Information",
+                                  "The file " + Lowered(app.PathOf(c.name)) + " has been changed. Save modifications?",
+                                  c.answer));
         app.Settle();
         EXPECT_EQ(c.windowsLeft, app.Editors().size());
         EXPECT_EQ(c.answer != IDCANCEL, !IsWindow(editor));
@@ -295,7 +252,7 @@ TEST(AppClose, ModifiedWindowsAskWhetherToSave) {
         PostMessageA(app.frame, WM_CLOSE, 0, 0);
         HWND dialog = app.WaitForBox("Modified files");
         ASSERT_TRUE(dialog != nullptr);
-        EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
+        EXPECT_EQ(std::vector<std::string>{Lowered(app.PathOf("CANCEL.TXT"))}, ListBoxItems(dialog));
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         if (answer == IDCANCEL) {
             ASSERT_TRUE(WaitGone(dialog, 5));
@@ -326,7 +283,7 @@ TEST(AppSession, ReopensTheOpenFilesAtTheirLines) {
     ASSERT_TRUE(app.Start());
     HWND dialog = app.WaitForBox("Load error");
     ASSERT_TRUE(dialog != nullptr);
-    EXPECT_EQ(std::vector<std::string>{Lower(app.PathOf("GONE.TXT"))}, ListBoxItems(dialog));
+    EXPECT_EQ(std::vector<std::string>{Lowered(app.PathOf("GONE.TXT"))}, ListBoxItems(dialog));
     ASSERT_TRUE(Answer(dialog, IDOK));
     ASSERT_TRUE(app.WaitForEditors(2));
     EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt"}), Titles(app));
@@ -360,9 +317,8 @@ TEST(AppSession, ReopensTheOpenFilesAtTheirLines) {
 
 TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     KeltoApp app("recent");
-    // A short path is shown whole, lower-cased; the long ones are shortened.
-    ShortDirectory shortDir;
-    std::string shortFile = shortDir.path + "\\SHORT.TXT";
+    // A short path (at the root of drive C:) is shown whole, lower-cased; the long ones are shortened.
+    std::string shortFile = "C:\\KR" + std::to_string(GetCurrentProcessId()) + ".TXT";
     WriteWholeFile(shortFile, "s\r\n");
     for (const char *name : {"F1.TXT", "F2.TXT", "F3.TXT", "F4.TXT"})
         WriteWholeFile(app.PathOf(name), "f\r\n");
@@ -383,21 +339,47 @@ TEST(AppMenu, FileMenuListsTheLastFourClosedFiles) {
     HWND last = app.Editors()[0];
     PostMessageA(last, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitGone(last, 5));
-    EXPECT_EQ((std::vector<std::string>{Lower(shortFile), f4, f3, f2}), RecentFiles(app));
+    EXPECT_EQ((std::vector<std::string>{Lowered(shortFile), f4, f3, f2}), RecentFiles(app));
     EXPECT_EQ(0u, StateOf(FileMenu(app), IDM_FIRST_CLOSED_FILE) & MF_GRAYED);
 
     // Choosing one opens it and takes it off the list.
     app.Command(IDM_FIRST_CLOSED_FILE + 1);
     ASSERT_TRUE(app.WaitForEditors(1));
     EXPECT_EQ("f4.txt", WindowText(app.Editors()[0]));
-    EXPECT_EQ((std::vector<std::string>{Lower(shortFile), f3, f2, f1}), RecentFiles(app));
+    EXPECT_EQ((std::vector<std::string>{Lowered(shortFile), f3, f2, f1}), RecentFiles(app));
     EXPECT_EQ(0, app.Close());
+    DeleteFileA(shortFile.c_str());
 }
 
-TEST(AppMenu, SaveNeedsADocumentWhileNewDoesNot) {
+// The frame has its output window; the toggle collapses the output window to
+// its bar and back, the MDI client taking the room. Without a document Save is greyed, New not.
+TEST(AppFrame, TheOutputWindowFoldsAndSaveNeedsADocumentWhileNewDoesNot) {
     KeltoApp app("nodoc");
     WriteWholeFile(app.PathOf("NEW.TXT"), "new\r\n");
     ASSERT_TRUE(app.Start("-f"));
+    HWND output = FindChild(app.frame, "KeltoOutput");
+    ASSERT_TRUE(output != nullptr);
+    HWND list = GetDlgItem(output, 4801), toggle = GetDlgItem(output, 5000);
+    EXPECT_TRUE(IsWindowVisible(list));
+    RECT expanded, collapsed, client, frame;
+    GetWindowRect(output, &expanded);
+    GetClientRect(app.client, &client);
+    SendMessageA(toggle, BM_CLICK, 0, 0);
+    app.Settle();
+    GetWindowRect(output, &collapsed);
+    EXPECT_LT(collapsed.bottom - collapsed.top, expanded.bottom - expanded.top);
+    EXPECT_EQ(expanded.bottom, collapsed.bottom);
+    EXPECT_FALSE(IsWindowVisible(list));
+    // The MDI client takes the room given up.
+    GetClientRect(app.client, &frame);
+    EXPECT_EQ(client.bottom + (expanded.bottom - expanded.top) - (collapsed.bottom - collapsed.top), frame.bottom);
+    SendMessageA(toggle, BM_CLICK, 0, 0);
+    app.Settle();
+    RECT again;
+    GetWindowRect(output, &again);
+    EXPECT_EQ(expanded.bottom - expanded.top, again.bottom - again.top);
+    EXPECT_TRUE(IsWindowVisible(list));
+
     std::vector<MenuItem> menu = FileMenu(app);
     ASSERT_FALSE(menu.empty()) << "the menu could not be read";
     // The commands that would act on the hidden "untitled" document are greyed too.
@@ -477,31 +459,24 @@ std::map<COLORREF, int> ColoursOnce(const KeltoApp &app, HWND window, int height
     return colours;
 }
 
-// Exits, forgetting the changes made to `path`: it keeps `text`.
-void ExitForgetting(KeltoApp &app, const std::string &path, const std::string &text) {
-    PostMessageA(app.frame, WM_CLOSE, 0, 0);
-    HWND box = app.WaitForBox("Modified files");
-    ASSERT_TRUE(box != nullptr);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_FORGET, BN_CLICKED), 0);
-    EXPECT_EQ(0, app.WaitForExit(20));
-    EXPECT_EQ(text, ReadWholeFile(path));
-}
-
 } // namespace
 
 // Keywords, comments and text in their colours; the mouse wheel scrolls by the system's lines
-// per notch; opening a comment recolours the rows below the typed line; the window follows the
-// caret. Exit forgets the changes.
-TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
+// per notch; Ctrl+End shows the last lines, where a bookmark draws its marker; opening a comment
+// recolours the rows below the typed line; the window follows the caret. Exit forgets the changes.
+TEST(AppDisplay, ColoursFollowTheWheelCtrlEndBookmarksTheCommentsAndTheCaret) {
     KeltoApp app("colours");
     std::string text = "int y; // note\r\nint b;\r\nint c;\r\n";
-    for (int i = 0; i < 100; i++)
-        text += "line\r\n";
+    for (int i = 0; i < 400; i++)
+        text += "\tx = " + std::to_string(i) + ";\r\n";
+    text += "int last;\r\n";
     WriteWholeFile(app.PathOf("A.C"), text);
     ASSERT_TRUE(app.Start("a.c"));
     ASSERT_TRUE(app.WaitForEditors(1));
     HWND editor = app.ActiveEditor();
     ASSERT_TRUE(editor != nullptr);
+    RECT client;
+    GetClientRect(editor, &client);
     app.Settle();
     std::map<COLORREF, int> first = ColoursIn(editor, 0, 12);
     EXPECT_GT(first[kKeyword], 10);
@@ -515,6 +490,19 @@ TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     app.Settle();
     EXPECT_TRUE(commentOnTopRow());
 
+    // Only the last line holds a keyword below the top: the window shows it, and not the
+    // comment, once it shows the end. A bookmark on the last line draws its marker there.
+    KeltoApp::Key(editor, VK_END, true);
+    std::map<COLORREF, int> end =
+        ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kKeyword] > 0 && c[kComment] == 0; });
+    EXPECT_GT(end[kKeyword], 10);
+    EXPECT_EQ(0, end[kComment]);
+    EXPECT_EQ(0, end[kMarker]);
+    KeltoApp::Key(editor, VK_UP);
+    KeltoApp::Key(editor, VK_F7);   // after the move: keys keep their order, posted commands not
+    EXPECT_GT(ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kMarker] > 0; })[kMarker], 5);
+    KeltoApp::Key(editor, VK_HOME, true);
+
     // A first change marks the title; typing then draws only the rows that need it.
     KeltoApp::Type(editor, " \b");
     app.Settle();
@@ -526,57 +514,15 @@ TEST(AppDisplay, ColoursFollowTheWheelTheCommentsAndTheCaret) {
     // Enough line breaks to leave the window: it scrolls, and the first line leaves the top row.
     KeltoApp::Type(editor, std::string(80, '\n'));
     EXPECT_EQ(0, ColoursOnce(app, editor, 12, [](auto &c) { return c[kComment] == 0; })[kComment]);
-    ExitForgetting(app, app.PathOf("A.C"), text);
-}
-
-TEST(AppDisplay, CtrlEndShowsTheLastLinesAndABookmarkMarksItsLine) {
-    KeltoApp app("ctrlend");
-    std::string text;
-    for (int i = 0; i < 400; i++)
-        text += "\tx = " + std::to_string(i) + ";\r\n";
-    text += "int last;\r\n";
-    WriteWholeFile(app.PathOf("END.C"), text);
-    ASSERT_TRUE(app.Start("end.c"));
-    ASSERT_TRUE(app.WaitForEditors(1));
-    HWND editor = app.ActiveEditor();
-    ASSERT_TRUE(editor != nullptr);
-    RECT client;
-    GetClientRect(editor, &client);
-    app.Settle();
-    // Only the last line holds a keyword: the window shows it once it shows the end.
-    EXPECT_EQ(0, ColoursIn(editor, 0, client.bottom)[kKeyword]);
-    KeltoApp::Key(editor, VK_END, true);
-    std::map<COLORREF, int> end = ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kKeyword] > 0; });
-    EXPECT_GT(end[kKeyword], 10);
-    EXPECT_EQ(0, end[kMarker]);
-    // A bookmark on the last line draws its marker there.
-    KeltoApp::Key(editor, VK_UP);
-    KeltoApp::Key(editor, VK_F7);   // after the move: keys keep their order, posted commands not
-    EXPECT_GT(ColoursOnce(app, editor, client.bottom, [](auto &c) { return c[kMarker] > 0; })[kMarker], 5);
-    EXPECT_EQ(0, app.Close());
-}
-
-namespace {
-
-// The names of the autosave copies below the test's compiler root.
-std::vector<std::string> AutosaveCopies(const KeltoApp &app) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((app.dir + "\\BDX\\keltoautosave\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(Lower(data.cFileName));
-    while (FindNextFileA(h, &data));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    HWND box = app.WaitForBox("Modified files");
+    ASSERT_TRUE(box != nullptr);
+    ASSERT_TRUE(Answer(box, IDC_FORGET));
+    EXPECT_EQ(0, app.WaitForExit(20));
+    EXPECT_EQ(text, ReadWholeFile(app.PathOf("A.C")));
 }
 
 const UINT kAutosaveRound = 10025;
-
-} // namespace
 
 // Forgetting the copies at the next start is AutosaveTest's.
 TEST(AppAutosave, EditsSurviveACrash) {
@@ -592,10 +538,10 @@ TEST(AppAutosave, EditsSurviveACrash) {
     app.Settle();
     PostMessageA(app.frame, kAutosaveRound, 0, 0);
     app.Settle();
-    std::vector<std::string> copies = AutosaveCopies(app);
-    ASSERT_EQ(2u, copies.size());
-    EXPECT_EQ(0u, copies[0].find("one.c"));
-    EXPECT_EQ(0u, copies[1].find("one.c"));
+    std::string copies = app.dir + "\\BDX\\keltoautosave";
+    ASSERT_EQ(2u, FilesIn(copies).size());
+    EXPECT_EQ(0u, FilesIn(copies)[0].find("ONE.C"));
+    EXPECT_EQ(0u, FilesIn(copies)[1].find("ONE.C"));
     TerminateProcess(app.process.hProcess, 3);
     ASSERT_EQ(3, app.WaitForExit(10));
 
@@ -605,12 +551,9 @@ TEST(AppAutosave, EditsSurviveACrash) {
     ASSERT_TRUE(dialog != nullptr);
     std::vector<std::string> offered = ListBoxItems(dialog);
     ASSERT_EQ(2u, offered.size());
-    EXPECT_EQ(0u, offered[0].find(Lower(app.PathOf("")))) << offered[0];
+    EXPECT_EQ(0u, offered[0].find(Lowered(app.PathOf("")))) << offered[0];
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND box = app.WaitForBox("Information");
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ("Autosaved files restored in the editor", BoxText(box));
-    ASSERT_TRUE(Answer(box, IDOK));
+    ASSERT_TRUE(app.AnswerBox("Information", "Autosaved files restored in the editor", IDOK));
     ASSERT_TRUE(app.WaitForEditors(2));
     EXPECT_EQ((std::vector<std::string>{"one.c*", "sub\\one.c*"}), Titles(app));
     for (const char *name : {"one.c*", "sub\\one.c*"}) {
@@ -620,40 +563,6 @@ TEST(AppAutosave, EditsSurviveACrash) {
     }
     EXPECT_FILE(app.PathOf("ONE.C"), "/* a */int one;\r\n");
     EXPECT_FILE(app.PathOf("SUB\\ONE.C"), "/* b */int two;\r\n");
-    EXPECT_TRUE(AutosaveCopies(app).empty());
-    EXPECT_EQ(0, app.Close());
-}
-
-// The frame has its title and the output window; the toggle collapses the output window to
-// its bar and back, the MDI client taking the room.
-TEST(AppOutput, TheToggleCollapsesTheOutputWindowToItsBarAndBack) {
-    KeltoApp app("output");
-    ASSERT_TRUE(app.Start());
-    EXPECT_EQ("kelto", WindowText(app.frame));
-    HWND output = FindChild(app.frame, "KeltoOutput");
-    ASSERT_TRUE(output != nullptr);
-    HWND list = GetDlgItem(output, 4801);
-    ASSERT_TRUE(list != nullptr);
-    EXPECT_TRUE(IsWindowVisible(list));
-    HWND toggle = GetDlgItem(output, 5000);
-    ASSERT_TRUE(toggle != nullptr);
-    RECT expanded, collapsed, client, frame;
-    GetWindowRect(output, &expanded);
-    GetClientRect(app.client, &client);
-    SendMessageA(toggle, BM_CLICK, 0, 0);
-    app.Settle();
-    GetWindowRect(output, &collapsed);
-    EXPECT_LT(collapsed.bottom - collapsed.top, expanded.bottom - expanded.top);
-    EXPECT_EQ(expanded.bottom, collapsed.bottom);
-    EXPECT_FALSE(IsWindowVisible(list));
-    // The MDI client takes the room given up.
-    GetClientRect(app.client, &frame);
-    EXPECT_EQ(client.bottom + (expanded.bottom - expanded.top) - (collapsed.bottom - collapsed.top), frame.bottom);
-    SendMessageA(toggle, BM_CLICK, 0, 0);
-    app.Settle();
-    RECT again;
-    GetWindowRect(output, &again);
-    EXPECT_EQ(expanded.bottom - expanded.top, again.bottom - again.top);
-    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_TRUE(FilesIn(copies).empty());
     EXPECT_EQ(0, app.Close());
 }

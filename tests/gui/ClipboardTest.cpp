@@ -2,12 +2,7 @@
 #include <windows.h>
 #include <string.h>
 
-#include <string>
-
-#include "base/Memory.h"
-#include "editor/Document.h"
-#include "editor/Editing.h"
-#include "support/TestSupport.h"
+#include "editor/EditTestSupport.h"
 
 namespace {
 
@@ -33,14 +28,6 @@ void SetClipboard(const std::string &text) {
     CloseClipboard();
 }
 
-std::string CutBuffer() {
-    long length = 0;
-    char *text = CutBufferText(&length);
-    std::string copy = text ? std::string(text, length) : "";
-    Release(text);
-    return copy;
-}
-
 int g_depthWhileShown = -1;
 
 // Answers the list dialog: second entry, then OK.
@@ -60,7 +47,7 @@ DWORD WINAPI AnswerListDialog(LPVOID) {
 
 } // namespace
 
-TEST_F(KeltoTest, CutBufferGoesToTheSystemClipboardWithCrLf) {
+TEST_F(EditTest, CutBufferGoesToTheSystemClipboardWithCrLf) {
     ClearCutBuffer();
     AppendCutBuffer("one\ntwo\n", 8);
     ASSERT_TRUE(ExportClipboard(nullptr));

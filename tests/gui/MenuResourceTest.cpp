@@ -58,7 +58,7 @@ int StatusTextId(int command) {
 
 } // namespace
 
-TEST(MenuResource, TheMenusTheFrameChangesAreFoundByTheirCommands) {
+TEST(MenuResource, TheFramesMenusRunTimeItemsAndShortcutTextsAgreeWithTheResource) {
     ASSERT_TRUE(Program() != nullptr) << BuildPath("kelto.exe");
     // The frame finds each of these menus as the one holding the command: the command must be
     // in that menu and in no other.
@@ -77,16 +77,14 @@ TEST(MenuResource, TheMenusTheFrameChangesAreFoundByTheirCommands) {
         }
         EXPECT_EQ(1, holders) << menu.first;
     }
-}
 
-// Recent files, Compile/Execute and the user tools are added at run time: none of their ids
-// may be in the resource, or the code would add a second item. And a command-table text (the
-// one that takes the user's shortcut) must match an item of the resource, or the shortcut
-// would be written into a text the menu does not show.
-TEST(MenuResource, RunTimeItemsAndShortcutTextsAgreeWithTheResource) {
-    std::multimap<int, std::string> items;
-    for (const Item &item : MenuItems()) {
-        items.insert({item.id, item.text});
+    // Recent files, Compile/Execute and the user tools are added at run time: none of their ids
+    // may be in the resource, or the code would add a second item. And a command-table text
+    // (the one that takes the user's shortcut) must match an item of the resource, or the
+    // shortcut would be written into a text the menu does not show.
+    std::multimap<int, std::string> texts;
+    for (const Item &item : items) {
+        texts.insert({item.id, item.text});
         EXPECT_FALSE(item.text.empty()) << item.id;
         bool runTime = (item.id >= IDM_FIRST_CLOSED_FILE && item.id <= IDM_LAST_CLOSED_FILE) ||
                        (item.id >= IDM_FIRST_TOOL && item.id <= IDM_LAST_TOOL) ||
@@ -94,13 +92,13 @@ TEST(MenuResource, RunTimeItemsAndShortcutTextsAgreeWithTheResource) {
                        item.id == IDM_WINDOWS_API_HELP;
         EXPECT_FALSE(runTime) << item.id << " " << item.path;
     }
-    EXPECT_EQ(2u, items.count(IDM_FUNCTIONS_LIST));   // in Search and in Search > Goto
-    for (const auto &entry : items) {
+    EXPECT_EQ(2u, texts.count(IDM_FUNCTIONS_LIST));   // in Search and in Search > Goto
+    for (const auto &entry : texts) {
         const char *text = CommandMenuText(entry.first);
         if (!text)
             continue;
         bool seen = false;
-        for (auto range = items.equal_range(entry.first); range.first != range.second; ++range.first)
+        for (auto range = texts.equal_range(entry.first); range.first != range.second; ++range.first)
             seen = seen || range.first->second == text;
         EXPECT_TRUE(seen) << entry.first << " " << text;
     }

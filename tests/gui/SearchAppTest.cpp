@@ -24,10 +24,7 @@ void Save(const KeltoApp &app) {
 void ExpectRefused(const KeltoApp &app, HWND dialog, const char *title, const char *text) {
     SCOPED_TRACE(text);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND box = app.WaitForBox(title);
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(text, BoxText(box));
-    ASSERT_TRUE(Answer(box, IDOK));
+    ASSERT_TRUE(app.AnswerBox(title, text, IDOK));
     app.Settle();
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
 }
@@ -52,10 +49,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     TypeAfter(app, editor, "2");
     // Backwards from there: the first one has gone.
     KeltoApp::Key(editor, VK_F3, true);
-    HWND box = app.WaitForBox("Information");
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ("String not found", BoxText(box));
-    ASSERT_TRUE(Answer(box, IDOK));
+    ASSERT_TRUE(app.AnswerBox("Information", "String not found", IDOK));
 
     // The dialog remembers the text and the direction last used; checking Forwards unchecks
     // Backwards. Ignoring case as whole words, "Beta" comes before "beta" but not "alphabeta".
@@ -106,7 +100,7 @@ TEST(SearchApp, FindReplaceAndGotoLineChangeTheRightPlaces) {
     Click(dialog, IDC_REPLACE_CONFIRM);
     ASSERT_TRUE(Answer(dialog, IDOK));
     for (int answer : {IDNO, IDC_REPLACE_ALL}) {
-        box = app.WaitForBox("Replace");
+        HWND box = app.WaitForBox("Replace");
         ASSERT_TRUE(box != nullptr) << answer;
         ASSERT_TRUE(Answer(box, answer));
     }
@@ -193,10 +187,7 @@ TEST(SearchApp, AllWindowsAskInTheMatchWindowAndHonourIconized) {
     ASSERT_TRUE(Checked(dialog, IDC_SEARCH_ALL_WINDOWS));
     ASSERT_FALSE(Checked(dialog, IDC_SEARCH_ICONIZED));
     ASSERT_TRUE(Answer(dialog, IDOK));
-    HWND box = app.WaitForBox("Information");
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ("String not found", BoxText(box));
-    ASSERT_TRUE(Answer(box, IDOK));
+    ASSERT_TRUE(app.AnswerBox("Information", "String not found", IDOK));
     app.Settle();
     EXPECT_TRUE(IsIconic(b));
 

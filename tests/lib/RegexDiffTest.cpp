@@ -6,7 +6,6 @@
 //     python3 scripts/regex-cases.py
 // The script's opening comment describes the syntax it generates and the file's format.
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
@@ -19,16 +18,7 @@ namespace {
 const char *const kEmptyOperand = "Operand of +? could be empty";
 const size_t kShownDifferences = 20;
 
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Reverses the file's %HH escapes; false on a broken escape.
+// Reverses the file's %HH escapes (capital hexadecimal digits); false on a broken escape.
 bool Unescape(const std::string &field, std::string *out) {
     out->clear();
     for (size_t i = 0; i < field.size(); i++) {
@@ -36,11 +26,10 @@ bool Unescape(const std::string &field, std::string *out) {
             *out += field[i];
             continue;
         }
-        int high = i + 2 < field.size() ? HexDigit(field[i + 1]) : -1;
-        int low = i + 2 < field.size() ? HexDigit(field[i + 2]) : -1;
-        if (high < 0 || low < 0)
+        std::string hex = field.substr(i + 1, 2);
+        if (hex.size() != 2 || hex.find_first_not_of("0123456789ABCDEF") != std::string::npos)
             return false;
-        *out += static_cast<char>(high * 16 + low);
+        *out += static_cast<char>(std::stoi(hex, nullptr, 16));
         i += 2;
     }
     return true;
@@ -48,25 +37,22 @@ bool Unescape(const std::string &field, std::string *out) {
 
 std::string Escape(const std::string &bytes) {
     std::string out;
-    for (char c : bytes) {
-        unsigned char b = static_cast<unsigned char>(c);
-        if (b > 0x20 && b < 0x7F && b != '%') {
-            out += c;
-        } else {
-            char hex[4];
-            snprintf(hex, sizeof hex, "%%%02X", b);
-            out += hex;
-        }
+    char hex[4];
+    for (unsigned char b : bytes) {
+        snprintf(hex, sizeof hex, "%%%02X", b);
+        out += b > 0x20 && b < 0x7F && b != '%' ? std::string(1, static_cast<char>(b)) : hex;
     }
     return out;
 }
 
 std::vector<std::string> Split(const std::string &record) {
-    std::vector<std::string> fields;
-    size_t from = 0;
-    for (size_t space; (space = record.find(' ', from)) != std::string::npos; from = space + 1)
-        fields.push_back(record.substr(from, space - from));
-    fields.push_back(record.substr(from));
+    std::vector<std::string> fields(1);
+    for (char c : record) {
+        if (c == ' ')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
     return fields;
 }
 

@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <string>
 
 namespace {

@@ -7,11 +7,10 @@
 
 #include <algorithm>
 
+#include "editor/DocumentTestSupport.h"   // SetAge
 #include "support/TestSupport.h"
 
 namespace {
-
-std::string MakeExe() { return BuildPath("sdk/bin/make.exe"); }
 
 std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
 
@@ -25,22 +24,6 @@ std::string TestCc() {
 std::string WithoutCr(std::string s) {
     s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
     return s;
-}
-
-// Sets the file's last write time to `secondsAgo` before now.
-void Age(const std::string &path, int secondsAgo) {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t;
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
-    t.QuadPart -= (ULONGLONG)secondsAgo * 10000000;
-    FILETIME when = {t.LowPart, t.HighPart};
-    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    SetFileTime(h, nullptr, nullptr, &when);
-    CloseHandle(h);
 }
 
 // The output window of the IDE as make sees it: a child of class KeltoOutput under a hidden
@@ -83,7 +66,6 @@ struct FakeIde {
 };
 FakeIde *FakeIde::current = nullptr;
 
-
 class MakeTest : public KeltoTest {
 protected:
     std::string cc = TestCc();
@@ -94,7 +76,7 @@ protected:
     // Runs make in the test's directory, pumping window messages (make sends to FakeIde's
     // window) until it ends; at most 60 seconds.
     CapturedRun Make(const std::string &args) {
-        CapturedRun run = RunCaptured(Quoted(MakeExe()) + " " + args, dir, true, 60);
+        CapturedRun run = RunCaptured(Quoted(BuildPath("sdk/bin/make.exe")) + " " + args, dir, true, 60);
         EXPECT_NE(-1, run.code) << "make did not end or start: " << args;
         run.out = WithoutCr(run.out);
         run.err = WithoutCr(run.err);
@@ -107,8 +89,6 @@ protected:
         Write("demo.c", "int main() { return 0; }\n");
         Write("util.c", "int util;\n");
         Write("demo.h", "#define DEMO\n");
-        for (const char *name : {"demo.c", "util.c", "demo.h"})
-            Age(PathOf(name), 1000);
         Write("Makefile",
               "# Kelto Makefile for project demo\n"
               "CFLAGS=-I" + dir + "\\include  -g2\n"
@@ -122,11 +102,12 @@ protected:
               "\n# Build util.c\nUTIL_C=\\\n"
               "\nutil.obj: $(UTIL_C) " + dir + "\\util.c\n\t$(CC) -c $(CFLAGS) " + dir + "\\util.c\n"
               "\n");
-        Age(PathOf("Makefile"), 1000);
+        for (const char *name : {"demo.c", "util.c", "demo.h", "Makefile"})
+            SetAge(PathOf(name), 3);
     }
-    void AgeOutputs() {
-        for (const char *name : {"demo.obj", "util.obj", "demo.exe"})
-            Age(PathOf(name), 500);
+    // The compiler's command line for `source`.
+    std::string Compile(const char *source) {
+        return cc + " -c -I" + dir + "\\include  -g2 " + dir + "\\" + source + "\n";
     }
 };
 
@@ -135,27 +116,26 @@ TEST_F(MakeTest, BuildsTheIdesMakefileInOrderAndThenOnlyWhatIsOutOfDate) {
     CapturedRun run = Make("");
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Log(), "cc demo.c\ncc util.c\nlink demo.exe\n");
-    EXPECT_EQ(run.out, cc + " -c -I" + dir + "\\include  -g2 " + dir + "\\demo.c\n" +
-                       cc + " -c -I" + dir + "\\include  -g2 " + dir + "\\util.c\n" +
-                       cc + "  -subsystem console -o demo.exe demo.obj util.obj \n");
+    std::string link = cc + "  -subsystem console -o demo.exe demo.obj util.obj \n";
+    EXPECT_EQ(run.out, Compile("demo.c") + Compile("util.c") + link);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(ReadWholeFile(PathOf("demo.exe")), "int main() { return 0; }\nint util;\n");
 
-    AgeOutputs();
+    for (const char *name : {"demo.obj", "util.obj", "demo.exe"})
+        SetAge(PathOf(name), 2);
     run = Make("");
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "make: demo.exe is up to date\n");
     EXPECT_EQ(Make("-q").code, 0);
 
     // A header named in the dependency macro is newer than demo.obj: demo.c again, and the link.
-    Age(PathOf("demo.h"), 100);
+    SetAge(PathOf("demo.h"), 1);
     run = Make("-q");
     EXPECT_EQ(run.code, 199);
     EXPECT_EQ(run.out, "");
     run = Make("-n -s");
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, cc + " -c -I" + dir + "\\include  -g2 " + dir + "\\demo.c\n" +
-                       cc + "  -subsystem console -o demo.exe demo.obj util.obj \n");
+    EXPECT_EQ(run.out, Compile("demo.c") + link);
     EXPECT_EQ(Log(), "cc demo.c\ncc util.c\nlink demo.exe\n");   // -q and -n ran nothing
     run = Make("-s");
     EXPECT_EQ(run.code, 0);
@@ -165,7 +145,7 @@ TEST_F(MakeTest, BuildsTheIdesMakefileInOrderAndThenOnlyWhatIsOutOfDate) {
 
     // A target named on the command line, from a makefile chosen with -f.
     Write("other.mk", "demo.exe: util.obj\n\techo never\nutil.obj: util.c\n\t$(CC) -c util.c\n");
-    Age(PathOf("util.c"), 10);
+    SetAge(PathOf("util.c"), 0);
     run = Make("-f other.mk CC=" + cc + " util.obj");
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, cc.substr(1, cc.size() - 2) + " -c util.c\n");   // the quotes went
