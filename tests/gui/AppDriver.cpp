@@ -63,6 +63,10 @@ std::string Escaped(const std::string &text) {
             out += "\\\\";
         else if (c == '\t')
             out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
         else
             out += c;
     }

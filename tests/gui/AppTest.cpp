@@ -285,7 +285,7 @@ TEST(AppSession, ReopensTheOpenFilesAtTheirLines) {
     ASSERT_TRUE(dialog != nullptr);
     EXPECT_EQ(std::vector<std::string>{Lowered(app.PathOf("GONE.TXT"))}, ListBoxItems(dialog));
     ASSERT_TRUE(Answer(dialog, IDOK));
-    ASSERT_TRUE(app.WaitForEditors(2));
+    ASSERT_TRUE(app.WaitForEditors(2, 10));
     EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt"}), Titles(app));
     HWND editorA = app.Editor("a.txt"), editorB = app.Editor("b.txt");
     EXPECT_EQ(editorA, app.ActiveEditor());

@@ -100,6 +100,15 @@ HWND DefineProject(const KeltoApp &app, const char *name) {
     return Answer(ask, IDOK) ? app.WaitForBox("Definition of a new project") : nullptr;
 }
 
+// The project's makefile once written: it comes last, after the compiler's dependency scans.
+std::string WaitForMakefile(const KeltoApp &app, const std::string &work) {
+    std::string path = work + "\\bdx\\Makefile";
+    for (int i = 0; i < 600 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(100);
+    app.Settle();
+    return ReadWholeFile(path);
+}
+
 // Goes through "Compiler system configuration", the wizard that configures a new project,
 // with Next, Next and Finish.
 bool FinishConfiguration(const KeltoApp &app) {
@@ -128,13 +137,8 @@ bool CreateDemo(const KeltoApp &app, const std::string &work) {
         return false;
     for (const wchar_t *name : {L"main.c", L"list.c", L"list.h"})
         SendMessageW(GetDlgItem(files, kListId), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    if (!Answer(files, IDOK) || !FinishConfiguration(app) || !app.WaitForEditors(3))
-        return false;
-    // The makefile comes last, after the compiler's dependency scans.
-    for (int i = 0; i < 600 && GetFileAttributesA((work + "\\bdx\\Makefile").c_str()) == INVALID_FILE_ATTRIBUTES; i++)
-        Sleep(100);
-    app.Settle();
-    return true;
+    return Answer(files, IDOK) && FinishConfiguration(app) && app.WaitForEditors(3) &&
+           WaitForMakefile(app, work).compare(0, 16, "# Kelto Makefile") == 0;
 }
 
 void WriteDemo(const std::string &work) {
@@ -215,8 +219,9 @@ TEST(ProjectApp, CreateCloseReopenExportAndImport) {
     ASSERT_TRUE(FinishConfiguration(app));
     ASSERT_TRUE(app.WaitForEditors(3)) << app.Editors().size();
     EXPECT_EQ("kelto-demo", FrameTitle(app).substr(0, 10));
-    // The new project's makefile, which the compiler system's make reads.
-    std::string makefile = ReadWholeFile(work + "\\bdx\\Makefile");
+    // The new project's makefile, which the compiler system's make reads; it is written after
+    // the files are opened.
+    std::string makefile = WaitForMakefile(app, work);
     EXPECT_EQ(0u, makefile.find("# Kelto Makefile for project demo\n")) << makefile;
     CapturedRun make = RunCaptured(BuildPath("sdk/bin/make.exe") + " -n", work + "\\bdx");
     EXPECT_EQ(0, make.code) << make.err;
