@@ -12,6 +12,8 @@
 #include "base/Commands.h"
 #include "base/Messages.h"
 #include "debugger/DebugPage.h"
+#include "editor/LanguagePage.h"
+#include "editor/MacroPage.h"
 #include "platform/UiPort.h"
 #include "project/ConfigDialogs.h"
 #include "project/Project.h"
@@ -57,9 +59,11 @@ void ConfigurationSheet() {
         pages.push_back(VersionsPageSheet());
     if (project)
         pages.push_back(CompilerPageSheet(kPageSheet));
+    pages.push_back(MacroPageSheet());
     pages.push_back(DebuggerPageSheet(kPageSheet));
     if (project)
         pages.push_back(LinkerPageSheet(kPageSheet));
+    pages.push_back(LanguagePageSheet());
     if (project && (project->projectFlags & kProjectEiffel))
         pages.push_back(EiffelPageSheet());
     if (project && IsFortranProject(*project))

@@ -41,7 +41,8 @@ void EditorDoubleClick(int x, int y, const EditorMetrics &metrics);
 // Runs an editing command; false when the command is not one of the editor's.
 bool EditCommand(int command);
 
-// Text macros bound to Ctrl+letter (the settings load them).
+// Text macros bound to Ctrl+letter (the settings load them); a longer text is not read back.
+enum { kMaxMacroLength = 32000 };
 struct TextMacro {
     TextMacro *next;
     int code;            // the letter, 'a' to 'z'

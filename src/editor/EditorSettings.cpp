@@ -19,7 +19,6 @@ enum {
     kKeywordsPerValue = 7,
     kMacroCharsPerValue = 21,
     kMacroValueBuffer = 256,
-    kMaxMacroLength = 32000,
 };
 
 // ---- Languages ----

@@ -26,19 +26,25 @@ static bool HasExtension(const char *list, const char *extension) {
     return false;
 }
 
-Language *ChooseLanguage(const char *extension) {
-    Document *doc = g_editor ? g_editor->doc : nullptr;
-    Language *found = nullptr;
-    for (Language *l = g_languages; l && !found; l = l->next)
+Language *LanguageOfExtension(const char *extension) {
+    for (Language *l = g_languages; l; l = l->next)
         if (l->extensions && HasExtension(l->extensions, extension))
-            found = l;
-    if (doc) {
-        doc->language = found;
-        if (found && strcmp(found->name, GetString(kStrLanguageC)) == 0)
-            doc->flags |= kDocCSource;
-        else
-            doc->flags &= ~kDocCSource;
-    }
+            return l;
+    return nullptr;
+}
+
+void SetDocumentLanguage(Document *doc, Language *language) {
+    doc->language = language;
+    if (language && strcmp(language->name, GetString(kStrLanguageC)) == 0)
+        doc->flags |= kDocCSource;
+    else
+        doc->flags &= ~kDocCSource;
+}
+
+Language *ChooseLanguage(const char *extension) {
+    Language *found = LanguageOfExtension(extension);
+    if (g_editor && g_editor->doc)
+        SetDocumentLanguage(g_editor->doc, found);
     return found;
 }
 
@@ -230,14 +236,17 @@ void AddBuiltinLanguages() {
     }
 }
 
+void ReleaseLanguage(Language *language) {
+    FreeKeywords(language);
+    for (char *text : {language->name, language->extensions, language->startPattern, language->endPattern,
+                       language->commentChars, language->stringChars, language->icon})
+        Release(text);
+    Release(language);
+}
+
 void FreeLanguages() {
     while (Language *language = g_languages) {
         g_languages = language->next;
-        FreeKeywords(language);
-        for (char *text : {language->name, language->extensions, language->startPattern,
-                           language->endPattern, language->commentChars, language->stringChars,
-                           language->icon})
-            Release(text);
-        Release(language);
+        ReleaseLanguage(language);
     }
 }

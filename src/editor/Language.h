@@ -49,6 +49,8 @@ void SetLanguageText(char **field, const char *text);
 // Replaces the keywords with copies of `count` words.
 bool SetLanguageKeywords(Language *language, const char *const *words, int count);
 void FreeLanguages();
+// Releases one record that is no longer in the list.
+void ReleaseLanguage(Language *language);
 
 // The built-in languages: "C Language", "Fortran", "Eiffel", "Assembly" and "Pascal", with
 // the keyword lists of the message table. A language already in the list keeps its record.
@@ -69,3 +71,7 @@ bool IsDirective(const char *word, int length);
 // Chooses the current document's language from a file extension (the text after the last
 // dot, without regard to case); sets or clears the C-source flag accordingly.
 Language *ChooseLanguage(const char *extension);
+// The first language whose extensions hold `extension` (without regard to case), or null.
+Language *LanguageOfExtension(const char *extension);
+// Gives `doc` its language and sets or clears the C-source flag accordingly.
+void SetDocumentLanguage(Document *doc, Language *language);

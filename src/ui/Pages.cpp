@@ -68,8 +68,10 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 void SetItemText(HWND page, int id, const std::string &text) { SetDlgItemTextA(page, id, text.c_str()); }
 
 std::string ItemText(HWND page, int id) {
-    char text[512] = "";
-    GetDlgItemTextA(page, id, text, sizeof text);
+    HWND item = GetDlgItem(page, id);
+    int length = item ? GetWindowTextLengthA(item) : 0;
+    std::string text(length + 1, '\0');
+    text.resize(GetWindowTextA(item, &text[0], length + 1) > 0 ? strlen(text.c_str()) : 0);
     return text;
 }
 
