@@ -12,6 +12,7 @@
 #include "base/Commands.h"
 #include "base/Messages.h"
 #include "debugger/DebugPage.h"
+#include "editor/WorkspacePage.h"
 #include "platform/UiPort.h"
 #include "project/ConfigDialogs.h"
 #include "project/Project.h"
@@ -58,6 +59,7 @@ void ConfigurationSheet() {
     pages.push_back(DebuggerPageSheet(kPageSheet));
     if (project)
         pages.push_back(LinkerPageSheet(kPageSheet));
+    pages.push_back(WorkspacePageSheet());
     if (project && IsFortranProject(*project))
         pages.push_back(FortranPageSheet());
     PROPSHEETHEADERA header = {};
