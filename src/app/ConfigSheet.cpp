@@ -16,6 +16,7 @@
 #include "platform/UiPort.h"
 #include "project/ConfigDialogs.h"
 #include "project/Project.h"
+#include "project/UtilitiesPage.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ void ConfigurationSheet() {
     if (project)
         pages.push_back(LinkerPageSheet(kPageSheet));
     pages.push_back(WorkspacePageSheet());
+    pages.push_back(UtilitiesPageSheet());
     if (project && IsFortranProject(*project))
         pages.push_back(FortranPageSheet());
     PROPSHEETHEADERA header = {};
