@@ -14,9 +14,11 @@
 #include "debugger/DebugPage.h"
 #include "editor/LanguagePage.h"
 #include "editor/MacroPage.h"
+#include "editor/WorkspacePage.h"
 #include "platform/UiPort.h"
 #include "project/ConfigDialogs.h"
 #include "project/Project.h"
+#include "project/UtilitiesPage.h"
 
 namespace {
 
@@ -64,6 +66,8 @@ void ConfigurationSheet() {
     if (project)
         pages.push_back(LinkerPageSheet(kPageSheet));
     pages.push_back(LanguagePageSheet());
+    pages.push_back(WorkspacePageSheet());
+    pages.push_back(UtilitiesPageSheet());
     if (project && (project->projectFlags & kProjectEiffel))
         pages.push_back(EiffelPageSheet());
     if (project && IsFortranProject(*project))

@@ -44,6 +44,8 @@ void RegisterConfigurationCommand();
 // The user's tools in the Utils menu, the Windows API help in the Help menu, and the keys the
 // user chose in the items.
 void BuildToolAndHelpItems();
+// The user-tool items of the Utils menu made again from the list of utilities.
+void BuildToolItems();
 void LayoutFrame();
 
 // The closed-files list, newest first.

@@ -123,18 +123,25 @@ void EnableItems(HMENU menu) {
     }
 }
 
-void BuildToolAndHelpItems() {
+void BuildToolItems() {
     HMENU utils = g_frame.utilsMenu;
-    if (utils) {
-        int position = 1;   // after "Execute..."
-        for (Utility *tool = g_utilities; tool; tool = tool->next) {
-            if (tool->id < IDM_FIRST_TOOL || tool->id > IDM_LAST_TOOL)
-                continue;
-            char text[200];
-            snprintf(text, sizeof text, "%s\tShift+F%d", tool->nickname, tool->id - IDM_FIRST_TOOL + 1);
-            InsertMenuA(utils, position++, MF_BYPOSITION | MF_STRING, tool->id, text);
-        }
+    if (!utils)
+        return;
+    for (int id = IDM_FIRST_TOOL; id <= IDM_LAST_TOOL; id++)
+        DeleteMenu(utils, id, MF_BYCOMMAND);
+    // Between "Execute..." and the separator that follows it, in the order of the list.
+    int position = 1;
+    for (Utility *tool = g_utilities; tool; tool = tool->next) {
+        if (tool->id < IDM_FIRST_TOOL || tool->id > IDM_LAST_TOOL)
+            continue;
+        char text[200];
+        snprintf(text, sizeof text, "%s\tShift+F%d", tool->nickname, tool->id - IDM_FIRST_TOOL + 1);
+        InsertMenuA(utils, position++, MF_BYPOSITION | MF_STRING, tool->id, text);
     }
+}
+
+void BuildToolAndHelpItems() {
+    BuildToolItems();
     HMENU help = g_frame.helpMenu;
     if (help && g_app->helpDatabase[0] && FileExists(g_app->helpDatabase))
         InsertMenuA(help, 1, MF_BYPOSITION | MF_STRING, IDM_WINDOWS_API_HELP, "&Windows API");

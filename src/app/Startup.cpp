@@ -20,7 +20,6 @@
 #include "base/TextUtil.h"
 #include "editor/Autosave.h"
 #include "editor/Bookmarks.h"
-#include "editor/DisplayOptions.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorHooks.h"
@@ -148,14 +147,7 @@ void FindHelpFile() {
 }
 
 void CreateEditorFont() {
-    LOGFONTA font = {};
-    font.lfHeight = g_display.fontHeight;
-    font.lfWeight = (g_display.fontStyle & 1) ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = (g_display.fontStyle & 2) != 0;
-    font.lfPitchAndFamily = static_cast<BYTE>(g_display.fontFamily);
-    font.lfCharSet = ANSI_CHARSET;
-    CopyBounded(font.lfFaceName, g_display.fontName, sizeof font.lfFaceName);
-    HFONT created = CreateFontIndirectA(&font);
+    HFONT created = MakeEditorFont();
     if (created) {
         g_app->editorFont = created;
         SetEditorFont(created);

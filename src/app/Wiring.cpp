@@ -25,5 +25,6 @@ void InstallHooks() {
     g_projectHooks = ProjectHooks();
     g_projectHooks.saveAllSettings = SaveAllSettings;
     g_projectHooks.menusChanged = UpdateDynamicMenus;
+    g_projectHooks.utilitiesChanged = BuildToolItems;
     g_projectHooks.newProjectSheet = NewProjectSheet;
 }

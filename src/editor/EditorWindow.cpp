@@ -701,10 +701,41 @@ bool RegisterEditorWindowClass(HINSTANCE instance) {
 
 void SetEditorFont(HFONT font) {
     g_editorFont = font;
-    if (g_editor)
-        for (View *view = g_editor->views; view; view = view->next)
-            if (view->window)
-                InvalidateRect(view->window, nullptr, TRUE);
+    RedrawEditorWindows();
+}
+
+HFONT MakeEditorFont() {
+    LOGFONTA font = {};
+    font.lfHeight = g_display.fontHeight;
+    font.lfWeight = (g_display.fontStyle & 1) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (g_display.fontStyle & 2) != 0;
+    font.lfPitchAndFamily = static_cast<BYTE>(g_display.fontFamily);
+    font.lfCharSet = ANSI_CHARSET;
+    CopyBounded(font.lfFaceName, g_display.fontName, sizeof font.lfFaceName);
+    return CreateFontIndirectA(&font);
+}
+
+void RedrawEditorWindows() {
+    if (!g_editor)
+        return;
+    bool measured = false;
+    HWND focus = GetFocus();
+    for (View *view = g_editor->views; view; view = view->next) {
+        if (!view->window)
+            continue;
+        // One font for all windows: measured once, then each window's rows follow it.
+        if (!measured) {
+            MeasureFont(view->window);
+            measured = true;
+        }
+        SetVisibleRows(view);
+        view->state |= kViewRedrawAll;
+        if (view->window == focus) {
+            DestroyCaret();
+            MakeCaret(view->window);
+        }
+        InvalidateRect(view->window, nullptr, TRUE);
+    }
 }
 
 void EditorWindowTitle(const Document *doc, char *title, int size) {

@@ -11,6 +11,12 @@ bool RegisterEditorWindowClass(HINSTANCE instance);
 // The brace level in a margin left of the text (IDM_LEVEL): on or off.
 void ToggleBraceLevel();
 void SetEditorFont(HFONT font);
+// A font made from the display options (face, height, style, family); null when it cannot be
+// made.
+HFONT MakeEditorFont();
+// Every editor window drawn again, with the display options and the editor font as they are
+// now.
+void RedrawEditorWindows();
 // Creates an editor window titled with `path` (lower-cased) in the MDI client, maximised when
 // the active editor window is; null when there is no frame yet or the window cannot be made.
 HWND CreateEditorWindow(const char *path);

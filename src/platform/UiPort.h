@@ -23,6 +23,14 @@ enum BoxAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7
 // Who owns a box: the frame window (restored first if minimised) or the active window.
 enum BoxOwner { kOwnerFrame, kOwnerActive };
 
+// A font as the font dialog shows and returns it.
+struct FontChoice {
+    char face[32];
+    int height;          // negative: character height in pixels; positive: cell height
+    bool bold, italic;
+    int pitchAndFamily;
+};
+
 class UiPort {
 public:
     virtual ~UiPort() {}
@@ -57,6 +65,11 @@ public:
     // The "File processor" dialog for the file `input`: the command line that builds it and
     // the file that command produces, shown as given. False when cancelled.
     virtual bool AskFileProcessor(const char *input, std::string *command, std::string *output) = 0;
+    // The font dialog, starting at `font`; false when cancelled, else `font` is the choice.
+    virtual bool ChooseFontFor(FontChoice *font) = 0;
+    // The colour dialog, starting at `colour` (0x00BBGGRR); false when cancelled, else
+    // `colour` is the choice.
+    virtual bool ChooseColour(unsigned long *colour) = 0;
 };
 
 // The answers carry the values of the Win32 buttons Yes, No and Cancel; All has one of its own.

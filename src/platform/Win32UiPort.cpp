@@ -338,6 +338,12 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     return FALSE;
 }
 
+// A dialog opened from another one (a page of the configuration sheet) belongs to that one.
+HWND DialogOwner() {
+    HWND active = GetActiveWindow();
+    return active ? active : g_owner;
+}
+
 class Win32UiPort : public UiPort {
 public:
     int ShowBox(BoxOwner owner, const char *text, const char *title, unsigned style) override {
@@ -393,6 +399,48 @@ public:
         HWND owner = g_owner;
         return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(buffer),
                                        owner, InputProc, reinterpret_cast<LPARAM>(&data)) == 1;
+    }
+
+    bool ChooseFontFor(FontChoice *font) override {
+        ModalScope modal;
+        LOGFONTA logFont;
+        memset(&logFont, 0, sizeof logFont);
+        logFont.lfHeight = font->height;
+        logFont.lfWeight = font->bold ? FW_BOLD : FW_NORMAL;
+        logFont.lfItalic = font->italic;
+        logFont.lfCharSet = ANSI_CHARSET;
+        logFont.lfPitchAndFamily = static_cast<BYTE>(font->pitchAndFamily);
+        snprintf(logFont.lfFaceName, sizeof logFont.lfFaceName, "%s", font->face);
+        CHOOSEFONTA choose;
+        memset(&choose, 0, sizeof choose);
+        choose.lStructSize = sizeof choose;
+        choose.hwndOwner = DialogOwner();
+        choose.lpLogFont = &logFont;
+        choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+        if (!ChooseFontA(&choose))
+            return false;
+        snprintf(font->face, sizeof font->face, "%s", logFont.lfFaceName);
+        font->height = logFont.lfHeight;
+        font->bold = logFont.lfWeight >= FW_BOLD;
+        font->italic = logFont.lfItalic != 0;
+        font->pitchAndFamily = logFont.lfPitchAndFamily;
+        return true;
+    }
+
+    bool ChooseColour(unsigned long *colour) override {
+        ModalScope modal;
+        static COLORREF custom[16];   // the dialog's own colours, kept between its uses
+        CHOOSECOLORA choose;
+        memset(&choose, 0, sizeof choose);
+        choose.lStructSize = sizeof choose;
+        choose.hwndOwner = DialogOwner();
+        choose.rgbResult = *colour;
+        choose.lpCustColors = custom;
+        choose.Flags = CC_RGBINIT | CC_FULLOPEN;
+        if (!ChooseColorA(&choose))
+            return false;
+        *colour = choose.rgbResult;
+        return true;
     }
 
     int ShowFileList(int dialogId, const char *const *files, int count) override {

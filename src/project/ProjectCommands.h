@@ -7,6 +7,8 @@ struct ProjectHooks {
     bool (*saveAllSettings)();
     // The menus follow the project that is open now. None: nothing.
     void (*menusChanged)();
+    // The Utils menu shows the utilities of the list as it is now. None: nothing.
+    void (*utilitiesChanged)();
     // The configuration sheet of a project being created; false when it was cancelled. None:
     // the project is taken as it is.
     bool (*newProjectSheet)();

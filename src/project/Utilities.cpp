@@ -1,5 +1,8 @@
 #include "project/Utilities.h"
 
+#include <string.h>
+
+#include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "settings/Settings.h"
 
@@ -37,6 +40,63 @@ void FreeUtilities() {
         g_utilities = tool->next;
         FreeUtility(tool);
     }
+}
+
+Utility *FindUtility(const char *nickname) {
+    for (Utility *tool = g_utilities; tool; tool = tool->next)
+        if (strcmp(tool->nickname, nickname) == 0)
+            return tool;
+    return nullptr;
+}
+
+bool SetUtilityCommand(Utility *tool, const char *program, const char *arguments, const char *startDirectory) {
+    char *newProgram = DupString(program);
+    char *newArguments = DupString(arguments);
+    char *newDirectory = DupString(startDirectory);
+    if (!newProgram || !newArguments || !newDirectory) {
+        Release(newProgram);
+        Release(newArguments);
+        Release(newDirectory);
+        return false;
+    }
+    Release(tool->program);
+    Release(tool->arguments);
+    Release(tool->startDirectory);
+    tool->program = newProgram;
+    tool->arguments = newArguments;
+    tool->startDirectory = newDirectory;
+    return true;
+}
+
+void RemoveUtility(Utility *tool) {
+    for (Utility **link = &g_utilities; *link; link = &(*link)->next) {
+        if (*link == tool) {
+            *link = tool->next;
+            FreeUtility(tool);
+            return;
+        }
+    }
+}
+
+static bool UtilityIdUsed(int id) {
+    for (Utility *tool = g_utilities; tool; tool = tool->next)
+        if (tool->id == id)
+            return true;
+    return false;
+}
+
+unsigned short NewUtilityId() {
+    int count = 0;
+    for (Utility *tool = g_utilities; tool; tool = tool->next)
+        count++;
+    // The count alone repeats an identifier still in use once an earlier utility was deleted.
+    int id = IDM_FIRST_TOOL + count;
+    if (id <= IDM_LAST_TOOL && !UtilityIdUsed(id))
+        return static_cast<unsigned short>(id);
+    for (id = IDM_FIRST_TOOL; id <= IDM_LAST_TOOL; id++)
+        if (!UtilityIdUsed(id))
+            return static_cast<unsigned short>(id);
+    return 0;
 }
 
 // ---- Settings ----

@@ -222,6 +222,11 @@ void ScrollToOutputLine(int index) {
         SendMessageA(g_output->list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
+void SetOutputListFont(HFONT font) {
+    if (g_output->list)
+        SendMessageA(g_output->list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
 bool OutputListFits(const char *text, size_t length) {
     if (!g_output->list)
         return true;

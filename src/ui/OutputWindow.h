@@ -76,6 +76,8 @@ void ScrollToOutputLine(int index);
 // Whether the first `length` characters of `text` fit in a line of the list: its client width
 // less a vertical scroll bar, in its font. True without a list window.
 bool OutputListFits(const char *text, size_t length);
+// The list's font (the editor font) was replaced by `font`.
+void SetOutputListFont(HFONT font);
 
 // A running build's progress messages (26024) go to `handler`; its result answers them.
 typedef LRESULT (*ProgressHandler)();

@@ -49,8 +49,31 @@ int RecordingUiPort::ShowBox(BoxOwner owner, const char *text, const char *title
     return Next(answers, (style & kBoxYesNo) ? kAnswerNo : kAnswerOk);
 }
 
-bool RecordingUiPort::AskFileName(bool, const char *, const char *, char *path, int size) {
+bool RecordingUiPort::AskFileName(bool, const char *title, const char *filter, char *path, int size) {
+    // A filter is pairs of texts, each ending with a zero byte, closed by an empty text.
+    std::string shown = std::string(title) + ":";
+    for (const char *p = filter; p && *p; p += strlen(p) + 1)
+        shown += std::string(" ") + p;
+    fileDialogs.push_back(shown);
     return NextPath(fileNames, path, size);
+}
+
+bool RecordingUiPort::ChooseFontFor(FontChoice *font) {
+    fontsShown.push_back(*font);
+    if (fontAnswers.empty())
+        return false;
+    *font = fontAnswers.front();
+    fontAnswers.pop_front();
+    return true;
+}
+
+bool RecordingUiPort::ChooseColour(unsigned long *colour) {
+    coloursShown.push_back(*colour);
+    if (colourAnswers.empty())
+        return false;
+    *colour = colourAnswers.front();
+    colourAnswers.pop_front();
+    return true;
 }
 
 bool RecordingUiPort::AskText(const char *prompt, char *text, int size, const char *title) {

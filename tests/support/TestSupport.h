@@ -64,6 +64,17 @@ public:
     std::deque<std::pair<std::string, std::string>> processorAnswers;
     bool AskFileProcessor(const char *input, std::string *command, std::string *output) override;
 
+    // Font and colour dialogs: what each started with, answered from the queues (none:
+    // cancelled).
+    std::vector<FontChoice> fontsShown;
+    std::deque<FontChoice> fontAnswers;
+    bool ChooseFontFor(FontChoice *font) override;
+    std::vector<unsigned long> coloursShown;
+    std::deque<unsigned long> colourAnswers;
+    bool ChooseColour(unsigned long *colour) override;
+    // The titles and filters of the file dialogs asked for.
+    std::vector<std::string> fileDialogs;
+
     std::vector<std::string> Texts() const;
     void Answer(int answer) { answers.push_back(answer); }
 };
