@@ -34,11 +34,11 @@ protected:
 
 TEST_F(EditorPagesTest, MacroEditsAreCheckedAndOkMakesCtrlLetterInsertTheNewText) {
     // Loaded macros: "c" twice (Ctrl+C finds the first) and "a" after it.
-    for (const char *spec : {"a-old a", "c-second c", "c-first c"}) {
+    for (const char *entry : {"a-old a", "c-second c", "c-first c"}) {
         TextMacro *macro = static_cast<TextMacro *>(Allocate(sizeof(TextMacro)));
-        macro->code = spec[0];
-        macro->text = DupString(spec + 2);
-        macro->length = static_cast<int>(strlen(spec + 2));
+        macro->code = entry[0];
+        macro->text = DupString(entry + 2);
+        macro->length = static_cast<int>(strlen(entry + 2));
         macro->next = g_textMacros;
         g_textMacros = macro;
     }
