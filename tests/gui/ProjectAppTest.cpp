@@ -377,6 +377,12 @@ TEST(ProjectApp, TheConfigurationSheetRebuildsTheMakefile) {
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(CreateDemo(app, work));
     EXPECT_EQ(std::string::npos, ReadWholeFile(work + "\\bdx\\Makefile").find(" -O "));
+    // The makefile open in an editor window: the new one must not meet an old copy.
+    HWND open = app.OpenDialog(IDM_FILE_OPEN, "Open");
+    ASSERT_TRUE(open != nullptr);
+    SetText(open, 0x47c, (work + "\\bdx\\Makefile").c_str());   // the file name box
+    PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(app.WaitForEditors(4));
     HWND sheet = app.OpenDialog(IDM_PROJECT_CONFIGURATION, "Configuration of Kelto");
     ASSERT_TRUE(sheet != nullptr);
     HWND page = nullptr;
@@ -395,5 +401,6 @@ TEST(ProjectApp, TheConfigurationSheetRebuildsTheMakefile) {
         Sleep(100);
     }
     EXPECT_NE(std::string::npos, makefile.find("CFLAGS=-I" + app.dir + "\\BDX\\include  -O  -g2 \n")) << makefile;
+    EXPECT_TRUE(app.WaitForEditors(3));
     EXPECT_EQ(0, app.Close());
 }
