@@ -1,0 +1,66 @@
+// Files through the engine: the report byte for byte and its appending, patch scripts with
+// their checksums, and scripts that must not touch any file.
+#include <string>
+
+#include "cms/DiffFiles.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using DiffFilesTest = KeltoTest;
+
+TEST_F(DiffFilesTest, TheReportListsEachChangeAndFollowsAnEarlierOne) {
+    std::string a = PathOf("A.C"), b = PathOf("B.C"), report = PathOf("DIFF.TXT");
+    WriteWholeFile(a, "one\r\ntwo\r\nthree\r\n");
+    WriteWholeFile(b, "one\nthree\nfour\n");
+    std::vector<std::string> first, second;
+    std::vector<DiffChange> changes;
+    ASSERT_EQ(kDiffDifferent, CompareFiles(a, b, 0, &first, &second, &changes));
+    std::string text = DiffReport(a, b, first, second, changes, "today");
+    EXPECT_EQ("Kelto-Diff " + a + " vs " + b + ": 2 changes. today\nChange 1\n" + a +
+                  ": Erase 1 lines beginning with line 2\ntwo\nChange 2\n" + b + ": Add 1 lines beginning with line 3\nfour\n",
+              text);
+    ASSERT_TRUE(WriteDiffReport(report, text));
+    ASSERT_TRUE(WriteDiffReport(report, "Kelto-Diff again\n"));
+    EXPECT_EQ(text + std::string(75, '-') + "\nKelto-Diff again\n", ReadWholeFile(report));
+    WriteWholeFile(report, "mine");
+    EXPECT_FALSE(WriteDiffReport(report, text));   // "Erase it?" No
+    EXPECT_EQ("mine", ReadWholeFile(report));
+    EXPECT_EQ((std::vector<std::string>{report + " exists already. Erase it?"}), ui.Texts());
+}
+
+TEST_F(DiffFilesTest, PatchScriptsCarryChecksumsAndNeverHalfWriteAFile) {
+    std::string a = PathOf("A.C"), b = PathOf("B.C"), script = PathOf("P.DIF"), out = PathOf("OUT.C");
+    WriteWholeFile(a, "int a;\nint b;\nint c;\n");
+    WriteWholeFile(b, "int a;\nint c;\nint d;\n");
+    ASSERT_TRUE(WritePatchScript(a, b, script));
+    char trailer[40];
+    snprintf(trailer, sizeof trailer, "@\n%10lu %10lu\n", FileChecksum(a), FileChecksum(b));
+    EXPECT_EQ(std::string("d2 1\na3 1\nint d;\n") + trailer, ReadWholeFile(script));
+    ASSERT_TRUE(ApplyPatchScript(script, a, out));
+    EXPECT_EQ(ReadWholeFile(b), ReadWholeFile(out));
+    EXPECT_TRUE(ui.boxes.empty());
+
+    // Zero checksums: no question, whatever the source.
+    WriteWholeFile(script, "d1 1\n@\n         0          0\n");
+    ASSERT_TRUE(ApplyPatchScript(script, b, out));
+    EXPECT_EQ("int c;\nint d;\n", ReadWholeFile(out));
+    EXPECT_TRUE(ui.boxes.empty());
+
+    // A source that differs is asked about (No); scripts that do not fit or lack their trailer
+    // leave the output as it was.
+    ASSERT_TRUE(WritePatchScript(a, b, script));
+    EXPECT_FALSE(ApplyPatchScript(script, b, out));
+    for (const char *broken : {"d9 1\n@\n 0 0\n", "a1 3\nx\n@\n 0 0\n", "d1 1\n", "d1 1\n@\n12x 0\n"}) {
+        WriteWholeFile(script, broken);
+        EXPECT_FALSE(ApplyPatchScript(script, a, out)) << broken;
+    }
+    EXPECT_FALSE(ApplyPatchScript(PathOf("NONE.DIF"), a, out));
+    EXPECT_EQ("int c;\nint d;\n", ReadWholeFile(out));
+    std::vector<std::string> texts = ui.Texts();
+    ASSERT_EQ(6u, texts.size());
+    EXPECT_EQ("Source file CRC differs! Continue?", texts[0]);
+    EXPECT_EQ("Script file " + PathOf("NONE.DIF") + " not found", texts[5]);
+}
+
+} // namespace
