@@ -373,6 +373,7 @@ int DiffLines(const std::vector<std::string> &first, const std::vector<std::stri
             change.inserted = j - dj;
             change.firstDeleted = change.deleted ? di + 1 : 0;
             change.firstInserted = change.inserted ? dj + 1 : 0;
+            change.insertAfter = i;
             char command[64];
             if (options & kDiffKeepCommands) {
                 if (change.deleted) {
@@ -398,7 +399,6 @@ int DiffLines(const std::vector<std::string> &first, const std::vector<std::stri
 
 std::string EditScript(const std::vector<DiffChange> &changes, const std::vector<std::string> &second) {
     std::string script;
-    long shift = 0;   // lines of the first text before the change, from its insertions and deletions
     char command[64];
     for (const DiffChange &change : changes) {
         if (change.deleted) {
@@ -406,14 +406,11 @@ std::string EditScript(const std::vector<DiffChange> &changes, const std::vector
             script += command;
         }
         if (change.inserted) {
-            // After the deleted lines, or after the first text's line that precedes the change.
-            long after = change.deleted ? change.firstDeleted + change.deleted - 1 : change.firstInserted - 1 - shift;
-            snprintf(command, sizeof command, "a%ld %ld\n", after, change.inserted);
+            snprintf(command, sizeof command, "a%ld %ld\n", change.insertAfter, change.inserted);
             script += command;
             for (long k = 0; k < change.inserted; k++)
                 script += second[change.firstInserted - 1 + k] + "\n";
         }
-        shift += change.inserted - change.deleted;
     }
     return script;
 }

@@ -22,6 +22,7 @@ struct DiffChange {
     long inserted = 0, deleted = 0;
     long firstDeleted = 0;       // from 1, 0 when nothing is deleted
     long firstInserted = 0;      // from 1 in the second text, 0 when nothing is inserted
+    long insertAfter = 0;        // the first text's line after which the inserted lines go
     unsigned flags = 0;          // bit 0: a merge keeps the first text here
     std::string insertedText;    // kDiffKeepText: the inserted lines, each with its line feed
     std::string deleteCommand, insertCommand;   // kDiffKeepCommands
@@ -32,7 +33,8 @@ struct DiffChange {
 int DiffLines(const std::vector<std::string> &first, const std::vector<std::string> &second, unsigned options,
               std::vector<DiffChange> *changes);
 
-// The edit script of `changes` (found between `first` and `second`).
+// The edit script of `changes` (found between `first` and `second`; any of them, in order:
+// each change's lines are numbered in the first text as it was).
 std::string EditScript(const std::vector<DiffChange> &changes, const std::vector<std::string> &second);
 
 // Applies an edit script to `lines`. False with the reason in `error` when the script does
