@@ -16,6 +16,7 @@
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
+#include "cms/DiffView.h"
 #include "debugger/DebugCommands.h"
 #include "editor/Document.h"
 #include "editor/EditorCommands.h"
@@ -106,6 +107,7 @@ void RegisterStandardHandlers() {
     RegisterDebugCommands();
     RegisterMenuCommands();
     RegisterConfigurationCommand();
+    RegisterDiffCommands();
     RegisterHandler(IDM_CLOSE, CloseCommand);
     RegisterHandler(IDM_EXIT, ExitCommand);
     RegisterHandler(IDM_CLOSE_ALL, CloseAllCommand);

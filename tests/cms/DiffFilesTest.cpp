@@ -3,6 +3,8 @@
 #include <string>
 
 #include "cms/DiffFiles.h"
+#include "cms/DiffView.h"
+#include "editor/Document.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -61,6 +63,36 @@ TEST_F(DiffFilesTest, PatchScriptsCarryChecksumsAndNeverHalfWriteAFile) {
     ASSERT_EQ(6u, texts.size());
     EXPECT_EQ("Source file CRC differs! Continue?", texts[0]);
     EXPECT_EQ("Script file " + PathOf("NONE.DIF") + " not found", texts[5]);
+}
+
+TEST_F(DiffFilesTest, AMergeTakesTheChosenTextsOrCopiesAFileAfterAsking) {
+    DiffSession session;
+    session.firstPath = PathOf("A.C");
+    session.secondPath = PathOf("B.C");
+    std::string out = PathOf("OUT.C");
+    WriteWholeFile(session.firstPath, "1\n2\n3\n4\n");
+    WriteWholeFile(session.secondPath, "1\nX\n3\nY\n");
+    ASSERT_EQ(kDiffDifferent, CompareFiles(session.firstPath, session.secondPath, 0, &session.first, &session.second,
+                                           &session.changes));
+    ASSERT_EQ(2u, session.changes.size());
+    session.useRight = {1, 0};
+    ASSERT_TRUE(FinishMerge(session, out));
+    EXPECT_EQ("1\nX\n3\n4\n", ReadWholeFile(out));
+    EXPECT_EQ(out, g_editor->doc->path);   // opened
+    std::string question = "No text from file " + session.secondPath + " was used,\nthe new file would be a copy of " +
+                           session.firstPath + "\n\nCopy anyway?";
+    session.useRight = {0, 0};
+    EXPECT_FALSE(FinishMerge(session, out));   // No
+    EXPECT_EQ("1\nX\n3\n4\n", ReadWholeFile(out));
+    ui.Answer(kAnswerYes);
+    session.useRight = {1, 1};
+    ASSERT_TRUE(FinishMerge(session, out));
+    EXPECT_EQ(ReadWholeFile(session.secondPath), ReadWholeFile(out));
+    EXPECT_EQ((std::vector<std::string>{"Merge finished", question,
+                                        "No text from file " + session.firstPath + " was used,\nthe new file would be a copy of " +
+                                            session.secondPath + "\n\nCopy anyway?",
+                                        "Merge finished"}),
+              ui.Texts());
 }
 
 } // namespace

@@ -1,0 +1,287 @@
+// The comparison commands of the Utils menu and the two-file view: both files side by side, the
+// lines of the current change selected in each, Next and Previous to step, and for a merge the
+// choice of the text each change keeps.
+#include "cms/DiffView.h"
+
+#include <windows.h>
+#include <stdio.h>
+#include <time.h>
+
+#include "base/Boxes.h"
+#include "base/CommandIds.h"
+#include "base/Commands.h"
+#include "base/DiffIds.h"
+#include "base/MessageIds.h"
+#include "base/Messages.h"
+#include "base/TextUtil.h"
+#include "cms/DiffFiles.h"
+#include "editor/Document.h"
+#include "platform/Files.h"
+#include "platform/UiPort.h"
+#include "ui/Dialogs.h"
+#include "ui/OutputWindow.h"
+#include "ui/Pages.h"
+
+namespace {
+
+const long kMaxShownLines = 200;
+
+const char kNoPatchSums[] = "@\n         0          0\n";
+
+DiffRequestFields g_lastRequest;   // the dialog starts from the last request
+
+struct ViewData {
+    DiffSession *session;
+    bool merge;
+    std::string output;
+};
+
+void SelectLines(HWND list, long first, long count) {
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    if (count > 0)
+        SendMessageA(list, LB_SELITEMRANGE, TRUE, MAKELPARAM(first, first + count - 1));
+    SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(first > 3 ? first - 3 : 0), 0);
+}
+
+void ShowChange(HWND dialog, const ViewData *data) {
+    const DiffSession &s = *data->session;
+    SetItemText(dialog, IDC_VIEW_STATUS, DiffStatus(s));
+    if (s.current < 0)
+        return;
+    const DiffChange &change = s.changes[s.current];
+    long deleted = change.deleted, inserted = change.inserted;
+    if (deleted > kMaxShownLines || inserted > kMaxShownLines) {
+        ShowBlueMessage("Too many changes. Only the first 200 lines will be shown");
+        deleted = deleted > kMaxShownLines ? kMaxShownLines : deleted;
+        inserted = inserted > kMaxShownLines ? kMaxShownLines : inserted;
+    }
+    // Where nothing is deleted or inserted, the line beside the change is shown.
+    SelectLines(GetDlgItem(dialog, IDC_VIEW_LEFT), deleted ? change.firstDeleted - 1 : change.insertAfter, deleted);
+    SelectLines(GetDlgItem(dialog, IDC_VIEW_RIGHT), inserted ? change.firstInserted - 1 : change.firstInserted, inserted);
+    bool right = s.useRight[s.current] != 0;
+    SetChecked(dialog, IDC_VIEW_USE_LEFT, !right);
+    SetChecked(dialog, IDC_VIEW_USE_RIGHT, right);
+}
+
+void Fill(HWND list, const std::vector<std::string> &lines) {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    char text[320];
+    for (size_t i = 0; i < lines.size(); i++) {
+        snprintf(text, sizeof text, "%5lu  %.300s", static_cast<unsigned long>(i + 1), lines[i].c_str());
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+}
+
+INT_PTR CALLBACK ViewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ViewData *data = reinterpret_cast<ViewData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG: {
+        data = reinterpret_cast<ViewData *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowTextA(dialog, (data->session->firstPath + " - " + data->session->secondPath).c_str());
+        HFONT font = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
+        for (int id : {IDC_VIEW_LEFT, IDC_VIEW_RIGHT})
+            SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        Fill(GetDlgItem(dialog, IDC_VIEW_LEFT), data->session->first);
+        Fill(GetDlgItem(dialog, IDC_VIEW_RIGHT), data->session->second);
+        for (int id : {IDC_VIEW_USE_LABEL, IDC_VIEW_USE_LEFT, IDC_VIEW_USE_RIGHT, IDC_VIEW_MERGE})
+            ShowWindow(GetDlgItem(dialog, id), data->merge ? SW_SHOW : SW_HIDE);
+        std::string ignored;
+        StepDiff(data->session, 1, &ignored);
+        ShowChange(dialog, data);
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (id == IDC_VIEW_NEXT || id == IDC_VIEW_PREVIOUS) {
+            std::string text;
+            if (!StepDiff(data->session, id == IDC_VIEW_NEXT ? 1 : -1, &text))
+                InfoBox(text.c_str());
+            ShowChange(dialog, data);
+            return TRUE;
+        }
+        if ((id == IDC_VIEW_USE_LEFT || id == IDC_VIEW_USE_RIGHT) && data->session->current >= 0) {
+            data->session->useRight[data->session->current] = id == IDC_VIEW_USE_RIGHT;
+            return TRUE;
+        }
+        if (id == IDC_VIEW_MERGE) {
+            if (FinishMerge(*data->session, data->output))
+                EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        break;
+    }
+    }
+    return DefaultDialogProc(dialog, message, wParam, lParam);
+}
+
+// Shows the two-file view of a comparison (for a merge, writing `output` at its end).
+void ShowView(DiffSession *session, bool merge, const std::string &output) {
+    ViewData data = {session, merge, output};
+    RunDialog(ViewProc, IDD_DIFF_VIEW, reinterpret_cast<LPARAM>(&data));
+}
+
+std::string Now() {
+    time_t now = time(nullptr);
+    std::string text = ctime(&now);
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+void Browse(HWND dialog, int field) {
+    char path[MAX_PATH];
+    CopyBounded(path, ItemText(dialog, field).c_str(), sizeof path);
+    if (CurrentUiPort()->AskFileName(false, "Compare two files", "All files\0*.*\0", path, sizeof path))
+        SetItemText(dialog, field, path);
+}
+
+const int kActions[] = {IDC_DIFF_SHOW, IDC_DIFF_REPORT, IDC_DIFF_PATCH, IDC_DIFF_MERGE};
+
+INT_PTR CALLBACK DiffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetItemText(dialog, IDC_DIFF_FIRST, g_lastRequest.first);
+        SetItemText(dialog, IDC_DIFF_SECOND, g_lastRequest.second);
+        SetItemText(dialog, IDC_DIFF_OUTPUT, g_lastRequest.output);
+        SetChecked(dialog, IDC_DIFF_SPACE, (g_lastRequest.options & kDiffIgnoreSpace) != 0);
+        SetChecked(dialog, IDC_DIFF_CASE, (g_lastRequest.options & kDiffIgnoreCase) != 0);
+        SetChecked(dialog, kActions[g_lastRequest.action], true);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_DIFF_FIRST_BROWSE: Browse(dialog, IDC_DIFF_FIRST); return TRUE;
+        case IDC_DIFF_SECOND_BROWSE: Browse(dialog, IDC_DIFF_SECOND); return TRUE;
+        case IDOK: {
+            DiffRequestFields fields;
+            fields.first = ItemText(dialog, IDC_DIFF_FIRST);
+            fields.second = ItemText(dialog, IDC_DIFF_SECOND);
+            fields.output = ItemText(dialog, IDC_DIFF_OUTPUT);
+            fields.options = (IsChecked(dialog, IDC_DIFF_SPACE) ? unsigned(kDiffIgnoreSpace) : 0u) |
+                             (IsChecked(dialog, IDC_DIFF_CASE) ? unsigned(kDiffIgnoreCase) : 0u);
+            for (int i = 0; i < 4; i++)
+                if (IsChecked(dialog, kActions[i]))
+                    fields.action = i;
+            g_lastRequest = fields;
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        }
+        break;
+    }
+    return DefaultDialogProc(dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK PatchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG)
+        return TRUE;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        std::string output = ItemText(dialog, IDC_PATCH_OUTPUT);
+        if (ApplyPatchScript(ItemText(dialog, IDC_PATCH_SCRIPT), ItemText(dialog, IDC_PATCH_SOURCE), output)) {
+            ShowStatus(("Patch applied: " + output).c_str());
+            EndDialog(dialog, IDOK);
+        }
+        return TRUE;
+    }
+    return DefaultDialogProc(dialog, message, wParam, 0);
+}
+
+void DiffCommand(int, intptr_t) {
+    // The dialog comes back until the request can run or is cancelled.
+    while (RunDialog(DiffProc, IDD_DIFF, 0) == IDOK)
+        if (RunDiffRequest(g_lastRequest))
+            return;
+}
+
+void ApplyPatchCommand(int, intptr_t) { RunDialog(PatchProc, IDD_APPLY_PATCH, 0); }
+
+} // namespace
+
+bool StepDiff(DiffSession *session, int direction, std::string *message) {
+    int next = session->current + direction;
+    if (next < 0 || next >= static_cast<int>(session->changes.size())) {
+        *message = direction > 0 ? "No next diff" : "No previous diff";
+        return false;
+    }
+    session->current = next;
+    return true;
+}
+
+std::string DiffStatus(const DiffSession &session) {
+    char text[64];
+    snprintf(text, sizeof text, "Diff. %d de %d", session.current + 1, static_cast<int>(session.changes.size()));
+    return text;
+}
+
+bool FinishMerge(const DiffSession &session, const std::string &outputPath) {
+    std::vector<DiffChange> chosen;
+    for (size_t i = 0; i < session.changes.size(); i++)
+        if (i < session.useRight.size() && session.useRight[i])
+            chosen.push_back(session.changes[i]);
+    bool ok;
+    if (chosen.empty() || chosen.size() == session.changes.size()) {
+        const std::string &unused = chosen.empty() ? session.secondPath : session.firstPath;
+        const std::string &copied = chosen.empty() ? session.firstPath : session.secondPath;
+        if (!Confirm(FormatScratch("No text from file %s was used,\nthe new file would be a copy of %s\n\nCopy anyway?",
+                                   unused.c_str(), copied.c_str())))
+            return false;
+        ok = CopyFileA(copied.c_str(), outputPath.c_str(), FALSE) != 0;
+        if (!ok)
+            ErrorBox(FormatMessageId(kStrCannotWrite, outputPath.c_str()));
+    } else {
+        std::string script = outputPath + ".DIF";
+        FILE *f = fopen(script.c_str(), "wb");
+        ok = f && fputs((EditScript(chosen, session.second) + kNoPatchSums).c_str(), f) >= 0;
+        if (f)
+            ok = fclose(f) == 0 && ok;
+        ok = ok && ApplyPatchScript(script, session.firstPath, outputPath);
+        RemoveFile(script.c_str());
+    }
+    if (!ok)
+        return false;
+    InfoBox("Merge finished");
+    OpenPath(outputPath.c_str());
+    return true;
+}
+
+bool RunDiffRequest(const DiffRequestFields &fields) {
+    bool firstDirectory = IsDirectory(fields.first.c_str()), secondDirectory = IsDirectory(fields.second.c_str());
+    if (firstDirectory != secondDirectory) {
+        ErrorBox(FormatScratch("%s is a directory, but %s is not", (firstDirectory ? fields.first : fields.second).c_str(),
+                               (firstDirectory ? fields.second : fields.first).c_str()));
+        return false;
+    }
+    if (firstDirectory) {
+        ErrorBox("Comparing directories is not built yet: choose two files");
+        return false;
+    }
+    if (fields.action != kDiffShow && fields.output.empty()) {
+        ErrorBox("Name the output file");
+        return false;
+    }
+    if (fields.action == kDiffToPatch)
+        return WritePatchScript(fields.first, fields.second, fields.output);
+    DiffSession session;
+    session.firstPath = Uppered(fields.first);
+    session.secondPath = Uppered(fields.second);
+    int result = CompareFiles(session.firstPath, session.secondPath, fields.options, &session.first, &session.second,
+                              &session.changes);
+    if (result == kDiffCannotRead || result == kDiffFailed)
+        return false;
+    if (fields.action == kDiffToReport)
+        return WriteDiffReport(fields.output, DiffReport(session.firstPath, session.secondPath, session.first,
+                                                         session.second, session.changes, Now()));
+    if (result == kDiffIdentical) {
+        InfoBox("Files identical");
+        return true;
+    }
+    session.useRight.assign(session.changes.size(), 0);
+    ShowView(&session, fields.action == kDiffMerge, fields.output);
+    return true;
+}
+
+void RegisterDiffCommands() {
+    RegisterHandler(IDM_DIFF, DiffCommand);
+    RegisterHandler(IDM_APPLY_PATCH, ApplyPatchCommand);
+}
