@@ -137,6 +137,71 @@ void Browse(HWND dialog, int field) {
         SetItemText(dialog, field, path);
 }
 
+struct DirectoryData {
+    std::string first, second;
+    DirectoryComparison files;
+    unsigned options;
+};
+
+void FillList(HWND dialog, int id, const std::vector<std::string> &names) {
+    for (const std::string &name : names)
+        SendDlgItemMessageA(dialog, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+// "Details": the two-file view of the pair chosen among the files in both directories.
+void ShowDetails(HWND dialog, const DirectoryData *data) {
+    HWND list = GetDlgItem(dialog, IDC_DIRS_BOTH);
+    LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR)
+        return;
+    char name[MAX_PATH] = "";
+    if (SendMessageA(list, LB_GETTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof name))
+        return;
+    SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(name));
+    DiffRequestFields fields;
+    fields.first = data->first + "\\" + name;
+    fields.second = data->second + "\\" + name;
+    fields.options = data->options;
+    RunDiffRequest(fields);
+}
+
+INT_PTR CALLBACK DirectoryProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    DirectoryData *data = reinterpret_cast<DirectoryData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        data = reinterpret_cast<DirectoryData *>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetItemText(dialog, IDC_DIRS_FIRST_TITLE, "Only in " + data->first);
+        SetItemText(dialog, IDC_DIRS_SECOND_TITLE, "Only in " + data->second);
+        FillList(dialog, IDC_DIRS_ONLY_FIRST, data->files.onlyFirst);
+        FillList(dialog, IDC_DIRS_ONLY_SECOND, data->files.onlySecond);
+        FillList(dialog, IDC_DIRS_BOTH, data->files.both);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_DIRS_DETAILS ||
+            (LOWORD(wParam) == IDC_DIRS_BOTH && HIWORD(wParam) == LBN_DBLCLK)) {
+            ShowDetails(dialog, data);
+            return TRUE;
+        }
+        break;
+    }
+    return DefaultDialogProc(dialog, message, wParam, lParam);
+}
+
+std::vector<std::string> FilesOf(const std::string &directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 const int kActions[] = {IDC_DIFF_SHOW, IDC_DIFF_REPORT, IDC_DIFF_PATCH, IDC_DIFF_MERGE};
 
 INT_PTR CALLBACK DiffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -253,8 +318,10 @@ bool RunDiffRequest(const DiffRequestFields &fields) {
         return false;
     }
     if (firstDirectory) {
-        ErrorBox("Comparing directories is not built yet: choose two files");
-        return false;
+        DirectoryData data = {fields.first, fields.second, CompareDirectories(fields.first, fields.second),
+                              fields.options};
+        RunDialog(DirectoryProc, IDD_DIFF_DIRECTORIES, reinterpret_cast<LPARAM>(&data));
+        return true;
     }
     if (fields.action != kDiffShow && fields.output.empty()) {
         ErrorBox("Name the output file");
@@ -279,6 +346,26 @@ bool RunDiffRequest(const DiffRequestFields &fields) {
     session.useRight.assign(session.changes.size(), 0);
     ShowView(&session, fields.action == kDiffMerge, fields.output);
     return true;
+}
+
+DirectoryComparison CompareDirectories(const std::string &first, const std::string &second) {
+    DirectoryComparison result;
+    std::vector<std::string> a = FilesOf(first), b = FilesOf(second);
+    std::vector<char> matched(b.size(), 0);
+    for (const std::string &name : a) {
+        bool found = false;
+        for (size_t i = 0; i < b.size() && !found; i++) {
+            if (!matched[i] && _stricmp(name.c_str(), b[i].c_str()) == 0) {
+                matched[i] = 1;
+                found = true;
+            }
+        }
+        (found ? result.both : result.onlyFirst).push_back(name);
+    }
+    for (size_t i = 0; i < b.size(); i++)
+        if (!matched[i])
+            result.onlySecond.push_back(b[i]);
+    return result;
 }
 
 void RegisterDiffCommands() {

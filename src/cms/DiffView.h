@@ -37,4 +37,11 @@ struct DiffRequestFields {
 // the reason shown, when the dialog must stay open.
 bool RunDiffRequest(const DiffRequestFields &fields);
 
+// The files of two directories: those only in the first, only in the second, and in both
+// (names compared without regard to case; subdirectories left out).
+struct DirectoryComparison {
+    std::vector<std::string> onlyFirst, onlySecond, both;
+};
+DirectoryComparison CompareDirectories(const std::string &first, const std::string &second);
+
 void RegisterDiffCommands();

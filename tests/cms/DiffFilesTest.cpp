@@ -1,5 +1,7 @@
 // Files through the engine: the report byte for byte and its appending, patch scripts with
 // their checksums, and scripts that must not touch any file.
+#include <windows.h>
+
 #include <string>
 
 #include "cms/DiffFiles.h"
@@ -93,6 +95,24 @@ TEST_F(DiffFilesTest, AMergeTakesTheChosenTextsOrCopiesAFileAfterAsking) {
                                             session.secondPath + "\n\nCopy anyway?",
                                         "Merge finished"}),
               ui.Texts());
+}
+
+TEST_F(DiffFilesTest, DirectoriesAreComparedByTheirFileNames) {
+    std::string one = PathOf("ONE"), two = PathOf("TWO");
+    CreateDirectoryA(one.c_str(), nullptr);
+    CreateDirectoryA(two.c_str(), nullptr);
+    CreateDirectoryA((two + "\\SUB").c_str(), nullptr);
+    for (const char *name : {"\\ONE\\a.c", "\\ONE\\Both.c", "\\TWO\\BOTH.C", "\\TWO\\b.c"})
+        WriteWholeFile(dir + name, "x\n");
+    DirectoryComparison files = CompareDirectories(one, two);
+    EXPECT_EQ((std::vector<std::string>{"a.c"}), files.onlyFirst);
+    EXPECT_EQ((std::vector<std::string>{"b.c"}), files.onlySecond);
+    EXPECT_EQ((std::vector<std::string>{"Both.c"}), files.both);
+    DiffRequestFields fields;
+    fields.first = one;
+    fields.second = PathOf("ONE\\a.c");
+    EXPECT_FALSE(RunDiffRequest(fields));
+    EXPECT_EQ((std::vector<std::string>{one + " is a directory, but " + fields.second + " is not"}), ui.Texts());
 }
 
 } // namespace
