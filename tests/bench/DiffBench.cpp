@@ -1,7 +1,12 @@
-// Times the difference engine on two files: diffbench <first> <second>. Prints the time of the
-// comparison and of the edit script, and the number of changed lines.
+// The difference engine on files.
+//   diffbench <first> <second>            times one comparison and its edit script
+//   diffbench --pairs <list> [-w] [-i]    for each line "<first> <second>" of the list: the
+//       script applied to the first file must give the second (under -w, ignoring white space,
+//       and -i, ignoring case, compared as the options see the lines); prints each pair's
+//       changed lines, or "MISMATCH", and exits 1 when any pair failed.
 #include <windows.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -17,25 +22,80 @@ std::vector<std::string> ReadLines(const char *path) {
         return lines;
     std::string line;
     int c;
+    bool any = false;
     while ((c = fgetc(f)) != EOF) {
+        any = true;
         if (c == '\n') {
             lines.push_back(line);
             line.clear();
+            any = false;
         } else {
             line += static_cast<char>(c);
         }
     }
-    if (!line.empty())
+    if (any)
         lines.push_back(line);
     fclose(f);
     return lines;
 }
 
+// A line as the options compare it.
+std::string Seen(const std::string &line, unsigned options) {
+    std::string text;
+    bool blank = false;
+    for (char c : line) {
+        if ((options & kDiffIgnoreSpace) && (c == ' ' || c == '\t')) {
+            blank = true;
+            continue;
+        }
+        if (blank)
+            text += ' ';
+        blank = false;
+        text += (options & kDiffIgnoreCase) && c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    }
+    return text;
+}
+
+int Pairs(const char *list, unsigned options) {
+    FILE *f = fopen(list, "r");
+    if (!f)
+        return 2;
+    char first[1024], second[1024];
+    int failed = 0;
+    while (fscanf(f, "%1023s %1023s", first, second) == 2) {
+        std::vector<std::string> a = ReadLines(first), b = ReadLines(second), out = a;
+        std::vector<DiffChange> changes;
+        DiffLines(a, b, options, &changes);
+        std::string error;
+        bool ok = ApplyEditScript(EditScript(changes, b), &out, &error) && out.size() == b.size();
+        for (size_t i = 0; ok && i < b.size(); i++)
+            ok = Seen(out[i], options) == Seen(b[i], options);
+        long changed = 0;
+        for (const DiffChange &change : changes)
+            changed += change.deleted + change.inserted;
+        if (ok)
+            printf("%ld\n", changed);
+        else
+            printf("MISMATCH %s %s\n", first, second);
+        failed += !ok;
+    }
+    fclose(f);
+    return failed ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc >= 3 && strcmp(argv[1], "--pairs") == 0) {
+        unsigned options = 0;
+        for (int i = 3; i < argc; i++)
+            options |= strcmp(argv[i], "-w") == 0   ? unsigned(kDiffIgnoreSpace)
+                       : strcmp(argv[i], "-i") == 0 ? unsigned(kDiffIgnoreCase)
+                                                    : 0u;
+        return Pairs(argv[2], options);
+    }
     if (argc != 3) {
-        fprintf(stderr, "usage: diffbench first second\n");
+        fprintf(stderr, "usage: diffbench first second | diffbench --pairs list [-w] [-i]\n");
         return 2;
     }
     std::vector<std::string> a = ReadLines(argv[1]), b = ReadLines(argv[2]);
