@@ -3,6 +3,7 @@
 #include "app/Dispatch.h"
 #include "app/Frame.h"
 #include "app/SettingsLoad.h"
+#include "browse/Functions.h"
 #include "editor/EditorHooks.h"
 #include "project/ProjectCommands.h"
 
@@ -22,6 +23,8 @@ void InstallHooks() {
     g_editorHooks.currentDocumentChanged = UpdateDynamicMenus;
     g_editorHooks.documentClosed = DocumentClosedInFrame;
     g_editorHooks.showContextMenu = ShowContextMenu;
+    g_editorHooks.functionCount = CountFunctions;
+    g_editorHooks.releaseBrowseInfo = ReleaseFunctions;
     g_projectHooks = ProjectHooks();
     g_projectHooks.saveAllSettings = SaveAllSettings;
     g_projectHooks.menusChanged = UpdateDynamicMenus;

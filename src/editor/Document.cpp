@@ -243,6 +243,7 @@ void FreeDocument(Document *doc) {
     if (!doc || doc->viewCount > 0)
         return;
     ForgetDocumentRecords(doc);
+    ReleaseBrowseInfo(doc);
     FreeLines(doc);
     UnlinkDocument(doc);
     if (g_editor->doc == doc)

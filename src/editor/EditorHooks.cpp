@@ -14,6 +14,11 @@ bool CheckEiffelSyntax(Document *doc) {
 
 int FunctionCount(Document *doc) { return g_editorHooks.functionCount ? g_editorHooks.functionCount(doc) : 0; }
 
+void ReleaseBrowseInfo(Document *doc) {
+    if (g_editorHooks.releaseBrowseInfo)
+        g_editorHooks.releaseBrowseInfo(doc);
+}
+
 bool StartDebugging(const char *commandLine) {
     if (!g_editorHooks.startDebugging) {
         InfoBox("Debugging is not available in this version of Kelto");

@@ -13,6 +13,8 @@ struct EditorHooks {
     bool (*checkEiffelSyntax)(Document *doc);
     // Number of functions in the document's function list. None: 0.
     int (*functionCount)(Document *doc);
+    // A document is being freed: what the browser keeps of it goes. None: nothing.
+    void (*releaseBrowseInfo)(Document *doc);
     // Starts debugging the program that `commandLine` names (a path holding ".EXE" and its
     // arguments); false when no run was started. None: says that debugging is not available,
     // false.
@@ -42,6 +44,7 @@ void ResetEditorHooks();
 bool CheckCSyntax(Document *doc);
 bool CheckEiffelSyntax(Document *doc);
 int FunctionCount(Document *doc);
+void ReleaseBrowseInfo(Document *doc);
 bool StartDebugging(const char *commandLine);
 bool PassKeyDown(int key, int repeat, bool ctrl, bool alt, bool shift);
 void UpdateFrameTitle();

@@ -1,0 +1,386 @@
+#include "browse/Functions.h"
+
+#include <string.h>
+
+#include <string>
+
+#include "base/Memory.h"
+#include "browse/NameSet.h"
+#include "browse/ScanCursor.h"
+#include "editor/Document.h"
+#include "editor/Language.h"
+
+FunctionEntry *FunctionList(const Document *doc) { return static_cast<FunctionEntry *>(doc->browserWord); }
+
+namespace {
+
+// Where a candidate's parenthesis opened: the column just after it.
+struct Candidate {
+    bool set;
+    Line *line;
+    int column;
+    long lineCount;
+};
+
+struct ListBuilder {
+    FunctionEntry *head = nullptr;
+    FunctionEntry *tail = nullptr;
+
+    void Append(FunctionEntry *entry) {
+        if (tail)
+            tail->next = entry;
+        else
+            head = entry;
+        tail = entry;
+    }
+};
+
+bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+
+bool InTypeRun(int c) {
+    // The words and stars of a return type. Digits belong to it too, so that a type such as
+    // uint32_t is passed whole.
+    return c == '*' || IsBlank(c) || IsScanIdentifier(c);
+}
+
+bool IsDirectiveLine(const Line *line) {
+    int column = 0;
+    while (column < line->length && IsBlank(line->text[column]))
+        column++;
+    return column < line->length && line->text[column] == '#';
+}
+
+FunctionEntry *NewFunctionEntry(const std::string &name) {
+    FunctionEntry *entry = static_cast<FunctionEntry *>(Allocate(sizeof(FunctionEntry) + name.size()));
+    if (!entry)
+        return nullptr;
+    memcpy(entry->text, name.c_str(), name.size() + 1);
+    entry->name = entry->text;
+    entry->bucket = static_cast<unsigned short>(NameHash(entry->text));
+    return entry;
+}
+
+// The entry for a definition whose parenthesis opened at `candidate` and whose body opened on
+// `bodyLine`; null when no name stands before the parenthesis. The cursor is left anywhere.
+FunctionEntry *MakeCEntry(const Candidate &candidate, Line *bodyLine, long bodyLineIndex) {
+    SetScanPosition(candidate.line, candidate.column, candidate.lineCount);
+    int c = PrevChar();
+    while (IsBlank(c) || c == '(')
+        c = PrevChar();
+    if (!IsScanIdentifier(c))
+        return nullptr;
+    // The name is read backwards; it ends at the start of its line, since the reader passes
+    // from one line to the one before without a separator.
+    std::string name;
+    const Line *nameLine = g_browse->cursor.line;
+    while ((IsScanIdentifier(c) || c == ':') && g_browse->cursor.line == nameLine) {
+        if (name.size() < kMaxFunctionName)
+            name += static_cast<char>(c);
+        c = PrevChar();
+    }
+    std::string forward(name.rbegin(), name.rend());
+    // The return type: words, stars and blanks, back to another character or to a
+    // preprocessor line, whose words are not part of it.
+    const Line *walkLine = nameLine;
+    bool directive = false;
+    for (;;) {
+        if (g_browse->cursor.line != walkLine) {
+            walkLine = g_browse->cursor.line;
+            directive = IsDirectiveLine(walkLine);
+        }
+        if (directive || !InTypeRun(c))
+            break;
+        c = PrevChar();
+    }
+    // The declaration begins with the first character other than a blank after the one that
+    // stopped the walk.
+    if (directive)
+        g_browse->cursor.column = walkLine->length;
+    else if (c >= 0)
+        NextChar();
+    int first = SkipBlanks();
+    if (first >= 0)
+        UnreadChar();
+    FunctionEntry *entry = NewFunctionEntry(forward);
+    if (!entry)
+        return nullptr;
+    const ScanCursor &s = g_browse->cursor;
+    entry->startLine = s.line;
+    entry->startColumn = static_cast<unsigned short>(s.column + 1);
+    entry->bodyLine = bodyLine;
+    entry->bodyLineIndex = bodyLineIndex;
+    entry->definitionLine = candidate.lineCount + 1;
+    return entry;
+}
+
+// After old-style parameter declarations may begin: true when the text up to a '{' holds only
+// declaration characters (the '{' is read), false when a foreign character comes first (the
+// caller steps back over it, to read it again).
+bool ReadOldStyleDeclarations(const Candidate &candidate) {
+    for (int i = 0; i < candidate.column; i++)
+        if (!g_declarationChars[static_cast<unsigned char>(candidate.line->text[i])])
+            return false;
+    for (;;) {
+        int c = NextChar();
+        if (c == '{')
+            return true;
+        if (c == '/' && SkipComment() > 0)
+            continue;
+        if (c < 0)
+            return false;
+        if (!g_declarationChars[c])
+            return false;
+    }
+}
+
+// After a '_': passes a whole __declspec(...); otherwise puts the cursor back after the '_'.
+void SkipDeclspec() {
+    ScanCursor &s = g_browse->cursor;
+    Line *line = s.line;
+    int column = s.column;
+    long count = s.lineCount;
+    if (NextChar() == '_' && NextChar() == 'd') {
+        const char *rest = "eclspec";
+        while (*rest && NextChar() == *rest)
+            rest++;
+        if (!*rest && SkipBlanks() == '(') {
+            for (int depth = 1; depth > 0;) {
+                int c = NextChar();
+                if (c < 0)
+                    return;
+                depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+            }
+            return;
+        }
+    }
+    SetScanPosition(line, column, count);
+}
+
+// The word of the directive whose '#' was just read ("if", "ifdef", "else"...), at most
+// `size` - 1 characters, and where the text after it starts.
+int DirectiveWord(const Line *line, int column, char *word, int size) {
+    while (column < line->length && IsBlank(line->text[column]))
+        column++;
+    int n = 0;
+    while (column < line->length && IsScanIdentifier(static_cast<unsigned char>(line->text[column]))) {
+        if (n < size - 1)
+            word[n++] = line->text[column];
+        column++;
+    }
+    word[n] = '\0';
+    return column;
+}
+
+// Passes the lines of a conditional branch the compiler does not see, up to the #endif that
+// closes it (or, with `toElse`, an #else or #elif of the same level), and leaves the cursor at
+// the end of that line.
+void SkipConditionalBranch(bool toElse) {
+    ScanCursor &s = g_browse->cursor;
+    int depth = 0;
+    for (Line *line = s.line->next; !IsSentinel(s.doc, line); line = line->next) {
+        s.lineCount++;
+        int column = 0;
+        while (column < line->length && IsBlank(line->text[column]))
+            column++;
+        if (column >= line->length || line->text[column] != '#')
+            continue;
+        char word[8];
+        DirectiveWord(line, column + 1, word, sizeof word);
+        bool stop = false;
+        if (strncmp(word, "if", 2) == 0)
+            depth++;
+        else if (strcmp(word, "endif") == 0)
+            stop = depth-- == 0;
+        else if (strcmp(word, "else") == 0 || strcmp(word, "elif") == 0)
+            stop = toElse && depth == 0;
+        if (stop) {
+            s.line = line;
+            s.column = line->length;
+            return;
+        }
+    }
+    s.line = s.doc->sentinel;
+    s.column = 0;
+}
+
+// After a '#': passes the directive. Of a conditional, only the code of the first branch
+// counts (and none of an #if 0): when both branches hold the same function header, as they
+// often do, reading both would leave a brace open and hide every later function.
+void SkipCDirective() {
+    ScanCursor &s = g_browse->cursor;
+    char word[8];
+    int after = DirectiveWord(s.line, s.column, word, sizeof word);
+    if (strcmp(word, "else") == 0 || strcmp(word, "elif") == 0) {
+        SkipConditionalBranch(false);
+        return;
+    }
+    if (strcmp(word, "if") == 0) {
+        const Line *line = s.line;
+        while (after < line->length && IsBlank(line->text[after]))
+            after++;
+        if (after < line->length && line->text[after] == '0' &&
+            (after + 1 == line->length || !IsScanIdentifier(static_cast<unsigned char>(line->text[after + 1])))) {
+            SkipConditionalBranch(true);
+            return;
+        }
+    }
+    SkipDirective();
+}
+
+} // namespace
+
+bool ScanCFunctions(Document *doc) {
+    ScanMode mode(false);
+    StartScan(doc);
+    const char *withParentheses = "/\"#'{}()_";
+    const char *withoutParentheses = "/\"#'{}_";
+    SetTriggers(withParentheses);
+    ScanCursor &s = g_browse->cursor;
+    ListBuilder list;
+    int braces = 0, parentheses = 0;
+    Candidate candidate = {};
+    for (;;) {
+        // Everything but the trigger characters is passed in bulk.
+        int c;
+        if (IsSentinel(doc, s.line))
+            break;
+        const unsigned char *text = reinterpret_cast<const unsigned char *>(s.line->text);
+        int length = s.line->length, column = s.column;
+        while (column < length && !g_triggers[text[column]])
+            column++;
+        if (column < length) {
+            s.column = column + 1;
+            c = text[column];
+        } else {
+            s.column = length;
+            c = NextChar();
+            if (c < 0)
+                break;
+            if (!g_triggers[c])
+                continue;
+        }
+        bool bodyOpens = false;
+        switch (c) {
+        case '/':
+            SkipComment();
+            break;
+        case '"':
+            SkipString();
+            break;
+        case '\'':
+            SkipCharConstant();
+            break;
+        case '#':
+            // Preprocessor lines never define functions.
+            SkipCDirective();
+            break;
+        case '_':
+            SkipDeclspec();
+            break;
+        case '{':
+            if (++braces == 1) {
+                SetTriggers(withoutParentheses);
+                parentheses = 0;
+            }
+            break;
+        case '}':
+            if (braces > 0 && --braces == 0) {
+                SetTriggers(withParentheses);
+                candidate.set = false;
+                if (list.tail && !list.tail->endLinePointer) {
+                    list.tail->endLinePointer = s.line;
+                    list.tail->endLine = s.lineCount + 1;
+                }
+            }
+            break;
+        case '(':
+            if (++parentheses == 1)
+                candidate = {true, s.line, s.column, s.lineCount};
+            break;
+        case ')': {
+            if (parentheses > 0)
+                parentheses--;
+            if (parentheses > 0 || !candidate.set)
+                break;
+            int next = SkipBlanks();
+            if (next == '{')
+                bodyOpens = true;
+            else if (IsScanIdentifier(next))
+                bodyOpens = ReadOldStyleDeclarations(candidate);
+            // A prototype or a call: what follows is read again, except a ';'.
+            if (!bodyOpens && next >= 0 && next != ';')
+                UnreadChar();
+            if (!bodyOpens)
+                candidate.set = false;
+            break;
+        }
+        }
+        if (!bodyOpens)
+            continue;
+        braces = 1;
+        SetTriggers(withoutParentheses);
+        Line *bodyLine = s.line;
+        int bodyColumn = s.column;
+        long bodyCount = s.lineCount;
+        if (FunctionEntry *entry = MakeCEntry(candidate, bodyLine, bodyCount))
+            list.Append(entry);
+        candidate.set = false;
+        SetScanPosition(bodyLine, bodyColumn, bodyCount);
+    }
+    if (braces > 0 && list.tail && !list.tail->endLinePointer) {
+        list.tail->endLinePointer = doc->sentinel->prev;
+        list.tail->endLine = s.lineCount;
+    }
+    doc->browserWord = list.head;
+    doc->flags |= kDocFunctionsValid;
+    return list.head != nullptr;
+}
+
+void ReleaseFunctions(Document *doc) {
+    FunctionEntry *entry = FunctionList(doc);
+    while (entry) {
+        FunctionEntry *next = entry->next;
+        if (g_browse->currentFunction == entry)
+            g_browse->currentFunction = nullptr;
+        FreeNameSet(entry->calls);
+        FreeNameSet(entry->calledBy);
+        Release(entry);
+        entry = next;
+    }
+    doc->browserWord = nullptr;
+    doc->flags &= ~kDocFunctionsValid;
+}
+
+bool EnsureFunctions(Document *doc) {
+    if (g_browse->suspended || (doc->flags & kDocFunctionsValid))
+        return true;
+    if ((doc->flags & kDocNoFile) || !doc->language)
+        return false;
+    ReleaseFunctions(doc);
+    if (doc->flags & kDocCSource)
+        return ScanCFunctions(doc);
+    // The line-based scans of the other languages are not part of the scanner yet: their
+    // documents have no functions to browse.
+    doc->flags |= kDocFunctionsValid;
+    return false;
+}
+
+bool EnsureBrowseInfo() { return g_editor && g_editor->doc && EnsureFunctions(g_editor->doc); }
+
+FunctionEntry *FindFunction(const char *name) {
+    if (!g_editor || !g_editor->doc)
+        return nullptr;
+    int bucket = NameHash(name);
+    for (FunctionEntry *entry = FunctionList(g_editor->doc); entry; entry = entry->next)
+        if (entry->bucket == bucket && strcmp(entry->name, name) == 0)
+            return g_browse->currentFunction = entry;
+    return nullptr;
+}
+
+int CountFunctions(Document *doc) {
+    EnsureFunctions(doc);
+    int n = 0;
+    for (const FunctionEntry *entry = FunctionList(doc); entry; entry = entry->next)
+        n++;
+    return n;
+}

@@ -1,0 +1,53 @@
+// The functions a document defines, found by scanning its lines.
+//
+// Each function is one block: the fields below and, at its end, the name. A document's list is
+// in text order and hangs from the document's first browser word; document flag
+// kDocFunctionsValid says it is up to date. The editor clears the flag on every change, and
+// the next browse command scans again.
+#pragma once
+
+struct Document;
+struct Line;
+struct NameSet;
+
+enum { kMaxFunctionName = 32759 };
+
+struct FunctionEntry {
+    FunctionEntry *next;
+    char *name;                 // the text at the end of the block
+    unsigned short bucket;      // NameHash of the name
+    Line *startLine;            // where the declaration (return type) begins
+    unsigned short startColumn; // from 1; 0 for the line-based scans
+    // Line numbers are long: a document may have more lines than 16 bits count.
+    long bodyLineIndex;         // the line counter (from 0) where the body's brace was found
+    long definitionLine;        // from 1: the line with the opening parenthesis
+    long endLine;               // from 1: the line with the closing brace
+    Line *bodyLine;             // the line with the opening brace
+    NameSet *calls;             // null until the call graph is built
+    NameSet *calledBy;
+    Line *endLinePointer;       // null while the body is open
+    unsigned short nesting;     // Pascal: the begin/end level at which the routine closed
+    char text[1];
+};
+
+// The first function of the list of `doc`, or null.
+FunctionEntry *FunctionList(const Document *doc);
+
+// The C function scan of `doc`: builds its list (released by the caller before), stores it in
+// the document and marks it valid; whether it found a function.
+bool ScanCFunctions(Document *doc);
+
+// Makes the function list of `doc` valid, scanning it when needed; whether the document has
+// functions to browse. A document without a language or with kDocNoFile has none.
+bool EnsureFunctions(Document *doc);
+// The same for the current document; false without one.
+bool EnsureBrowseInfo();
+// Releases the list of `doc` with the name sets of its entries, and marks it not valid.
+void ReleaseFunctions(Document *doc);
+
+// In the current document's list, the function `name` (compared exactly); it becomes the
+// browser's current function. Null when there is none.
+FunctionEntry *FindFunction(const char *name);
+
+// How many functions `doc` defines (its list made valid first).
+int CountFunctions(Document *doc);

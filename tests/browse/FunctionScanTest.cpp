@@ -1,0 +1,184 @@
+// The C function scan: which definitions it finds and the lines it gives them.
+#include <gtest/gtest.h>
+
+#include "browse/Functions.h"
+#include "browse/NameSet.h"
+#include "browse/ScanCursor.h"
+#include "editor/DocumentTestSupport.h"
+#include "editor/EditorHooks.h"
+#include "editor/Language.h"
+
+namespace {
+
+class FunctionScanTest : public DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        AddBuiltinLanguages();
+    }
+    void TearDown() override {
+        FreeLanguages();
+        DocumentTest::TearDown();
+    }
+    // "name def start:col end" for each function of `text` opened as a C file.
+    std::string Scan(const std::string &text, const char *file = "T.C") {
+        Document *doc = OpenFile(file, text);
+        if (!doc)
+            return "not opened";
+        EnsureBrowseInfo();
+        std::string out;
+        for (const FunctionEntry *f = FunctionList(doc); f; f = f->next) {
+            char buffer[200];
+            snprintf(buffer, sizeof buffer, "%s%s %ld %ld:%d %ld", out.empty() ? "" : "; ", f->name,
+                     f->definitionLine, LineNumberOf(doc, f->startLine), f->startColumn, f->endLine);
+            out += buffer;
+        }
+        return out;
+    }
+};
+
+TEST_F(FunctionScanTest, FindsDefinitionsAndTheirLines) {
+    struct Case {
+        const char *text;
+        const char *functions;
+    } cases[] = {
+        {"int f(void);\n", ""},
+        {"int f(a) int a; { }\n", "f 1 1:1 1"},
+        {"x = f(a) + 1;\ny = g(b) ? 1 : 2;\n", ""},
+        {"static char *\nfoo (int x)\n{\n}\n", "foo 2 1:1 4"},
+        {"int A::b(int)\n{\n}\n", "A::b 1 1:1 3"},
+        {"int\nf(int a,\n  int b)\n{\n}\n", "f 2 1:1 5"},
+        {"int f(a, b)\n/* old */ int a;\nchar *b;\n{\n}\n", "f 1 1:1 5"},
+        {"int f(a) int a; = 3;\nint g(void) {}\n", "g 2 2:1 2"},
+        {"__declspec(dllexport) int g(void) { h(1); }\n", "g 1 1:23 1"},
+        {"#define M(x) (x) {\nint g(void)\n{\n}\n", "g 2 2:1 4"},
+        {"#define M(x) \\\n  (x) {\nint g(void) {}\n", "g 3 3:1 3"},
+        {"char *s = \"({\";\nchar c = '{', d = '\\'', e = '\\x7b';\nint g(void) {}\n", "g 3 3:1 3"},
+        {"char *s = \"a\\\n{\";\nint g(void) {}\n", "g 3 3:1 3"},
+        {"/* int h(void) {\n */ int g(void) {}\n// k() {\n", "g 2 2:5 2"},
+        {"struct s x = { f(1), 2 };\nint g(void) { }\n", "g 2 2:1 2"},
+        {"int a(void)\n{\n}\nint b(void)\n{\n  if (x) { y(); }\n}\n", "a 1 1:1 3; b 4 4:1 7"},
+        {"int f(void);\nint f(void)\n{\n}\n", "f 2 2:1 4"},
+        {"\n\nint g(void)\n\n{\n}\n", "g 3 3:1 6"},
+        {"uint32_t crc(int n) {}\n", "crc 1 1:1 1"},
+        {"int f(void)\n{\n  x;\n", "f 1 1:1 3"},
+        {"int f(void)\n{\n}\nstruct s {\n", "f 1 1:1 3"},
+        {"int (*p)(int) = 0;\n(x) { }\n", ""},
+        // Of a conditional only the first branch counts, and none of an #if 0.
+        {"#ifdef X\nint f(int a)\n{\n#else\nint f(long a)\n{\n#endif\n  return 0;\n}\nint g(void) {}\n",
+         "f 2 2:1 9; g 10 10:1 10"},
+        {"#if 0\nint f(void) {}\n#elif Y\nint h(void) {}\n#else\nint k(void) {}\n#endif\n", "h 4 4:1 4"},
+        {"#if 0 /* x */\n#if 1\nint f(void) {}\n#else\n#endif\n#else\nint k(void) {}\n#endif\n", "k 7 7:1 7"},
+        {"#if 01\nint f(void) {}\n#endif\n", "f 2 2:1 2"},
+    };
+    int n = 0;
+    for (const Case &c : cases)
+        EXPECT_EQ(c.functions, Scan(c.text, ("T" + std::to_string(n++) + ".C").c_str())) << c.text;
+}
+
+TEST_F(FunctionScanTest, TheListIsKeptUntilTheDocumentChanges) {
+    Document *doc = OpenFile("T.C", "int f(void) {}\n");
+    ASSERT_NE(nullptr, doc);
+    EXPECT_EQ(0, FunctionCount(doc));   // no hook: none
+    g_editorHooks.functionCount = CountFunctions;
+    EXPECT_EQ(1, FunctionCount(doc));
+    EXPECT_TRUE(doc->flags & kDocFunctionsValid);
+    ReplaceLine(doc, 0, "int f(void) {} int g(void) {}");
+    EXPECT_EQ(1, FunctionCount(doc));
+    DocumentChanged(doc);
+    EXPECT_EQ(2, FunctionCount(doc));
+    ASSERT_NE(nullptr, FindFunction("g"));
+    EXPECT_EQ(g_browse->currentFunction, FindFunction("g"));
+    EXPECT_EQ(nullptr, FindFunction("G"));
+    EXPECT_EQ(nullptr, FindFunction("h"));
+
+    // No scan for an unknown language or a document without a file.
+    EXPECT_EQ(0, CountFunctions(OpenFile("T.XYZ", "int f(void) {}\n")));
+    OpenFile("T.E", "int f(void) {}\n");
+    EXPECT_FALSE(EnsureBrowseInfo());
+    EXPECT_TRUE(g_editor->doc->flags & kDocFunctionsValid);
+    ReleaseFunctions(doc);
+    EXPECT_EQ(nullptr, FunctionList(doc));
+    EXPECT_FALSE(doc->flags & kDocFunctionsValid);
+}
+
+TEST_F(FunctionScanTest, CursorReadsLinesInBothModes) {
+    Document *doc = OpenFile("T.C", "ab\n\ncd\n");
+    ASSERT_NE(nullptr, doc);
+    StartScan(doc);
+    std::string read;
+    {
+        ScanMode mode(true);
+        for (int c; (c = NextChar()) >= 0;)
+            read += static_cast<char>(c);
+        EXPECT_EQ("ab\ncd\n", read);
+        EXPECT_EQ(3, g_browse->cursor.lineCount);
+        read.clear();
+        for (int c; (c = PrevChar()) >= 0;)
+            read += static_cast<char>(c);
+        EXPECT_EQ("dcba", read);
+    }
+    EXPECT_FALSE(g_browse->cursor.newlineMode);
+    read.clear();
+    for (int c; (c = NextChar()) >= 0;)
+        read += static_cast<char>(c);
+    EXPECT_EQ("abcd", read);
+}
+
+TEST_F(FunctionScanTest, SkipsCommentsStringsAndConstants) {
+    struct Case {
+        const char *text;          // read after its first character
+        int (*skip)();
+        int result;
+        const char *rest;          // what is left to read
+    } cases[] = {
+        {"/* a\n b */x", SkipComment, 9, "x"},
+        {"// ab\nx", SkipComment, 5, "x"},
+        {"/x", SkipComment, 0, "x"},
+        {"/*x", SkipComment, 3, ""},
+        {"\"a\\\"b\"x", [] { return int(SkipString()); }, 1, "x"},
+        {"\"a\\\nb\"x", [] { return int(SkipString()); }, 1, "x"},
+        {"\"ab\nx", [] { return int(SkipString()); }, 0, "x"},
+        {"'\\''x", [] { return int(SkipCharConstant()); }, 1, "x"},
+        {"'\\x4f'x", [] { return int(SkipCharConstant()); }, 1, "x"},
+        {"'\\012'x", [] { return int(SkipCharConstant()); }, 1, "x"},
+        {"'ab'x", [] { return int(SkipCharConstant()); }, 0, "b'x"},
+        {"#a \\\n b\nx", [] { SkipDirective(); return 0; }, 0, "x"},
+        {"# /* c */ \t\nx", [] { NextChar(); return SkipBlanks(); }, 'x', ""},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        Document *doc = OpenFile("T" + std::to_string(n++) + ".C", c.text);
+        ASSERT_NE(nullptr, doc);
+        StartScan(doc);
+        NextChar();
+        EXPECT_EQ(c.result, c.skip()) << c.text;
+        std::string rest;
+        for (int ch; (ch = NextChar()) >= 0;)
+            rest += static_cast<char>(ch);
+        EXPECT_EQ(c.rest, rest) << c.text;
+    }
+}
+
+TEST(NameSetTest, HashesAndHoldsNames) {
+    EXPECT_EQ(6, NameHash("a"));
+    EXPECT_EQ(5, NameHash("ab"));       // (97 << 2) ^ 98 = 486
+    EXPECT_EQ(1, NameHash("\xff"));     // -1 mod 13 is -1
+    NameSet *set = NewNameSet();
+    ASSERT_NE(nullptr, set);
+    EXPECT_EQ(13, set->bucketCount);
+    EXPECT_TRUE(AddName(set, "main"));
+    EXPECT_TRUE(AddName(set, "mainly"));
+    EXPECT_FALSE(AddName(set, "main"));
+    EXPECT_TRUE(HasName(set, "main"));
+    EXPECT_FALSE(HasName(set, "mai"));
+    EXPECT_EQ(2, NameCount(set));
+    FreeNameSet(set);
+
+    for (const char *word : {"const", "sizeof", "while", "struct"})
+        EXPECT_TRUE(IsScannerKeyword(word)) << word;
+    for (const char *word : {"Const", "main", "", "sizeo"})
+        EXPECT_FALSE(IsScannerKeyword(word)) << word;
+}
+
+} // namespace
