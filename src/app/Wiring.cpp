@@ -30,4 +30,5 @@ void InstallHooks() {
     g_projectHooks.menusChanged = UpdateDynamicMenus;
     g_projectHooks.utilitiesChanged = BuildToolItems;
     g_projectHooks.newProjectSheet = NewProjectSheet;
+    g_projectHooks.functionNames = FunctionNames;
 }

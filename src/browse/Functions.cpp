@@ -384,3 +384,12 @@ int CountFunctions(Document *doc) {
         n++;
     return n;
 }
+
+std::vector<std::string> FunctionNames(Document *doc) {
+    std::vector<std::string> names;
+    if (!EnsureFunctions(doc))
+        return names;
+    for (const FunctionEntry *entry = FunctionList(doc); entry; entry = entry->next)
+        names.push_back(entry->name);
+    return names;
+}

@@ -6,6 +6,9 @@
 // the next browse command scans again.
 #pragma once
 
+#include <string>
+#include <vector>
+
 struct Document;
 struct Line;
 struct NameSet;
@@ -51,3 +54,6 @@ FunctionEntry *FindFunction(const char *name);
 
 // How many functions `doc` defines (its list made valid first).
 int CountFunctions(Document *doc);
+
+// The names of the functions `doc` defines, in text order (its list made valid first).
+std::vector<std::string> FunctionNames(Document *doc);

@@ -93,7 +93,7 @@ bool MakeDefaultProject() {
     ClearProject();
     if (!HasFileDocument())
         return false;
-    const Document *doc = g_editor->doc;
+    Document *doc = g_editor->doc;
     std::string file = DocumentFile(doc);
     std::string last = LastComponent(file);
     size_t dot = last.find('.');
@@ -115,7 +115,9 @@ bool MakeDefaultProject() {
         ShowFailure(FormatScratch("Directory %s doesn't exist", p.path.c_str()));
         return false;
     }
-    std::vector<std::string> functions = DocumentFunctions(doc);
+    std::vector<std::string> functions = g_projectHooks.functionNames
+                                             ? g_projectHooks.functionNames(doc)
+                                             : DocumentFunctions(doc);
     bool hasMain = false, hasWinMain = false;
     for (const std::string &function : functions) {
         hasMain = hasMain || function == "main";

@@ -1,6 +1,11 @@
 // The Project menu: open, close, erase, export and import projects, and open their files.
 #pragma once
 
+#include <string>
+#include <vector>
+
+struct Document;
+
 // What the project commands need from the program around them.
 struct ProjectHooks {
     // Saves every setting (the open project's workspace with them). None: nothing saved.
@@ -12,6 +17,9 @@ struct ProjectHooks {
     // The configuration sheet of a project being created; false when it was cancelled. None:
     // the project is taken as it is.
     bool (*newProjectSheet)();
+    // The names of the functions a document defines, as the source scanner finds them. None:
+    // the definitions that start a line.
+    std::vector<std::string> (*functionNames)(Document *doc);
 };
 extern ProjectHooks g_projectHooks;
 
