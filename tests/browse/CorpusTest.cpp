@@ -27,17 +27,7 @@ std::set<std::string> LinesOfFile(const std::string &path) {
     return lines;
 }
 
-class CorpusTest : public DocumentTest {
-protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        AddBuiltinLanguages();
-    }
-    void TearDown() override {
-        FreeLanguages();
-        DocumentTest::TearDown();
-    }
-};
+using CorpusTest = LanguageDocumentTest;
 
 TEST_F(CorpusTest, FunctionListsAgreeWithCtags) {
     struct Source {

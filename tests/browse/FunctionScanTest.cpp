@@ -10,16 +10,8 @@
 
 namespace {
 
-class FunctionScanTest : public DocumentTest {
+class FunctionScanTest : public LanguageDocumentTest {
 protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        AddBuiltinLanguages();
-    }
-    void TearDown() override {
-        FreeLanguages();
-        DocumentTest::TearDown();
-    }
     // "name def start:col end" for each function of `text` opened as a C file.
     std::string Scan(const std::string &text, const char *file = "T.C") {
         Document *doc = OpenFile(file, text);

@@ -8,17 +8,8 @@
 
 namespace {
 
-class ColouringTest : public DocumentTest {
+class ColouringTest : public LanguageDocumentTest {
 protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        AddBuiltinLanguages();
-    }
-    void TearDown() override {
-        FreeLanguages();
-        DocumentTest::TearDown();
-    }
-
     // The line as "text[kind]" pieces: K keyword, C comment, M magenta, B breakpoint, T text.
     static std::string Pieces(const Language *language, const std::string &text) {
         ColourRun runs[kMaxColourRuns];

@@ -12,6 +12,7 @@
 #include "base/TextUtil.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
+#include "editor/Language.h"
 #include "support/TestSupport.h"
 
 typedef std::vector<std::string> Lines;
@@ -22,6 +23,19 @@ protected:
     Document *OpenFile(const std::string &name, const std::string &bytes) {
         WriteWholeFile(PathOf(name), bytes);
         return OpenDocument(PathOf(name).c_str()) ? g_editor->doc : nullptr;
+    }
+};
+
+// Documents that get their language (and its colouring and scans) from the built-in ones.
+class LanguageDocumentTest : public DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        AddBuiltinLanguages();
+    }
+    void TearDown() override {
+        FreeLanguages();
+        DocumentTest::TearDown();
     }
 };
 
