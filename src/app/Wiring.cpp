@@ -4,6 +4,7 @@
 #include "app/Frame.h"
 #include "app/SettingsLoad.h"
 #include "browse/Functions.h"
+#include "browse/SyntaxCheck.h"
 #include "editor/EditorHooks.h"
 #include "project/ProjectCommands.h"
 
@@ -31,4 +32,6 @@ void InstallHooks() {
     g_projectHooks.utilitiesChanged = BuildToolItems;
     g_projectHooks.newProjectSheet = NewProjectSheet;
     g_projectHooks.functionNames = FunctionNames;
+    g_editorHooks.checkCSyntax = CheckCSource;
+    g_editorHooks.checkEiffelSyntax = CheckEiffelSource;
 }
