@@ -39,6 +39,6 @@ for percent in 1 30; do
     end=$(date +%s.%N)
     printf '%2d%%: diff -n      %.3f s, %s changed lines\n' "$percent" "$(echo "$end - $start" | bc)" "$changed"
     printf '%2d%%: engine      ' "$percent"
-    "$root/scripts/wine-run.sh" "$build/tests/diffbench.exe" "$(win "$dir/a.c")" "$(win "$dir/b$percent.c")"
+    "$root/scripts/wine-run.sh" "$build/bench/diffbench.exe" "$(win "$dir/a.c")" "$(win "$dir/b$percent.c")"
 done
 rm -rf "$dir"

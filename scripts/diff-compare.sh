@@ -59,7 +59,7 @@ for options in "" "-w" "-i" "-w -i"; do
         diff -n $gnu "$a" "$b" | awk '/^[ad][0-9]+ [0-9]+$/ { split($0, p, " "); n += p[2] } END { print n + 0 }'
     done < "$dir/pairs.txt" | awk '{ s += $1 } END { print s }')
     set +e
-    out=$("$root/scripts/wine-run.sh" "$build/tests/diffbench.exe" --pairs "$(printf 'Z:%s' "$dir/pairs-win.txt" | sed 's|/|\\|g')" $options 2>/dev/null)
+    out=$("$root/scripts/wine-run.sh" "$build/bench/diffbench.exe" --pairs "$(printf 'Z:%s' "$dir/pairs-win.txt" | sed 's|/|\\|g')" $options 2>/dev/null)
     status=$?
     set -e
     mismatches=$(printf '%s\n' "$out" | grep -c MISMATCH || true)

@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KELTO_BUILD:-$root/build}
 "$root/scripts/build.sh" searchbench
 file=$build/search-bench.txt
-"$root/scripts/wine-run.sh" "$build/tests/searchbench.exe" "$(printf 'Z:%s' "$file" | sed 's|/|\\|g')"
+"$root/scripts/wine-run.sh" "$build/bench/searchbench.exe" "$(printf 'Z:%s' "$file" | sed 's|/|\\|g')"
 # The best of five runs, as the editor's figures are.
 for pattern in 'list_append' 'l[a-z_]*h\(' 'printf|return|struct'; do
     best=
