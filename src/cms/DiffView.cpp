@@ -16,6 +16,7 @@
 #include "base/TextUtil.h"
 #include "cms/DiffFiles.h"
 #include "editor/Document.h"
+#include "platform/DialogParameter.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "ui/Dialogs.h"
@@ -74,11 +75,9 @@ void Fill(HWND list, const std::vector<std::string> &lines) {
 }
 
 INT_PTR CALLBACK ViewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ViewData *data = reinterpret_cast<ViewData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    ViewData *data = DialogParameter<ViewData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG: {
-        data = reinterpret_cast<ViewData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         SetWindowTextA(dialog, (data->session->firstPath + " - " + data->session->secondPath).c_str());
         HFONT font = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
         for (int id : {IDC_VIEW_LEFT, IDC_VIEW_RIGHT})
@@ -166,11 +165,9 @@ void ShowDetails(HWND dialog, const DirectoryData *data) {
 }
 
 INT_PTR CALLBACK DirectoryProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    DirectoryData *data = reinterpret_cast<DirectoryData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    DirectoryData *data = DialogParameter<DirectoryData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        data = reinterpret_cast<DirectoryData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         SetItemText(dialog, IDC_DIRS_FIRST_TITLE, "Only in " + data->first);
         SetItemText(dialog, IDC_DIRS_SECOND_TITLE, "Only in " + data->second);
         FillList(dialog, IDC_DIRS_ONLY_FIRST, data->files.onlyFirst);

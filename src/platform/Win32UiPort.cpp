@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DialogParameter.h"
 #include "platform/PortDialogs.h"
 #include "platform/UiPort.h"
 
@@ -73,11 +74,9 @@ private:
 };
 
 INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ListDialogData *data = reinterpret_cast<ListDialogData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    ListDialogData *data = DialogParameter<ListDialogData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        data = reinterpret_cast<ListDialogData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         SetWindowTextA(dialog, data->title);
         for (int i = 0; i < data->count; i++)
             SendDlgItemMessageA(dialog, kListBoxId, LB_ADDSTRING, 0,
@@ -138,11 +137,9 @@ std::string ItemText(HWND dialog, int id) {
 }
 
 INT_PTR CALLBACK ProcessorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ProcessorData *data = reinterpret_cast<ProcessorData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    ProcessorData *data = DialogParameter<ProcessorData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        data = reinterpret_cast<ProcessorData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         SetDlgItemTextA(dialog, IDC_PROCESSOR_INPUT, data->input);
         SetDlgItemTextA(dialog, IDC_PROCESSOR_COMMAND, data->command->c_str());
         SetDlgItemTextA(dialog, IDC_PROCESSOR_OUTPUT, data->output->c_str());
@@ -225,11 +222,9 @@ void AddChosenFiles(HWND dialog, const char *pattern) {
 }
 
 INT_PTR CALLBACK SelectFilesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    SelectFilesData *data = reinterpret_cast<SelectFilesData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    SelectFilesData *data = DialogParameter<SelectFilesData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        data = reinterpret_cast<SelectFilesData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         for (const std::string &file : *data->files)
             SendDlgItemMessageA(dialog, kListBoxId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
         return TRUE;
@@ -315,11 +310,9 @@ struct InputData {
 };
 
 INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    InputData *data = reinterpret_cast<InputData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    InputData *data = DialogParameter<InputData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        data = reinterpret_cast<InputData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         SetDlgItemTextA(dialog, 100, data->prompt);
         SetDlgItemTextA(dialog, kListBoxId, data->text);
         return TRUE;

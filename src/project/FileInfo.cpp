@@ -12,6 +12,7 @@
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
 #include "editor/Document.h"
+#include "platform/DialogParameter.h"
 #include "project/ConfigDialogs.h"
 #include "project/Makefile.h"
 #include "project/Project.h"
@@ -28,11 +29,9 @@ struct InfoData {
 };
 
 INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    InfoData *data = reinterpret_cast<InfoData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    InfoData *data = DialogParameter<InfoData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        data = reinterpret_cast<InfoData *>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         SetWindowTextA(dialog, data->texts.title);
         SetItemText(dialog, IDC_INFO_POSITION, data->texts.position);
         SetItemText(dialog, IDC_INFO_SIZE, data->texts.size);

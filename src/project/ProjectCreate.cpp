@@ -14,6 +14,7 @@
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
 #include "editor/Document.h"
+#include "platform/DialogParameter.h"
 #include "platform/Files.h"
 #include "platform/UiPort.h"
 #include "project/Makefile.h"
@@ -48,11 +49,9 @@ const int kTypeButtons[] = {IDC_NEW_PROJECT_WINDOWS, IDC_NEW_PROJECT_CONSOLE, ID
 const unsigned kTypes[] = {kTypeWindows, kTypeConsole, kTypeDll, kTypeLibrary};
 
 INT_PTR CALLBACK NewProjectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    DialogData *data = reinterpret_cast<DialogData *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    DialogData *data = DialogParameter<DialogData>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        data = reinterpret_cast<DialogData *>(lParam);
         SendDlgItemMessageA(dialog, IDC_NEW_PROJECT_NAME, EM_LIMITTEXT, kProjectNameLength, 0);
         SetDlgItemTextA(dialog, IDC_NEW_PROJECT_NAME, data->fields->name.c_str());
         CheckDlgButton(dialog, IDC_NEW_PROJECT_SINGLE, BST_CHECKED);
