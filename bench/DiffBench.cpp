@@ -12,48 +12,14 @@
 #include <vector>
 
 #include "cms/Diff.h"
+#include "cms/DiffFiles.h"
 
 namespace {
 
 std::vector<std::string> ReadLines(const char *path) {
     std::vector<std::string> lines;
-    FILE *f = fopen(path, "rb");
-    if (!f)
-        return lines;
-    std::string line;
-    int c;
-    bool any = false;
-    while ((c = fgetc(f)) != EOF) {
-        any = true;
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            any = false;
-        } else {
-            line += static_cast<char>(c);
-        }
-    }
-    if (any)
-        lines.push_back(line);
-    fclose(f);
+    ReadDiffLines(path, &lines);
     return lines;
-}
-
-// A line as the options compare it.
-std::string Seen(const std::string &line, unsigned options) {
-    std::string text;
-    bool blank = false;
-    for (char c : line) {
-        if ((options & kDiffIgnoreSpace) && (c == ' ' || c == '\t')) {
-            blank = true;
-            continue;
-        }
-        if (blank)
-            text += ' ';
-        blank = false;
-        text += (options & kDiffIgnoreCase) && c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-    }
-    return text;
 }
 
 int Pairs(const char *list, unsigned options) {
@@ -69,7 +35,7 @@ int Pairs(const char *list, unsigned options) {
         std::string error;
         bool ok = ApplyEditScript(EditScript(changes, b), &out, &error) && out.size() == b.size();
         for (size_t i = 0; ok && i < b.size(); i++)
-            ok = Seen(out[i], options) == Seen(b[i], options);
+            ok = DiffLineKey(out[i], options) == DiffLineKey(b[i], options);
         long changed = 0;
         for (const DiffChange &change : changes)
             changed += change.deleted + change.inserted;

@@ -29,30 +29,6 @@ enum {
 const long kPrimes[] = {509,     1021,    2039,     4093,     8191,     16381,    32749,    65521,    131071,
                         262139,  524287,  1048573,  2097143,  4194301,  8388593,  16777213, 33554393, 67108859};
 
-// A line as the options compare it.
-std::string Canonical(const std::string &line, unsigned options) {
-    std::string text;
-    if (options & kDiffIgnoreSpace) {
-        bool blank = false;
-        for (char c : line) {
-            if (c == ' ' || c == '\t') {
-                blank = true;
-                continue;
-            }
-            if (blank)
-                text += ' ';
-            blank = false;
-            text += c;
-        }
-    } else {
-        text = line;
-    }
-    if (options & kDiffIgnoreCase)
-        for (char &c : text)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 // The two texts' middle parts as class numbers, and what the comparison finds.
 struct Comparison {
@@ -341,7 +317,7 @@ int DiffLines(const std::vector<std::string> &first, const std::vector<std::stri
         const std::vector<std::string> &lines = f == 0 ? first : second;
         long end = static_cast<long>(lines.size()) - tail;
         for (long i = head; i < end; i++) {
-            auto found = classOf.emplace(Canonical(lines[i], options), static_cast<int>(classOf.size()) + 1);
+            auto found = classOf.emplace(DiffLineKey(lines[i], options), static_cast<int>(classOf.size()) + 1);
             if (found.second && static_cast<long>(classOf.size()) > (tableSize ? tableSize : 0)) {
                 ErrorBox(FormatScratch("InternalError %d", kClassTableError));
                 return kDiffFailed;
@@ -473,4 +449,28 @@ unsigned long DiffChecksum(const std::string &bytes) {
         s = (s + (static_cast<unsigned long>(c) << (c & 3))) & 0xFFFFFFFFUL;
     }
     return ((h & 0xFFFF) << 12) ^ (s != 0 ? 1 : 0);
+}
+
+std::string DiffLineKey(const std::string &line, unsigned options) {
+    std::string text;
+    if (options & kDiffIgnoreSpace) {
+        bool blank = false;
+        for (char c : line) {
+            if (c == ' ' || c == '\t') {
+                blank = true;
+                continue;
+            }
+            if (blank)
+                text += ' ';
+            blank = false;
+            text += c;
+        }
+    } else {
+        text = line;
+    }
+    if (options & kDiffIgnoreCase)
+        for (char &c : text)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+    return text;
 }

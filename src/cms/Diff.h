@@ -42,5 +42,9 @@ std::string EditScript(const std::vector<DiffChange> &changes, const std::vector
 // `lines` is then unchanged.
 bool ApplyEditScript(const std::string &script, std::vector<std::string> *lines, std::string *error);
 
+// A line as the options compare it: under kDiffIgnoreSpace a run of blanks and tabs is one
+// blank and blanks at the end are dropped; under kDiffIgnoreCase it is upper-cased.
+std::string DiffLineKey(const std::string &line, unsigned options);
+
 // The checksum of a patch script's trailer, over the bytes of a file's text.
 unsigned long DiffChecksum(const std::string &bytes);

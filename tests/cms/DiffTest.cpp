@@ -4,24 +4,12 @@
 #include <vector>
 
 #include "cms/Diff.h"
+#include "cms/DiffFiles.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 typedef std::vector<std::string> Lines;
-
-Lines SplitText(const std::string &text) {
-    Lines lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
 
 unsigned Next(unsigned *seed) {
     *seed = *seed * 1103515245u + 12345u;
@@ -67,9 +55,11 @@ bool ScriptTurns(const Lines &a, const Lines &b, long *changedLines) {
 
 TEST(DiffTest, ScriptsTurnRandomEditsOfRealCIntoTheSecondText) {
     Lines base;
-    for (const char *name : {"demo/main.c", "demo/list.c", "demo/list.h"})
-        for (const std::string &line : SplitText(ReadWholeFile(SourcePath(name))))
-            base.push_back(line);
+    for (const char *name : {"demo/main.c", "demo/list.c", "demo/list.h"}) {
+        Lines lines;
+        ASSERT_TRUE(ReadDiffLines(SourcePath(name), &lines));
+        base.insert(base.end(), lines.begin(), lines.end());
+    }
     unsigned seed = 7;
     long changed = 0;
     for (int round = 0; round < 2000; round++) {
