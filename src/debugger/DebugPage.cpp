@@ -63,8 +63,7 @@ DebuggerPage OpenDebuggerPage(ProjectRecord *project) {
     if (page.executable.empty() && project) {
         page.executable = ProjectExecutable(*project);
         if (!project->makeDir.empty()) {
-            if (page.executable.find('\\') == std::string::npos)
-                page.executable = project->makeDir + "\\" + page.executable;
+            page.executable = InMakeDirectory(*project, page.executable);
             project->debugExe = page.executable;
         }
     }

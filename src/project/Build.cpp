@@ -64,10 +64,6 @@ int g_stopRequest;
 ProgressLine g_progress;
 HWND g_notify;
 
-std::string InMakeDir(const ProjectRecord &p, const std::string &file) {
-    return file.find('\\') == std::string::npos ? p.makeDir + "\\" + file : file;
-}
-
 void MenusChanged() {
     if (g_projectHooks.menusChanged)
         g_projectHooks.menusChanged();
@@ -461,7 +457,7 @@ void LinkCommand() {
         ErrorBox("Executable name not defined\nChange this in the linker options.");
         return;
     }
-    std::string executable = InMakeDir(*p, p->executable);
+    std::string executable = InMakeDirectory(*p, p->executable);
     if (!DeleteFileA(executable.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
         ErrorBox(("Impossible to erase " + executable).c_str());
         return;
@@ -493,7 +489,7 @@ void RebuildAllCommand() {
     for (const std::string &object : p->objectNames) {
         if (object.find(".obj") == std::string::npos && object.find(".OBJ") == std::string::npos)
             continue;
-        std::string path = Lowered(InMakeDir(*p, object));
+        std::string path = Lowered(InMakeDirectory(*p, object));
         if (DeleteFileA(path.c_str())) {
             deleted++;
         } else if (GetLastError() == ERROR_ACCESS_DENIED && !refused) {

@@ -79,14 +79,6 @@ std::string BlanksAs(const std::string &text, char with) {
     return result;
 }
 
-// A file name of the make directory: a name without a backslash gets the directory in front.
-std::string InMakeDirectory(const ProjectRecord &project, const std::string &name) {
-    if (name.empty() || name.find('\\') != std::string::npos || project.makeDir.empty())
-        return name;
-    const std::string &dir = project.makeDir;
-    return dir.back() == '\\' ? dir + name : dir + "\\" + name;
-}
-
 // `name` lower-cased with the extension of its last component made ".dll" (none stays none).
 std::string DllName(const std::string &name) {
     if (name.empty())

@@ -103,6 +103,8 @@ std::string ProjectFrameTitle();
 // the current drive, leading "..\" go up from the current directory, a bare name gets the
 // current directory. Other paths are returned as they are.
 std::string MakeFullPath(const std::string &path);
+// A file of the make directory: a name without a backslash gets the directory in front.
+std::string InMakeDirectory(const ProjectRecord &project, const std::string &name);
 // Checks each ";"-separated directory; a missing one fails with "Directory %s doesn't exist",
 // or with `mayCreate` is offered for creation. Stops at the first failure.
 bool CheckDirectories(const std::string &list, bool mayCreate);

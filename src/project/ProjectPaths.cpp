@@ -238,3 +238,9 @@ std::string ProjectFrameTitle() {
         return "kelto";
     return "kelto-" + shortName;
 }
+
+std::string InMakeDirectory(const ProjectRecord &project, const std::string &name) {
+    if (name.empty() || name.find('\\') != std::string::npos || project.makeDir.empty())
+        return name;
+    return Join(project.makeDir, name);
+}
