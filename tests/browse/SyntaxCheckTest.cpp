@@ -10,9 +10,8 @@ namespace {
 using SyntaxCheckTest = DocumentTest;
 
 TEST_F(SyntaxCheckTest, CSourcesAreCheckedForBalance) {
-    struct Case {
-        const char *text, *message;   // message with P for the path; null when it passes
-    } cases[] = {
+    // The message with P for the path; null when the text passes.
+    struct Case { const char *text, *message; } cases[] = {
         {"int f(void)\n{\n    for (i = 0; i < n; i++)\n        g(\"}{)\", '(', '\\'');\n}\n", nullptr},
         {"/* { ( */\n// ) }\n#if A\nint x;\n#endif\n", nullptr},
         {"int f()\n{\n    g(a; b);\n}\n", "P: Syntax error line 3"},

@@ -16,14 +16,8 @@ protected:
     void SetUp() override {
         KeltoTest::SetUp();
         saved = g_display;
-        g_display.fontName[0] = 0;   // the settings' empty name: Courier
-        g_display.fontHeight = -13;
-        g_display.fontStyle = 4;     // a bit the page does not show
-        g_display.fontFamily = 48;
-        g_display.textColor = 0;
-        g_display.backgroundColor = 0xFFFFFF;
-        g_display.commentColor = 0x808080;
-        g_display.keywordColor = 192;
+        // The empty font name of the settings is Courier; style bit 4 is one the page does not show.
+        g_display = {0x808080, 192, 0, 0xFFFFFF, "", -13, 4, 48, saved.subScroll};
     }
     void TearDown() override {
         if (g_app->editorFont)
@@ -63,7 +57,7 @@ TEST_F(WorkspacePageTest, OkStoresValidValuesAndMakesTheFontAgain) {
     page.fontHeight = "200";
     page.colours[kWorkspaceKeyword] = "0,0,300";
     EXPECT_FALSE(ApplyWorkspacePage(page, opened));
-    EXPECT_EQ(5u, ui.boxes.size());
+    ASSERT_EQ(5u, ui.boxes.size());
     EXPECT_EQ("The font height must be a number of pixels from 4 to 200", ui.Texts()[0]);
     EXPECT_EQ("Keyword colour: give red, green and blue, each from 0 to 255, such as 128,128,128", ui.Texts()[4]);
     EXPECT_EQ(0xFFFFFFu, g_display.backgroundColor);
@@ -78,9 +72,8 @@ TEST_F(WorkspacePageTest, OkStoresValidValuesAndMakesTheFontAgain) {
     EXPECT_EQ(5, g_display.fontStyle);
     EXPECT_EQ(0u, g_display.backgroundColor);
     EXPECT_EQ(RGB(0, 0, 128), g_display.keywordColor);
-    ASSERT_NE(nullptr, g_app->editorFont);
     LOGFONTA made;
-    ASSERT_TRUE(GetObjectA(static_cast<HFONT>(g_app->editorFont), sizeof made, &made));
+    ASSERT_TRUE(g_app->editorFont && GetObjectA(static_cast<HFONT>(g_app->editorFont), sizeof made, &made));
     EXPECT_EQ(-200, made.lfHeight);
     EXPECT_EQ(FW_BOLD, made.lfWeight);
 

