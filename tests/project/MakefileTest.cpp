@@ -115,10 +115,7 @@ TEST_F(MakefileTest, TheDemoProjectByteForByte) {
 }
 
 TEST_F(MakefileTest, OptionTables) {
-    struct Bit {
-        unsigned bit;
-        const char *text;
-    };
+    struct Bit { unsigned bit; const char *text; };
     for (Bit b : {Bit{0x04, " -O "}, {0x10, " -x "}, {0x1000, " -g4 "}, {0x800, " -g3 "}, {0x08, " -g2 "}, {0x20, " -S "},
                   {0x200, " -A "}, {0x4000, " -Zp1 "}, {0x8000, " -Zp2 "}, {0x10000, " -Zp4 "}, {0x20000, " -Zp8 "},
                   {0x40000, " -Zp16 "}, {0x80000, " -z "}, {0x200000, " -p6"}, {0x01, ""}, {0x400000, ""}})
