@@ -9,6 +9,7 @@
 #include "base/CommandIds.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "browse/Functions.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorCommands.h"
@@ -58,6 +59,14 @@ void ShowContextMenu(HWND window, int x, int y) {
     AppendMenuA(menu, MF_STRING, IDM_SHOW_GLOBALS, text);
     snprintf(text, sizeof text, GetString(kStrFunctionsIn), name);
     AppendMenuA(menu, MF_STRING, IDM_FUNCTIONS_LIST, text);
+    if (doc->language && !IsSentinel(doc, view->current)) {
+        if (const FunctionEntry *function = FunctionAtCursor()) {
+            snprintf(text, sizeof text, GetString(kStrLocalsIn), function->name);
+            AppendMenuA(menu, MF_STRING, IDM_SLICE_BY_LOCAL, text);
+            snprintf(text, sizeof text, GetString(kStrEditDescriptionOf), function->name);
+            AppendMenuA(menu, MF_STRING, IDM_DESCRIPTION_FUNCTION, text);
+        }
+    }
     snprintf(text, sizeof text, GetString(kStrMetricsFor), name);
     AppendMenuA(menu, MF_STRING, IDM_FILE_METRICS, text);
     snprintf(text, sizeof text, GetString(kStrEditDescriptionOf), name);

@@ -16,6 +16,7 @@
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
+#include "browse/Brackets.h"
 #include "cms/DiffView.h"
 #include "debugger/DebugCommands.h"
 #include "editor/Document.h"
@@ -108,6 +109,7 @@ void RegisterStandardHandlers() {
     RegisterMenuCommands();
     RegisterConfigurationCommand();
     RegisterDiffCommands();
+    RegisterBracketCommand();
     RegisterHandler(IDM_CLOSE, CloseCommand);
     RegisterHandler(IDM_EXIT, ExitCommand);
     RegisterHandler(IDM_CLOSE_ALL, CloseAllCommand);

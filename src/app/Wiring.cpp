@@ -25,6 +25,8 @@ void InstallHooks() {
     g_editorHooks.documentClosed = DocumentClosedInFrame;
     g_editorHooks.showContextMenu = ShowContextMenu;
     g_editorHooks.functionCount = CountFunctions;
+    g_editorHooks.functionAt = FunctionNameAt;
+    g_editorHooks.functionLines = FunctionLinesAt;
     g_editorHooks.releaseBrowseInfo = ReleaseFunctions;
     g_projectHooks = ProjectHooks();
     g_projectHooks.saveAllSettings = SaveAllSettings;

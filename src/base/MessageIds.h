@@ -63,6 +63,7 @@ enum {
     kStrDocumentationFor = 4505,     // "Documentation for %s"
     kStrGlobalsIn = 4506,            // "Globals in %s"
     kStrFunctionsIn = 4507,          // "Functions in %s"
+    kStrLocalsIn = 4508,             // "Locals in %s"
     kStrEditDescriptionOf = 4509,    // "Edit description of %s"
     kStrMetricsFor = 4510,           // "Metrics for %s"
     kStrProperties = 4511,

@@ -1,5 +1,6 @@
 #include "browse/Functions.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "browse/NameSet.h"
 #include "browse/ScanCursor.h"
 #include "editor/Document.h"
+#include "editor/Editing.h"
 #include "editor/Language.h"
 
 FunctionEntry *FunctionList(const Document *doc) { return static_cast<FunctionEntry *>(doc->browserWord); }
@@ -375,6 +377,57 @@ FunctionEntry *FindFunction(const char *name) {
         if (entry->bucket == bucket && strcmp(entry->name, name) == 0)
             return g_browse->currentFunction = entry;
     return nullptr;
+}
+
+FunctionEntry *FunctionAtLine(Document *doc, const Line *line, long number) {
+    EnsureFunctions(doc);
+    FunctionEntry *entry = FunctionList(doc);
+    if (!entry || entry->definitionLine > number)
+        return nullptr;
+    while (entry && entry->endLine < number)
+        entry = entry->next;
+    for (; entry && entry->definitionLine <= number; entry = entry->next) {
+        for (const Line *l = entry->startLine;; l = l->next) {
+            // A line record too long for a source line means the list points at freed lines.
+            if (!l || l->length > 1000) {
+                ReleaseFunctions(doc);
+                EnsureFunctions(doc);
+                return nullptr;
+            }
+            if (l == line)
+                return entry;
+            if (l == entry->endLinePointer || IsSentinel(doc, l))
+                break;
+        }
+    }
+    return nullptr;
+}
+
+FunctionEntry *FunctionAtCursor() {
+    View *view = g_editor ? g_editor->view : nullptr;
+    return view ? FunctionAtLine(view->doc, view->current, CurrentLineNumber()) : nullptr;
+}
+
+const char *FunctionNameAt(Document *doc, const Line *line, long number, long *first, long *end) {
+    FunctionEntry *entry = FunctionAtLine(doc, line, number);
+    if (!entry)
+        return nullptr;
+    *first = entry->definitionLine;
+    *end = entry->endLine;
+    return entry->name;
+}
+
+bool FunctionLinesAt(Document *doc, int index, char *name, int size, long *first, long *last) {
+    EnsureFunctions(doc);
+    const FunctionEntry *entry = FunctionList(doc);
+    for (; entry && index > 0; index--)
+        entry = entry->next;
+    if (!entry || index < 0)
+        return false;
+    snprintf(name, size, "%s", entry->name);
+    *first = LineNumberOf(doc, entry->startLine);
+    *last = entry->endLine;
+    return true;
 }
 
 int CountFunctions(Document *doc) {

@@ -52,6 +52,19 @@ void ReleaseFunctions(Document *doc);
 // browser's current function. Null when there is none.
 FunctionEntry *FindFunction(const char *name);
 
+// The function whose lines, from its start line to its end line, hold `line` (number
+// `number`, from 1) of `doc`, its list made valid first; null for none. A list whose lines
+// cannot be followed is scanned again, and the answer is null.
+FunctionEntry *FunctionAtLine(Document *doc, const Line *line, long number);
+// The same for the cursor of the current view.
+FunctionEntry *FunctionAtCursor();
+// FunctionAtLine for the editor: the name, the definition line and the end line.
+const char *FunctionNameAt(Document *doc, const Line *line, long number, long *first, long *end);
+
+// The `index`-th function (from 0) of `doc` for the editor: its name (cut to `size`), the line
+// where its declaration begins and its end line, from 1. False past the last one.
+bool FunctionLinesAt(Document *doc, int index, char *name, int size, long *first, long *last);
+
 // How many functions `doc` defines (its list made valid first).
 int CountFunctions(Document *doc);
 

@@ -5,6 +5,7 @@
 
 #include "editor/Document.h"
 #include "editor/Editing.h"
+#include "editor/EditorHooks.h"
 
 enum { kLargeDocument = 32765, kLargeDivisor = 10 };
 
@@ -109,11 +110,56 @@ int BraceLevelAfter(const char *text, int length, int level, bool *inComment) {
     return level;
 }
 
+namespace {
+
+// The function the position text named last.
+struct PositionFunction {
+    const Document *doc = nullptr;
+    char name[100] = "";
+    long first = 0, end = 0;   // the lines for which it stands without a new look-up
+    long editedLine = 0;       // after an edit: where the cursor was; no name while it stays
+};
+PositionFunction g_positionFunction;
+
+const char *PositionFunctionName(Document *doc, const Line *line, long number) {
+    PositionFunction &shown = g_positionFunction;
+    if (!doc->language)
+        return nullptr;
+    if (shown.doc == doc && !(doc->flags & kDocFunctionsValid)) {
+        // The text changed since the function was looked up: scanning again on every key
+        // would slow typing down, so the name waits until the cursor moves to another line.
+        if (shown.editedLine == 0) {
+            shown.editedLine = number;
+            shown.name[0] = '\0';
+        }
+        if (number == shown.editedLine)
+            return nullptr;
+    } else if (shown.doc == doc && shown.name[0] && number >= shown.first && number < shown.end) {
+        return shown.name;
+    }
+    shown = PositionFunction();
+    shown.doc = doc;
+    if (const char *name = FunctionAt(doc, line, number, &shown.first, &shown.end))
+        snprintf(shown.name, sizeof shown.name, "%s", name);
+    return shown.name[0] ? shown.name : nullptr;
+}
+
+} // namespace
+
+void LookUpPositionFunction(Document *doc) {
+    doc->flags &= ~kDocFunctionsValid;
+    g_positionFunction = PositionFunction();
+}
+
 void PositionText(const View *view, char *text, int size) {
     // The cursor's own line number is known without counting from the first line.
     long line = g_editor && view == g_editor->view ? CurrentLineNumber() : LineNumberOf(view->doc, view->current);
     int column = VisualColumnOf(view->current, view->column) + 1;
-    snprintf(text, size, "%ld:%d%s", line, column, (view->doc->flags & kDocModified) ? " *" : "");
+    const char *modified = (view->doc->flags & kDocModified) ? " *" : "";
+    if (const char *function = PositionFunctionName(view->doc, view->current, line))
+        snprintf(text, size, "%s %ld:%d%s", function, line, column, modified);
+    else
+        snprintf(text, size, "%ld:%d%s", line, column, modified);
 }
 
 void MarkedTitle(const char *title, bool modified, char *out, int size) {

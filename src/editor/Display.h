@@ -3,6 +3,7 @@
 // position text. The window code measures and draws; these only compute.
 #pragma once
 
+struct Document;
 struct View;
 
 struct ScrollBarState {
@@ -38,8 +39,13 @@ int ColumnsWidth(int from, int to, int length, int averageWidth, TextWidth width
 // constants and comments (/* */ across lines, tracked in `inComment`, and //) do not count.
 int BraceLevelAfter(const char *text, int length, int level, bool *inComment);
 
-// The position text: "line:column", with " *" when the document is modified.
+// The position text: "line:column", with " *" when the document is modified, and the name of
+// the function the cursor is in before it. The function is remembered while the cursor stays
+// between its definition line and its end line; after an edit no name is shown until the
+// cursor leaves the line it was on.
 void PositionText(const View *view, char *text, int size);
+// The next position text scans the document's functions again and looks the function up.
+void LookUpPositionFunction(Document *doc);
 // The window title with a "*" at its end while the document is modified (once), without it
 // otherwise (the title is cut at its first "*").
 void MarkedTitle(const char *title, bool modified, char *out, int size);

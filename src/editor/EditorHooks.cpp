@@ -14,6 +14,14 @@ bool CheckEiffelSyntax(Document *doc) {
 
 int FunctionCount(Document *doc) { return g_editorHooks.functionCount ? g_editorHooks.functionCount(doc) : 0; }
 
+const char *FunctionAt(Document *doc, const Line *line, long number, long *first, long *end) {
+    return g_editorHooks.functionAt ? g_editorHooks.functionAt(doc, line, number, first, end) : nullptr;
+}
+
+bool FunctionLines(Document *doc, int index, char *name, int size, long *first, long *last) {
+    return g_editorHooks.functionLines && g_editorHooks.functionLines(doc, index, name, size, first, last);
+}
+
 void ReleaseBrowseInfo(Document *doc) {
     if (g_editorHooks.releaseBrowseInfo)
         g_editorHooks.releaseBrowseInfo(doc);

@@ -4,6 +4,7 @@
 #pragma once
 
 struct Document;
+struct Line;
 typedef struct HWND__ *HWND;
 
 struct EditorHooks {
@@ -13,6 +14,12 @@ struct EditorHooks {
     bool (*checkEiffelSyntax)(Document *doc);
     // Number of functions in the document's function list. None: 0.
     int (*functionCount)(Document *doc);
+    // The name of the function whose lines hold `line` (number `number`, from 1) of `doc`,
+    // with its definition line in *first and its end line in *end. None: null.
+    const char *(*functionAt)(Document *doc, const Line *line, long number, long *first, long *end);
+    // The `index`-th function (from 0) of `doc`: its name (cut to `size`), its first line
+    // (where its declaration begins) and its last line, both from 1. None: false.
+    bool (*functionLines)(Document *doc, int index, char *name, int size, long *first, long *last);
     // A document is being freed: what the browser keeps of it goes. None: nothing.
     void (*releaseBrowseInfo)(Document *doc);
     // Starts debugging the program that `commandLine` names (a path holding ".EXE" and its
@@ -44,6 +51,8 @@ void ResetEditorHooks();
 bool CheckCSyntax(Document *doc);
 bool CheckEiffelSyntax(Document *doc);
 int FunctionCount(Document *doc);
+const char *FunctionAt(Document *doc, const Line *line, long number, long *first, long *end);
+bool FunctionLines(Document *doc, int index, char *name, int size, long *first, long *last);
 void ReleaseBrowseInfo(Document *doc);
 bool StartDebugging(const char *commandLine);
 bool PassKeyDown(int key, int repeat, bool ctrl, bool alt, bool shift);

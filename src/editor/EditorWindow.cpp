@@ -567,6 +567,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (reinterpret_cast<HWND>(lParam) == window && view) {
             MakeCurrent(view);
             UpdateFrameTitle();
+            LookUpPositionFunction(view->doc);
             ShowPosition(view);
         }
         break;

@@ -19,6 +19,7 @@
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
+#include "editor/Display.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
@@ -735,6 +736,9 @@ bool FindNext() {
         g_findFlags = static_cast<unsigned short>((g_findFlags | kFindForwards) & ~kFindBackwards);
     else
         g_findFlags = static_cast<unsigned short>((g_findFlags | kFindCurrentWindow) & ~kFindAllWindows);
+    // The position shown after the jump names the function from a fresh scan.
+    if (g_editor && g_editor->doc)
+        LookUpPositionFunction(g_editor->doc);
     return RunSearch();
 }
 

@@ -6,6 +6,8 @@
 #include "base/Commands.h"
 #include "base/ResourceIds.h"
 #include "editor/Document.h"
+#include "editor/Editing.h"
+#include "editor/EditorHooks.h"
 #include "editor/Search.h"
 #include "editor/SearchOptions.h"
 #include "ui/Dialogs.h"
@@ -17,6 +19,7 @@ enum {
     // AcceptSearchRequest whole and is refused there instead of being cut short unseen.
     kTextBuffer = 1024,
     kLineDigits = 9,
+    kMaxFunctionLabel = 256,
 };
 
 const long kLargestLine = 999999999;
@@ -94,6 +97,26 @@ void FillTextBox(HWND dialog) {
     SendMessageA(box, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
+// The functions of the current document in the "By function" list, the one the cursor is in
+// chosen; false when it has none.
+bool FillFunctionList(HWND dialog) {
+    Document *doc = g_editor->doc;
+    if (!doc || !g_editor->view)
+        return false;
+    HWND list = GetDlgItem(dialog, IDC_REPLACE_FUNCTION_LIST);
+    long cursor = CurrentLineNumber();
+    char name[kMaxFunctionLabel];
+    long first = 0, last = 0;
+    int index = 0, chosen = 0;
+    for (; FunctionLines(doc, index, name, sizeof name, &first, &last); index++) {
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        if (first <= cursor && cursor <= last)
+            chosen = index;
+    }
+    SendMessageA(list, CB_SETCURSEL, chosen, 0);
+    return index > 0;
+}
+
 // "Search" and "Search and replace": the second is the one with a replacement box.
 INT_PTR CALLBACK SearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     bool replacing = GetDlgItem(dialog, IDC_REPLACE_TEXT) != nullptr;
@@ -105,11 +128,11 @@ INT_PTR CALLBACK SearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (replacing) {
             SendDlgItemMessageA(dialog, IDC_REPLACE_TEXT, EM_LIMITTEXT, kMaxSearchText, 0);
             SetDlgItemTextA(dialog, IDC_REPLACE_TEXT, g_search->replacement);
-            // No list of the file's functions exists to choose from: "By function" cannot be
-            // chosen, and its list stays empty.
-            Check(dialog, IDC_REPLACE_BY_FUNCTION, false);
-            EnableWindow(GetDlgItem(dialog, IDC_REPLACE_BY_FUNCTION), FALSE);
-            EnableWindow(GetDlgItem(dialog, IDC_REPLACE_FUNCTION_LIST), FALSE);
+            if (!FillFunctionList(dialog)) {
+                Check(dialog, IDC_REPLACE_BY_FUNCTION, false);
+                EnableWindow(GetDlgItem(dialog, IDC_REPLACE_BY_FUNCTION), FALSE);
+                EnableWindow(GetDlgItem(dialog, IDC_REPLACE_FUNCTION_LIST), FALSE);
+            }
         }
         SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
         return FALSE;
@@ -123,6 +146,10 @@ INT_PTR CALLBACK SearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
                         Check(dialog, other, false);
             return TRUE;
         }
+        if (id == IDC_REPLACE_FUNCTION_LIST && HIWORD(wParam) == CBN_SELCHANGE) {
+            Check(dialog, IDC_REPLACE_BY_FUNCTION, true);
+            return TRUE;
+        }
         if (id != IDOK)
             break;
         char text[kTextBuffer] = "", replacement[kTextBuffer] = "";
@@ -134,6 +161,13 @@ INT_PTR CALLBACK SearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (!replacing)
             flags |= g_findFlags & kFindConfirm;
         SearchRequest request = {text, replacing ? replacement : nullptr, flags, 0, 0};
+        if (flags & kFindByFunction) {
+            char name[kMaxFunctionLabel];
+            int index = static_cast<int>(SendDlgItemMessageA(dialog, IDC_REPLACE_FUNCTION_LIST, CB_GETCURSEL, 0, 0));
+            if (index < 0 || !g_editor->doc ||
+                !FunctionLines(g_editor->doc, index, name, sizeof name, &request.functionFirst, &request.functionLast))
+                request.functionFirst = request.functionLast = 0;
+        }
         if (AcceptSearchRequest(request))
             EndDialog(dialog, IDOK);
         return TRUE;
