@@ -85,6 +85,9 @@ bool ShowOnLine(const char *text, MessageColour colour) {
         StopTimer();
     CopyBounded(g_output->line, text ? text : "", sizeof g_output->line);
     g_output->colour = colour;
+    // The window's own text is the line too, for screen readers and whatever else reads it.
+    if (HWND window = Window())
+        SetWindowTextA(window, g_output->line);
     Redraw();
     return true;
 }
