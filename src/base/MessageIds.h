@@ -25,6 +25,7 @@ enum {
     kStrWriteError = 1155,           // "Write error. Is the disk full?"
     kStrLanguageC = 1197,            // "C Language"
     kStrLanguageAssembly = 1198,     // "Assembly"
+    kStrOpenFunctionDefinition = 3952,   // "%s: open function definition"
     kStrReloadChanged = 1202,        // "File %s has been changed. Reload from disk?"
     kStrSaveChanged = 1209,          // "The file %s has been changed. Save modifications?"
     kStrEmptySearch = 1214,          // "Empty search string?"

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "base/Memory.h"
+#include "base/MessageIds.h"
+#include "base/Messages.h"
+#include "browse/LineScans.h"
 #include "browse/NameSet.h"
 #include "browse/ScanCursor.h"
 #include "editor/Document.h"
@@ -13,6 +16,24 @@
 #include "editor/Language.h"
 
 FunctionEntry *FunctionList(const Document *doc) { return static_cast<FunctionEntry *>(doc->browserWord); }
+
+FunctionEntry *NewFunctionEntry(const std::string &name) {
+    size_t length = name.size() < size_t(kMaxFunctionName) ? name.size() : size_t(kMaxFunctionName);
+    FunctionEntry *entry = static_cast<FunctionEntry *>(Allocate(sizeof(FunctionEntry) + length));
+    if (!entry)
+        return nullptr;
+    memcpy(entry->text, name.data(), length);
+    entry->text[length] = '\0';
+    entry->name = entry->text;
+    entry->bucket = static_cast<unsigned short>(NameHash(entry->text));
+    return entry;
+}
+
+bool StoreFunctions(Document *doc, const FunctionListBuilder &list) {
+    doc->browserWord = list.head;
+    doc->flags |= kDocFunctionsValid;
+    return list.head != nullptr;
+}
 
 namespace {
 
@@ -22,19 +43,6 @@ struct Candidate {
     Line *line;
     int column;
     long lineCount;
-};
-
-struct ListBuilder {
-    FunctionEntry *head = nullptr;
-    FunctionEntry *tail = nullptr;
-
-    void Append(FunctionEntry *entry) {
-        if (tail)
-            tail->next = entry;
-        else
-            head = entry;
-        tail = entry;
-    }
 };
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
@@ -50,16 +58,6 @@ bool IsDirectiveLine(const Line *line) {
     while (column < line->length && IsBlank(line->text[column]))
         column++;
     return column < line->length && line->text[column] == '#';
-}
-
-FunctionEntry *NewFunctionEntry(const std::string &name) {
-    FunctionEntry *entry = static_cast<FunctionEntry *>(Allocate(sizeof(FunctionEntry) + name.size()));
-    if (!entry)
-        return nullptr;
-    memcpy(entry->text, name.c_str(), name.size() + 1);
-    entry->name = entry->text;
-    entry->bucket = static_cast<unsigned short>(NameHash(entry->text));
-    return entry;
 }
 
 // The entry for a definition whose parenthesis opened at `candidate` and whose body opened on
@@ -238,7 +236,7 @@ bool ScanCFunctions(Document *doc) {
     const char *withoutParentheses = "/\"#'{}_";
     SetTriggers(withParentheses);
     ScanCursor &s = g_browse->cursor;
-    ListBuilder list;
+    FunctionListBuilder list;
     int braces = 0, parentheses = 0;
     Candidate candidate = {};
     for (;;) {
@@ -333,9 +331,7 @@ bool ScanCFunctions(Document *doc) {
         list.tail->endLinePointer = doc->sentinel->prev;
         list.tail->endLine = s.lineCount;
     }
-    doc->browserWord = list.head;
-    doc->flags |= kDocFunctionsValid;
-    return list.head != nullptr;
+    return StoreFunctions(doc, list);
 }
 
 void ReleaseFunctions(Document *doc) {
@@ -361,10 +357,15 @@ bool EnsureFunctions(Document *doc) {
     ReleaseFunctions(doc);
     if (doc->flags & kDocCSource)
         return ScanCFunctions(doc);
-    // The line-based scans of the other languages are not part of the scanner yet: their
-    // documents have no functions to browse.
-    doc->flags |= kDocFunctionsValid;
-    return false;
+    const char *name = doc->language->name;
+    if (strcmp(name, GetString(kStrLanguageFortran)) == 0)
+        return ScanFortranFunctions(doc);
+    if (strcmp(name, "Pascal") == 0)
+        return ScanPascalFunctions(doc);
+    if (strcasecmp(name, "eiffel") == 0)
+        return StoreFunctions(doc, FunctionListBuilder());
+    // Assembler, and any language the user gave a start pattern; without one, nothing.
+    return ScanPatternFunctions(doc);
 }
 
 bool EnsureBrowseInfo() { return g_editor && g_editor->doc && EnsureFunctions(g_editor->doc); }

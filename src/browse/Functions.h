@@ -20,12 +20,15 @@ struct FunctionEntry {
     char *name;                 // the text at the end of the block
     unsigned short bucket;      // NameHash of the name
     Line *startLine;            // where the declaration (return type) begins
-    unsigned short startColumn; // from 1; 0 for the line-based scans
+    unsigned short startColumn; // C: from 1; Fortran and Pascal: the name's offset in its
+                                // line; assembler: 0
     // Line numbers are long: a document may have more lines than 16 bits count.
-    long bodyLineIndex;         // the line counter (from 0) where the body's brace was found
-    long definitionLine;        // from 1: the line with the opening parenthesis
-    long endLine;               // from 1: the line with the closing brace
-    Line *bodyLine;             // the line with the opening brace
+    long bodyLineIndex;         // the scan's line counter at the body: from 0 for C and Pascal,
+                                // from 1 for assembler and Fortran
+    long definitionLine;        // from 1: the line with the opening parenthesis (the header)
+    long endLine;               // from 1: the line with the closing brace (the routine's end)
+    Line *bodyLine;             // the line with the opening brace; the header line of the
+                                // line-based scans
     NameSet *calls;             // null until the call graph is built
     NameSet *calledBy;
     Line *endLinePointer;       // null while the body is open
@@ -37,11 +40,36 @@ struct FunctionEntry {
 FunctionEntry *FunctionList(const Document *doc);
 
 // The C function scan of `doc`: builds its list (released by the caller before), stores it in
-// the document and marks it valid; whether it found a function.
+// the document and marks it valid; whether it found a function. The scans of the other
+// languages are in LineScans.h.
 bool ScanCFunctions(Document *doc);
 
-// Makes the function list of `doc` valid, scanning it when needed; whether the document has
-// functions to browse. A document without a language or with kDocNoFile has none.
+// For the scans: a new entry called `name` (cut to kMaxFunctionName characters), its other
+// fields zero; null when memory ran out.
+FunctionEntry *NewFunctionEntry(const std::string &name);
+
+// A scan's entries in text order.
+struct FunctionListBuilder {
+    FunctionEntry *head = nullptr;
+    FunctionEntry *tail = nullptr;
+
+    void Append(FunctionEntry *entry) {
+        if (tail)
+            tail->next = entry;
+        else
+            head = entry;
+        tail = entry;
+    }
+};
+
+// Ends a scan: `list` becomes the function list of `doc`, marked valid; whether it has a
+// function.
+bool StoreFunctions(Document *doc, const FunctionListBuilder &list);
+
+// Makes the function list of `doc` valid, scanning it when needed with the scan of its language
+// (C, Fortran, Pascal; Eiffel has none; the pattern scan for assembler and every other language
+// with a start pattern); whether the document has functions to browse. A document without a
+// language or with kDocNoFile has none.
 bool EnsureFunctions(Document *doc);
 // The same for the current document; false without one.
 bool EnsureBrowseInfo();

@@ -7,6 +7,7 @@
 #include "editor/DocumentTestSupport.h"
 #include "editor/EditorHooks.h"
 #include "editor/Language.h"
+#include "ui/OutputWindow.h"
 
 namespace {
 
@@ -94,6 +95,71 @@ TEST_F(FunctionScanTest, TheListIsKeptUntilTheDocumentChanges) {
     ReleaseFunctions(doc);
     EXPECT_EQ(nullptr, FunctionList(doc));
     EXPECT_FALSE(doc->flags & kDocFunctionsValid);
+}
+
+TEST_F(FunctionScanTest, ReadsAssemblerFortranAndPascalRoutines) {
+    struct Case { const char *file, *text, *functions; } cases[] = {
+        // Names are the upper-cased words before PROC; comments are cut, a word may end a line.
+        {"A1.ASM", "Main PROC near ; entry\n  ret\nMain ENDP\n\nWndProc proc hWin:DWORD\nWndProc endp ; x\n",
+         "MAIN 1 1:0 3; WNDPROC 5 5:0 6"},
+        {"A2.ASM", "PROCESS PROC\nPROCESS ENDP\n", "PROCESS 1 1:0 2"},
+        {"A3.ASM", "; Foo PROC x\nFoo PROC x\nBar PROC y\nFoo ENDP\n", "FOO 2 2:0 4"},
+        // Comment lines, labels, END IF, ENDIF and words holding END do not end a routine.
+        {"F1.F",
+         "C     PROGRAM COMMENTED\n      PROGRAM MAIN\n      IF (X) THEN\n      ENDIF\n      END IF\n"
+         "      CALL APPEND (X)\n      END\n      subroutine sub1(a, b)\n 100  END\n*     SUBROUTINE NOPE\n"
+         "      SUBROUTINE OPEN\n      X = 1\n",
+         "MAIN 2 2:14 7; SUB1 8 8:17 9; OPEN 11 11:17 12"},
+        {"F2.F", "      X = PROGRAMS + 1\n      CALL SUBROUTINEX\n", ""},
+        // Only after "implementation"; no external or forward declaration; case, record and
+        // try blocks, strings and comments do not end a routine; nested routines.
+        {"P1.PAS",
+         "unit U;\ninterface\nprocedure Hidden;\nimplementation\nprocedure Ext; external 'x.dll';\n"
+         "procedure Fwd; forward;\nfunction TFoo.Bar(x: Integer): Integer;\nvar r: record a: Integer; end;\n"
+         "begin\n  case x of 1: begin end; end;\n  s := 'end'; { end } (* begin *) // end\n"
+         "  try Friend := 1; finally end;\nend;\nprocedure Outer;\n  procedure Inner; begin end;\n"
+         "begin\nend;\nprocedure Fwd;\nbegin\n",
+         "TFoo.Bar 7 7:9 13; Outer 14 14:10 17; Inner 15 15:12 15; Fwd 18 18:10 19"},
+        // A method declared in a class type has no body: it ends on its header.
+        {"P2.PAS", "program P;\ntype TFoo = class\n  procedure Bar;\nend;\nprocedure TFoo.Bar;\nbegin\nend;\nbegin\nend.\n",
+         "Bar 3 3:12 3; TFoo.Bar 5 5:10 7"},
+        {"P3.PAS", "procedure NotYet; begin end;\nprogram P;\ntype F = function(x: Integer): Integer;\n", ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.functions, Scan(c.text, c.file)) << c.file;
+
+    // Blocks deeper than the levels whose kind is kept still count.
+    std::string deep = "program P;\nprocedure Deep;\nbegin\n";
+    for (int i = 0; i < 60; i++)
+        deep += "BEGIN ";
+    deep += "\n";
+    for (int i = 0; i < 60; i++)
+        deep += "END; ";
+    EXPECT_EQ("Deep 2 2:10 6; After 7 7:10 7", Scan(deep + "\nend;\nprocedure After; begin end;\n", "P4.PAS"));
+}
+
+TEST_F(FunctionScanTest, PatternScanOfAnyLanguageReportsWhatItCannotFinish) {
+    int lines = OutputLineCount();
+    EXPECT_EQ("AB 1 1:0 3", Scan("Ab PROC x\n ret\n ret\n", "OPEN.ASM"));
+    ASSERT_EQ(lines + 1, OutputLineCount());
+    EXPECT_EQ(std::string(g_editor->doc->path) + ": open function definition", OutputLine(lines));
+
+    // Without an end pattern a function ends on the line before the next; the language's case
+    // counts, and a comment character inside quotes is text.
+    Language *macro = AddLanguage("Macro");
+    ASSERT_NE(nullptr, macro);
+    SetLanguageText(&macro->extensions, "MAC");
+    SetLanguageText(&macro->startPattern, "^macro[ \t]");
+    SetLanguageText(&macro->commentChars, ";");
+    EXPECT_EQ("one 1 1:0 2; 'a;b' two 3 3:0 4", Scan("macro one ; c\n  x\nmacro 'a;b' two\nMACRO three\n", "T.MAC"));
+    EXPECT_EQ(lines + 1, OutputLineCount());
+
+    SetLanguageText(&macro->startPattern, "^(macro");
+    EXPECT_EQ("", Scan("macro one\n", "U.MAC"));
+    ASSERT_EQ(lines + 2, OutputLineCount());
+    EXPECT_NE(nullptr, strstr(OutputLine(lines + 1), "^(macro"));
+    SetLanguageText(&macro->startPattern, nullptr);
+    EXPECT_EQ("", Scan("macro one\n", "V.MAC"));
 }
 
 TEST(NameSetTest, HashesAndHoldsNames) {
