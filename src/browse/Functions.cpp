@@ -13,6 +13,7 @@
 #include "browse/ScanCursor.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
+#include "editor/Search.h"
 #include "editor/Language.h"
 
 FunctionEntry *FunctionList(const Document *doc) { return static_cast<FunctionEntry *>(doc->browserWord); }
@@ -370,14 +371,51 @@ bool EnsureFunctions(Document *doc) {
 
 bool EnsureBrowseInfo() { return g_editor && g_editor->doc && EnsureFunctions(g_editor->doc); }
 
+namespace {
+
+FunctionEntry *FunctionIn(const Document *doc, const char *name) {
+    int bucket = NameHash(name);
+    for (FunctionEntry *entry = FunctionList(doc); entry; entry = entry->next)
+        if (entry->bucket == bucket && strcmp(entry->name, name) == 0)
+            return entry;
+    return nullptr;
+}
+
+Document *Locate(const char *name, bool scan, FunctionEntry **found) {
+    char wanted[255];
+    snprintf(wanted, sizeof wanted, "%s", name);
+    for (Document *doc = g_editor ? g_editor->documents : nullptr; doc; doc = doc->next) {
+        if (scan ? !EnsureFunctions(doc) : !(doc->flags & kDocFunctionsValid))
+            continue;
+        if ((*found = FunctionIn(doc, wanted)) != nullptr)
+            return doc;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 FunctionEntry *FindFunction(const char *name) {
     if (!g_editor || !g_editor->doc)
         return nullptr;
-    int bucket = NameHash(name);
-    for (FunctionEntry *entry = FunctionList(g_editor->doc); entry; entry = entry->next)
-        if (entry->bucket == bucket && strcmp(entry->name, name) == 0)
-            return g_browse->currentFunction = entry;
-    return nullptr;
+    FunctionEntry *entry = FunctionIn(g_editor->doc, name);
+    return entry ? g_browse->currentFunction = entry : nullptr;
+}
+
+Document *LocateFunction(const char *name, bool jump) {
+    FunctionEntry *entry = nullptr;
+    Document *doc = Locate(name, true, &entry);
+    if (!doc)
+        return nullptr;
+    g_browse->currentFunction = entry;
+    if (jump && OpenPath(doc->path) && g_editor->doc == doc)
+        GotoLineNumber(entry->definitionLine);
+    return doc;
+}
+
+Document *LocateScannedFunction(const char *name) {
+    FunctionEntry *entry = nullptr;
+    return Locate(name, false, &entry);
 }
 
 FunctionEntry *FunctionAtLine(Document *doc, const Line *line, long number) {

@@ -80,6 +80,14 @@ void ReleaseFunctions(Document *doc);
 // browser's current function. Null when there is none.
 FunctionEntry *FindFunction(const char *name);
 
+// The open documents, in list order, are searched for the function `name` (its first 254
+// characters); the first that defines it is answered (its entry becomes the current
+// function), or null. With `jump` that document is shown and the cursor put on the
+// function's definition line, in the middle of the window.
+Document *LocateFunction(const char *name, bool jump);
+// The same without scanning: only the lists already valid are looked at, and nothing is shown.
+Document *LocateScannedFunction(const char *name);
+
 // The function whose lines, from its start line to its end line, hold `line` (number
 // `number`, from 1) of `doc`, its list made valid first; null for none. A list whose lines
 // cannot be followed is scanned again, and the answer is null.

@@ -101,4 +101,20 @@ TEST_F(CursorQueriesTest, FunctionAtALineAndInThePositionText) {
     EXPECT_FALSE(FunctionLinesAt(doc, 2, name, sizeof name, &first, &last));
 }
 
+TEST_F(CursorQueriesTest, LocateFunctionSearchesTheOpenDocumentsInOrder) {
+    Document *first = OpenFile("A.C", "int f(void) {}\n");
+    Document *second = OpenFile("B.C", "int x;\n\nint g(void)\n{\n}\n");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(nullptr, LocateScannedFunction("g"));   // nothing scanned yet
+    EXPECT_EQ(second, LocateFunction("g", false));
+    EXPECT_EQ(second, LocateScannedFunction("g"));
+    EXPECT_EQ(nullptr, LocateFunction("h", false));
+    EXPECT_EQ(first, LocateFunction("f", true));
+    EXPECT_EQ(first, g_editor->doc);
+    EXPECT_EQ(1, CurrentLineNumber());
+    EXPECT_EQ(second, LocateFunction("g", true));
+    EXPECT_EQ(second, g_editor->doc);
+    EXPECT_EQ(3, CurrentLineNumber());
+}
+
 } // namespace
