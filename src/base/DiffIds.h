@@ -1,5 +1,5 @@
-// The dialogs of file comparison: "Compare two files", the two-file view and "Apply a patch
-// script".
+// The dialogs of file comparison: "Compare two files", the two-file view, the function view
+// and "Apply a patch script".
 #pragma once
 
 #define IDD_DIFF 8600
@@ -14,6 +14,7 @@
 #define IDC_DIFF_PATCH 8609
 #define IDC_DIFF_MERGE 8610
 #define IDC_DIFF_OUTPUT 8611
+#define IDC_DIFF_C_SYNTAX 8612          // "Assume C Syntax": the function view instead of the two panes
 #define IDD_DIFF_VIEW 8620
 #define IDC_VIEW_LEFT 8621
 #define IDC_VIEW_RIGHT 8622
@@ -35,3 +36,8 @@
 #define IDC_DIRS_DETAILS 8664
 #define IDC_DIRS_FIRST_TITLE 8665
 #define IDC_DIRS_SECOND_TITLE 8666
+#define IDD_DIFF_FUNCTIONS 8680
+#define IDC_FUNCS_LIST 8681
+#define IDC_FUNCS_DETAILS 8682
+#define IDC_FUNCS_STATS 8683
+#define IDC_FUNCS_SHOW 8684

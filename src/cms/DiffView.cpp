@@ -1,6 +1,8 @@
 // The comparison commands of the Utils menu and the two-file view: both files side by side, the
 // lines of the current change selected in each, Next and Previous to step, and for a merge the
-// choice of the text each change keeps.
+// choice of the text each change keeps. With "Assume C Syntax" the function view comes first:
+// the functions of both files with what happened to each, the changes of the one selected, and
+// the two-file view on its first change at a button's press.
 #include "cms/DiffView.h"
 
 #include <windows.h>
@@ -15,6 +17,7 @@
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "cms/DiffFiles.h"
+#include "cms/DiffFunctions.h"
 #include "editor/Document.h"
 #include "platform/DialogParameter.h"
 #include "platform/Files.h"
@@ -121,6 +124,96 @@ void ShowView(DiffSession *session, bool merge, const std::string &output) {
     RunDialog(ViewProc, IDD_DIFF_VIEW, reinterpret_cast<LPARAM>(&data));
 }
 
+struct FunctionViewData {
+    DiffSession *session;
+    FunctionComparison comparison;
+    std::string firstName, secondName;   // the files as the details name them
+};
+
+// A file's name without its directory.
+std::string BaseName(const std::string &path) { return path.substr(path.find_last_of("\\/:") + 1); }
+
+const FunctionGroup *SelectedGroup(HWND dialog, const FunctionViewData *data) {
+    LRESULT index = SendDlgItemMessageA(dialog, IDC_FUNCS_LIST, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR || index >= static_cast<LRESULT>(data->comparison.groups.size()))
+        return nullptr;
+    return &data->comparison.groups[static_cast<size_t>(index)];
+}
+
+void ShowGroup(HWND dialog, const FunctionViewData *data) {
+    const FunctionGroup *group = SelectedGroup(dialog, data);
+    const DiffSession &s = *data->session;
+    SetItemText(dialog, IDC_FUNCS_DETAILS,
+                group ? FunctionDetails(*group, data->firstName, data->secondName, s.first, s.second) : std::string());
+}
+
+// The two-file view on the first change of the selected function; a function without changes
+// is said to be so.
+void ShowGroupInBothFiles(HWND dialog, FunctionViewData *data) {
+    const FunctionGroup *group = SelectedGroup(dialog, data);
+    if (!group)
+        return;
+    if (group->state == kFunctionUnchanged) {
+        InfoBox(FunctionDetails(*group, "", "", {}, {}).c_str());
+        return;
+    }
+    if (group->pieces.empty())
+        return;   // added or removed, but every line of it matches a line of the other file
+    data->session->current = group->pieces.front().change - 1;   // the view steps onto it
+    ShowView(data->session, false, "");
+}
+
+INT_PTR CALLBACK FunctionViewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    FunctionViewData *data = DialogParameter<FunctionViewData>(dialog, message, lParam);
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowTextA(dialog, ("C functions: " + data->session->firstPath + " - " + data->session->secondPath).c_str());
+        SendDlgItemMessageA(dialog, IDC_FUNCS_DETAILS, WM_SETFONT,
+                            reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+        SendDlgItemMessageA(dialog, IDC_FUNCS_DETAILS, EM_SETLIMITTEXT, 0, 0);
+        int tab = 44;   // dialog units: after the longest state word
+        SendDlgItemMessageA(dialog, IDC_FUNCS_LIST, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
+        for (const FunctionGroup &group : data->comparison.groups)
+            SendDlgItemMessageA(dialog, IDC_FUNCS_LIST, LB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(FunctionLabel(group).c_str()));
+        SendDlgItemMessageA(dialog, IDC_FUNCS_LIST, LB_SETCURSEL, 0, 0);
+        SetItemText(dialog, IDC_FUNCS_STATS, FunctionStatistics(data->comparison));
+        ShowGroup(dialog, data);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_FUNCS_LIST && HIWORD(wParam) == LBN_SELCHANGE) {
+            ShowGroup(dialog, data);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDC_FUNCS_SHOW || (LOWORD(wParam) == IDC_FUNCS_LIST && HIWORD(wParam) == LBN_DBLCLK)) {
+            ShowGroupInBothFiles(dialog, data);
+            return TRUE;
+        }
+        break;
+    }
+    return DefaultDialogProc(dialog, message, wParam, lParam);
+}
+
+// Shows the function view of a comparison; false (after saying so) when a file could not be
+// scanned.
+bool ShowFunctionView(DiffSession *session) {
+    std::vector<FunctionSpan> firstFunctions, secondFunctions;
+    if (!ScanFunctionSpans(session->first, &firstFunctions) || !ScanFunctionSpans(session->second, &secondFunctions)) {
+        NoMemory();
+        return false;
+    }
+    FunctionViewData data = {session, GroupChangesByFunction(session->changes, firstFunctions, secondFunctions),
+                             BaseName(session->firstPath), BaseName(session->secondPath)};
+    // The title holds the whole paths; the details need them only when the names alone are alike.
+    if (data.firstName == data.secondName) {
+        data.firstName = session->firstPath;
+        data.secondName = session->secondPath;
+    }
+    RunDialog(FunctionViewProc, IDD_DIFF_FUNCTIONS, reinterpret_cast<LPARAM>(&data));
+    return true;
+}
+
 std::string Now() {
     time_t now = time(nullptr);
     std::string text = ctime(&now);
@@ -140,6 +233,7 @@ struct DirectoryData {
     std::string first, second;
     DirectoryComparison files;
     unsigned options;
+    bool cSyntax;
 };
 
 void FillList(HWND dialog, int id, const std::vector<std::string> &names) {
@@ -161,6 +255,7 @@ void ShowDetails(HWND dialog, const DirectoryData *data) {
     fields.first = data->first + "\\" + name;
     fields.second = data->second + "\\" + name;
     fields.options = data->options;
+    fields.cSyntax = data->cSyntax;
     RunDiffRequest(fields);
 }
 
@@ -201,6 +296,9 @@ std::vector<std::string> FilesOf(const std::string &directory) {
 
 const int kActions[] = {IDC_DIFF_SHOW, IDC_DIFF_REPORT, IDC_DIFF_PATCH, IDC_DIFF_MERGE};
 
+// "Assume C Syntax" chooses how the differences are shown: it means nothing to the other actions.
+void EnableCSyntax(HWND dialog) { EnableWindow(GetDlgItem(dialog, IDC_DIFF_C_SYNTAX), IsChecked(dialog, IDC_DIFF_SHOW)); }
+
 INT_PTR CALLBACK DiffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -210,9 +308,15 @@ INT_PTR CALLBACK DiffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         SetChecked(dialog, IDC_DIFF_SPACE, (g_lastRequest.options & kDiffIgnoreSpace) != 0);
         SetChecked(dialog, IDC_DIFF_CASE, (g_lastRequest.options & kDiffIgnoreCase) != 0);
         SetChecked(dialog, kActions[g_lastRequest.action], true);
+        SetChecked(dialog, IDC_DIFF_C_SYNTAX, g_lastRequest.cSyntax);
+        EnableCSyntax(dialog);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
+        case IDC_DIFF_SHOW:
+        case IDC_DIFF_REPORT:
+        case IDC_DIFF_PATCH:
+        case IDC_DIFF_MERGE: EnableCSyntax(dialog); break;
         case IDC_DIFF_FIRST_BROWSE: Browse(dialog, IDC_DIFF_FIRST); return TRUE;
         case IDC_DIFF_SECOND_BROWSE: Browse(dialog, IDC_DIFF_SECOND); return TRUE;
         case IDOK: {
@@ -225,6 +329,7 @@ INT_PTR CALLBACK DiffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             for (int i = 0; i < 4; i++)
                 if (IsChecked(dialog, kActions[i]))
                     fields.action = i;
+            fields.cSyntax = IsChecked(dialog, IDC_DIFF_C_SYNTAX);
             g_lastRequest = fields;
             EndDialog(dialog, IDOK);
             return TRUE;
@@ -316,7 +421,7 @@ bool RunDiffRequest(const DiffRequestFields &fields) {
     }
     if (firstDirectory) {
         DirectoryData data = {fields.first, fields.second, CompareDirectories(fields.first, fields.second),
-                              fields.options};
+                              fields.options, fields.cSyntax && fields.action == kDiffShow};
         RunDialog(DirectoryProc, IDD_DIFF_DIRECTORIES, reinterpret_cast<LPARAM>(&data));
         return true;
     }
@@ -341,6 +446,8 @@ bool RunDiffRequest(const DiffRequestFields &fields) {
         return true;
     }
     session.useRight.assign(session.changes.size(), 0);
+    if (fields.cSyntax && fields.action == kDiffShow)
+        return ShowFunctionView(&session);
     ShowView(&session, fields.action == kDiffMerge, fields.output);
     return true;
 }

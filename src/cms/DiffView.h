@@ -1,5 +1,6 @@
 // Comparing two files from the Utils menu: "Compare two files" (Diff...), the two-file view
-// that steps through the changes and merges, and "Apply a patch script".
+// that steps through the changes and merges, the function view of C files, and "Apply a patch
+// script".
 #pragma once
 
 #include <string>
@@ -32,9 +33,10 @@ struct DiffRequestFields {
     std::string first, second, output;
     unsigned options = 0;   // kDiffIgnoreSpace, kDiffIgnoreCase
     int action = kDiffShow;
+    bool cSyntax = false;   // "Assume C Syntax": kDiffShow shows the changes by C function
 };
-// Runs the request: the view (also for a merge), the report or the patch script. False, with
-// the reason shown, when the dialog must stay open.
+// Runs the request: the view (also for a merge), the function view, the report or the patch
+// script. False, with the reason shown, when the dialog must stay open.
 bool RunDiffRequest(const DiffRequestFields &fields);
 
 // The files of two directories: those only in the first, only in the second, and in both

@@ -33,6 +33,17 @@ TEST_F(DiffFilesTest, TheReportListsEachChangeAndFollowsAnEarlierOne) {
     EXPECT_EQ((std::vector<std::string>{report + " exists already. Erase it?"}), ui.Texts());
 }
 
+TEST_F(DiffFilesTest, LinesUpToTheEnginesLimitAreReadLongerOnesRefused) {
+    std::string a = PathOf("LONG.C");
+    std::vector<std::string> lines;
+    WriteWholeFile(a, "x\n" + std::string(65535, 'a') + "\r\n");
+    ASSERT_TRUE(ReadDiffLines(a, &lines));
+    EXPECT_EQ(65535u, lines.at(1).size());
+    WriteWholeFile(a, "x\n" + std::string(65536, 'a') + "\n");
+    EXPECT_FALSE(ReadDiffLines(a, &lines));
+    EXPECT_EQ((std::vector<std::string>{"Line 2 of " + a + " is too long to compare"}), ui.Texts());
+}
+
 TEST_F(DiffFilesTest, PatchScriptsCarryChecksumsAndNeverHalfWriteAFile) {
     std::string a = PathOf("A.C"), b = PathOf("B.C"), script = PathOf("P.DIF"), out = PathOf("OUT.C");
     WriteWholeFile(a, "int a;\nint b;\nint c;\n");

@@ -284,6 +284,21 @@ void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK,
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
+std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        // Read as Unicode: Wine hands another process only the first character of the ANSI text.
+        wchar_t wide[2048] = L"";
+        char text[2048] = "";
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 2048)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        items.push_back(text);
+    }
+    return items;
+}
+
 namespace {
 
 // Menus belong to their process under Wine: another process cannot read them, not even their

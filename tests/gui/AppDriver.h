@@ -27,6 +27,8 @@ void SetText(HWND dialog, int id, const char *text);
 std::string DialogText(HWND dialog, int id);
 void Click(HWND dialog, int id);
 bool Checked(HWND dialog, int id);
+// The items of a list box.
+std::vector<std::string> ListItems(HWND list);
 
 struct MenuItem {
     UINT id;            // 0 for separators, -1 for submenus

@@ -16,18 +16,9 @@ namespace {
 const char kSixLines[] = "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\n";
 
 std::vector<std::string> ListBoxItems(HWND dialog) {
-    std::vector<std::string> items;
-    HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
-        // The list box is a Unicode window: asked from another process, Wine hands LB_GETTEXT's
-        // text back unconverted unless the W message asks.
-        wchar_t wide[512] = L"";
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-        char text[512] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        items.push_back(Lowered(text));
-    }
+    std::vector<std::string> items = ListItems(GetDlgItem(dialog, IDC_FILE_LIST));
+    for (std::string &item : items)
+        item = Lowered(item);
     return items;
 }
 

@@ -27,20 +27,6 @@ HWND ShowPage(HWND sheet, const char *title) {
     return nullptr;
 }
 
-std::vector<std::string> ListItems(HWND list) {
-    std::vector<std::string> items;
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
-        // Asked from another process, Wine hands the text back unconverted unless W asks.
-        wchar_t wide[512] = L"";
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-        char text[512] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        items.push_back(text);
-    }
-    return items;
-}
-
 // The texts of the Utils menu's items between "&Execute..." and the first separator.
 std::vector<std::string> ToolItems(const KeltoApp &app) {
     std::vector<std::string> tools;

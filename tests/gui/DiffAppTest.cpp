@@ -1,5 +1,5 @@
 // Utils > Diff as a user meets it: two files compared, the changes stepped through, a report
-// written.
+// written, the changes of C files shown by function.
 #include <gtest/gtest.h>
 
 #include "AppDriver.h"
@@ -43,5 +43,30 @@ TEST(DiffApp, TwoFilesComparedSteppedAndReported) {
         Sleep(100);
     EXPECT_EQ(0u, text.find("Kelto-Diff " + a + " vs " + b + ": 2 changes. ")) << text;
     EXPECT_NE(std::string::npos, text.find("\nChange 1\n" + a + ": Erase 1 lines beginning with line 2\nint b;\n"));
+    EXPECT_EQ(0, app.Close());
+}
+
+TEST(DiffApp, AssumeCSyntaxShowsTheChangedFunctions) {
+    KeltoApp app("difffunctions");
+    std::string a = app.PathOf("A.C"), b = app.PathOf("B.C");
+    WriteWholeFile(a, "int same(void) { return 0; }\nint twice(int x)\n{\n    return x * 2;\n}\n");
+    WriteWholeFile(b, "int same(void) { return 0; }\nint twice(int x)\n{\n    return x + x;\n}\n");
+    ASSERT_TRUE(app.Start());
+    HWND dialog = app.OpenDialog(IDM_DIFF, "Compare two files");
+    ASSERT_TRUE(dialog != nullptr);
+    SetText(dialog, IDC_DIFF_FIRST, a.c_str());
+    SetText(dialog, IDC_DIFF_SECOND, b.c_str());
+    Click(dialog, IDC_DIFF_C_SYNTAX);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND view = app.WaitForBox(("C functions: " + a + " - " + b).c_str());
+    ASSERT_TRUE(view != nullptr);
+    HWND list = GetDlgItem(view, IDC_FUNCS_LIST);
+    EXPECT_EQ((std::vector<std::string>{"modified\ttwice", "unchanged\tsame"}), ListItems(list));
+    EXPECT_EQ(0u, DialogText(view, IDC_FUNCS_STATS).find("1 changes. Functions: 1 modified, 0 added, 0 removed, 1 "));
+    // Asking for the function that did not change.
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    PostMessageA(view, WM_COMMAND, MAKEWPARAM(IDC_FUNCS_SHOW, BN_CLICKED), 0);
+    EXPECT_TRUE(app.AnswerBox("Information", "Function same hasn't changed", IDOK));
+    ASSERT_TRUE(Answer(view, IDCANCEL));
     EXPECT_EQ(0, app.Close());
 }

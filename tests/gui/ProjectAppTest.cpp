@@ -139,21 +139,7 @@ void WriteDemo(const std::string &work) {
 
 HWND ResultsList(const KeltoApp &app) { return FindChild(FindChild(app.frame, "KeltoOutput"), "ListBox"); }
 
-std::vector<std::string> Results(const KeltoApp &app) {
-    std::vector<std::string> lines;
-    HWND list = ResultsList(app);
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; i++) {
-        // Read as Unicode: Wine hands another process only the first character of the ANSI text.
-        wchar_t wide[2048] = L"";
-        char text[2048] = "";
-        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 2048)
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        lines.push_back(text);
-    }
-    return lines;
-}
+std::vector<std::string> Results(const KeltoApp &app) { return ListItems(ResultsList(app)); }
 
 // Waits until the results end with a line that starts with `start`; the results then.
 std::vector<std::string> WaitForResults(const KeltoApp &app, const std::string &start, int seconds = 90) {
