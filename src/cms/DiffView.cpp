@@ -397,13 +397,19 @@ bool FinishMerge(const DiffSession &session, const std::string &outputPath) {
         if (!ok)
             ErrorBox(FormatMessageId(kStrCannotWrite, outputPath.c_str()));
     } else {
-        std::string script = outputPath + ".DIF";
-        FILE *f = fopen(script.c_str(), "wb");
-        ok = f && fputs((EditScript(chosen, session.second) + kNoPatchSums).c_str(), f) >= 0;
-        if (f)
-            ok = fclose(f) == 0 && ok;
+        // The script goes to a temporary file of its own: no file of the user's is touched.
+        char script[MAX_PATH];
+        int handle = CreateTempBeside(outputPath.c_str(), script, sizeof script);
+        std::string text = EditScript(chosen, session.second) + kNoPatchSums;
+        ok = handle != kNoFile && WriteBytes(handle, text.data(), static_cast<long>(text.size())) ==
+                                      static_cast<long>(text.size());
+        if (handle != kNoFile)
+            ok = FlushAndClose(handle) && ok;
+        if (!ok && handle == kNoFile)
+            ErrorBox(FormatMessageId(kStrCannotWrite, outputPath.c_str()));
         ok = ok && ApplyPatchScript(script, session.firstPath, outputPath);
-        RemoveFile(script.c_str());
+        if (handle != kNoFile)
+            RemoveFile(script);
     }
     if (!ok)
         return false;

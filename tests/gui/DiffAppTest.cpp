@@ -43,6 +43,23 @@ TEST(DiffApp, TwoFilesComparedSteppedAndReported) {
         Sleep(100);
     EXPECT_EQ(0u, text.find("Kelto-Diff " + a + " vs " + b + ": 2 changes. ")) << text;
     EXPECT_NE(std::string::npos, text.find("\nChange 1\n" + a + ": Erase 1 lines beginning with line 2\nint b;\n"));
+
+    // A merge that keeps "int b;" of the first file and takes "int e;" of the second; the
+    // result is opened.
+    std::string merged = app.PathOf("M.C");
+    dialog = app.OpenDialog(IDM_DIFF, "Compare two files");
+    ASSERT_TRUE(dialog != nullptr);
+    Click(dialog, IDC_DIFF_MERGE);
+    SetText(dialog, IDC_DIFF_OUTPUT, merged.c_str());
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    view = app.WaitForBox((a + " - " + b).c_str());
+    ASSERT_TRUE(view != nullptr);
+    Click(view, IDC_VIEW_NEXT);
+    Click(view, IDC_VIEW_USE_RIGHT);
+    PostMessageA(view, WM_COMMAND, MAKEWPARAM(IDC_VIEW_MERGE, BN_CLICKED), 0);
+    ASSERT_TRUE(app.AnswerBox("Information", "Merge finished", IDOK));
+    EXPECT_FILE(merged, "int a;\nint b;\nint c;\nint d;\nint e;\n");
+    EXPECT_TRUE(app.WaitForEditors(1));
     EXPECT_EQ(0, app.Close());
 }
 
