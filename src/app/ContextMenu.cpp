@@ -23,8 +23,10 @@ void ShowContextMenu(HWND window, int x, int y) {
     CancelSelection();
     HMENU menu = CreatePopupMenu();
     Document *doc = view->doc;
-    const char *name = strrchr(doc->path, '\\');
-    name = name ? name + 1 : doc->path;
+    // The file's name as the disk spells it, not the upper-cased document path.
+    const char *path = DiskPath(doc);
+    const char *name = strrchr(path, '\\');
+    name = name ? name + 1 : path;
     char word[100];
     WordAtCursor(word, sizeof word);
     if (!IsSentinel(doc, view->current)) {
