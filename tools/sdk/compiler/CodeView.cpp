@@ -1197,23 +1197,30 @@ CodeViewResult Extend(const std::vector<uint8_t> &d, const Pe &pe, const std::st
     }
     uint64_t insertAt = AlignUp(rawEnd, pe.fileAlign);
     uint64_t header = pe.sectionTable + 40ull * pe.sectionCount;
-    if (header + 40 > pe.sizeOfHeaders || header + 40 > firstRaw)
+    auto zero = [&](uint64_t from, uint64_t size) {
+        return std::all_of(d.begin() + (size_t)from, d.begin() + (size_t)(from + size), [](uint8_t b) { return b == 0; });
+    };
+    if (header + 40 > pe.sizeOfHeaders || header + 40 > firstRaw || !zero(header, 40))
         return fail("the headers have no room for another section");
     if (pe.symbols != 0 && pe.symbols < insertAt)
         return fail("the COFF symbol table lies between the sections");
 
-    // The debug directory: the image's own entries and one for CodeView.
+    // The debug directory: the image's own entries and one for CodeView. A CodeView entry of
+    // the linker's (the "RSDS" build id of --build-id) is dropped: the debugger would read it
+    // as CodeView data too.
     std::vector<uint8_t> directory;
     const uint8_t *old = pe.debugSize >= 28 ? pe.Bytes(d, pe.debugRva, pe.debugSize / 28 * 28) : nullptr;
-    if (old)
-        directory.assign(old, old + pe.debugSize / 28 * 28);
+    for (uint32_t i = 0; old && i < pe.debugSize / 28; i++)
+        if (memcmp(old + 28 * i + 12, "\2\0\0\0", 4) != 0)   // the entry's type
+            directory.insert(directory.end(), old + 28 * i, old + 28 * i + 28);
     size_t entry = directory.size();
     directory.resize(entry + 28, 0);
     const Section *rdata = pe.Find(".rdata");
     uint64_t inRdata = rdata ? AlignUp(rdata->virtualSize, 4) : 0;
     bool directoryInRdata = rdata && rdata->virtualSize && inRdata + directory.size() <= rdata->rawSize &&
                             rdata->va + inRdata + directory.size() <=
-                                AlignUp((uint64_t)rdata->va + rdata->virtualSize, pe.sectionAlign);
+                                AlignUp((uint64_t)rdata->va + rdata->virtualSize, pe.sectionAlign) &&
+                            zero(rdata->rawPointer + inRdata, directory.size());
     uint32_t sectionVa = (uint32_t)virtualEnd;
     uint64_t added = cv.size() + directory.size();
     if (virtualEnd + AlignUp(added, pe.sectionAlign) > 0xFFFFFFFF ||
@@ -1222,6 +1229,9 @@ CodeViewResult Extend(const std::vector<uint8_t> &d, const Pe &pe, const std::st
     uint32_t cvAt = directoryInRdata ? 0 : (uint32_t)directory.size();
     uint32_t contentSize = cvAt + (uint32_t)cv.size();
     uint32_t rawSize = (uint32_t)AlignUp(contentSize, pe.fileAlign);
+    for (size_t i = 0; i < entry; i += 28)   // data of the linker's entries behind the sections moves too
+        if (Get32(directory, i + 24) >= insertAt)
+            Put32(&directory, i + 24, Get32(directory, i + 24) + rawSize);
     Put32(&directory, entry + 4, pe.timeStamp);
     directory[entry + 12] = 2;   // CodeView
     Put32(&directory, entry + 16, (uint32_t)cv.size());
