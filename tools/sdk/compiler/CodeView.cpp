@@ -776,6 +776,9 @@ void Converter::DataSymbol(const DwarfUnit &u, uint32_t e, uint32_t address, Out
 // A variable whose place is a location list or another expression is left out.
 void Converter::Scope(const DwarfUnit &u, uint32_t scope, uint32_t scopeRecord, bool frameKnown, int32_t frameToEbp,
                       Out *o) {
+    if (depth_ > 200)   // blocks nested this deep are damaged data
+        return;
+    depth_++;
     EachChild(u, scope, [&](uint32_t c) {
         uint16_t tag = u.entries[c].tag;
         if (tag == kTagLexicalBlock) {
@@ -840,6 +843,7 @@ void Converter::Scope(const DwarfUnit &u, uint32_t scope, uint32_t scopeRecord, 
             Symbol(o, S_REGISTER, body);
         }
     });
+    depth_--;
 }
 
 // The subprograms of a unit that have code, in address order.
