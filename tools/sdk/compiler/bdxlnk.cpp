@@ -4,6 +4,7 @@
 //   bdxlnk [-s] [-dll] [-entry sym] [-subsystem console|windows] [-map file] [-nounderscores]
 //          -o out objs... libs...
 #include "CcService.h"
+#include "CodeView.h"
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -61,18 +63,62 @@ void Report(const HostResult &r) {
     }
 }
 
-// The last step of every link. The executable gcc wrote is checked to be there and to be a
-// PE file, so that a link that left nothing usable never counts as success. The conversion
-// of the compiler's DWARF debug information into COFF symbols and CodeView belongs here.
-bool FinishExecutable(const std::string &output) {
-    FILE *f = fopen(output.c_str(), "rb");
-    char magic[2] = {0, 0};
-    bool ok = f && fread(magic, 1, 2, f) == 2 && magic[0] == 'M' && magic[1] == 'Z';
-    if (f)
-        fclose(f);
-    if (!ok)
-        fprintf(stderr, "bdxlnk: %s was not written as an executable\n", output.c_str());
+bool ReadBytes(const std::string &path, std::vector<uint8_t> *bytes) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes->insert(bytes->end(), buffer, buffer + n);
+    bool ok = !ferror(f);
+    fclose(f);
     return ok;
+}
+
+// Puts `bytes` in place of the file through a temporary file beside it, so that the file is
+// either the old one or the whole new one.
+bool ReplaceWith(const std::string &path, const std::vector<uint8_t> &bytes, std::string *error) {
+    size_t slash = path.find_last_of("\\/:");
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    char temp[MAX_PATH];
+    if (GetTempFileNameA(dir.c_str(), "bdx", 0, temp) == 0) {
+        *error = "cannot create a temporary file in " + dir;
+        return false;
+    }
+    FILE *f = fopen(temp, "wb");
+    bool written = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (f && fclose(f) != 0)
+        written = false;
+    if (written && MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileA(temp);
+    *error = written ? "cannot replace " + path : std::string("cannot write ") + temp;
+    return false;
+}
+
+// The last step of every link. The executable gcc wrote is checked to be there and to be a
+// PE file, so that a link that left nothing usable never counts as success. Then the
+// compiler's DWARF debug information is converted into the CodeView the IDE's debugger reads
+// (source paths in their Windows spelling). A conversion that fails leaves the program as
+// linked, with one warning: it still runs, only without CodeView.
+bool FinishExecutable(const std::string &output, const HostResult &r) {
+    std::vector<uint8_t> image;
+    bool ok = ReadBytes(output, &image) && image.size() >= 2 && image[0] == 'M' && image[1] == 'Z';
+    if (!ok) {
+        fprintf(stderr, "bdxlnk: %s was not written as an executable\n", output.c_str());
+        return false;
+    }
+    std::vector<uint8_t> converted;
+    std::string error;
+    CodeViewResult result = AddCodeView(
+        image, [&](const std::string &path) { return r.WindowsPath(path); }, &converted, &error);
+    if (result == CodeViewResult::kNothing)
+        return true;
+    if (result == CodeViewResult::kAdded && ReplaceWith(output, converted, &error))
+        return true;
+    fprintf(stderr, "bdxlnk: warning: %s has no CodeView debug information: %s\n", output.c_str(), error.c_str());
+    return true;
 }
 
 }   // namespace
@@ -136,5 +182,5 @@ int main(int argc, char **argv) {
     Report(r);
     if (r.exitCode != 0)
         return r.exitCode;
-    return FinishExecutable(output) ? 0 : 1;
+    return FinishExecutable(output, r) ? 0 : 1;
 }
