@@ -137,6 +137,9 @@ def expected_facts(program):
 
 
 def main():
+    if os.environ.get("KELTO_ARCH") == "x86_64":
+        print("skipped: the 64-bit tools make PE32+ programs, which carry no CodeView")
+        return 77
     program = build_program()
     procs, locals_, skipped, rows, symbols, dies = expected_facts(program)
     dump = run(wine + [os.path.join(build, "tests", "debugdump.exe"), windows(program)] + SYMBOLS)
