@@ -104,6 +104,7 @@ TEST_F(DebugInfoTest, SymbolsByNameInTheirOrder) {
         EXPECT_EQ(c.second, FindSymbol(info, "counter")->value);
     }
     EXPECT_EQ(kData + 12, FindSymbol(info, "total")->value);
+    EXPECT_TRUE(FindSymbol(info, "afterlong") && !FindSymbol(info, "afterdamage"));
     EXPECT_EQ(nullptr, FindSymbol(info, "Total"));
     EXPECT_EQ(nullptr, FindSymbol(info, "badsection"));   // section 9 of 4
     EXPECT_EQ(nullptr, FindConstant(info, "GREETING"));   // constants: the current module's only
@@ -307,6 +308,16 @@ TEST_F(DebugInfoTest, DamagedImages) {
         LineOfAddress(info, kCode);   // the look-ups stay inside what was read
         TypeSize(info, StructByName(info, "point"));
     }
+    // Directory entries all naming the same symbols: what is read stays in proportion to the data.
+    SymStream s = AlignSyms();
+    for (int i = 0; i < 50; i++)
+        s.End(s.Proc(0x0205, i, 1, "_f" + std::to_string(i)));
+    Bytes &shared = program.debug[1].data = CodeView({{0x0127, 1, Bytes(4, '\0')}, {0x0125, 1, Finish(s, false)}});
+    for (int i = 0; i < 3000; i++)
+        shared += shared.substr(shared.size() - 12);
+    Patch32(shared, *reinterpret_cast<const uint32_t *>(&shared[4]) + 4, 3002);
+    ASSERT_TRUE(Read(program.Build()));
+    EXPECT_LT(ModuleAt(info, 1)->procedures.size(), 5000u);   // not 150,050
     // Cut short anywhere: in the headers, in the symbols, in the string table.
     for (size_t cut = 0; cut < image.size(); cut++) {
         const char *expected = cut < 0x138 + 40 * 4 ? unrecognized

@@ -197,6 +197,10 @@ inline ImageBuilder SampleProgram() {
     util.Local(8, "arg");
     util.End(proc);
     util.Data(0x0201, 4, 2, "counter");
+    util.Rec(0x0207, Bytes(600, '\0'));   // long, but of a kind passed over
+    util.Data(0x0201, 16, 2, "afterlong");
+    util.Rec(0x0999, Bytes(600, '\0'));   // long and unknown: damaged, the rest is not read
+    util.Data(0x0201, 20, 2, "afterdamage");
     SymStream globals = GlobalSyms();
     globals.Data(0x0202, 8, 2, "counter");
     globals.Data(0x0202, 12, 2, "total");
