@@ -275,10 +275,11 @@ LineHit LineOfAddress(const DebugInfo &info, uint32_t address);
 // its address, and its line in *found. 0 when the module has no entries.
 uint32_t AddressOfLine(const DebugInfo &info, uint32_t module, uint16_t line, uint16_t *found,
                        int file = -1);
+// The procedure's line entries (ProcedureRecord::slice*); false when no block holds its start.
 bool MakeLineSlice(const DebugInfo &info, uint32_t module, ProcedureRecord *procedure);
 // Matches the name without directory and extension, ignoring case.
 uint32_t ModuleOfFileName(const DebugInfo &info, const char *fileName, int *file);
-// The procedure, else the import, whose code starts at the address.
+// The name of the procedure covering the address, else of the import whose target it is.
 const char *NameAtAddress(const DebugInfo &info, uint32_t address);
 // The first COFF function at or after the address, in the image holding it; "" when none.
 std::string CoffNameAfter(DebugInfo &info, uint32_t address);

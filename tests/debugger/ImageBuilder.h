@@ -197,6 +197,10 @@ inline ImageBuilder SampleProgram() {
     util.Local(8, "arg");
     util.End(proc);
     util.Data(0x0201, 4, 2, "counter");
+    util.Rec(0x0207, Bytes(600, '\0'));   // long, but of a kind passed over
+    util.Data(0x0201, 16, 2, "afterlong");
+    util.Rec(0x0999, Bytes(600, '\0'));   // long and unknown: damaged, the rest is not read
+    util.Data(0x0201, 20, 2, "afterdamage");
     SymStream globals = GlobalSyms();
     globals.Data(0x0202, 8, 2, "counter");
     globals.Data(0x0202, 12, 2, "total");
@@ -209,15 +213,12 @@ inline ImageBuilder SampleProgram() {
                             U16(6) + U16(2) + U16(0x1001) + U16(0) + U16(0) + U16(0) + U16(4) + Name("u"),
                             U16(7) + U16(2) + U16(0x74) + U16(0) + U16(0) + Name("colour"),
                             U16(5) + U16(0) + U16(0) + U16(0) + U16(0) + U16(0) + U16(0x8003) + U32(70000) + Name("big")});
-    Bytes cv = CodeView({{0x0120, 1, ModuleSub("main", 0, 0x3C)},
-                         {0x0120, 2, ModuleSub("util", 0x40, 0x40)},
-                         {0x0125, 1, Finish(main, false)},
-                         {0x0125, 2, Finish(util, false)},
+    Bytes cv = CodeView({{0x0120, 1, ModuleSub("main", 0, 0x3C)}, {0x0120, 2, ModuleSub("util", 0x40, 0x40)},
+                         {0x0125, 1, Finish(main, false)}, {0x0125, 2, Finish(util, false)},
                          {0x0127, 1, SourceSub({{"C:\\src\\Main.c", 0, 0x30, {{0, 10}, {8, 11}, {0x10, 12}, {0x20, 14}, {0x28, 20}}},
                                                 {"C:\\inc\\inline.h", 0x30, 0x40, {{0x30, 5}}}})},
                          {0x0127, 2, SourceSub({{"C:\\src\\util.c", 0x40, 0x80, {{0x40, 3}, {0x50, 4}}}})},
-                         {0x0129, 0, Finish(globals, true)},
-                         {0x012B, 0, types}});
+                         {0x0129, 0, Finish(globals, true)}, {0x012B, 0, types}});
     ImageBuilder b;
     b.sections.push_back(ImportSection(0x4000, "user32.dll", {"MessageBoxA", "ExitProcess"}));
     b.symbols = {{".text", 0, 1, 3, 1},        {"_main", 0x1000, 1, 2, 0},
@@ -231,18 +232,15 @@ inline ImageBuilder SampleProgram() {
 // of its own, and its name in a miscellaneous record.
 inline ImageBuilder SampleDll() {
     SymStream syms = AlignSyms();
-    size_t proc = syms.Proc(0x0205, 0, 0x10, "_DllFunc@4");
-    syms.End(proc);
+    syms.End(syms.Proc(0x0205, 0, 0x10, "_DllFunc@4"));
     SymStream globals = GlobalSyms();
     globals.Data(0x0202, 0, 2, "counter");
     globals.Data(0x0202, 4, 2, "dllonly");
     ImageBuilder b;
     b.imageBase = 0x10000000;
     b.debug = {{4, U32(1) + U32(24) + U32(0) + "mydll.dll" + Bytes(3, '\0')},
-               {2, CodeView({{0x0120, 1, ModuleSub("dllmod", 0, 0x20)},
-                             {0x0125, 1, Finish(syms, false)},
-                             {0x0127, 1, SourceSub({{"dll.c", 0, 0x20, {{0, 7}}}})},
-                             {0x0129, 0, Finish(globals, true)}})}};
+               {2, CodeView({{0x0120, 1, ModuleSub("dllmod", 0, 0x20)}, {0x0125, 1, Finish(syms, false)},
+                             {0x0127, 1, SourceSub({{"dll.c", 0, 0x20, {{0, 7}}}})}, {0x0129, 0, Finish(globals, true)}})}};
     b.symbols = {{"_DllFunc", 0x1000, 1, 2, 0}};
     return b;
 }
