@@ -501,8 +501,6 @@ void ReadImports(DebugInfo &info) {
     }
 }
 
-uint32_t CoffValue(const ImageInfo &image, uint32_t i) { return ByteView(image.symbols + i * kCoffSymbolSize, kCoffSymbolSize).U32(8); }
-
 }  // namespace
 
 const char *DebugInfoMessageText(DebugInfoMessage message) {
@@ -546,6 +544,9 @@ CoffSymbol CoffSymbolAt(const ImageInfo &image, uint32_t i) {
     s.type = v.U16(14);
     s.storageClass = v.U8(16);
     s.auxCount = v.U8(17);
+    // The linker stores a value as the offset in its section: made an RVA here.
+    if (s.section >= 1 && static_cast<size_t>(s.section) <= image.sections.size())
+        s.value += image.sections[static_cast<size_t>(s.section) - 1].virtualAddress;
     return s;
 }
 
@@ -637,7 +638,7 @@ bool ResolveImports(DebugInfo &info) {
         for (const std::string &key : {name, name.substr(1)}) {
             auto range = byName.equal_range(key);
             for (auto it = range.first; it != range.second; ++it) {
-                uint32_t stub = CoffValue(image, i) + image.loadAddress, slot = 0, target = 0;
+                uint32_t stub = CoffSymbolAt(image, i).value + image.loadAddress, slot = 0, target = 0;
                 if (!info.readMemory(stub + 2, &slot, 4) || !info.readMemory(slot, &target, 4))
                     continue;
                 it->second->stub = stub;

@@ -248,7 +248,7 @@ void ReleaseDll(DebugInfo &info, DllRecord *dll);
 // kCoffNameLimit characters of it, so that a damaged table cannot make every name huge).
 enum { kCoffNameLimit = 1024 };
 struct CoffSymbol {
-    uint32_t value = 0;
+    uint32_t value = 0;    // an RVA for a symbol of a section (the file holds the offset in it)
     int16_t section = 0;
     uint16_t type = 0;
     uint8_t storageClass = 0;

@@ -221,9 +221,10 @@ inline ImageBuilder SampleProgram() {
                          {0x0129, 0, Finish(globals, true)}, {0x012B, 0, types}});
     ImageBuilder b;
     b.sections.push_back(ImportSection(0x4000, "user32.dll", {"MessageBoxA", "ExitProcess"}));
-    b.symbols = {{".text", 0, 1, 3, 1},        {"_main", 0x1000, 1, 2, 0},
-                 {"_helper@8", 0x1040, 1, 2, 0}, {"_MessageBoxA@16", 0x1080, 1, 2, 0},
-                 {"_a_rather_long_name", 0x1090, 1, 2, 0}, {"_lastfn8", 0x10A0, 1, 2, 0}};
+    // COFF values are offsets in their section (.text at 0x1000).
+    b.symbols = {{".text", 0, 1, 3, 1},      {"_main", 0, 1, 2, 0},
+                 {"_helper@8", 0x40, 1, 2, 0}, {"_MessageBoxA@16", 0x80, 1, 2, 0},
+                 {"_a_rather_long_name", 0x90, 1, 2, 0}, {"_lastfn8", 0xA0, 1, 2, 0}};
     b.debug = {{1, U32(6) + Bytes(28, '\0')}, {2, cv}};
     return b;
 }
@@ -241,6 +242,6 @@ inline ImageBuilder SampleDll() {
     b.debug = {{4, U32(1) + U32(24) + U32(0) + "mydll.dll" + Bytes(3, '\0')},
                {2, CodeView({{0x0120, 1, ModuleSub("dllmod", 0, 0x20)}, {0x0125, 1, Finish(syms, false)},
                              {0x0127, 1, SourceSub({{"dll.c", 0, 0x20, {{0, 7}}}})}, {0x0129, 0, Finish(globals, true)}})}};
-    b.symbols = {{"_DllFunc", 0x1000, 1, 2, 0}};
+    b.symbols = {{"_DllFunc", 0, 1, 2, 0}};
     return b;
 }

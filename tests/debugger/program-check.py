@@ -128,12 +128,14 @@ def expected_facts(program):
         m = re.match(r"(\S+)\s+(\d+)\s+(0x[0-9a-f]+)(?:\s+\d+)?(?:\s+x)?\s*$", line)
         if m and m.group(1) == "prog.c":
             rows.append((int(m.group(2)), int(m.group(3), 16)))
-    symbols = {}
+    symbols, externals = {}, set()
     for line in run([nm, program]).splitlines():
         parts = line.split()
         if len(parts) == 3 and parts[2].lstrip("_") in SYMBOLS and parts[1] in "bBdDrR":
             symbols[parts[2].lstrip("_")] = int(parts[0], 16)
-    return procs, locals_, skipped, rows, symbols, dies
+        if len(parts) == 3 and parts[1] == "T" and parts[2][1:] in procs and parts[2][0] == "_":
+            externals.add(parts[2])
+    return procs, locals_, skipped, rows, symbols, externals
 
 
 def main():
@@ -141,10 +143,11 @@ def main():
         print("skipped: the 64-bit tools make PE32+ programs, which carry no CodeView")
         return 77
     program = build_program()
-    procs, locals_, skipped, rows, symbols, dies = expected_facts(program)
+    procs, locals_, skipped, rows, symbols, externals = expected_facts(program)
     dump = run(wine + [os.path.join(build, "tests", "debugdump.exe"), windows(program)] + SYMBOLS)
     problems = []
     got_procs, got_locals, got_lines, got_lineof, got_addressof, got_symbols = {}, set(), set(), {}, {}, {}
+    got_coff = {}
     for line in dump.splitlines():
         f = line.split(" ")
         if f[0] == "message":
@@ -159,6 +162,8 @@ def main():
             got_lineof[int(f[1], 16)] = int(f[2])
         elif f[0] == "addressof" and f[1] == "prog.c":
             got_addressof[int(f[2])] = (int(f[3], 16), int(f[4]))
+        elif f[0] == "coff":
+            got_coff[f[1]] = f[2] if len(f) > 2 else ""
         elif f[0] == "symbol":
             got_symbols[f[1]] = None if f[2] == "none" else int(f[2], 16)
 
@@ -186,6 +191,10 @@ def main():
         address, found = got_addressof.get(line, (0, 0))
         if found != line or line not in by_address.get(address, []):
             problems.append("address of line %d: 0x%x (line %d)" % (line, address, found))
+    # The COFF name of an external function's start is its own.
+    for name in sorted(externals):
+        if got_coff.get(name) != name:
+            problems.append("COFF name at %s: %s" % (name, got_coff.get(name)))
     for name in SYMBOLS:
         if got_symbols.get(name) != symbols.get(name):
             problems.append("symbol %s: nm %s, reader %s" % (name, symbols.get(name), got_symbols.get(name)))

@@ -8,6 +8,7 @@
 //   lineof <address> <line>                             (LineOfAddress of each entry)
 //   addressof <file> <line> <address>                   (AddressOfLine of each line)
 //   symbol <name> <address> <type>                      (FindSymbol, from the entry module)
+//   coff <procedure> <name>                             (CoffNameAfter its start)
 #include <stdio.h>
 
 #include <set>
@@ -93,6 +94,7 @@ int main(int argc, char **argv) {
         info.currentModule = static_cast<uint32_t>(m);
         for (const auto &procedure : module->procedures) {
             printf("proc %s 0x%x 0x%x\n", procedure->name.c_str(), procedure->start, procedure->end);
+            printf("coff %s %s\n", procedure->name.c_str(), CoffNameAfter(info, procedure->start).c_str());
             for (const LocalRecord &local : procedure->locals)
                 if (!(local.flags & kLocalRegister))
                     printf("local %s %s %d %s\n", procedure->name.c_str(), local.name.c_str(), local.value,
