@@ -311,6 +311,13 @@ void AddProcedure(CvReader &r, ByteView sub, uint16_t kind, ByteView body, uint6
             record.type = local.U16(4);
             record.flags = 0;
             p->locals.push_back(record);
+        } else if (type == kSymRegRel32 && local.Name(8, &record.name) && local.U16(6) == kRegisterEsp) {
+            // A frame the procedure realigned (main) has its variables at fixed distances
+            // from ESP, not from EBP.
+            record.value = static_cast<int32_t>(local.U32(0));
+            record.type = local.U16(4);
+            record.flags = kLocalStackRelative;
+            p->locals.push_back(record);
         }
         q += 2 + length;
     }

@@ -26,7 +26,9 @@
 enum {
     kSymbolChains = 1024,
     kFirstTypeIndex = 0x1000,
-    kLocalRegister = 2,   // LocalRecord::flags: `value` is a CodeView register number
+    kLocalRegister = 2,        // LocalRecord::flags: `value` is a CodeView register number
+    kLocalStackRelative = 4,   // LocalRecord::flags: `value` is an offset from ESP, not EBP
+    kRegisterEsp = 21,         // the CodeView number of ESP
 };
 
 // CodeView symbol record types the reader acts on.
@@ -39,6 +41,7 @@ enum {
     kSymPub32 = 0x0203,
     kSymLProc32 = 0x0204,
     kSymGProc32 = 0x0205,
+    kSymRegRel32 = 0x020C,
 };
 
 // What the reader has to say; DebugInfoMessageText gives each one's text (a format for the
@@ -58,9 +61,9 @@ const char *DebugInfoMessageText(DebugInfoMessage message);
 
 struct LocalRecord {
     std::string name;
-    int32_t value;    // frame offset from EBP, or the register number
+    int32_t value;    // frame offset from EBP (from ESP with kLocalStackRelative), or the register
     uint16_t type;
-    uint16_t flags;   // kLocalRegister
+    uint16_t flags;   // kLocalRegister, kLocalStackRelative
 };
 
 struct ProcedureRecord {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A program built by the compiler system's tools, read back by the debug information reader
 and held against what the host's objdump and nm say of the same file: every function's range,
-line to address both ways, every frame variable's EBP offset and type, the data symbols.
+line to address both ways, every frame variable's offset (from EBP, or ESP in a realigned frame) and type, the data symbols.
 
 Runs with the compiler service up (tests/sdk/with-cc-service.sh) and KELTO_BIN / KELTO_SOURCE
 set, as ctest runs it. Exits 1 with the differences listed when any fact disagrees."""
@@ -117,10 +117,15 @@ def expected_facts(program):
             parent = dies.get(parent["parent"])
         if not parent or parent["tag"] != "DW_TAG_subprogram":
             continue
-        m = re.search(r"DW_OP_fbreg: (-?\d+)", die.get("DW_AT_location", ""))
+        location = die.get("DW_AT_location", "")
+        fbreg = re.search(r"DW_OP_fbreg: (-?\d+)", location)
+        esp = re.search(r"DW_OP_breg4 \(esp\): (-?\d+)", location)
         entry = (name_of(parent), name_of(die))
-        if m:   # the frame base is the CFA, EBP + 8 after the usual prologue
-            locals_.add(entry + (int(m.group(1)) + 8, type_name(dies, reference(die.get("DW_AT_type", "")))))
+        kind = type_name(dies, reference(die.get("DW_AT_type", "")))
+        if fbreg:   # the frame base is the CFA, EBP + 8 after the usual prologue
+            locals_.add(entry + ("EBP", int(fbreg.group(1)) + 8, kind))
+        elif esp:   # a realigned frame (main)
+            locals_.add(entry + ("ESP", int(esp.group(1)), kind))
         else:
             skipped.append(entry)
     rows = []
@@ -154,8 +159,9 @@ def main():
             problems.append("reader said: " + line[8:])
         elif f[0] == "proc":
             got_procs[f[1].lstrip("_").split("@")[0]] = (int(f[2], 16), int(f[3], 16))
-        elif f[0] == "local":
-            got_locals.add((f[1].lstrip("_"), f[2], int(f[3]), " ".join(f[4:])))
+        elif f[0] in ("local", "esplocal"):
+            got_locals.add((f[1].lstrip("_"), f[2], "ESP" if f[0] == "esplocal" else "EBP", int(f[3]),
+                            " ".join(f[4:])))
         elif f[0] == "line" and f[1] == "prog.c":
             got_lines.add((int(f[2]), int(f[3], 16)))
         elif f[0] == "lineof":
@@ -171,9 +177,9 @@ def main():
         if got_procs.get(name) != span:
             problems.append("function %s: objdump 0x%x-0x%x, reader %s" % (name, span[0], span[1], got_procs.get(name)))
     for local in sorted(locals_ - got_locals):
-        problems.append("frame variable %s.%s at EBP%+d (%s) not read" % local)
+        problems.append("frame variable %s.%s at %s%+d (%s) not read" % local)
     for local in sorted(got_locals - locals_):
-        problems.append("frame variable %s.%s at EBP%+d (%s) read but not in the DWARF" % local)
+        problems.append("frame variable %s.%s at %s%+d (%s) read but not in the DWARF" % local)
     # Lines: the statements' addresses agree, and each address has one of its rows' lines.
     by_address = {}
     for line, address in rows:

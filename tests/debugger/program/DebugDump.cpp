@@ -4,6 +4,7 @@
 // Addresses are those of the image at its preferred base, as objdump shows them.
 //   proc <name> <start> <end>
 //   local <procedure> <name> <EBP offset> <type>        (frame variables only)
+//   esplocal <procedure> <name> <ESP offset> <type>     (those of a realigned frame)
 //   line <file> <line> <address>                        (every entry of every block)
 //   lineof <address> <line>                             (LineOfAddress of each entry)
 //   addressof <file> <line> <address>                   (AddressOfLine of each line)
@@ -97,8 +98,8 @@ int main(int argc, char **argv) {
             printf("coff %s %s\n", procedure->name.c_str(), CoffNameAfter(info, procedure->start).c_str());
             for (const LocalRecord &local : procedure->locals)
                 if (!(local.flags & kLocalRegister))
-                    printf("local %s %s %d %s\n", procedure->name.c_str(), local.name.c_str(), local.value,
-                           TypeName(info, local.type).c_str());
+                    printf("%s %s %s %d %s\n", (local.flags & kLocalStackRelative) ? "esplocal" : "local",
+                           procedure->name.c_str(), local.name.c_str(), local.value, TypeName(info, local.type).c_str());
         }
         for (size_t i = 0; i < module->files.size(); i++) {
             const SourceFileRecord &file = module->files[i];
