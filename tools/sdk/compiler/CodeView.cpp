@@ -319,6 +319,8 @@ private:
     uint16_t Array(const DwarfUnit &u, uint32_t e);
     uint16_t ProcedureType(const DwarfUnit &u, uint32_t e, unsigned callingConvention);
     uint64_t SizeOf(const DwarfUnit &u, uint32_t e, int depth) const;
+    // The element counts of an array type's dimensions, in order.
+    std::vector<uint64_t> Dimensions(const DwarfUnit &u, uint32_t e) const;
     bool TypeEntry(const DwarfUnit &u, uint32_t e, const DwarfUnit **tu, uint32_t *te) const;
     std::string TagName(const DwarfUnit &u, uint32_t e, uint16_t index) const;
 };
@@ -518,14 +520,8 @@ uint64_t Converter::SizeOf(const DwarfUnit &u, uint32_t e, int depth) const {
         return TypeEntry(u, e, &tu, &te) ? SizeOf(*tu, te, depth + 1) : 0;
     case kTagArrayType: {
         size = TypeEntry(u, e, &tu, &te) ? SizeOf(*tu, te, depth + 1) : 0;
-        EachChild(u, e, [&](uint32_t c) {
-            uint64_t count = 0, upper = 0;
-            if (u.entries[c].tag != kTagSubrangeType)
-                return;
-            if (!dwarf_.Number(u, c, kAtCount, &count) && dwarf_.Number(u, c, kAtUpperBound, &upper))
-                count = upper + 1;
+        for (uint64_t count : Dimensions(u, e))
             size = count < (1ull << 32) && size < (1ull << 32) ? size * count : 0;
-        });
         return size;
     }
     default: return 0;
@@ -661,11 +657,7 @@ uint16_t Converter::Enumeration(const DwarfUnit &u, uint32_t e) {
 // An array, one record per dimension from the innermost out. The length in bytes is always a
 // 4-byte numeric (LF_USHORT, or LF_ULONG past 65535), so the name's length byte follows 12
 // bytes after the record's start, where the debugger looks for it.
-uint16_t Converter::Array(const DwarfUnit &u, uint32_t e) {
-    uint16_t type = TypeOf(u, e);
-    const DwarfUnit *tu;
-    uint32_t te;
-    uint64_t size = TypeEntry(u, e, &tu, &te) ? SizeOf(*tu, te, 0) : 0;
+std::vector<uint64_t> Converter::Dimensions(const DwarfUnit &u, uint32_t e) const {
     std::vector<uint64_t> counts;
     EachChild(u, e, [&](uint32_t c) {
         uint64_t count = 0, upper = 0;
@@ -675,6 +667,15 @@ uint16_t Converter::Array(const DwarfUnit &u, uint32_t e) {
             count = upper + 1;
         counts.push_back(count);
     });
+    return counts;
+}
+
+uint16_t Converter::Array(const DwarfUnit &u, uint32_t e) {
+    uint16_t type = TypeOf(u, e);
+    const DwarfUnit *tu;
+    uint32_t te;
+    uint64_t size = TypeEntry(u, e, &tu, &te) ? SizeOf(*tu, te, 0) : 0;
+    std::vector<uint64_t> counts = Dimensions(u, e);
     if (counts.empty())
         counts.push_back(0);
     for (size_t i = counts.size(); i-- > 0;) {
