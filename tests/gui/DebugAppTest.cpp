@@ -1,0 +1,78 @@
+// A program built with the compiler system's tools, debugged in kelto.exe.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "AppDriver.h"
+#include "base/CommandIds.h"
+
+namespace {
+
+const char kProgram[] =
+    "int twice(int x) { return 2 * x; }\n"
+    "int main(void) {\n"
+    "    int n = twice(3);\n"
+    "    return n + 1;\n"
+    "}\n";
+
+// The box titled "Information" whose text begins with `start`: its text, answered with OK.
+std::string AnswerInformation(const KeltoApp &app, const std::string &start) {
+    for (int i = 0; i < 5; i++) {
+        HWND box = app.WaitForBox("Information", 20);
+        if (!box)
+            return "";
+        std::string text = BoxText(box);
+        Answer(box, IDOK);
+        if (text.compare(0, start.size(), start) == 0)
+            return text;
+    }
+    return "";
+}
+
+TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugrun");
+    WriteWholeFile(app.PathOf("PROG.C"), kProgram);
+    std::string tools = BuildPath("sdk") + "\\bin\\";
+    ASSERT_EQ(0, RunCaptured(tools + "bdx.exe -c -g2 PROG.C", app.dir).code);
+    ASSERT_EQ(0, RunCaptured(tools + "bdxlnk -subsystem console -o PROG.EXE PROG.obj", app.dir).code);
+    app.AddSetting("DebuggerExeName", app.PathOf("PROG.EXE"));
+    ASSERT_TRUE(app.Start(app.PathOf("PROG.C")));
+    ASSERT_TRUE(app.WaitForEditors(1));
+
+    // It stops at the first line of main: the cursor is there, as typing shows.
+    app.Command(IDM_DEBUGGER);
+    std::string marked;
+    for (int i = 0; i < 40 && marked.find("/**/") == std::string::npos; i++) {
+        Sleep(500);
+        HWND editor = app.ActiveEditor();
+        if (!editor)
+            continue;
+        app.Settle();
+        if (i == 8) {   // time enough to load: the marker goes where the cursor is
+            KeltoApp::Type(editor, "/**/");
+            app.Settle();
+            KeltoApp::Key(editor, 'S', true);
+        }
+        marked = ReadWholeFile(app.PathOf("PROG.C"));
+        marked.erase(std::remove(marked.begin(), marked.end(), '\r'), marked.end());
+    }
+    EXPECT_EQ(std::string(kProgram).insert(35, "/**/"), marked);
+
+    // On to its end.
+    app.Command(IDM_DEBUG_EXECUTE);
+    EXPECT_EQ("Finished. Return code 7", AnswerInformation(app, "Finished."));
+
+    // Again, and stopped by the user: it leaves through its exit function.
+    app.Command(IDM_DEBUGGER);
+    Sleep(4000);
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    app.Settle();
+    EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+    EXPECT_EQ(0, app.Close());
+}
+
+}  // namespace
