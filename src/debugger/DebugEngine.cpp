@@ -618,6 +618,11 @@ void HandleOneEvent(DebugEngine &engine) {
         engine.platform->ContinueDebugEvent(event.processId, event.threadId, status);
         return;
     }
+    // An exception that stopped the program is handed back to it when it goes on: continued
+    // as handled, the faulting instruction would only fault again.
+    bool fault = event.code == kEventException && event.exceptionCode != kBreakpointException &&
+                 event.exceptionCode != kSingleStepException;
+    engine.eventStatus = fault ? kNotHandled : kContinue;
     engine.stopped = true;
     engine.platform->Reset(kSignalRunning);
 }
@@ -673,7 +678,7 @@ bool DebugThreadStep(DebugEngine &engine) {
         }
         if (engine.eventPending) {
             engine.eventPending = false;
-            engine.platform->ContinueDebugEvent(engine.eventProcessId, engine.eventThreadId, kContinue);
+            engine.platform->ContinueDebugEvent(engine.eventProcessId, engine.eventThreadId, engine.eventStatus);
         }
         break;
     case kSignalKill:

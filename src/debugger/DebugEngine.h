@@ -200,6 +200,7 @@ struct DebugEngine {
     // The pending debug event while the debuggee is stopped at one.
     bool eventPending = false;
     uint32_t eventProcessId = 0, eventThreadId = 0;
+    uint32_t eventStatus = 0;   // how it is continued: an exception that stopped goes back to the program
     uint32_t lastExitCode = 0;
     bool exited = false;
 

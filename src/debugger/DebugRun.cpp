@@ -327,14 +327,17 @@ void InstallHooks(DebugRun &run) {
     h.info = [frame](const char *text) { Notice(frame, 0, text); };
     h.error = [frame](const char *text) { Notice(frame, 1, text); };
     h.status = [](const char *text) { ShowStatus(text); };
+    // The exception box: the registers, the command line, code, flags, address and parameters.
     h.exception = [frame, engine](const DebugEvent &event, const RegisterSet &r) {
-        char text[1024];
-        snprintf(text, sizeof text,
-                 "Kelto debugger: Exception.\n%s\nEIP=%08x\tESP=%08x\nEBP=%08x\tESI=%08x\nEDI=%08x\tEAX=%08x\n"
-                 "EBX=%08x\tECX=%08x\n%d 0x%x 0x%x",
-                 engine->commandLine.c_str(), r.eip, r.esp, r.ebp, r.esi, r.edi, r.eax, r.ebx, r.ecx,
-                 static_cast<int>(event.exceptionCode), event.exceptionFlags, event.exceptionAddress);
-        Notice(frame, 1, text);
+        std::string text = FormatText("EIP=%08x\tESP=%08x\nEBP=%08x\tESI=%08x\nEDI=%08x\tEAX=%08x\nEBX=%08x\tECX=%08x",
+                                      r.eip, r.esp, r.ebp, r.esi, r.edi, r.eax, r.ebx, r.ecx);
+        text += "\n" + engine->commandLine;
+        text += FormatText("\n%d 0x%x 0x%x %d", static_cast<int>(event.exceptionCode), event.exceptionFlags,
+                           event.exceptionAddress, static_cast<int>(event.parameterCount));
+        for (uint32_t i = 0; i < event.parameterCount && i < 15; i++)
+            text += FormatText("\n%3d 0x%X %d", static_cast<int>(i + 1), event.parameters[i],
+                               static_cast<int>(event.parameters[i]));
+        Notice(frame, 2, text.c_str());
     };
     h.openExecutable = [](DebugInfo &info, void *file, uint32_t load, const char *name) {
         return OpenExecutable(info, file, load, name);
@@ -492,8 +495,10 @@ bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intp
         char *text = reinterpret_cast<char *>(lParam);
         if (wParam == 0)
             InfoBox(text);
-        else
+        else if (wParam == 1)
             ErrorBox(text);
+        else
+            CurrentUiPort()->ShowBox(kOwnerFrame, text, "Kelto debugger: Exception.", kBoxIconHand | kBoxSetForeground);
         free(text);
         return true;
     }

@@ -245,6 +245,9 @@ TEST_F(DebugEngineTest, TrapAllExceptionsStopsAtTheFirstChance) {
     Run();
     EXPECT_EQ((std::vector<std::string>{"dialog c0000005", "line 1 0 3"}), std::vector<std::string>(said.end() - 2, said.end()));
     EXPECT_TRUE(engine.stopped);
+    ContinueDebuggee(engine);   // the program's own handler gets the exception
+    DebugThreadStep(engine);
+    EXPECT_EQ("continue 100 101 80010001", fake.calls.back());
 }
 
 // A child process: its creation, loader breakpoint, exceptions, debug string and exit are its own.

@@ -29,18 +29,24 @@ std::string AnswerInformation(const KeltoApp &app, const std::string &start) {
     return "";
 }
 
-TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
-    KeltoApp app("debugrun");
-    WriteWholeFile(app.PathOf("PROG.C"), kProgram);
+// PROG.EXE built from `source` with debug information, named for the debugger; kelto.exe
+// started on PROG.C.
+void StartOn(KeltoApp &app, const char *source) {
+    WriteWholeFile(app.PathOf("PROG.C"), source);
     std::string tools = BuildPath("sdk") + "\\bin\\";
     ASSERT_EQ(0, RunCaptured(tools + "bdx.exe -c -g2 PROG.C", app.dir).code);
     ASSERT_EQ(0, RunCaptured(tools + "bdxlnk -subsystem console -o PROG.EXE PROG.obj", app.dir).code);
     app.AddSetting("DebuggerExeName", app.PathOf("PROG.EXE"));
     ASSERT_TRUE(app.Start(app.PathOf("PROG.C")));
     ASSERT_TRUE(app.WaitForEditors(1));
+}
+
+TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugrun");
+    StartOn(app, kProgram);
 
     // It stops at the first line of main: the cursor is there, as typing shows.
     app.Command(IDM_DEBUGGER);
@@ -68,6 +74,29 @@ TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
     // Again, and stopped by the user: it leaves through its exit function.
     app.Command(IDM_DEBUGGER);
     Sleep(4000);
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    app.Settle();
+    EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+    EXPECT_EQ(0, app.Close());
+}
+
+// A program that crashes stops with the exception box; Stop debugging then ends it.
+TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugcrash");
+    StartOn(app, "int main(void) {\n    int *volatile p = 0;\n    return *p;\n}\n");
+    app.Command(IDM_DEBUGGER);
+    HWND box = nullptr;
+    for (int i = 0; i < 15 && !box; i++) {   // Execute from the entry, once it has stopped there
+        app.Command(IDM_DEBUG_EXECUTE);
+        box = app.WaitForBox("Kelto debugger: Exception.", 2);
+    }
+    ASSERT_TRUE(box);
+    EXPECT_NE(std::string::npos, BoxText(box).find("\n-1073741819 0x0 0x")) << BoxText(box);
+    Answer(box, IDOK);
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
     app.Settle();
