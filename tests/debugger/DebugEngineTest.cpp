@@ -369,12 +369,52 @@ TEST_F(DebugEngineTest, StopLetsTheProgramExit) {
     }
 }
 
+// Without debug information the program stops at its start address and shows machine code;
+// without its entry module's source it runs without display; without an entry debugging ends.
+TEST_F(DebugEngineTest, StartsWithoutInformationSourceOrEntry) {
+    auto full = engine.hooks.openExecutable;
+    struct Row {
+        int variant;
+        std::vector<std::string> said;
+    } rows[] = {
+        {0, {"post 550"}},
+        {1, {"error Imposible to find main.c\nRunning without source display", "post 340"}},
+        {2, {"post 100"}},
+    };
+    for (const Row &row : rows) {
+        fake = FakeDebuggee();
+        fake.memory[0x401000] = 0x90;
+        said.clear();
+        ResetEngine(engine);
+        engine.hooks.openExecutable = row.variant == 0 ? nullptr : full;
+        engine.hooks.openSource = [](const char *) { return false; };
+        if (row.variant == 2)
+            engine.hooks.openExecutable = [full](DebugInfo &info, void *file, uint32_t at, const char *name) {
+                full(info, file, at, name);
+                info.exe.globals = SymbolTable();
+                return true;
+            };
+        DebugEvent create = Event(kEventCreateProcess);
+        create.startAddress = 0x401000;
+        fake.events = {create, Exception(kBreakpointException, 0x7C900000), Exception(kBreakpointException, 0x401000)};
+        fake.registers.eip = 0x401001;
+        ASSERT_TRUE(BeginDebugThread(engine));
+        Run();
+        EXPECT_EQ(row.said, said) << row.variant;
+        EXPECT_EQ(row.variant == 0 ? 0x401000u : 0x401001u, fake.registers.eip);
+        EXPECT_EQ(0x90, fake.memory[0x401000]);
+    }
+}
+
 // A program that cannot start: the system's reason, and debugging ends.
 TEST_F(DebugEngineTest, StartFailureEndsDebugging) {
     fake.createFails = true;
     EXPECT_FALSE(BeginDebugThread(engine));
     EXPECT_EQ((std::vector<std::string>{"error Impossible to start PROG.EXE -x \nFile not found.", "post 100"}), said);
     EXPECT_FALSE(engine.active);
+    engine.attachProcessId = 5;
+    EXPECT_FALSE(BeginDebugThread(engine));
+    EXPECT_EQ("error Impossible to attach to debuggee", said.back());
 }
 
 }  // namespace
