@@ -771,14 +771,15 @@ void EndDebugThread(DebugEngine &engine) {
     engine.active = false;
     engine.breakpoints.clear();
     engine.pendingValid = false;
-    if (engine.hooks.closeAll) {
-        for (auto &dll : engine.info.dlls)
-            if (dll->file) {
-                engine.platform->CloseHandle(dll->file);
-                dll->file = nullptr;
-            }
+    for (auto &dll : engine.info.dlls)
+        if (dll->file) {
+            engine.platform->CloseHandle(dll->file);
+            dll->file = nullptr;
+        }
+    if (engine.hooks.closeAll)
         engine.hooks.closeAll(engine.info);
-    }
+    else
+        ReleaseDebugInfo(engine.info);
     if (engine.imageFile)
         engine.platform->CloseHandle(engine.imageFile);
     if (!engine.attached && engine.thread)
@@ -794,6 +795,11 @@ void ContinueDebuggee(DebugEngine &engine) {
     if (!engine.stopped) {
         if (engine.hooks.status)
             engine.hooks.status("Program is running");
+        return;
+    }
+    if (engine.suspendedByUser && engine.eventPending) {
+        // Held by Break while at a debug event: the debug thread resumes it and continues the event.
+        engine.platform->Signal(kSignalResume);
         return;
     }
     if (engine.suspendedByUser) {

@@ -52,6 +52,7 @@ void *Pointer(uint32_t address) { return reinterpret_cast<void *>(static_cast<ui
 class Win32DebugPlatform : public DebugPlatform {
 public:
     HANDLE events[3] = {};
+    bool nativeLoaderSeen = false;
 
     bool CreateEvents() {
         events[kSignalRunning] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -92,6 +93,23 @@ public:
         DEBUG_EVENT event;
         if (!WaitForDebugEvent(&event, milliseconds))
             return false;
+#ifdef _WIN64
+        // A 32-bit debuggee seen from a 64-bit debugger: the 64-bit loader's breakpoint comes
+        // first and is passed over; the 32-bit side's breakpoint and single step have codes of
+        // their own.
+        if (event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT) {
+            DWORD &code = event.u.Exception.ExceptionRecord.ExceptionCode;
+            if (code == 0x80000003 && !nativeLoaderSeen) {
+                nativeLoaderSeen = true;
+                ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+                return false;
+            }
+            if (code == 0x4000001F)
+                code = 0x80000003;
+            else if (code == 0x4000001E)
+                code = 0x80000004;
+        }
+#endif
         *out = DebugEvent();
         out->code = event.dwDebugEventCode;
         out->processId = event.dwProcessId;
