@@ -38,4 +38,5 @@ void InstallHooks() {
     g_editorHooks.checkCSyntax = CheckCSource;
     g_editorHooks.checkEiffelSyntax = CheckEiffelSource;
     g_editorHooks.startDebugging = StartDebuggingCommandLine;
+    g_debuggingChanged = SwitchDebugMenu;
 }

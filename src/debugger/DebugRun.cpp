@@ -423,6 +423,8 @@ void RestartCommand(int, intptr_t) {
 
 }  // namespace
 
+void (*g_debuggingChanged)(bool debugging);
+
 DebugEngine *CurrentEngine() { return g_run ? &g_run->engine : nullptr; }
 
 bool StartDebugSession(HWND frame, const char *path, const char *arguments) {
@@ -456,6 +458,8 @@ bool StartDebugSession(HWND frame, const char *path, const char *arguments) {
     }
     if (g_app)
         g_app->debugging = true;
+    if (g_debuggingChanged)
+        g_debuggingChanged(true);
     return true;
 }
 
@@ -490,6 +494,8 @@ void StopDebugging() {
     ClearCurrentLine();
     if (g_app)
         g_app->debugging = false;
+    if (g_debuggingChanged)
+        g_debuggingChanged(false);
     HWND frame = run.frame;
     if (!ended) {
         // The thread still uses the run: it is left to the end of the program.

@@ -97,9 +97,16 @@ TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
     ASSERT_TRUE(box);
     EXPECT_NE(std::string::npos, BoxText(box).find("\n-1073741819 0x0 0x")) << BoxText(box);
     Answer(box, IDOK);
+    // Meanwhile the Debug menu stands in place of the Compiler and Versions menus.
+    std::vector<MenuItem> debug = app.MenuItems(IDM_DEBUG_STOP);
+    ASSERT_EQ(11u, debug.size());
+    EXPECT_EQ("Stop &debugging", debug[8].text);
+    EXPECT_TRUE(app.MenuItems(IDM_MAKE).empty() && app.MenuItems(IDM_VERSIONS_GET).empty());
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
     app.Settle();
+    EXPECT_TRUE(app.MenuItems(IDM_DEBUG_STOP).empty());
+    EXPECT_FALSE(app.MenuItems(IDM_MAKE).empty() || app.MenuItems(IDM_VERSIONS_GET).empty());
     EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
     EXPECT_EQ(0, app.Close());
 }
