@@ -19,6 +19,7 @@
 #include "editor/Document.h"
 #include "editor/Search.h"
 #include "platform/UiPort.h"
+#include "project/Build.h"
 #include "project/Project.h"
 #include "ui/OutputWindow.h"
 
@@ -398,6 +399,8 @@ void DebuggerCommand(int, intptr_t) {
         snprintf(path, sizeof path, "%s\\%s", g_project.path.c_str(), program);
     else
         snprintf(path, sizeof path, "%s", program);
+    if (!CheckUpToDate())
+        return;
     if (g_debugOptions.directory[0])
         SetCurrentDirectoryA(g_debugOptions.directory);
     StartDebugSession(g_app->frameWindow, path, g_debugOptions.arguments);
@@ -424,6 +427,27 @@ void RestartCommand(int, intptr_t) {
 }  // namespace
 
 void (*g_debuggingChanged)(bool debugging);
+
+namespace {
+
+// Waits for the debug thread, taking the messages it sends meanwhile (a current line to
+// show), so that neither thread waits for the other.
+bool WaitForThread(HANDLE thread, DWORD milliseconds) {
+    DWORD end = GetTickCount() + milliseconds;
+    for (;;) {
+        DWORD now = GetTickCount();
+        DWORD left = static_cast<int>(end - now) > 0 ? end - now : 0;
+        DWORD got = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        if (got == WAIT_OBJECT_0)
+            return true;
+        if (got != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace
 
 DebugEngine *CurrentEngine() { return g_run ? &g_run->engine : nullptr; }
 
@@ -486,10 +510,10 @@ void StopDebugging() {
     RequestStop(run.engine);
     // The debug thread takes the debuggee's exit in at most about 2 s; should it not end,
     // the debuggee is terminated, which ends every wait of the thread.
-    bool ended = WaitForSingleObject(run.thread, 4000) == WAIT_OBJECT_0;
+    bool ended = WaitForThread(run.thread, 4000);
     if (!ended && run.engine.process) {
         ::TerminateProcess(run.engine.process, 0);
-        ended = WaitForSingleObject(run.thread, 4000) == WAIT_OBJECT_0;
+        ended = WaitForThread(run.thread, 4000);
     }
     ClearCurrentLine();
     if (g_app)
