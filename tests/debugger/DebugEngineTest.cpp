@@ -143,6 +143,15 @@ struct DebugEngineTest : ::testing::Test {
         fake.memory[kMain] = 0x55;   // push ebp
         fake.signals[kSignalRunning] = false;
     }
+    // A new run of a new debuggee.
+    void Fresh() {
+        fake = FakeDebuggee();
+        fake.memory[kMain] = 0x55;
+        fake.memory[0x401000] = 0x90;
+        said.clear();
+        ResetEngine(engine);
+        engine.commandLine = "PROG.EXE";
+    }
     // Runs the debug thread's loop until it waits for the user (or ends).
     void Run() {
         for (int i = 0; i < 50 && DebugThreadStep(engine) && fake.signals[kSignalRunning] && !fake.events.empty(); i++) {
@@ -198,8 +207,10 @@ TEST_F(DebugEngineTest, EventsAreLoggedAndDecided) {
         DebugEvent event;
         const char *log;
         const char *outcome;   // the continue status, or what stopped
+        unsigned flags = 0;    // 1: trap all exceptions
     } rows[] = {
         {Exception(kAccessViolation, 0x401105), "Exception: Access Violation at address 0x401105 - First Chance", "80010001"},
+        {Exception(kAccessViolation, 0x401105), "Exception: Access Violation at address 0x401105 - First Chance", "dialog c0000005", 1},
         {Exception(0xC0000094, 0x401106), "Exception: Divide By Zero at address 0x401106 - First Chance", "dialog c0000094"},
         {Exception(kAccessViolation, 0x401107, false), "Exception: Access Violation at address 0x401107 - Second Chance", "dialog c0000005"},
         {Exception(0x12345, 0x4011), "Exception: Unknown (code 74565) at address 0x4011 - First Chance", "dialog 12345"},
@@ -210,10 +221,12 @@ TEST_F(DebugEngineTest, EventsAreLoggedAndDecided) {
         {Event(42), "Debug Event:Unknown [0x2A]", "10002"},
     };
     for (Row &row : rows) {
-        if (engine.stopped) {
+        if (engine.stopped) {   // a fault that stopped goes back to the program's own handler
             ContinueDebuggee(engine);
             DebugThreadStep(engine);
+            EXPECT_EQ(&row == rows ? "continue 100 101 10002" : "continue 100 101 80010001", fake.calls.back());
         }
+        engine.flags = row.flags;
         size_t calls = fake.calls.size(), told = said.size();
         fake.events.push_back(row.event);
         DebugThreadStep(engine);
@@ -233,21 +246,6 @@ TEST_F(DebugEngineTest, EventsAreLoggedAndDecided) {
     EXPECT_EQ((std::vector<std::string>{"Output Debug String:\n + \"hello\"", "Output Debug String:\n + \"ab\"",
                                         "Load DLL:KERNEL32.DLL Base 0x7c800000"}),
               std::vector<std::string>(engine.log.end() - 3, engine.log.end()));
-}
-
-// With "Trap all exceptions" a first-chance access violation stops the program too.
-TEST_F(DebugEngineTest, TrapAllExceptionsStopsAtTheFirstChance) {
-    engine.flags = 1;
-    StartToEntry();
-    fake.events.push_back(Exception(kAccessViolation, 0x401105));
-    ContinueDebuggee(engine);
-    Run();
-    Run();
-    EXPECT_EQ((std::vector<std::string>{"dialog c0000005", "line 1 0 3"}), std::vector<std::string>(said.end() - 2, said.end()));
-    EXPECT_TRUE(engine.stopped);
-    ContinueDebuggee(engine);   // the program's own handler gets the exception
-    DebugThreadStep(engine);
-    EXPECT_EQ("continue 100 101 80010001", fake.calls.back());
 }
 
 // A child process: its creation, loader breakpoint, exceptions, debug string and exit are its own.
@@ -344,11 +342,7 @@ TEST_F(DebugEngineTest, BreakAndContinue) {
 TEST_F(DebugEngineTest, StopLetsTheProgramExit) {
     for (int how = 0; how < 3; how++) {
         SCOPED_TRACE(how);
-        fake = FakeDebuggee();
-        fake.memory[kMain] = 0x55;
-        said.clear();
-        ResetEngine(engine);
-        engine.commandLine = "PROG.EXE";
+        Fresh();
         StartToEntry();
         if (how == 1) {
             ContinueDebuggee(engine);
@@ -382,10 +376,7 @@ TEST_F(DebugEngineTest, StartsWithoutInformationSourceOrEntry) {
         {2, {"post 100"}},
     };
     for (const Row &row : rows) {
-        fake = FakeDebuggee();
-        fake.memory[0x401000] = 0x90;
-        said.clear();
-        ResetEngine(engine);
+        Fresh();
         engine.hooks.openExecutable = row.variant == 0 ? nullptr : full;
         engine.hooks.openSource = [](const char *) { return false; };
         if (row.variant == 2)
