@@ -111,4 +111,24 @@ TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
     EXPECT_EQ(0, app.Close());
 }
 
+// A program that loops: Break holds it, Execute lets it go, Stop debugging makes it leave.
+TEST(DebugApp, BreakContinueAndStopARunningProgram) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugloop");
+    StartOn(app, "int main(void) {\n    volatile int i = 0;\n    for (;;)\n        i++;\n}\n");
+    app.Command(IDM_DEBUGGER);
+    Sleep(3000);
+    for (int command : {IDM_DEBUG_EXECUTE, IDM_DEBUG_BREAK, IDM_DEBUG_EXECUTE, IDM_DEBUG_BREAK, IDM_DEBUG_EXECUTE}) {
+        app.Command(command);
+        Sleep(700);
+    }
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    app.Settle();
+    EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+    EXPECT_EQ(0, app.Close());
+}
+
 }  // namespace
