@@ -301,7 +301,9 @@ bool ProcessCreated(DebugEngine &engine, const DebugEvent &event) {
     bool read = engine.hooks.openExecutable &&
                 engine.hooks.openExecutable(engine.info, event.file, event.base, engine.path.c_str());
     if (!read) {
+        // Nothing posts Execute for such a program: it runs until its start address.
         engine.noDebugInfo = true;
+        engine.stopped = false;
         InsertBreakpoint(engine, event.startAddress, kBreakByAddress, 0, -1, 0);
         return true;
     }
@@ -360,6 +362,7 @@ bool TakeOverAttached(DebugEngine &engine) {
     if (engine.hooks.bringToFront)
         engine.hooks.bringToFront();
     engine.flags |= 1;
+    engine.stopped = false;   // it runs on
     if (engine.signalAttachEvent)
         engine.signalAttachEvent();
     return true;
@@ -514,6 +517,7 @@ void ResetEngine(DebugEngine &engine) {
     engine.active = engine.stopped = engine.suspendedByUser = engine.processCreated = false;
     engine.attached = engine.noDebugInfo = engine.noSource = engine.childSinceBreakpoint = false;
     engine.firstBreakpoint = 0;
+    engine.language = kLanguageC;
     engine.context = RegisterSet();
     engine.stackTop = 0;
     engine.waitTime = engine.profiling ? 0 : 100;
