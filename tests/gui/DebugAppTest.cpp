@@ -127,8 +127,21 @@ TEST(DebugApp, BreakContinueAndStopARunningProgram) {
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
     app.Settle();
+
+    // Ending the IDE while the program runs ends the program too.
+    app.Command(IDM_DEBUGGER);
+    Sleep(3000);
+    app.Command(IDM_DEBUG_EXECUTE);
+    Sleep(500);
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(app.AnswerBox("Information", "This will close the debugging session", IDYES));
+    int code = -1;
+    for (int i = 0; i < 15 && (code = app.WaitForExit(1)) == -1; i++)
+        if (HWND box = app.WaitForBox("Information", 1))   // "Finished...", should it come in time
+            Answer(box, IDOK);
+    EXPECT_EQ(0, code);
+    Sleep(500);
     EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
-    EXPECT_EQ(0, app.Close());
 }
 
 }  // namespace
