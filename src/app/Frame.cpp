@@ -17,6 +17,7 @@
 #include "base/Messages.h"
 #include "base/TextUtil.h"
 #include "debugger/DebugOptions.h"
+#include "debugger/DebugRun.h"
 #include "editor/Autosave.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -33,6 +34,9 @@ enum {
 };
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    intptr_t debugAnswer = 0;
+    if (DebugFrameMessage(message, wParam, lParam, &debugAnswer))
+        return debugAnswer;
     HWND client = g_app ? g_app->mdiClient : nullptr;
     switch (message) {
     case WM_CREATE: {
@@ -158,6 +162,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         closing = false;
         if (!go)
             return 0;
+        StopDebugging();   // the debuggee leaves, the debug thread ends
         WINDOWPLACEMENT placement;
         placement.length = sizeof placement;
         if (GetWindowPlacement(window, &placement)) {

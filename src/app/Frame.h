@@ -55,6 +55,8 @@ const char *ClosedFile(int index);
 void UpdateDynamicMenus();
 // Enables and greys the menu's items (WM_INITMENU).
 void UpdateMenus();
+// Puts the Debug menu on the bar in place of the Compiler and Versions menus, or back.
+void SwitchDebugMenu(bool debugging);
 // Enables or greys the items of `menu` and its submenus by whether their commands can run.
 void EnableItems(HMENU menu);
 // The message line's help for a menu item (WM_MENUSELECT).

@@ -19,6 +19,7 @@
 #include "browse/Brackets.h"
 #include "cms/DiffView.h"
 #include "debugger/DebugCommands.h"
+#include "debugger/DebugRun.h"
 #include "editor/Document.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorWindow.h"
@@ -106,6 +107,7 @@ void RegisterStandardHandlers() {
     RegisterToolCommands();
     RegisterProjectCommands();
     RegisterDebugCommands();
+    RegisterEngineCommands();
     RegisterMenuCommands();
     RegisterConfigurationCommand();
     RegisterDiffCommands();
@@ -128,6 +130,7 @@ bool QueryCloseAll() { return SaveModifiedDocuments(); }
 bool CloseAllEditorWindows() {
     if (g_app->debugging && !ConfirmMessage(kStrEndDebugging))
         return false;
+    StopDebugging();
     if (!QueryCloseAll())
         return false;
     // Everything has been asked about: the windows close without a further question.

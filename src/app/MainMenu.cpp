@@ -260,3 +260,72 @@ void UpdateMenus() {
     bool stamped = HasFileDocument() && (g_editor->doc->flags & kDocCSource) && (g_editor->doc->flags & kDocStampLine);
     CheckMenuItem(menu, IDM_ID, MF_BYCOMMAND | (stamped ? MF_CHECKED : MF_UNCHECKED));
 }
+
+namespace {
+
+int PositionOf(HMENU bar, HMENU submenu) {
+    int count = GetMenuItemCount(bar);
+    for (int i = 0; submenu && i < count; i++)
+        if (GetSubMenu(bar, i) == submenu)
+            return i;
+    return -1;
+}
+
+HMENU g_versionsMenu, g_debugMenu;
+
+} // namespace
+
+// While a program is debugged the Debug menu stands where the Compiler menu was, and the
+// Versions menu is off the bar; both come back when debugging ends.
+void SwitchDebugMenu(bool debugging) {
+    HWND frame = g_app ? g_app->frameWindow : nullptr;
+    HMENU bar = frame ? GetMenu(frame) : nullptr;
+    if (!bar)
+        return;
+    if (debugging && !g_debugMenu) {
+        static const struct {
+            UINT command;
+            const char *text;
+        } items[] = {
+            {IDM_DEBUG_EXECUTE, "&Execute\tF5"}, {IDM_DEBUG_STEP_IN, "&Step in\tF8"},
+            {IDM_DEBUG_SAME_LEVEL, "Same &Level\tF4"}, {IDM_DEBUG_STEP_OUT, "Step out\tF9"},
+            {IDM_DEBUG_RUN_TO_CURSOR, "&Run to cursor\tF7"}, {0, nullptr},
+            {IDM_DEBUG_BREAK, "&Break"}, {IDM_DEBUG_RESTART, "Res&tart"}, {IDM_DEBUG_STOP, "Stop &debugging"},
+            {0, nullptr}, {IDM_DEBUG_INFO, "&Info..."},
+        };
+        g_debugMenu = CreatePopupMenu();
+        for (const auto &item : items)
+            AppendMenuA(g_debugMenu, item.text ? MF_STRING : MF_SEPARATOR, item.command, item.text);
+        g_versionsMenu = SubmenuHolding(bar, IDM_VERSIONS_GET);
+        int versions = PositionOf(bar, g_versionsMenu);
+        if (versions >= 0)
+            RemoveMenu(bar, static_cast<UINT>(versions), MF_BYPOSITION);
+        int compiler = PositionOf(bar, g_frame.compilerMenu);
+        if (compiler >= 0)
+            RemoveMenu(bar, static_cast<UINT>(compiler), MF_BYPOSITION);
+        InsertMenuA(bar, compiler >= 0 ? static_cast<UINT>(compiler) : 0xFFFFFFFF, MF_BYPOSITION | MF_POPUP | MF_STRING,
+                    reinterpret_cast<UINT_PTR>(g_debugMenu), "&Debug");
+        for (HMENU &slot : g_frame.barMenus)
+            if (!slot) {
+                slot = g_debugMenu;
+                break;
+            }
+    } else if (!debugging && g_debugMenu) {
+        int at = PositionOf(bar, g_debugMenu);
+        if (at >= 0) {
+            RemoveMenu(bar, static_cast<UINT>(at), MF_BYPOSITION);
+            InsertMenuA(bar, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP | MF_STRING,
+                        reinterpret_cast<UINT_PTR>(g_frame.compilerMenu), "&Compiler");
+        }
+        int utils = PositionOf(bar, g_frame.utilsMenu);
+        if (g_versionsMenu && utils >= 0)
+            InsertMenuA(bar, static_cast<UINT>(utils + 1), MF_BYPOSITION | MF_POPUP | MF_STRING,
+                        reinterpret_cast<UINT_PTR>(g_versionsMenu), "&Versions");
+        for (HMENU &slot : g_frame.barMenus)
+            if (slot == g_debugMenu)
+                slot = nullptr;
+        DestroyMenu(g_debugMenu);
+        g_debugMenu = g_versionsMenu = nullptr;
+    }
+    DrawMenuBar(frame);
+}

@@ -18,6 +18,7 @@
 #include "base/Messages.h"
 #include "base/ResourceIds.h"
 #include "base/TextUtil.h"
+#include "debugger/DebugRun.h"
 #include "editor/Autosave.h"
 #include "editor/Bookmarks.h"
 #include "editor/Document.h"
@@ -469,6 +470,8 @@ int Startup(HINSTANCE instance, int showMode, const char *commandLine) {
     CreateFrameContents(instance, frame);
     OpenStartFiles(commandLine);
     ShowEverything(frame);
+    if (g_app->debugStart && g_app->attachProcess)
+        StartDebugSession(frame, "", "");   // the process named by -p (or -d, -D)
     // 24-25: autosave, unless a debugging run starts; the message loop.
     bool autosave = (g_app->optionByte & kOptionAutosave) && !g_app->debugStart;
     if (autosave)

@@ -5,6 +5,7 @@
 #include "app/SettingsLoad.h"
 #include "browse/Functions.h"
 #include "browse/SyntaxCheck.h"
+#include "debugger/DebugRun.h"
 #include "editor/EditorHooks.h"
 #include "project/ProjectCommands.h"
 
@@ -36,4 +37,6 @@ void InstallHooks() {
     g_projectHooks.functionNames = FunctionNames;
     g_editorHooks.checkCSyntax = CheckCSource;
     g_editorHooks.checkEiffelSyntax = CheckEiffelSource;
+    g_editorHooks.startDebugging = StartDebuggingCommandLine;
+    g_debuggingChanged = SwitchDebugMenu;
 }

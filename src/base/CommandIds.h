@@ -220,6 +220,11 @@
 #define IDM_DEBUG_SHOW_VALUE 660        // of the word at the cursor
 #define IDM_DEBUG_SET_NEXT_STATEMENT 3004
 #define IDM_DEBUG_EVALUATE 3009
+#define IDM_DEBUG_STOP 100              // "Stop &debugging"
+#define IDM_DEBUG_RESTART 210
+#define IDM_DEBUG_BREAK 220
+#define IDM_DEBUG_SHOW_CODE 550         // a stop without source: machine instructions
+#define IDM_DEBUG_INFO 1146
 
 // Commands other programs send to the frame through the shared block.
 #define IDM_EXTERNAL_OPEN_FILE 3501

@@ -8,6 +8,11 @@ enum {
     kMsgKeyForEditor = 4194,    // key-down on behalf of the active editor window
     kMsgLayout = 8029,          // lay out the output window and the MDI client
     kMsgStartDebugging = 10524,
+    // From the debug thread.
+    kMsgDebugLoaded = 4624,     // the program is loaded (sent)
+    kMsgDebugShowLine = 4074,   // wParam: the current line (sent)
+    kMsgDebugEnded = 4084,      // debugging ended (sent)
+    kMsgDebugNotice = 4625,     // wParam 0 information, 1 error, 2 exception; lParam an allocated text to show and free
     kMsgBuildProgress = 26024,
     kMsgAutosaveRound = 10025,  // run an autosave round now (the timer does it every 3 minutes)
 };

@@ -12,6 +12,8 @@
 #include "base/CommandIds.h"
 #include "base/Memory.h"
 #include "base/ResourceIds.h"
+#include "debugger/DebugEngine.h"
+#include "debugger/DebugRun.h"
 #include "editor/DocumentTestSupport.h"
 #include "editor/EditorWindow.h"
 
@@ -104,18 +106,20 @@ TEST_F(DispatchTest, TheCommandLineHoldsAtMostFiftyArguments) {
     Release(arguments[0]);
 }
 
-// Until there is a debugger, a program says so, on the command line the arguments after it
-// are files again, and nothing else changes.
-TEST_F(DispatchTest, AProgramToDebugSaysDebuggingIsNotAvailable) {
+// A program on the command line starts a debugging run with the arguments after it; a run
+// whose program cannot start ends with Stop debugging, its thread gone.
+TEST_F(DispatchTest, AProgramOnTheCommandLineIsDebugged) {
     WriteWholeFile(PathOf("PROG.EXE"), "MZ");
     WriteWholeFile(PathOf("A.C"), "a\n");
     snprintf(g_app->startDirectory, sizeof g_app->startDirectory, "%s", dir.c_str());
-    EXPECT_EQ(1, ProcessCommandLine("prog.exe a.c"));
-    EXPECT_EQ(Lines{"Debugging is not available in this version of Kelto"}, ui.Texts());
-    ASSERT_NE(nullptr, g_editor->doc);
-    EXPECT_EQ(PathOf("A.C"), g_editor->doc->path);
-    EXPECT_FALSE(OpenPath(PathOf("PROG.EXE").c_str()));
-    EXPECT_EQ(2u, ui.boxes.size());
+    EXPECT_EQ(0, ProcessCommandLine("prog.exe a.c"));
+    EXPECT_EQ(nullptr, g_editor->doc);
+    ASSERT_NE(nullptr, CurrentEngine());
+    EXPECT_EQ(0, _stricmp((PathOf("PROG.EXE") + " a.c").c_str(), CurrentEngine()->commandLine.c_str()));
+    EXPECT_TRUE(g_app->debugging);
+    StopDebugging();
+    EXPECT_EQ(nullptr, CurrentEngine());
+    EXPECT_FALSE(g_app->debugging);
 }
 
 TEST_F(DispatchTest, ClosedFilesAreNewestFirstWithoutDuplicates) {

@@ -1,0 +1,846 @@
+#include "debugger/DebugEngine.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+#include <strings.h>
+
+namespace {
+
+struct ExceptionNameRow {
+    uint32_t code;
+    const char *name;
+};
+
+const ExceptionNameRow kExceptionNames[] = {
+    {0xC0000005, "Access Violation"},
+    {0x80000002, "Datatype Misalignment"},
+    {0xC000008C, "Array Bound Exceeded"},
+    {0xC000008D, "FP Denormal Operand"},
+    {0xC000008E, "FP Divide By Zero"},
+    {0xC000008F, "FP Inexact result"},
+    {0xC0000090, "FP Invalid operation"},
+    {0xC0000091, "FP Overflow"},
+    {0xC0000092, "FP Stack Check"},
+    {0xC0000093, "FP Underflow"},
+    {0xC0000094, "Divide By Zero"},
+    {0xC0000095, "Integer Overflow"},
+    {0xC0000096, "Privileged Instruction"},
+    {0xC0000025, "In Page Error"},
+    {0xC00000FD, "Stack overflow"},
+    {0x40010003, "Terminate Thread"},
+    {0x40010004, "Terminate Process"},
+    {0x40010005, "Control+C"},
+    {0x40010008, "Control+Break"},
+    {0x000006B5, "RPC:Unknown Interface"},
+    {0x000006BA, "RPC:Server Unavailable"},
+    {0xC000001D, "Illegal instruction"},
+    {0, nullptr},
+};
+
+// Handles and addresses are written as 32-bit values in the log.
+uint32_t Low(const void *handle) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)); }
+
+void Post(DebugEngine &engine, int command) {
+    if (engine.hooks.post)
+        engine.hooks.post(command);
+}
+
+void Info(DebugEngine &engine, const std::string &text) {
+    if (engine.hooks.info)
+        engine.hooks.info(text.c_str());
+}
+
+void Error(DebugEngine &engine, const std::string &text) {
+    if (engine.hooks.error)
+        engine.hooks.error(text.c_str());
+}
+
+void *ThreadHandle(DebugEngine &engine, uint32_t threadId) {
+    for (const EngineThread &t : engine.threads)
+        if (t.id == threadId)
+            return t.handle;
+    return engine.thread;
+}
+
+bool ReadContext(DebugEngine &engine, void *thread) {
+    bool read = engine.platform->GetRegisters(thread, &engine.context);
+    if (!read)
+        Error(engine, FormatText("%s failed. Error code %d", "GetThreadContext", static_cast<int>(engine.platform->LastError())));
+    return read;
+}
+
+bool WriteContext(DebugEngine &engine, void *thread) {
+    bool written = engine.platform->SetRegisters(thread, engine.context);
+    if (!written)
+        Error(engine, FormatText("%s failed. Error code %d", "SetThreadContext", static_cast<int>(engine.platform->LastError())));
+    return written;
+}
+
+void ClearTrapFlag(DebugEngine &engine, void *thread) {
+    RegisterSet registers;
+    if (engine.platform->GetRegisters(thread, &registers) && (registers.eflags & kTrapFlag)) {
+        registers.eflags &= ~kTrapFlag;
+        engine.platform->SetRegisters(thread, registers);
+    }
+}
+
+// Reads up to `size` bytes: a read that crosses into an unreadable page keeps what lies
+// before it (the debuggee's text may end just before such a page).
+uint32_t ReadSome(DebugEngine &engine, void *process, uint32_t address, uint8_t *buffer, uint32_t size) {
+    uint32_t toPage = 0x1000 - (address & 0xFFF);
+    uint32_t first = size < toPage ? size : toPage;
+    if (!engine.platform->ReadMemory(process, address, buffer, first))
+        return 0;
+    if (first == size || !engine.platform->ReadMemory(process, address + first, buffer + first, size - first))
+        return first;
+    return size;
+}
+
+// Text read from the debuggee: ANSI up to its terminator, or UTF-16 converted.
+std::string TextOf(DebugEngine &engine, const uint8_t *bytes, uint32_t size, bool unicode) {
+    if (!unicode)
+        return std::string(reinterpret_cast<const char *>(bytes), strnlen(reinterpret_cast<const char *>(bytes), size));
+    std::vector<uint16_t> units;
+    for (uint32_t i = 0; i + 1 < size; i += 2) {
+        uint16_t unit = static_cast<uint16_t>(bytes[i] | bytes[i + 1] << 8);
+        if (!unit)
+            break;
+        units.push_back(unit);
+    }
+    return engine.platform->FromUtf16(units.data(), units.size());
+}
+
+// A DLL without a name in its load event: the name in its export directory.
+std::string DllNameFromExports(DebugEngine &engine, const DebugEvent &event) {
+    if (!event.file)
+        return "Invalid File Handle";
+    uint8_t mz[64];
+    if (!engine.platform->ReadFileAt(event.file, 0, mz, sizeof mz))
+        return "Invalid File Type";
+    uint16_t signature = static_cast<uint16_t>(mz[0] | mz[1] << 8);
+    if (signature != 0x5A4D)
+        return FormatText("Bad MZ Signature: 0x%x", signature);
+    uint32_t pe = 0;
+    memcpy(&pe, mz + 60, 4);
+    uint32_t peSignature = 0, exportRva = 0;
+    if (!engine.platform->ReadFileAt(event.file, pe, &peSignature, 4) || peSignature != 0x00004550)
+        return FormatText("Bad PE Signature: 0x%x", peSignature);
+    if (!engine.platform->ReadFileAt(event.file, pe + 120, &exportRva, 4) || !exportRva)
+        return "Empty!";
+    void *process = engine.process;
+    bool child = event.processId != engine.processId;
+    if (child && !(process = engine.platform->OpenProcessForRead(event.processId)))
+        return "Impossible to open process";
+    std::string name;
+    uint32_t nameRva = 0;
+    uint8_t bytes[kDllNameLimit + 1] = {};
+    uint32_t got = 0;
+    if (engine.platform->ReadMemory(process, event.base + exportRva + 12, &nameRva, 4) && nameRva)
+        got = ReadSome(engine, process, event.base + nameRva, bytes, kDllNameLimit);
+    name = got ? TextOf(engine, bytes, got, false) : "Access Denied!";
+    if (child)
+        engine.platform->CloseHandle(process);
+    return name;
+}
+
+std::string DllName(DebugEngine &engine, const DebugEvent &event) {
+    uint32_t pointer = 0;
+    bool child = event.processId != engine.processId;
+    void *process = child ? engine.platform->OpenProcessForRead(event.processId) : engine.process;
+    std::string name;
+    if (process && event.imageName && engine.platform->ReadMemory(process, event.imageName, &pointer, 4) && pointer) {
+        uint8_t bytes[kDllNameLimit];
+        uint32_t got = ReadSome(engine, process, pointer, bytes, kDllNameLimit);
+        name = TextOf(engine, bytes, got, event.unicode);
+    }
+    if (child && process)
+        engine.platform->CloseHandle(process);
+    if (name.empty())
+        name = DllNameFromExports(engine, event);
+    return name.empty() ? "impossible to get dll name" : name;
+}
+
+std::string DebugString(DebugEngine &engine, const DebugEvent &event) {
+    bool child = event.processId != engine.processId;
+    void *process = child ? engine.platform->OpenProcessForRead(event.processId) : engine.process;
+    uint32_t limit = kDebugStringLimit;
+    uint32_t characters = event.stringLength < limit ? event.stringLength : limit;
+    uint32_t size = characters * (event.unicode ? 2 : 1);
+    std::vector<uint8_t> bytes(size + 2);
+    uint32_t got = process ? ReadSome(engine, process, event.stringAddress, bytes.data(), size) : 0;
+    if (child && process)
+        engine.platform->CloseHandle(process);
+    bool wide = event.unicode || (got > 1 && bytes[0] != 0 && bytes[1] == 0);
+    std::string text = TextOf(engine, bytes.data(), got, wide);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+// Writes the event's text to the log and keeps the lists that follow the events.
+void LogEvent(DebugEngine &engine, const DebugEvent &event) {
+    std::string text;
+    switch (event.code) {
+    case kEventException:
+        if (event.exceptionCode == kBreakpointException || event.exceptionCode == kSingleStepException)
+            return;
+        text = FormatText("Exception: %s at address 0x%x %s", ExceptionName(event.exceptionCode).c_str(),
+                          event.exceptionAddress, event.firstChance ? "- First Chance" : "- Second Chance");
+        break;
+    case kEventCreateThread:
+        text = FormatText("Creating thread: hThread: 0x%X,\tLocal base: 0x%X, start at 0x%X", Low(event.thread),
+                          event.localBase, event.startAddress);
+        engine.threads.push_back({event.thread, event.threadId, event.localBase, false});
+        break;
+    case kEventCreateProcess:
+        if (!engine.processCreated) {
+            text = FormatText("CreateProcess:\thProcess: 0x%X\thThread: 0x%X\t%s%X\t%s%d\n + %s%d\t%s%X\t%s%X\t%s%X\t%s%d",
+                              Low(event.process), Low(event.thread), "lpBaseOfImage:0x", event.base,
+                              "dwDebugInfoFileOffset:", static_cast<int>(event.debugInfoOffset), "nDebugInfoSize:",
+                              static_cast<int>(event.debugInfoSize), "lpThreadLocalBase:0x", event.localBase,
+                              "lpStartAddress:0x", event.startAddress, "lpImageName:0x", event.imageName,
+                              "fUnicode:", event.unicode ? 1 : 0);
+        } else {
+            text = FormatText("Create Process. hProcess 0x%X", Low(event.process));
+            engine.children.push_back({event.processId, event.threadId, event.process, event.thread, event.base,
+                                       event.startAddress});
+        }
+        break;
+    case kEventExitThread:
+        text = FormatText("Thread 0x%x finished with code %d", event.threadId, static_cast<int>(event.exitCode));
+        for (size_t i = 0; i < engine.threads.size(); i++)
+            if (engine.threads[i].id == event.threadId) {
+                engine.threads.erase(engine.threads.begin() + static_cast<long>(i));
+                break;
+            }
+        break;
+    case kEventExitProcess:
+        text = FormatText("Exit Process: Exit code: %d", static_cast<int>(event.exitCode));
+        break;
+    case kEventLoadDll: {
+        std::string name = DllName(engine, event);
+        text = "Load DLL:" + name + FormatText(" Base 0x%x", event.base);
+        if (event.processId != engine.processId) {   // a child's DLL: nothing of it is read
+            if (event.file)
+                engine.platform->CloseHandle(event.file);
+            break;
+        }
+        DllRecord *dll = AddDll(engine.info, event.base, name.c_str());
+        dll->file = event.file;
+        uint32_t modules = engine.hooks.openDll ? engine.hooks.openDll(engine.info, dll) : 0;
+        if (modules)
+            text += FormatText("\n + Loaded symbols for dll: %d modules", static_cast<int>(modules));
+        break;
+    }
+    case kEventUnloadDll:
+        text = FormatText("Unload DLL: base 0x%x", event.base);
+        if (event.processId != engine.processId)
+            break;
+        for (auto &dll : engine.info.dlls)
+            if (dll->image.loadAddress == event.base) {
+                void *file = dll->file;
+                if (engine.hooks.closeDll)
+                    engine.hooks.closeDll(engine.info, dll.get());
+                else
+                    ReleaseDll(engine.info, dll.get());
+                if (file)
+                    engine.platform->CloseHandle(file);
+                break;
+            }
+        break;
+    case kEventDebugString: {
+        std::string string = DebugString(engine, event);
+        text = "Output Debug String:" + FormatText("\n + \"%s\"", string.c_str());
+        if (string.compare(0, 4, "LDR:") == 0)
+            Error(engine, string);
+        break;
+    }
+    case kEventRip:
+        text = FormatText("\n + %s%d\n + %s%d", "dwError:", static_cast<int>(event.error), "dwType:",
+                          static_cast<int>(event.errorType));
+        break;
+    default:
+        text = FormatText("Debug Event:Unknown [0x%X]", event.code);
+        break;
+    }
+    AddLog(engine, text);
+}
+
+// The first line of the procedure that starts at `address`: its first line entry.
+bool FirstLineOf(DebugEngine &engine, uint32_t address, uint32_t *lineAddress, uint32_t *module, int *file,
+                 uint32_t *line) {
+    *module = ModuleOfAddress(engine.info, address);
+    ProcedureRecord *procedure = ProcedureOfAddress(engine.info, *module, address);
+    ModuleRecord *record = ModuleAt(engine.info, *module);
+    if (!procedure || !record || !MakeLineSlice(engine.info, *module, procedure) || !procedure->sliceCount)
+        return false;
+    const LineBlock &block = record->files[procedure->sliceFile].blocks[procedure->sliceBlock];
+    *lineAddress = block.addresses[procedure->sliceFirst];
+    *line = block.lines[procedure->sliceFirst];
+    *file = static_cast<int>(procedure->sliceFile);
+    return true;
+}
+
+// The first process-creation event: the debuggee exists, its information is read and the
+// temporary breakpoint waits at the first line of its entry function.
+bool ProcessCreated(DebugEngine &engine, const DebugEvent &event) {
+    engine.active = engine.stopped = engine.processCreated = true;
+    engine.startAddress = event.startAddress;
+    engine.loadAddress = event.base;
+    // The event's handles belong to the system; those of CreateProcess are ours.
+    if (engine.attached || !engine.process)
+        engine.process = event.process;
+    if (engine.attached || !engine.thread)
+        engine.thread = event.thread;
+    engine.processId = event.processId;
+    engine.threadId = event.threadId;
+    engine.imageFile = event.file;
+    engine.threads.push_back({engine.thread, event.threadId, event.localBase, false});
+    engine.info.attached = engine.attached;
+    bool read = engine.hooks.openExecutable &&
+                engine.hooks.openExecutable(engine.info, event.file, event.base, engine.path.c_str());
+    if (!read) {
+        // Nothing posts Execute for such a program: it runs until its start address.
+        engine.noDebugInfo = true;
+        engine.stopped = false;
+        InsertBreakpoint(engine, event.startAddress, kBreakByAddress, 0, -1, 0);
+        return true;
+    }
+    if (engine.attached) {
+        if (engine.hooks.refreshMenu)
+            engine.hooks.refreshMenu();
+        return true;
+    }
+    uint32_t module = FindEntryPoint(engine.info);
+    if (!module) {
+        Post(engine, kEngineStopCommand);
+        return true;
+    }
+    if (engine.info.fortran)
+        engine.language = kLanguageFortran;
+    if (engine.language == kLanguageC) {
+        ModuleRecord *record = ModuleAt(engine.info, module);
+        const char *name = record ? record->name.c_str() : "";
+        if (!engine.hooks.openSource || !engine.hooks.openSource(name)) {
+            Error(engine, FormatText("Imposible to find %s\nRunning without source display", name));
+            engine.noSource = true;
+            Post(engine, kEngineExecuteCommand);
+            return true;
+        }
+    }
+    if (!engine.profiling) {
+        uint32_t address = 0, entryModule = 0, line = 0;
+        int file = -1;
+        if (FirstLineOf(engine, engine.info.entryAddress, &address, &entryModule, &file, &line))
+            InsertBreakpoint(engine, address, kBreakTemporary, entryModule, file, line);
+        else
+            InsertBreakpoint(engine, engine.info.entryAddress, kBreakTemporary | kBreakByAddress, 0, -1, 0);
+    }
+    if (ReadContext(engine, engine.thread))
+        engine.stackTop = engine.context.esp;
+    if (engine.hooks.loaded)
+        engine.hooks.loaded();
+    Post(engine, kEngineExecuteCommand);
+    return true;
+}
+
+// Shows where the debuggee stopped: the source line, or machine instructions.
+void ShowStop(DebugEngine &engine, uint32_t address) {
+    LineHit hit = LineOfAddress(engine.info, address);
+    if (hit.line) {
+        SetCodeContext(engine.info, hit.module, address);
+        engine.info.currentModule = hit.module;
+        if (engine.hooks.showLine)
+            engine.hooks.showLine(hit.module, hit.file, hit.line);
+    } else {
+        Post(engine, kEngineShowCodeCommand);
+    }
+}
+
+bool TakeOverAttached(DebugEngine &engine) {
+    if (engine.hooks.bringToFront)
+        engine.hooks.bringToFront();
+    engine.flags |= 1;
+    engine.stopped = false;   // it runs on
+    if (engine.signalAttachEvent)
+        engine.signalAttachEvent();
+    return true;
+}
+
+// A breakpoint exception at A (EIP is A + 1): true when the debuggee goes on.
+bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
+    uint32_t address = event.exceptionAddress;
+    void *thread = ThreadHandle(engine, event.threadId);
+    if (event.processId != engine.processId) {
+        engine.childSinceBreakpoint = false;   // a child's breakpoints are not ours
+        return true;
+    }
+    if (engine.firstBreakpoint == 0) {
+        engine.firstBreakpoint = 1;
+        engine.info.readMemory = [&engine](uint32_t at, void *buffer, uint32_t size) {
+            return engine.platform->ReadMemory(engine.process, at, buffer, size);
+        };
+        if (!engine.noDebugInfo)
+            ResolveImports(engine.info);
+        if (engine.attached)
+            return TakeOverAttached(engine);
+        if (engine.profiling) {
+            engine.waitTime = 1;
+            return true;
+        }
+        if (engine.noDebugInfo)
+            return true;
+        if (engine.hooks.bringToFront)
+            engine.hooks.bringToFront();
+        return false;   // Execute is already posted: it lets the program run on to its entry
+    }
+    engine.firstBreakpoint = 2;
+    BreakpointRecord *record = FindBreakpoint(engine, address);
+    if (!record) {
+        if (engine.childSinceBreakpoint) {
+            engine.childSinceBreakpoint = false;
+            return true;
+        }
+        std::string text = FormatText("Breakpoint found in code:\n + Address 0x%x\n", address);
+        uint32_t module = ModuleOfAddress(engine.info, address);
+        if (ModuleRecord *m = ModuleAt(engine.info, module)) {
+            text += FormatText(" + Module %d: %s\n", static_cast<int>(module), m->name.c_str());
+        } else {
+            for (auto &dll : engine.info.dlls)
+                if (address >= dll->image.loadAddress && address < dll->endAddress)
+                    text += FormatText(" + Dll: %s\n", dll->fileName.c_str());
+        }
+        for (const ImportRecord &import : engine.info.imports)
+            if (import.target && import.target == address)
+                text += FormatText(" + function %s\n", import.function.c_str());
+        AddLog(engine, text);
+        Info(engine, text);
+        if (ReadContext(engine, thread))
+            ShowStop(engine, engine.context.eip);
+        return false;
+    }
+    BreakpointRecord hit = *record;
+    if (!(hit.flags & kBreakByAddress) && hit.line && engine.hooks.showLine)
+        engine.hooks.showLine(hit.module, hit.file, hit.line);
+    engine.platform->WriteMemory(engine.process, address, &hit.savedByte, 1);
+    if (!ReadContext(engine, thread))
+        return false;
+    if (hit.flags & kBreakTemporary) {
+        RemoveBreakpoint(engine, address);
+    } else {
+        engine.context.eflags |= kTrapFlag;
+        engine.pendingValid = true;
+        engine.pendingAddress = address;
+    }
+    engine.context.eip = address;
+    if (!engine.platform->SetRegisters(thread, engine.context))
+        Error(engine, "Impossible to restart debuggee");
+    if (hit.flags & kBreakByAddress) {
+        ModuleRecord *m = ModuleAt(engine.info, ModuleOfAddress(engine.info, address));
+        if (!m)
+            Post(engine, kEngineShowCodeCommand);
+        else
+            ShowStop(engine, address);
+    } else {
+        SetCodeContext(engine.info, hit.module, address);
+        if (hit.module)
+            engine.info.currentModule = hit.module;
+    }
+    return false;
+}
+
+// Exceptions other than the first-chance access violations passed on: true to go on.
+bool ExceptionRaised(DebugEngine &engine, const DebugEvent &event) {
+    void *thread = ThreadHandle(engine, event.threadId);
+    switch (event.exceptionCode) {
+    case kBreakpointException:
+        return BreakpointHit(engine, event);
+    case kSingleStepException:
+        if (engine.pendingValid) {
+            engine.pendingValid = false;
+            if (FindBreakpoint(engine, engine.pendingAddress)) {
+                uint8_t trap = 0xCC;
+                engine.platform->WriteMemory(engine.process, engine.pendingAddress, &trap, 1);
+            }
+        }
+        if (ReadContext(engine, thread) && (engine.context.eflags & kTrapFlag)) {
+            engine.context.eflags &= ~kTrapFlag;
+            WriteContext(engine, thread);
+        }
+        return true;
+    default:
+        ReadContext(engine, thread);
+        if (engine.hooks.exception)
+            engine.hooks.exception(event, engine.context);
+        if (!engine.noDebugInfo)
+            ShowStop(engine, engine.context.eip);
+        return false;
+    }
+}
+
+}  // namespace
+
+std::string DebugPlatform::FromUtf16(const uint16_t *text, size_t length) {
+    std::string out;
+    for (size_t i = 0; i < length; i++)
+        out += text[i] < 0x100 ? static_cast<char>(text[i]) : '?';
+    return out;
+}
+
+std::string FormatText(const char *format, ...) {
+    char buffer[4096];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string ExceptionName(uint32_t code) {
+    for (const ExceptionNameRow *row = kExceptionNames; row->name; row++)
+        if (row->code == code)
+            return row->name;
+    return FormatText("Unknown (code %d)", static_cast<int>(code));
+}
+
+void AddLog(DebugEngine &engine, const std::string &text) {
+    std::lock_guard<std::mutex> hold(engine.logLock);
+    engine.log.push_back(text);
+}
+
+void ResetEngine(DebugEngine &engine) {
+    engine.info = DebugInfo();
+    engine.commandLine.clear();
+    engine.process = engine.thread = engine.imageFile = nullptr;
+    engine.processId = engine.threadId = engine.loadAddress = engine.startAddress = 0;
+    engine.active = engine.stopped = engine.suspendedByUser = engine.processCreated = false;
+    engine.attached = engine.noDebugInfo = engine.noSource = engine.childSinceBreakpoint = false;
+    engine.firstBreakpoint = 0;
+    engine.language = kLanguageC;
+    engine.context = RegisterSet();
+    engine.stackTop = 0;
+    engine.waitTime = engine.profiling ? 0 : 100;
+    engine.pendingValid = false;
+    engine.codeTrapArmed = false;
+    engine.eventPending = false;
+    engine.exited = false;
+    engine.lastExitCode = 0;
+    engine.threads.clear();
+    engine.children.clear();
+    engine.breakpoints.clear();
+    std::lock_guard<std::mutex> hold(engine.logLock);
+    engine.log.clear();
+}
+
+BreakpointRecord *FindBreakpoint(DebugEngine &engine, uint32_t address) {
+    for (BreakpointRecord &record : engine.breakpoints)
+        if (record.address == address)
+            return &record;
+    return nullptr;
+}
+
+bool InsertBreakpoint(DebugEngine &engine, uint32_t address, uint32_t flags, uint32_t module, int file,
+                      uint32_t line) {
+    BreakpointRecord record = {line, address, module, flags, file, 0};
+    if (BreakpointRecord *existing = FindBreakpoint(engine, address))
+        record.savedByte = existing->savedByte;   // the byte there is already ours
+    else {
+        uint8_t trap = 0xCC;
+        if (!engine.platform->ReadMemory(engine.process, address, &record.savedByte, 1) ||
+            (record.savedByte != 0xCC && !engine.platform->WriteMemory(engine.process, address, &trap, 1)))
+            return false;
+    }
+    engine.breakpoints.insert(engine.breakpoints.begin(), record);
+    return true;
+}
+
+void RemoveBreakpoint(DebugEngine &engine, uint32_t address) {
+    for (size_t i = 0; i < engine.breakpoints.size(); i++)
+        if (engine.breakpoints[i].address == address) {
+            engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
+            return;
+        }
+}
+
+void HandleOneEvent(DebugEngine &engine) {
+    DebugEvent event;
+    if (!engine.platform->WaitDebugEvent(&event, engine.waitTime))
+        return;   // (profiling takes its sample here)
+    LogEvent(engine, event);
+    engine.eventPending = true;
+    engine.eventProcessId = event.processId;
+    engine.eventThreadId = event.threadId;
+    bool goOn = true;
+    uint32_t status = kContinue;
+    switch (event.code) {
+    case kEventException:
+        if (event.processId != engine.processId && event.exceptionCode != kBreakpointException) {
+            status = kNotHandled;   // a child's exceptions are its own
+            break;
+        }
+        if (event.exceptionCode == kAccessViolation && event.firstChance && !(engine.flags & 1) &&
+            !engine.codeTrapArmed) {
+            ClearTrapFlag(engine, ThreadHandle(engine, event.threadId));
+            status = kNotHandled;
+            break;
+        }
+        goOn = ExceptionRaised(engine, event);
+        break;
+    case kEventCreateProcess:
+        if (engine.processCreated) {
+            engine.childSinceBreakpoint = true;
+            if (event.file)
+                engine.platform->CloseHandle(event.file);
+        } else {
+            goOn = ProcessCreated(engine, event);
+        }
+        break;
+    case kEventExitProcess:
+        if (event.processId == engine.processId) {
+            // The exit is continued as well, so that the system can finish the process.
+            engine.active = false;
+            engine.exited = true;
+            engine.lastExitCode = event.exitCode;
+            std::string text = FormatText("Finished. Return code %d", static_cast<int>(event.exitCode));
+            if (!engine.profiling)
+                Info(engine, text);
+            Post(engine, kEngineStopCommand);
+        } else {
+            for (size_t i = 0; i < engine.children.size(); i++)
+                if (engine.children[i].processId == event.processId) {
+                    engine.children.erase(engine.children.begin() + static_cast<long>(i));
+                    break;
+                }
+        }
+        break;
+    default:
+        break;
+    }
+    if (goOn) {
+        engine.eventPending = false;
+        engine.platform->ContinueDebugEvent(event.processId, event.threadId, status);
+        return;
+    }
+    // An exception that stopped the program is handed back to it when it goes on: continued
+    // as handled, the faulting instruction would only fault again.
+    bool fault = event.code == kEventException && event.exceptionCode != kBreakpointException &&
+                 event.exceptionCode != kSingleStepException;
+    engine.eventStatus = fault ? kNotHandled : kContinue;
+    engine.stopped = true;
+    engine.platform->Reset(kSignalRunning);
+}
+
+bool BeginDebugThread(DebugEngine &engine) {
+    engine.active = false;
+    if (engine.attachProcessId) {
+        engine.attached = true;
+        if (!engine.platform->Attach(engine.attachProcessId)) {
+            Error(engine, "Impossible to attach to debuggee");
+            if (engine.hooks.bringToFront)
+                engine.hooks.bringToFront();
+            return false;
+        }
+    } else {
+        uint32_t error = 0;
+        if (!engine.platform->CreateDebuggee(engine.commandLine.c_str(), &engine.process, &engine.thread,
+                                             &engine.processId, &engine.threadId, &error)) {
+            std::string reason = error ? engine.platform->ErrorText(error) : "";
+            Error(engine, FormatText("Impossible to start %s \n%s", engine.commandLine.c_str(), reason.c_str()));
+            Post(engine, kEngineStopCommand);
+            return false;
+        }
+    }
+    engine.active = true;
+    engine.platform->Signal(kSignalRunning);
+    return true;
+}
+
+bool DebugThreadStep(DebugEngine &engine) {
+    if (!engine.active)
+        return false;
+    switch (engine.platform->WaitSignal()) {
+    case kSignalRunning:
+        HandleOneEvent(engine);
+        break;
+    case kSignalResume:
+        engine.platform->Signal(kSignalRunning);
+        engine.stopped = false;
+        if (engine.profiling)
+            engine.waitTime = 0;
+        if (engine.suspendedByUser) {
+            engine.suspendedByUser = false;
+            long count = 1;
+            for (int i = 0; i < 100 && count > 0; i++)
+                count = engine.platform->ResumeThread(engine.thread);
+            if (count > 0) {
+                Error(engine, "Unable to restart the program");
+                engine.suspendedByUser = engine.stopped = true;
+                engine.platform->Reset(kSignalRunning);
+                break;
+            }
+        }
+        if (engine.eventPending) {
+            engine.eventPending = false;
+            engine.platform->ContinueDebugEvent(engine.eventProcessId, engine.eventThreadId, engine.eventStatus);
+        }
+        break;
+    case kSignalKill:
+        EndDebuggee(engine);
+        engine.active = false;
+        break;
+    default:
+        break;
+    }
+    return engine.active;
+}
+
+uint32_t ExitAddress(DebugEngine &engine) {
+    for (const ImportRecord &import : engine.info.imports)
+        if (import.target && strncasecmp(import.function.c_str(), "ExitProcess", 11) == 0 &&
+            strncasecmp(import.dll.c_str(), "kernel32.dll", 12) == 0)
+            return import.target;
+    static const char *const names[] = {"_exit", "exit", "_ExitProcess@4", "ExitProcess", "_cexit"};
+    for (const char *name : names)
+        if (const SymbolEntry *symbol = FindSymbol(engine.info, name))
+            if (symbol->value)
+                return symbol->value;
+    const ImageInfo &image = engine.info.exe;
+    for (const char *name : names)
+        for (uint32_t i = 0; i < image.symbolCount; i++) {
+            CoffSymbol symbol = CoffSymbolAt(image, i);
+            if (symbol.section > 0 && CoffSymbolName(image, i) == name)
+                return symbol.value + image.loadAddress;
+            i += symbol.auxCount;
+        }
+    return 0;
+}
+
+// The debuggee leaves through its own exit function, so that its exit code is reported;
+// when it has none, or does not leave in time, it is terminated. Either way the debug
+// events up to its exit are taken and continued here, so that nothing stays suspended.
+void EndDebuggee(DebugEngine &engine) {
+    if (!engine.process || engine.exited)
+        return;
+    uint32_t address = engine.noDebugInfo ? 0 : ExitAddress(engine);
+    // A thread that runs cannot be moved: it is held first.
+    if (!engine.eventPending && !engine.suspendedByUser && engine.platform->SuspendThread(engine.thread) >= 0)
+        engine.suspendedByUser = true;
+    bool leaving = false;
+    if (address && engine.platform->GetRegisters(engine.thread, &engine.context)) {
+        engine.codeTrapArmed = false;
+        engine.context.eflags &= ~kTrapFlag;
+        engine.context.eip = address;
+        leaving = engine.platform->SetRegisters(engine.thread, engine.context);
+    }
+    if (!leaving)
+        engine.platform->TerminateProcess(engine.process);
+    for (int i = 0; i < 100 && engine.suspendedByUser; i++)
+        if (engine.platform->ResumeThread(engine.thread) <= 1)
+            break;
+    engine.suspendedByUser = false;
+    engine.stopped = false;
+    if (engine.eventPending) {
+        engine.eventPending = false;
+        engine.platform->ContinueDebugEvent(engine.eventProcessId, engine.eventThreadId, kContinue);
+    }
+    // Up to 2 s for the exit; after 1 s a program that has not left is terminated.
+    engine.active = true;
+    for (int turn = 0; turn < 20 && !engine.exited; turn++) {
+        if (turn == 10 && leaving)
+            engine.platform->TerminateProcess(engine.process);
+        DebugEvent event;
+        if (!engine.platform->WaitDebugEvent(&event, 100))
+            continue;
+        if (event.code == kEventExitProcess && event.processId == engine.processId) {
+            LogEvent(engine, event);
+            engine.exited = true;
+            engine.lastExitCode = event.exitCode;
+            if (!engine.profiling)
+                Info(engine, FormatText("Finished. Return code %d", static_cast<int>(event.exitCode)));
+        } else if (event.code == kEventLoadDll && event.file) {
+            engine.platform->CloseHandle(event.file);
+        } else if (event.code == kEventCreateProcess && event.file) {
+            engine.platform->CloseHandle(event.file);
+        }
+        bool exception = event.code == kEventException && event.exceptionCode != kBreakpointException &&
+                         event.exceptionCode != kSingleStepException;
+        engine.platform->ContinueDebugEvent(event.processId, event.threadId, exception ? kNotHandled : kContinue);
+    }
+    engine.active = false;
+}
+
+void EndDebugThread(DebugEngine &engine) {
+    engine.platform->Reset(kSignalRunning);
+    engine.active = false;
+    engine.breakpoints.clear();
+    engine.pendingValid = false;
+    for (auto &dll : engine.info.dlls)
+        if (dll->file) {
+            engine.platform->CloseHandle(dll->file);
+            dll->file = nullptr;
+        }
+    if (engine.hooks.closeAll)
+        engine.hooks.closeAll(engine.info);
+    else
+        ReleaseDebugInfo(engine.info);
+    if (engine.imageFile)
+        engine.platform->CloseHandle(engine.imageFile);
+    if (!engine.attached && engine.thread)
+        engine.platform->CloseHandle(engine.thread);
+    if (!engine.attached && engine.process)
+        engine.platform->CloseHandle(engine.process);
+    engine.imageFile = engine.thread = engine.process = nullptr;
+}
+
+void ContinueDebuggee(DebugEngine &engine) {
+    if (!engine.active)
+        return;
+    if (!engine.stopped) {
+        if (engine.hooks.status)
+            engine.hooks.status("Program is running");
+        return;
+    }
+    if (engine.suspendedByUser && engine.eventPending) {
+        // Held by Break while at a debug event: the debug thread resumes it and continues the event.
+        engine.platform->Signal(kSignalResume);
+        return;
+    }
+    if (engine.suspendedByUser) {
+        engine.suspendedByUser = false;
+        long count = 2;
+        for (int i = 0; i < 100 && count >= 2; i++)
+            count = engine.platform->ResumeThread(engine.thread);
+        engine.stopped = false;
+        engine.platform->Signal(kSignalRunning);
+        return;
+    }
+    for (size_t i = engine.breakpoints.size(); i-- > 0;)
+        if (!engine.breakpoints[i].flags)
+            engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
+    engine.platform->Signal(kSignalResume);
+}
+
+bool BreakDebuggee(DebugEngine &engine, bool display) {
+    if (!engine.active || engine.stopped)
+        return engine.active;
+    if (engine.platform->SuspendThread(engine.thread) < 0) {
+        Error(engine, FormatText("Unable to stop debuggee: error code %d\n", static_cast<int>(engine.platform->LastError())));
+        return false;
+    }
+    engine.platform->Reset(kSignalRunning);
+    engine.stopped = engine.suspendedByUser = true;
+    if (ReadContext(engine, engine.thread) && display)
+        ShowStop(engine, engine.context.eip);
+    return true;
+}
+
+void RequestStop(DebugEngine &engine) {
+    if (!engine.active)
+        return;
+    if (!engine.stopped)
+        BreakDebuggee(engine, false);
+    // The debug thread sees `kill` only once it no longer polls for debug events.
+    engine.platform->Reset(kSignalRunning);
+    engine.platform->Signal(kSignalKill);
+}

@@ -1,0 +1,411 @@
+#include <string.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+
+#include "debugger/DebugEngine.h"
+#include "gtest/gtest.h"
+
+namespace {
+
+void *const kProcess = reinterpret_cast<void *>(0x10);
+void *const kThread = reinterpret_cast<void *>(0x14);
+void *const kChild = reinterpret_cast<void *>(0x20);
+void *const kFile = reinterpret_cast<void *>(0x30);
+const uint32_t kPid = 100, kTid = 101, kMain = 0x401100, kExit = 0x7C801000;
+
+// A debuggee that replays scripted events and records what the engine does to it.
+struct FakeDebuggee : DebugPlatform {
+    std::deque<DebugEvent> events;
+    std::map<uint32_t, uint8_t> memory;      // readable bytes (the child's too)
+    std::map<uint32_t, std::string> files;   // file handle -> contents
+    std::vector<std::string> calls;          // "continue 100 101 10002", "suspend", ...
+    RegisterSet registers;
+    long suspendCount = 0;
+    bool createFails = false, signals[3] = {};
+
+    // Memory comes in whole pages, as in a process.
+    void Write(uint32_t address, const void *bytes, size_t size) {
+        for (uint32_t page = address & ~0xFFFu; page < address + size; page += 0x1000)
+            for (uint32_t i = 0; i < 0x1000; i++)
+                memory.emplace(page + i, 0);
+        for (size_t i = 0; i < size; i++)
+            memory[address + static_cast<uint32_t>(i)] = static_cast<const uint8_t *>(bytes)[i];
+    }
+    bool CreateDebuggee(const char *, void **process, void **thread, uint32_t *pid, uint32_t *tid,
+                        uint32_t *error) override {
+        *process = kProcess, *thread = kThread, *pid = kPid, *tid = kTid, *error = 2;
+        return !createFails;
+    }
+    bool Attach(uint32_t) override { return false; }
+    bool WaitDebugEvent(DebugEvent *event, uint32_t) override {
+        if (events.empty())
+            return false;
+        *event = events.front();
+        events.pop_front();
+        return true;
+    }
+    bool ContinueDebugEvent(uint32_t pid, uint32_t tid, uint32_t status) override {
+        calls.push_back(FormatText("continue %u %u %x", pid, tid, status));
+        return true;
+    }
+    bool GetRegisters(void *, RegisterSet *out) override { return *out = registers, true; }
+    bool SetRegisters(void *, const RegisterSet &in) override { return registers = in, true; }
+    long SuspendThread(void *) override { return calls.push_back("suspend"), suspendCount++; }
+    long ResumeThread(void *) override {
+        calls.push_back("resume");
+        return suspendCount > 0 ? suspendCount-- : 0;
+    }
+    bool TerminateProcess(void *) override { return calls.push_back("terminate"), true; }
+    bool ReadMemory(void *, uint32_t address, void *buffer, uint32_t size) override {
+        for (uint32_t i = 0; i < size; i++) {
+            auto at = memory.find(address + i);
+            if (at == memory.end())
+                return false;
+            static_cast<uint8_t *>(buffer)[i] = at->second;
+        }
+        return true;
+    }
+    bool WriteMemory(void *, uint32_t address, const void *buffer, uint32_t size) override {
+        calls.push_back(FormatText("write %x %02x", address, *static_cast<const uint8_t *>(buffer)));
+        Write(address, buffer, size);
+        return true;
+    }
+    void *OpenProcessForRead(uint32_t) override { return kChild; }
+    bool ReadFileAt(void *file, uint32_t offset, void *buffer, uint32_t size) override {
+        auto at = files.find(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(file)));
+        if (at == files.end() || offset + size > at->second.size())
+            return false;
+        return memcpy(buffer, at->second.data() + offset, size), true;
+    }
+    void CloseHandle(void *handle) override { calls.push_back(FormatText("close %x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(handle)))); }
+    uint32_t LastError() override { return 5; }
+    std::string ErrorText(uint32_t) override { return "File not found."; }
+    void Signal(DebugSignal which) override { signals[which] = true; }
+    void Reset(DebugSignal which) override { signals[which] = false; }
+    DebugSignal WaitSignal() override {
+        for (int i = 0; i < 3; i++)
+            if (signals[i]) {
+                signals[i] = i == kSignalRunning;
+                return static_cast<DebugSignal>(i);
+            }
+        return kSignalNone;
+    }
+};
+
+DebugEvent Event(uint32_t code, uint32_t pid = kPid) {
+    DebugEvent event;
+    event.code = code, event.processId = pid, event.threadId = pid + 1;
+    return event;
+}
+
+DebugEvent Exception(uint32_t code, uint32_t address, bool first = true, uint32_t pid = kPid) {
+    DebugEvent event = Event(kEventException, pid);
+    event.exceptionCode = code, event.exceptionAddress = address, event.firstChance = first;
+    return event;
+}
+
+struct DebugEngineTest : ::testing::Test {
+    FakeDebuggee fake;
+    DebugEngine engine;
+    std::vector<std::string> said;   // "post 340", "info ...", "line 1 0 3"...
+
+    void SetUp() override {
+        engine.platform = &fake;
+        engine.path = "PROG.EXE";
+        engine.commandLine = "PROG.EXE -x";
+        auto &h = engine.hooks;
+        h.post = [this](int command) { said.push_back(FormatText("post %d", command)); };
+        h.loaded = [this] { said.push_back("loaded"); };
+        h.showLine = [this](uint32_t m, int f, uint32_t line) { said.push_back(FormatText("line %u %d %u", m, f, line)); };
+        h.info = [this](const char *text) { said.push_back(std::string("info ") + text); };
+        h.error = [this](const char *text) { said.push_back(std::string("error ") + text); };
+        h.status = [this](const char *text) { said.push_back(std::string("status ") + text); };
+        h.exception = [this](const DebugEvent &e, const RegisterSet &) { said.push_back(FormatText("dialog %x", e.exceptionCode)); };
+        h.openSource = [](const char *name) { return strcmp(name, "main.c") == 0; };
+        h.openExecutable = [](DebugInfo &info, void *, uint32_t, const char *) {
+            info.modules.resize(2);
+            auto m = std::make_unique<ModuleRecord>();
+            m->name = "main.c", m->codeStart = 0x401000, m->codeEnd = 0x402000;
+            auto p = std::make_unique<ProcedureRecord>();
+            p->name = "_main", p->start = kMain, p->end = 0x401140;
+            m->procedures.push_back(std::move(p));
+            m->files.resize(1);
+            m->files[0].name = "main.c";
+            m->files[0].blocks.push_back({0x401000, 0x402000, {kMain, 0x401106, 0x401110}, {3, 4, 5}});
+            info.modules[1] = std::move(m);
+            info.exe.globals.Add("_main", kSymPub32, 0, kMain);
+            info.imports.push_back({"ExitProcess", "KERNEL32.dll", 0x403000, 0, kExit});
+            return true;
+        };
+        fake.registers.eip = kMain + 1;
+        fake.memory[kMain] = 0x55;   // push ebp
+        fake.signals[kSignalRunning] = false;
+    }
+    // A new run of a new debuggee.
+    void Fresh() {
+        fake = FakeDebuggee();
+        fake.memory[kMain] = 0x55;
+        fake.memory[0x401000] = 0x90;
+        said.clear();
+        ResetEngine(engine);
+        engine.commandLine = "PROG.EXE";
+    }
+    // Runs the debug thread's loop until it waits for the user (or ends).
+    void Run() {
+        for (int i = 0; i < 50 && DebugThreadStep(engine) && fake.signals[kSignalRunning] && !fake.events.empty(); i++) {
+        }
+    }
+    // Started and stopped at the first line of main.
+    void StartToEntry() {
+        fake.events = {Event(kEventCreateProcess), Exception(kBreakpointException, 0x7C900000)};
+        fake.events[0].process = kProcess, fake.events[0].thread = kThread, fake.events[0].file = kFile;
+        fake.events[0].base = 0x400000;
+        ASSERT_TRUE(BeginDebugThread(engine));
+        Run();   // the loader's breakpoint stops: the posted Execute lets it go on
+        ContinueDebuggee(engine);
+        fake.events.push_back(Exception(kBreakpointException, kMain));
+        Run();
+        Run();
+    }
+};
+
+// The program stops at the first line of main with its byte back, and finishes with its code.
+TEST_F(DebugEngineTest, RunsToTheEntryAndToTheEnd) {
+    StartToEntry();
+    EXPECT_EQ((std::vector<std::string>{"write 401100 cc", "continue 100 101 10002", "continue 100 101 10002",
+                                        "write 401100 55"}), fake.calls);
+    EXPECT_EQ((std::vector<std::string>{"loaded", "post 340", "line 1 0 3"}), said);
+    EXPECT_EQ(kMain, fake.registers.eip);
+    EXPECT_TRUE(engine.stopped);
+    EXPECT_TRUE(engine.breakpoints.empty());
+    DebugEvent exit = Event(kEventExitProcess);
+    exit.exitCode = 7;
+    fake.events.push_back(exit);
+    ContinueDebuggee(engine);
+    Run();
+    Run();
+    EXPECT_FALSE(engine.active);
+    EXPECT_EQ((std::vector<std::string>{"info Finished. Return code 7", "post 100"}),
+              std::vector<std::string>(said.end() - 2, said.end()));
+    EXPECT_EQ("Exit Process: Exit code: 7", engine.log.back());
+    EndDebugThread(engine);
+    EXPECT_EQ((std::vector<std::string>{"close 30", "close 14", "close 10"}),
+              std::vector<std::string>(fake.calls.end() - 3, fake.calls.end()));
+}
+
+// Each kind of event: its log text and how it is continued (or that it stops).
+TEST_F(DebugEngineTest, EventsAreLoggedAndDecided) {
+    StartToEntry();
+    uint16_t wide[] = {'a', 'b', '\n', 0};
+    fake.Write(0x500000, "hello\n\n", 8);
+    fake.Write(0x500100, wide, sizeof wide);
+    fake.Write(0x500200, "\x10\x02\x50\x00", 4);   // -> the name at 0x500210
+    fake.Write(0x500210, u"KERNEL32.DLL", 26);
+    struct Row {
+        DebugEvent event;
+        const char *log;
+        const char *outcome;   // the continue status, or what stopped
+        unsigned flags = 0;    // 1: trap all exceptions
+    } rows[] = {
+        {Exception(kAccessViolation, 0x401105), "Exception: Access Violation at address 0x401105 - First Chance", "80010001"},
+        {Exception(kAccessViolation, 0x401105), "Exception: Access Violation at address 0x401105 - First Chance", "dialog c0000005", 1},
+        {Exception(0xC0000094, 0x401106), "Exception: Divide By Zero at address 0x401106 - First Chance", "dialog c0000094"},
+        {Exception(kAccessViolation, 0x401107, false), "Exception: Access Violation at address 0x401107 - Second Chance", "dialog c0000005"},
+        {Exception(0x12345, 0x4011), "Exception: Unknown (code 74565) at address 0x4011 - First Chance", "dialog 12345"},
+        {Exception(0xE0000001, 0x4011), "Exception: Unknown (code -536870911) at address 0x4011 - First Chance", "dialog e0000001"},
+        {Event(kEventExitThread), "Thread 0x65 finished with code 0", "10002"},
+        {Event(kEventUnloadDll), "Unload DLL: base 0x0", "10002"},
+        {Event(kEventRip), "\n + dwError:0\n + dwType:0", "10002"},
+        {Event(42), "Debug Event:Unknown [0x2A]", "10002"},
+    };
+    for (Row &row : rows) {
+        if (engine.stopped) {   // a fault that stopped goes back to the program's own handler
+            ContinueDebuggee(engine);
+            DebugThreadStep(engine);
+            EXPECT_EQ(&row == rows ? "continue 100 101 10002" : "continue 100 101 80010001", fake.calls.back());
+        }
+        engine.flags = row.flags;
+        size_t calls = fake.calls.size(), told = said.size();
+        fake.events.push_back(row.event);
+        DebugThreadStep(engine);
+        EXPECT_EQ(row.log, engine.log.back());
+        std::string outcome = fake.calls.size() > calls && fake.calls.back().compare(0, 8, "continue") == 0
+                                  ? fake.calls.back().substr(fake.calls.back().rfind(' ') + 1)
+                                  : said.size() > told ? said[told] : "";
+        EXPECT_EQ(row.outcome, outcome) << row.log;
+    }
+    // Texts read from the debuggee: ANSI, UTF-16 by its look, a DLL name in UTF-16.
+    DebugEvent ansi = Event(kEventDebugString), utf16 = Event(kEventDebugString), dll = Event(kEventLoadDll);
+    ansi.stringAddress = 0x500000, ansi.stringLength = 8;
+    utf16.stringAddress = 0x500100, utf16.stringLength = 4;
+    dll.imageName = 0x500200, dll.unicode = true, dll.base = 0x7C800000;
+    fake.events = {ansi, utf16, dll};
+    Run();
+    EXPECT_EQ((std::vector<std::string>{"Output Debug String:\n + \"hello\"", "Output Debug String:\n + \"ab\"",
+                                        "Load DLL:KERNEL32.DLL Base 0x7c800000"}),
+              std::vector<std::string>(engine.log.end() - 3, engine.log.end()));
+}
+
+// A child process: its creation, loader breakpoint, exceptions, debug string and exit are its own.
+TEST_F(DebugEngineTest, ChildProcessesGoOn) {
+    StartToEntry();
+    DebugEvent create = Event(kEventCreateProcess, 200), text = Event(kEventDebugString, 200);
+    create.process = kChild, create.file = reinterpret_cast<void *>(0x40);
+    text.stringAddress = 0x600000, text.stringLength = 5;
+    fake.Write(0x600000, "LDR:", 4);
+    fake.events = {create, Exception(kBreakpointException, 0x7C900000, true, 200),
+                   Exception(kAccessViolation, 0x1, false, 200), text, Event(kEventExitProcess, 200)};
+    ContinueDebuggee(engine);
+    Run();
+    EXPECT_TRUE(fake.signals[kSignalRunning]);
+    EXPECT_EQ((std::vector<std::string>{"close 40", "continue 200 201 10002", "continue 200 201 10002",
+                                        "continue 200 201 80010001", "close 20", "continue 200 201 10002",
+                                        "continue 200 201 10002"}),
+              std::vector<std::string>(fake.calls.end() - 7, fake.calls.end()));
+    EXPECT_EQ("Create Process. hProcess 0x20", engine.log[engine.log.size() - 4]);
+    EXPECT_EQ("Output Debug String:\n + \"LDR:\"", engine.log[engine.log.size() - 2]);
+    EXPECT_EQ(1, std::count(said.begin(), said.end(), "error LDR:"));
+    EXPECT_TRUE(engine.children.empty());
+    EXPECT_TRUE(engine.active);
+}
+
+// DLLs load and unload in any order; each unload closes its own file; names are bounded.
+TEST_F(DebugEngineTest, DllsLoadAndUnloadOutOfOrder) {
+    StartToEntry();
+    std::string exports(0x200, '\0');
+    exports[0] = 'M', exports[1] = 'Z', exports[60] = 0x80;
+    memcpy(&exports[0x80], "PE\0\0", 4);
+    exports[0x80 + 120] = 0x10;   // export directory RVA 0x10
+    fake.files[0x50] = exports;
+    fake.Write(0x10000010 + 12, "\x40\x00\x00\x00", 4);
+    fake.Write(0x10000040, "USER32.dll", 11);
+    fake.files[0x51] = std::string(64, 'x');
+    std::string longName(400, 'n');
+    fake.Write(0x500300, "\x00\x04\x50\x00", 4);
+    fake.Write(0x500400, longName.data(), longName.size());
+    DebugEvent a = Event(kEventLoadDll), b = a, c = a, d = a, ua = Event(kEventUnloadDll), ub = ua;
+    a.base = ua.base = 0x10000000, a.file = reinterpret_cast<void *>(0x50);
+    b.base = ub.base = 0x20000000, b.file = reinterpret_cast<void *>(0x51);
+    c.base = 0x30000000;
+    d.base = 0x40000000, d.imageName = 0x500300, d.file = reinterpret_cast<void *>(0x52);
+    fake.events = {a, b, c, d, ua, ub};
+    ContinueDebuggee(engine);
+    Run();
+    std::vector<std::string> logged(engine.log.end() - 6, engine.log.end());
+    EXPECT_EQ((std::vector<std::string>{"Load DLL:USER32.dll Base 0x10000000",
+                                        "Load DLL:Bad MZ Signature: 0x7878 Base 0x20000000",
+                                        "Load DLL:Invalid File Handle Base 0x30000000",
+                                        "Load DLL:" + std::string(300, 'n') + " Base 0x40000000",
+                                        "Unload DLL: base 0x10000000", "Unload DLL: base 0x20000000"}),
+              logged);
+    ASSERT_EQ(2u, engine.info.dlls.size());
+    EXPECT_EQ(0x40000000u, engine.info.dlls[0]->image.loadAddress);
+    EXPECT_EQ(0x30000000u, engine.info.dlls[1]->image.loadAddress);
+    EXPECT_EQ(1, std::count(fake.calls.begin(), fake.calls.end(), "close 50"));
+    EXPECT_EQ(1, std::count(fake.calls.begin(), fake.calls.end(), "close 51"));
+}
+
+// Hostile lengths: a debug string's length is bounded; unreadable text is empty.
+TEST_F(DebugEngineTest, DebugStringsAreBounded) {
+    StartToEntry();
+    std::string big(5000, 's');
+    fake.Write(0x700000, big.data(), big.size());
+    DebugEvent huge = Event(kEventDebugString), nowhere = huge;
+    huge.stringAddress = 0x700000, huge.stringLength = 0xFFFFFFFF;
+    nowhere.stringAddress = 0x900000, nowhere.stringLength = 0xFFFFFFFF, nowhere.unicode = true;
+    fake.events = {huge, nowhere};
+    ContinueDebuggee(engine);
+    Run();
+    EXPECT_EQ("Output Debug String:\n + \"" + std::string(kDebugStringLimit, 's') + "\"", engine.log[engine.log.size() - 2]);
+    EXPECT_EQ("Output Debug String:\n + \"\"", engine.log.back());
+}
+
+// Break holds a running program without a debug event; Continue lets it go without one.
+TEST_F(DebugEngineTest, BreakAndContinue) {
+    StartToEntry();
+    ContinueDebuggee(engine);
+    Run();   // running, no event
+    ContinueDebuggee(engine);
+    EXPECT_EQ("status Program is running", said.back());
+    size_t calls = fake.calls.size();
+    ASSERT_TRUE(BreakDebuggee(engine, true));
+    EXPECT_TRUE(engine.stopped && engine.suspendedByUser && !fake.signals[kSignalRunning]);
+    ContinueDebuggee(engine);
+    EXPECT_EQ((std::vector<std::string>{"suspend", "resume"}), std::vector<std::string>(fake.calls.begin() + calls, fake.calls.end()));
+    EXPECT_TRUE(fake.signals[kSignalRunning] && !engine.stopped);
+}
+
+// Stop makes the program leave through ExitProcess, stopped or running; without an exit
+// function it is terminated. Either way its exit is taken and nothing stays suspended.
+TEST_F(DebugEngineTest, StopLetsTheProgramExit) {
+    for (int how = 0; how < 3; how++) {
+        SCOPED_TRACE(how);
+        Fresh();
+        StartToEntry();
+        if (how == 1) {
+            ContinueDebuggee(engine);
+            Run();
+        }
+        if (how == 2)
+            engine.info.imports.clear();
+        DebugEvent exit = Event(kEventExitProcess);
+        exit.exitCode = 3;
+        fake.events = {Event(kEventCreateThread), exit};
+        RequestStop(engine);
+        EXPECT_FALSE(DebugThreadStep(engine));
+        EXPECT_EQ(how == 2 ? kMain : kExit, fake.registers.eip);
+        EXPECT_EQ(how == 2, std::count(fake.calls.begin(), fake.calls.end(), "terminate") == 1);
+        EXPECT_EQ(0, fake.suspendCount);
+        EXPECT_EQ("info Finished. Return code 3", said.back());
+        EXPECT_EQ("continue 100 101 10002", fake.calls.back());
+    }
+}
+
+// Without debug information the program stops at its start address and shows machine code;
+// without its entry module's source it runs without display; without an entry debugging ends.
+TEST_F(DebugEngineTest, StartsWithoutInformationSourceOrEntry) {
+    auto full = engine.hooks.openExecutable;
+    struct Row {
+        int variant;
+        std::vector<std::string> said;
+    } rows[] = {
+        {0, {"post 550"}},
+        {1, {"error Imposible to find main.c\nRunning without source display", "post 340"}},
+        {2, {"post 100"}},
+    };
+    for (const Row &row : rows) {
+        Fresh();
+        engine.hooks.openExecutable = row.variant == 0 ? nullptr : full;
+        engine.hooks.openSource = [](const char *) { return false; };
+        if (row.variant == 2)
+            engine.hooks.openExecutable = [full](DebugInfo &info, void *file, uint32_t at, const char *name) {
+                full(info, file, at, name);
+                info.exe.globals = SymbolTable();
+                return true;
+            };
+        DebugEvent create = Event(kEventCreateProcess);
+        create.startAddress = 0x401000;
+        fake.events = {create, Exception(kBreakpointException, 0x7C900000), Exception(kBreakpointException, 0x401000)};
+        fake.registers.eip = 0x401001;
+        ASSERT_TRUE(BeginDebugThread(engine));
+        Run();
+        EXPECT_EQ(row.said, said) << row.variant;
+        EXPECT_EQ(row.variant == 0 ? 0x401000u : 0x401001u, fake.registers.eip);
+        EXPECT_EQ(0x90, fake.memory[0x401000]);
+    }
+}
+
+// A program that cannot start: the system's reason, and debugging ends.
+TEST_F(DebugEngineTest, StartFailureEndsDebugging) {
+    fake.createFails = true;
+    EXPECT_FALSE(BeginDebugThread(engine));
+    EXPECT_EQ((std::vector<std::string>{"error Impossible to start PROG.EXE -x \nFile not found.", "post 100"}), said);
+    EXPECT_FALSE(engine.active);
+    engine.attachProcessId = 5;
+    EXPECT_FALSE(BeginDebugThread(engine));
+    EXPECT_EQ("error Impossible to attach to debuggee", said.back());
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// A program built with the compiler system's tools, debugged in kelto.exe.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "AppDriver.h"
+#include "base/CommandIds.h"
+
+namespace {
+
+const char kProgram[] =
+    "int twice(int x) { return 2 * x; }\n"
+    "int main(void) {\n"
+    "    int n = twice(3);\n"
+    "    return n + 1;\n"
+    "}\n";
+
+// The box titled "Information" whose text begins with `start`: its text, answered with OK.
+std::string AnswerInformation(const KeltoApp &app, const std::string &start) {
+    for (int i = 0; i < 5; i++) {
+        HWND box = app.WaitForBox("Information", 20);
+        if (!box)
+            return "";
+        std::string text = BoxText(box);
+        Answer(box, IDOK);
+        if (text.compare(0, start.size(), start) == 0)
+            return text;
+    }
+    return "";
+}
+
+// PROG.EXE built from `source` with debug information, named for the debugger; kelto.exe
+// started on PROG.C.
+void StartOn(KeltoApp &app, const char *source) {
+    WriteWholeFile(app.PathOf("PROG.C"), source);
+    std::string tools = BuildPath("sdk") + "\\bin\\";
+    ASSERT_EQ(0, RunCaptured(tools + "bdx.exe -c -g2 PROG.C", app.dir).code);
+    ASSERT_EQ(0, RunCaptured(tools + "bdxlnk -subsystem console -o PROG.EXE PROG.obj", app.dir).code);
+    app.AddSetting("DebuggerExeName", app.PathOf("PROG.EXE"));
+    ASSERT_TRUE(app.Start(app.PathOf("PROG.C")));
+    ASSERT_TRUE(app.WaitForEditors(1));
+}
+
+TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugrun");
+    StartOn(app, kProgram);
+
+    // It stops at the first line of main: the cursor is there, as typing shows.
+    app.Command(IDM_DEBUGGER);
+    std::string marked;
+    for (int i = 0; i < 40 && marked.find("/**/") == std::string::npos; i++) {
+        Sleep(500);
+        HWND editor = app.ActiveEditor();
+        if (!editor)
+            continue;
+        app.Settle();
+        if (i == 8) {   // time enough to load: the marker goes where the cursor is
+            KeltoApp::Type(editor, "/**/");
+            app.Settle();
+            KeltoApp::Key(editor, 'S', true);
+        }
+        marked = ReadWholeFile(app.PathOf("PROG.C"));
+        marked.erase(std::remove(marked.begin(), marked.end(), '\r'), marked.end());
+    }
+    EXPECT_EQ(std::string(kProgram).insert(35, "/**/"), marked);
+
+    // On to its end.
+    app.Command(IDM_DEBUG_EXECUTE);
+    EXPECT_EQ("Finished. Return code 7", AnswerInformation(app, "Finished."));
+
+    // Again, and stopped by the user: it leaves through its exit function.
+    app.Command(IDM_DEBUGGER);
+    Sleep(4000);
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    app.Settle();
+    EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+    EXPECT_EQ(0, app.Close());
+}
+
+// A program that crashes stops with the exception box; Stop debugging then ends it.
+TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugcrash");
+    StartOn(app, "int main(void) {\n    int *volatile p = 0;\n    return *p;\n}\n");
+    app.Command(IDM_DEBUGGER);
+    HWND box = nullptr;
+    for (int i = 0; i < 15 && !box; i++) {   // Execute from the entry, once it has stopped there
+        app.Command(IDM_DEBUG_EXECUTE);
+        box = app.WaitForBox("Kelto debugger: Exception.", 2);
+    }
+    ASSERT_TRUE(box);
+    EXPECT_NE(std::string::npos, BoxText(box).find("\n-1073741819 0x0 0x")) << BoxText(box);
+    Answer(box, IDOK);
+    // Meanwhile the Debug menu stands in place of the Compiler and Versions menus.
+    std::vector<MenuItem> debug = app.MenuItems(IDM_DEBUG_STOP);
+    ASSERT_EQ(11u, debug.size());
+    EXPECT_EQ("Stop &debugging", debug[8].text);
+    EXPECT_TRUE(app.MenuItems(IDM_MAKE).empty() && app.MenuItems(IDM_VERSIONS_GET).empty());
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    app.Settle();
+    EXPECT_TRUE(app.MenuItems(IDM_DEBUG_STOP).empty());
+    EXPECT_FALSE(app.MenuItems(IDM_MAKE).empty() || app.MenuItems(IDM_VERSIONS_GET).empty());
+    EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+    EXPECT_EQ(0, app.Close());
+}
+
+// A program that loops: Break holds it, Execute lets it go, Stop debugging makes it leave.
+TEST(DebugApp, BreakContinueAndStopARunningProgram) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugloop");
+    StartOn(app, "int main(void) {\n    volatile int i = 0;\n    for (;;)\n        i++;\n}\n");
+    app.Command(IDM_DEBUGGER);
+    Sleep(3000);
+    for (int command : {IDM_DEBUG_EXECUTE, IDM_DEBUG_BREAK, IDM_DEBUG_EXECUTE, IDM_DEBUG_BREAK, IDM_DEBUG_EXECUTE}) {
+        app.Command(command);
+        Sleep(700);
+    }
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    app.Settle();
+
+    // Ending the IDE while the program runs ends the program too.
+    app.Command(IDM_DEBUGGER);
+    Sleep(3000);
+    app.Command(IDM_DEBUG_EXECUTE);
+    Sleep(500);
+    PostMessageA(app.frame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(app.AnswerBox("Information", "This will close the debugging session", IDYES));
+    int code = -1;
+    for (int i = 0; i < 15 && (code = app.WaitForExit(1)) == -1; i++)
+        if (HWND box = app.WaitForBox("Information", 1))   // "Finished...", should it come in time
+            Answer(box, IDOK);
+    EXPECT_EQ(0, code);
+    Sleep(500);
+    EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+}
+
+}  // namespace
