@@ -25,16 +25,25 @@ export KELTO_WINEPREFIX=$build/wineprefix-gui
 wine_run=$root/scripts/wine-run.sh
 "$wine_run" --prepare
 cd "$workspace" || exit 1
+# The compiler tools reach the host compiler through the service, for as long as kelto runs
+# (on a free port, so that a service of the tests or of another run is not in the way).
+KELTO_CC_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+export KELTO_CC_PORT KELTO_CC_PIDFILE=$build/demo-cc-service.pid
+"$root/scripts/cc-service.sh" start || exit 1
+stop_service() { "$root/scripts/cc-service.sh" stop; }
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$wine_run" "$build/kelto.exe" list.h list.c main.c
+    "$wine_run" "$build/kelto.exe" list.h list.c main.c
+    status=$?
+    stop_service
+    exit $status
 fi
 
 screenshot=$build/kelto-screenshot.png
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
+trap 'kill $xvfb 2>/dev/null; stop_service' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
 

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <memory>
+#include <string>
 
 #include "base/AppState.h"
 #include "base/Boxes.h"
@@ -24,6 +25,13 @@
 #include "ui/OutputWindow.h"
 
 namespace {
+
+// The frame comes to the front, or the box it shows: a box that the end of the run brought
+// up ("Finished. Return code") must not go behind the frame.
+void BringFrameForward(HWND frame) {
+    HWND popup = GetLastActivePopup(frame);
+    SetForegroundWindow(popup && popup != frame && IsWindowVisible(popup) ? popup : frame);
+}
 
 // The registers of a 32-bit debuggee: its CONTEXT, or through WOW64 from a 64-bit IDE.
 #ifdef _WIN64
@@ -392,7 +400,18 @@ void DebuggerCommand(int, intptr_t) {
     }
     char path[MAX_PATH + 400] = "";
     const char *program = g_debugOptions.program;
-    if (!program[0]) {
+    std::string directory = g_debugOptions.directory;
+    const ProjectRecord *project = CurrentProject();
+    if (!program[0] && project && !project->debugExe.empty()) {
+        // Nothing named on the Debugger page: the project's program, in its debugging
+        // directory (the make directory when none is set), where the build put it.
+        if (directory.empty())
+            directory = project->debugDir.empty() ? project->makeDir : project->debugDir;
+        if (project->debugExe.find('\\') == std::string::npos && !directory.empty())
+            snprintf(path, sizeof path, "%s\\%s", directory.c_str(), project->debugExe.c_str());
+        else
+            snprintf(path, sizeof path, "%s", project->debugExe.c_str());
+    } else if (!program[0]) {
         if (!CurrentUiPort()->AskFileName(false, "Program to debug", "*.exe", path, sizeof path))
             return;
     } else if (!strchr(program, '\\') && !g_project.path.empty())
@@ -401,8 +420,8 @@ void DebuggerCommand(int, intptr_t) {
         snprintf(path, sizeof path, "%s", program);
     if (!CheckUpToDate())
         return;
-    if (g_debugOptions.directory[0])
-        SetCurrentDirectoryA(g_debugOptions.directory);
+    if (!directory.empty())
+        SetCurrentDirectoryA(directory.c_str());
     StartDebugSession(g_app->frameWindow, path, g_debugOptions.arguments);
 }
 
@@ -532,7 +551,7 @@ void StopDebugging() {
         SendMessageA(frame, kMsgDebugEnded, 0, 0);
         if (IsIconic(frame))
             ShowWindow(frame, SW_RESTORE);
-        SetForegroundWindow(frame);
+        BringFrameForward(frame);
     }
 }
 
@@ -560,7 +579,7 @@ bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intp
             return true;
         }
         if (wParam == 2 && g_run && g_run->frame)
-            SetForegroundWindow(g_run->frame);
+            BringFrameForward(g_run->frame);
         return true;
     case kMsgDebugEnded:
         return true;

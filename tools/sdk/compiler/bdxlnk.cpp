@@ -56,10 +56,12 @@ void Report(const HostResult &r) {
         // "/usr/bin/i686-w64-mingw32-ld: main.obj:main.c:(.text+0x1b): undefined reference..."
         size_t ld = line.find("-ld: ");
         if (line.compare(0, 1, "/") == 0 && ld != std::string::npos && line.find(' ') > ld)
-            line = "bdxlnk: " + line.substr(ld + 5);
+            line = "bdxlnk: " + WindowsLine(r, line.substr(ld + 5));
+        else
+            line = WindowsLine(r, line);
         if (line.compare(0, 10, "collect2: ") == 0)
             continue;
-        fprintf(stderr, "%s\n", WindowsLine(r, line).c_str());
+        fprintf(stderr, "%s\n", line.c_str());
     }
 }
 
