@@ -110,6 +110,7 @@ struct DebugEngineTest : ::testing::Test {
     FakeDebuggee fake;
     DebugEngine engine;
     std::vector<std::string> said;   // "post 340", "info ...", "line 1 0 3"...
+    std::vector<std::string> logged;
 
     void SetUp() override {
         engine.platform = &fake;
@@ -122,6 +123,7 @@ struct DebugEngineTest : ::testing::Test {
         h.info = [this](const char *text) { said.push_back(std::string("info ") + text); };
         h.error = [this](const char *text) { said.push_back(std::string("error ") + text); };
         h.status = [this](const char *text) { said.push_back(std::string("status ") + text); };
+        h.logged = [this](const char *text) { logged.push_back(text); };
         h.exception = [this](const DebugEvent &e, const RegisterSet &) { said.push_back(FormatText("dialog %x", e.exceptionCode)); };
         h.openSource = [](const char *name) { return strcmp(name, "main.c") == 0; };
         h.openExecutable = [](DebugInfo &info, void *, uint32_t, const char *) {
@@ -190,6 +192,7 @@ TEST_F(DebugEngineTest, RunsToTheEntryAndToTheEnd) {
     EXPECT_EQ((std::vector<std::string>{"info Finished. Return code 7", "post 100"}),
               std::vector<std::string>(said.end() - 2, said.end()));
     EXPECT_EQ("Exit Process: Exit code: 7", engine.log.back());
+    EXPECT_EQ(engine.log, logged);
     EndDebugThread(engine);
     EXPECT_EQ((std::vector<std::string>{"close 30", "close 14", "close 10"}),
               std::vector<std::string>(fake.calls.end() - 3, fake.calls.end()));
@@ -246,6 +249,35 @@ TEST_F(DebugEngineTest, EventsAreLoggedAndDecided) {
     EXPECT_EQ((std::vector<std::string>{"Output Debug String:\n + \"hello\"", "Output Debug String:\n + \"ab\"",
                                         "Load DLL:KERNEL32.DLL Base 0x7c800000"}),
               std::vector<std::string>(engine.log.end() - 3, engine.log.end()));
+}
+
+// A fault shows its own line, or outside source (a DLL) the line of the nearest caller with
+// lines up the EBP chain; with none, machine instructions.
+TEST_F(DebugEngineTest, AFaultShowsItsLineOrItsCallers) {
+    const uint32_t dll = 0x7C801234, frame = 0x12FF00;
+    struct Row {
+        uint32_t eip, link0, return0, link1, return1;
+        const char *shown;
+    } rows[] = {
+        {0x401107, 0, 0, 0, 0, "line 1 0 4"},                              // in main, between entries
+        {dll, frame + 0x40, 0x7C802000, frame + 0x80, 0x401111, "line 1 0 5"},   // DLL -> DLL -> main
+        {dll, frame + 0x40, 0x7C802000, frame, 0x7C802000, "post 550"},         // a chain that turns back
+        {dll, frame + 0x40, 0x7C802000, 0, 0, "post 550"},                      // its end
+    };
+    for (const Row &row : rows) {
+        Fresh();
+        StartToEntry();
+        uint32_t stack[] = {row.link0, row.return0};
+        fake.Write(frame, stack, sizeof stack);
+        uint32_t caller[] = {row.link1, row.return1};
+        fake.Write(frame + 0x40, caller, sizeof caller);
+        fake.registers.eip = row.eip, fake.registers.ebp = frame;
+        ContinueDebuggee(engine);
+        fake.events = {Exception(0xC0000094, row.eip)};
+        Run();
+        EXPECT_EQ((std::vector<std::string>{"dialog c0000094", row.shown}),
+                  std::vector<std::string>(said.end() - 2, said.end())) << std::hex << row.eip;
+    }
 }
 
 // A child process: its creation, loader breakpoint, exceptions, debug string and exit are its own.
