@@ -10,3 +10,11 @@
 #define IDC_EXCEPTION_ADDRESS 17006
 #define IDC_EXCEPTION_COUNT 17007
 #define IDC_EXCEPTION_PARAMETERS 17008
+
+// "Program information": four pages alike, a text above a list.
+#define IDD_INFO_EXECUTABLE 17020
+#define IDD_INFO_THREADS 17021
+#define IDD_INFO_DLLS 17022
+#define IDD_INFO_WINDOWS 17023
+#define IDC_INFO_PAGE_TEXT 17030
+#define IDC_INFO_PAGE_LIST 17031

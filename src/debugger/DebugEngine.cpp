@@ -144,18 +144,26 @@ std::string DllNameFromExports(DebugEngine &engine, const DebugEvent &event) {
     return name;
 }
 
-std::string DllName(DebugEngine &engine, const DebugEvent &event) {
+// The name at the event's image-name address (a pointer to the text), "" when none.
+std::string ImageName(DebugEngine &engine, const DebugEvent &event) {
+    if (!event.imageName)
+        return "";
     uint32_t pointer = 0;
     bool child = event.processId != engine.processId;
     void *process = child ? engine.platform->OpenProcessForRead(event.processId) : engine.process;
     std::string name;
-    if (process && event.imageName && engine.platform->ReadMemory(process, event.imageName, &pointer, 4) && pointer) {
+    if (process && engine.platform->ReadMemory(process, event.imageName, &pointer, 4) && pointer) {
         uint8_t bytes[kDllNameLimit];
         uint32_t got = ReadSome(engine, process, pointer, bytes, kDllNameLimit);
         name = TextOf(engine, bytes, got, event.unicode);
     }
     if (child && process)
         engine.platform->CloseHandle(process);
+    return name;
+}
+
+std::string DllName(DebugEngine &engine, const DebugEvent &event) {
+    std::string name = ImageName(engine, event);
     if (name.empty())
         name = DllNameFromExports(engine, event);
     return name.empty() ? "impossible to get dll name" : name;
@@ -204,7 +212,7 @@ void LogEvent(DebugEngine &engine, const DebugEvent &event) {
         } else {
             text = FormatText("Create Process. hProcess 0x%X", Low(event.process));
             engine.children.push_back({event.processId, event.threadId, event.process, event.thread, event.base,
-                                       event.startAddress});
+                                       event.startAddress, ImageName(engine, event)});
         }
         break;
     case kEventExitThread:

@@ -144,6 +144,7 @@ struct ChildProcess {
     uint32_t processId, threadId;
     void *process, *thread;
     uint32_t base, startAddress;
+    std::string name;   // its image's name, when the event gave one
 };
 
 // A breakpoint the engine placed: the byte 0xCC over the instruction's first byte.

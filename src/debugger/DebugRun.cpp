@@ -617,4 +617,5 @@ void RegisterEngineCommands() {
     RegisterHandler(IDM_DEBUG_BREAK, BreakCommand);
     RegisterHandler(IDM_DEBUG_RESTART, RestartCommand);
     RegisterHandler(IDM_DEBUG_STOP, StopCommand);
+    RegisterProgramInfoCommand();
 }

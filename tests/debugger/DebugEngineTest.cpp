@@ -5,6 +5,7 @@
 #include <map>
 
 #include "debugger/DebugEngine.h"
+#include "debugger/ProgramInfo.h"
 #include "gtest/gtest.h"
 
 namespace {
@@ -438,6 +439,40 @@ TEST_F(DebugEngineTest, StartFailureEndsDebugging) {
     engine.attachProcessId = 5;
     EXPECT_FALSE(BeginDebugThread(engine));
     EXPECT_EQ("error Impossible to attach to debuggee", said.back());
+}
+
+// Program information: the pages' texts, and a thread stopped and resumed from its row.
+TEST_F(DebugEngineTest, ProgramInformation) {
+    StartToEntry();
+    engine.arguments = "-x";
+    ImageInfo &exe = engine.info.exe;
+    exe.codeStart = 0x401000, exe.codeEnd = 0x402000, exe.dataStart = 0x403000, exe.dataEnd = 0x403200;
+    engine.info.modules[1]->codeSize = 0x1000;
+    InfoPage page = ExecutableInfo(engine);
+    EXPECT_EQ("PROG.EXE -x\nCode start 0x401000 Code end 0x402000 Code size 4096\n"
+              "Data start 0x403000 data end 0x403200, Data size 512\nCurrent module: main.c", page.text);
+    EXPECT_EQ((std::vector<std::string>{"Name                      Start        End    Size Functions",
+                                        "main.c               0x00401000 0x00402000    4096        1",
+                                        "     main.c, segments: 1", "     Seg 1 start 0x401000 end 0x402000"}),
+              page.rows);
+    DllRecord *dll = AddDll(engine.info, 0x10000000, "USER32.dll");
+    dll->endAddress = 0x10010000, dll->image.sizeOfImage = 0x10000;
+    EXPECT_EQ("USER32.dll           0x10000000 0x10010000   65536    0", DllsInfo(engine).rows.at(1));
+
+    engine.threads[0].localBase = 0x7FFDF000;
+    engine.children.push_back({200, 201, kChild, nullptr, 0, 0, "CHILD.EXE"});
+    EngineThread &thread = engine.threads[0];
+    EXPECT_EQ("Stop thread 101?", ThreadQuestion(thread));
+    ASSERT_TRUE(ToggleThread(engine, thread));
+    fake.suspendCount = 3;   // held elsewhere too: resumed until it runs, within 20 calls
+    EXPECT_EQ("Resume thread 101?", ThreadQuestion(thread));
+    EXPECT_EQ((std::vector<std::string>{"Child processes:", "[Process id  200] Main thread  201, CHILD.EXE",
+                                        "[Thread id:  101] LocalBase: 0x7ffdf000 Stopped"}),
+              ThreadsInfo(engine).rows);
+    ASSERT_TRUE(ToggleThread(engine, thread));
+    EXPECT_EQ(0, fake.suspendCount);
+    EXPECT_EQ("[Thread id:  101] LocalBase: 0x7ffdf000 Running", ThreadRow(thread));
+    EXPECT_EQ("Main thread: 101", ThreadsInfo(engine).text);
 }
 
 }  // namespace

@@ -167,6 +167,17 @@ TEST(DebugApp, BreakContinueAndStopARunningProgram) {
         app.Command(command);
         Sleep(700);
     }
+    // Held by Break, it tells its modules and threads.
+    app.Command(IDM_DEBUG_BREAK);
+    Sleep(700);
+    HWND sheet = app.OpenDialog(IDM_DEBUG_INFO, "Program information");
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ("Close", DialogText(sheet, IDOK));
+    std::vector<std::string> modules = ListItems(FindChild(sheet, "ListBox"));
+    EXPECT_TRUE(HasLineStarting(modules, "Name ") && HasLineStarting(modules, "     Seg 1 start 0x"))
+        << (modules.empty() ? "" : modules.back());
+    Answer(sheet, IDOK);
+    app.Command(IDM_DEBUG_EXECUTE);
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
     app.Settle();
