@@ -511,7 +511,8 @@ bool StartDebugSession(HWND frame, const char *path, const char *arguments) {
         };
     }
     DWORD id = 0;
-    if (!run.platform.CreateEvents() || !CreateDebuggerWindows(frame, run.engine.profiling) ||
+    // The debugger windows belong to the frame: a run without one (a test's) has none.
+    if (!run.platform.CreateEvents() || (frame && !CreateDebuggerWindows(frame, run.engine.profiling)) ||
         !(run.thread = CreateThread(nullptr, 0, DebugThread, &run.engine, 0, &id))) {
         ErrorBox("Impossible to start the debugger");
         FreeRun();
