@@ -284,6 +284,23 @@ struct ExceptionReport {
     std::string commandLine;
 };
 
+// The output list draws a tab as a box: tabs become spaces up to the next multiple of 8.
+std::string ExpandTabs(const char *text) {
+    std::string out;
+    size_t column = 0;
+    for (const char *p = text; *p; p++) {
+        if (*p == '\t') {
+            do
+                out += ' ';
+            while (++column % 8);
+            continue;
+        }
+        out += *p;
+        column = *p == '\n' ? 0 : column + 1;
+    }
+    return out;
+}
+
 void SetItemText(HWND dialog, int id, const std::string &text) { SetDlgItemTextA(dialog, id, text.c_str()); }
 
 INT_PTR CALLBACK ExceptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -590,7 +607,7 @@ bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intp
         else if (wParam == kNoticeError)
             ErrorBox(text);
         else
-            AddOutputLines(text);
+            AddOutputLines(ExpandTabs(text).c_str());
         free(text);
         return true;
     }
