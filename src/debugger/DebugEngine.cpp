@@ -144,18 +144,26 @@ std::string DllNameFromExports(DebugEngine &engine, const DebugEvent &event) {
     return name;
 }
 
-std::string DllName(DebugEngine &engine, const DebugEvent &event) {
+// The name at the event's image-name address (a pointer to the text), "" when none.
+std::string ImageName(DebugEngine &engine, const DebugEvent &event) {
+    if (!event.imageName)
+        return "";
     uint32_t pointer = 0;
     bool child = event.processId != engine.processId;
     void *process = child ? engine.platform->OpenProcessForRead(event.processId) : engine.process;
     std::string name;
-    if (process && event.imageName && engine.platform->ReadMemory(process, event.imageName, &pointer, 4) && pointer) {
+    if (process && engine.platform->ReadMemory(process, event.imageName, &pointer, 4) && pointer) {
         uint8_t bytes[kDllNameLimit];
         uint32_t got = ReadSome(engine, process, pointer, bytes, kDllNameLimit);
         name = TextOf(engine, bytes, got, event.unicode);
     }
     if (child && process)
         engine.platform->CloseHandle(process);
+    return name;
+}
+
+std::string DllName(DebugEngine &engine, const DebugEvent &event) {
+    std::string name = ImageName(engine, event);
     if (name.empty())
         name = DllNameFromExports(engine, event);
     return name.empty() ? "impossible to get dll name" : name;
@@ -204,7 +212,7 @@ void LogEvent(DebugEngine &engine, const DebugEvent &event) {
         } else {
             text = FormatText("Create Process. hProcess 0x%X", Low(event.process));
             engine.children.push_back({event.processId, event.threadId, event.process, event.thread, event.base,
-                                       event.startAddress});
+                                       event.startAddress, ImageName(engine, event)});
         }
         break;
     case kEventExitThread:
@@ -469,13 +477,17 @@ bool ExceptionRaised(DebugEngine &engine, const DebugEvent &event) {
             WriteContext(engine, thread);
         }
         return true;
-    default:
+    default: {
         ReadContext(engine, thread);
         if (engine.hooks.exception)
             engine.hooks.exception(event, engine.context);
-        if (!engine.noDebugInfo)
-            ShowStop(engine, engine.context.eip);
+        uint32_t address = SourceAddressOfStop(engine);
+        if (address)
+            ShowStop(engine, address);
+        else if (!engine.noDebugInfo)
+            Post(engine, kEngineShowCodeCommand);
         return false;
+    }
     }
 }
 
@@ -505,8 +517,32 @@ std::string ExceptionName(uint32_t code) {
 }
 
 void AddLog(DebugEngine &engine, const std::string &text) {
-    std::lock_guard<std::mutex> hold(engine.logLock);
-    engine.log.push_back(text);
+    {
+        std::lock_guard<std::mutex> hold(engine.logLock);
+        engine.log.push_back(text);
+    }
+    if (engine.hooks.logged)
+        engine.hooks.logged(text.c_str());
+}
+
+uint32_t SourceAddressOfStop(DebugEngine &engine) {
+    if (LineOfAddress(engine.info, engine.context.eip).line)
+        return engine.context.eip;
+    // Each frame holds the caller's EBP at [EBP] and the return address at [EBP + 4]; the
+    // chain runs to higher addresses, so a link that does not is the end of it (or damage).
+    uint32_t frame = engine.context.ebp;
+    for (int level = 0; level < kFrameWalkLimit && frame; level++) {
+        uint32_t link[2] = {};
+        if (!engine.platform->ReadMemory(engine.process, frame, link, sizeof link))
+            return 0;
+        // The call's own line: the return address may already start the next one.
+        if (link[1] && LineOfAddress(engine.info, link[1] - 1).line)
+            return link[1] - 1;
+        if (link[0] <= frame)
+            return 0;
+        frame = link[0];
+    }
+    return 0;
 }
 
 void ResetEngine(DebugEngine &engine) {

@@ -130,6 +130,8 @@ struct DebugEngineHooks {
     std::function<bool(const char *moduleName)> openSource;
     std::function<void()> bringToFront;
     std::function<void()> refreshMenu;
+    // A text added to the debug event log (from either thread).
+    std::function<void(const char *text)> logged;
 };
 
 struct EngineThread {
@@ -142,6 +144,7 @@ struct ChildProcess {
     uint32_t processId, threadId;
     void *process, *thread;
     uint32_t base, startAddress;
+    std::string name;   // its image's name, when the event gave one
 };
 
 // A breakpoint the engine placed: the byte 0xCC over the instruction's first byte.
@@ -169,6 +172,7 @@ enum {
     kLanguageEiffel = 6,
     kDllNameLimit = 300,        // bytes of a DLL's name read from the debuggee
     kDebugStringLimit = 2048,   // characters of a debug string
+    kFrameWalkLimit = 8,        // caller frames looked at for the line of a fault outside source
 };
 
 struct DebugEngine {
@@ -228,6 +232,10 @@ void EndDebugThread(DebugEngine &engine);
 void HandleOneEvent(DebugEngine &engine);
 // Makes the debuggee leave through its own exit function, or terminates it.
 void EndDebuggee(DebugEngine &engine);
+// The address whose source line is shown for a stop at the current context: EIP when it lies
+// in code with lines, else the nearest return address with lines found by following the EBP
+// chain of the stopped thread upwards; 0 when there is none.
+uint32_t SourceAddressOfStop(DebugEngine &engine);
 
 // User-interface thread, while the debug thread waits.
 void ContinueDebuggee(DebugEngine &engine);

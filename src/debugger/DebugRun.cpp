@@ -13,15 +13,18 @@
 #include "base/Boxes.h"
 #include "base/CommandIds.h"
 #include "base/Commands.h"
+#include "base/DebugIds.h"
 #include "base/FrameMessages.h"
 #include "debugger/DebugEngine.h"
 #include "debugger/DebugInfoFile.h"
 #include "debugger/DebugOptions.h"
+#include "debugger/DebugWindows.h"
 #include "editor/Document.h"
 #include "editor/Search.h"
 #include "platform/UiPort.h"
 #include "project/Build.h"
 #include "project/Project.h"
+#include "ui/Dialogs.h"
 #include "ui/OutputWindow.h"
 
 namespace {
@@ -279,6 +282,60 @@ struct DebugRun {
 
 std::unique_ptr<DebugRun> g_run;
 
+// What the debug thread posts to the frame (kMsgDebugNotice): a box, the exception dialog, a
+// line of the debug event log for the output window.
+enum { kNoticeInfo = 0, kNoticeError = 1, kNoticeException = 2, kNoticeLog = 3 };
+
+struct ExceptionReport {
+    DebugEvent event;
+    RegisterSet registers;
+    std::string commandLine;
+};
+
+// The output list draws a tab as a box: tabs become spaces up to the next multiple of 8.
+std::string ExpandTabs(const char *text) {
+    std::string out;
+    size_t column = 0;
+    for (const char *p = text; *p; p++) {
+        if (*p == '\t') {
+            do
+                out += ' ';
+            while (++column % 8);
+            continue;
+        }
+        out += *p;
+        column = *p == '\n' ? 0 : column + 1;
+    }
+    return out;
+}
+
+void SetItemText(HWND dialog, int id, const std::string &text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+
+INT_PTR CALLBACK ExceptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_INITDIALOG)
+        return DefaultDialogProc(dialog, message, wParam, lParam);
+    const ExceptionReport &report = *reinterpret_cast<const ExceptionReport *>(lParam);
+    const RegisterSet &r = report.registers;
+    const DebugEvent &e = report.event;
+    SetItemText(dialog, IDC_EXCEPTION_REGISTERS,
+                FormatText("EIP=%08x\tESP=%08x\nEBP=%08x\tESI=%08x\nEDI=%08x\tEAX=%08x\nEBX=%08x\tECX=%08x", r.eip,
+                           r.esp, r.ebp, r.esi, r.edi, r.eax, r.ebx, r.ecx));
+    SetItemText(dialog, IDC_EXCEPTION_COMMAND, report.commandLine);
+    SetItemText(dialog, IDC_EXCEPTION_NAME, ExceptionName(e.exceptionCode));
+    SetItemText(dialog, IDC_EXCEPTION_CODE, FormatText("%d", static_cast<int>(e.exceptionCode)));
+    SetItemText(dialog, IDC_EXCEPTION_FLAGS, FormatText("0x%x", e.exceptionFlags));
+    SetItemText(dialog, IDC_EXCEPTION_ADDRESS, FormatText("0x%x", e.exceptionAddress));
+    SetItemText(dialog, IDC_EXCEPTION_COUNT, FormatText("%d", static_cast<int>(e.parameterCount)));
+    HWND list = GetDlgItem(dialog, IDC_EXCEPTION_PARAMETERS);
+    for (uint32_t i = 0; i < e.parameterCount && i < 15; i++)
+        SendMessageA(list, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(FormatText("%3d 0x%X %d", static_cast<int>(i + 1), e.parameters[i],
+                                                         static_cast<int>(e.parameters[i]))
+                                                  .c_str()));
+    SetForegroundWindow(dialog);
+    return TRUE;
+}
+
 // Boxes the debug thread asks for are shown by the user-interface thread.
 void Notice(HWND frame, int kind, const char *text) {
     char *copy = strdup(text ? text : "");
@@ -351,21 +408,17 @@ void InstallHooks(DebugRun &run) {
             m->currentFile = file;
         SendToFrame(frame, kMsgDebugShowLine, line, 0);
     };
-    h.info = [frame](const char *text) { Notice(frame, 0, text); };
-    h.error = [frame](const char *text) { Notice(frame, 1, text); };
+    h.info = [frame](const char *text) { Notice(frame, kNoticeInfo, text); };
+    h.error = [frame](const char *text) { Notice(frame, kNoticeError, text); };
     h.status = [](const char *text) { ShowStatus(text); };
-    // The exception box: the registers, the command line, code, flags, address and parameters.
+    // The exception dialog, shown by the user-interface thread from its own copy.
     h.exception = [frame, engine](const DebugEvent &event, const RegisterSet &r) {
-        std::string text = FormatText("EIP=%08x\tESP=%08x\nEBP=%08x\tESI=%08x\nEDI=%08x\tEAX=%08x\nEBX=%08x\tECX=%08x",
-                                      r.eip, r.esp, r.ebp, r.esi, r.edi, r.eax, r.ebx, r.ecx);
-        text += "\n" + engine->commandLine;
-        text += FormatText("\n%d 0x%x 0x%x %d", static_cast<int>(event.exceptionCode), event.exceptionFlags,
-                           event.exceptionAddress, static_cast<int>(event.parameterCount));
-        for (uint32_t i = 0; i < event.parameterCount && i < 15; i++)
-            text += FormatText("\n%3d 0x%X %d", static_cast<int>(i + 1), event.parameters[i],
-                               static_cast<int>(event.parameters[i]));
-        Notice(frame, 2, text.c_str());
+        auto report = std::make_unique<ExceptionReport>();
+        report->event = event, report->registers = r, report->commandLine = engine->commandLine;
+        if (PostMessageA(frame, kMsgDebugNotice, kNoticeException, reinterpret_cast<LPARAM>(report.get())))
+            (void)report.release();
     };
+    h.logged = [frame](const char *text) { Notice(frame, kNoticeLog, text); };
     h.openExecutable = [](DebugInfo &info, void *file, uint32_t load, const char *name) {
         return OpenExecutable(info, file, load, name);
     };
@@ -378,10 +431,11 @@ void InstallHooks(DebugRun &run) {
         return SendToFrame(frame, kMsgDebugLoaded, 1, reinterpret_cast<LPARAM>(copy)) != 0;
     };
     h.bringToFront = [frame] { PostMessageA(frame, kMsgDebugLoaded, 2, 0); };
-    run.engine.info.report = [frame](DebugInfoMessage, const char *text) { Notice(frame, 1, text); };
+    run.engine.info.report = [frame](DebugInfoMessage, const char *text) { Notice(frame, kNoticeError, text); };
 }
 
 void FreeRun() {
+    DestroyDebuggerWindows();
     if (!g_run)
         return;
     g_run->platform.CloseEvents();
@@ -493,7 +547,8 @@ bool StartDebugSession(HWND frame, const char *path, const char *arguments) {
         };
     }
     DWORD id = 0;
-    if (!run.platform.CreateEvents() ||
+    // The debugger windows belong to the frame: a run without one (a test's) has none.
+    if (!run.platform.CreateEvents() || (frame && !CreateDebuggerWindows(frame, run.engine.profiling)) ||
         !(run.thread = CreateThread(nullptr, 0, DebugThread, &run.engine, 0, &id))) {
         ErrorBox("Impossible to start the debugger");
         FreeRun();
@@ -540,6 +595,7 @@ void StopDebugging() {
     if (g_debuggingChanged)
         g_debuggingChanged(false);
     HWND frame = run.frame;
+    DestroyDebuggerWindows();
     if (!ended) {
         // The thread still uses the run: it is left to the end of the program.
         (void)g_run.release();
@@ -559,13 +615,18 @@ bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intp
     *result = 0;
     switch (message) {
     case kMsgDebugNotice: {
+        if (wParam == kNoticeException) {
+            std::unique_ptr<ExceptionReport> report(reinterpret_cast<ExceptionReport *>(lParam));
+            RunDialog(ExceptionProc, IDD_DEBUG_EXCEPTION, lParam);
+            return true;
+        }
         char *text = reinterpret_cast<char *>(lParam);
-        if (wParam == 0)
+        if (wParam == kNoticeInfo)
             InfoBox(text);
-        else if (wParam == 1)
+        else if (wParam == kNoticeError)
             ErrorBox(text);
         else
-            CurrentUiPort()->ShowBox(kOwnerFrame, text, "Kelto debugger: Exception.", kBoxIconHand | kBoxSetForeground);
+            AddOutputLines(ExpandTabs(text).c_str());
         free(text);
         return true;
     }
@@ -593,4 +654,5 @@ void RegisterEngineCommands() {
     RegisterHandler(IDM_DEBUG_BREAK, BreakCommand);
     RegisterHandler(IDM_DEBUG_RESTART, RestartCommand);
     RegisterHandler(IDM_DEBUG_STOP, StopCommand);
+    RegisterProgramInfoCommand();
 }

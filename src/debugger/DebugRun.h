@@ -20,6 +20,8 @@ void StopDebugging();
 // `message` was one of them.
 bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t *result);
 void RegisterEngineCommands();
+// Program information (ProgramInfoSheet.cpp).
+void RegisterProgramInfoCommand();
 // Called when a run begins (true) or ends (false), so that the menus follow. None: nothing.
 extern void (*g_debuggingChanged)(bool debugging);
 // The run's engine, null between runs.

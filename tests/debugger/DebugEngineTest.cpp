@@ -5,6 +5,7 @@
 #include <map>
 
 #include "debugger/DebugEngine.h"
+#include "debugger/ProgramInfo.h"
 #include "gtest/gtest.h"
 
 namespace {
@@ -110,6 +111,7 @@ struct DebugEngineTest : ::testing::Test {
     FakeDebuggee fake;
     DebugEngine engine;
     std::vector<std::string> said;   // "post 340", "info ...", "line 1 0 3"...
+    std::vector<std::string> logged;
 
     void SetUp() override {
         engine.platform = &fake;
@@ -122,6 +124,7 @@ struct DebugEngineTest : ::testing::Test {
         h.info = [this](const char *text) { said.push_back(std::string("info ") + text); };
         h.error = [this](const char *text) { said.push_back(std::string("error ") + text); };
         h.status = [this](const char *text) { said.push_back(std::string("status ") + text); };
+        h.logged = [this](const char *text) { logged.push_back(text); };
         h.exception = [this](const DebugEvent &e, const RegisterSet &) { said.push_back(FormatText("dialog %x", e.exceptionCode)); };
         h.openSource = [](const char *name) { return strcmp(name, "main.c") == 0; };
         h.openExecutable = [](DebugInfo &info, void *, uint32_t, const char *) {
@@ -190,6 +193,7 @@ TEST_F(DebugEngineTest, RunsToTheEntryAndToTheEnd) {
     EXPECT_EQ((std::vector<std::string>{"info Finished. Return code 7", "post 100"}),
               std::vector<std::string>(said.end() - 2, said.end()));
     EXPECT_EQ("Exit Process: Exit code: 7", engine.log.back());
+    EXPECT_EQ(engine.log, logged);
     EndDebugThread(engine);
     EXPECT_EQ((std::vector<std::string>{"close 30", "close 14", "close 10"}),
               std::vector<std::string>(fake.calls.end() - 3, fake.calls.end()));
@@ -246,6 +250,35 @@ TEST_F(DebugEngineTest, EventsAreLoggedAndDecided) {
     EXPECT_EQ((std::vector<std::string>{"Output Debug String:\n + \"hello\"", "Output Debug String:\n + \"ab\"",
                                         "Load DLL:KERNEL32.DLL Base 0x7c800000"}),
               std::vector<std::string>(engine.log.end() - 3, engine.log.end()));
+}
+
+// A fault shows its own line, or outside source (a DLL) the line of the nearest caller with
+// lines up the EBP chain; with none, machine instructions.
+TEST_F(DebugEngineTest, AFaultShowsItsLineOrItsCallers) {
+    const uint32_t dll = 0x7C801234, frame = 0x12FF00;
+    struct Row {
+        uint32_t eip, link0, return0, link1, return1;
+        const char *shown;
+    } rows[] = {
+        {0x401107, 0, 0, 0, 0, "line 1 0 4"},                              // in main, between entries
+        {dll, frame + 0x40, 0x7C802000, frame + 0x80, 0x401111, "line 1 0 5"},   // DLL -> DLL -> main
+        {dll, frame + 0x40, 0x7C802000, frame, 0x7C802000, "post 550"},         // a chain that turns back
+        {dll, frame + 0x40, 0x7C802000, 0, 0, "post 550"},                      // its end
+    };
+    for (const Row &row : rows) {
+        Fresh();
+        StartToEntry();
+        uint32_t stack[] = {row.link0, row.return0};
+        fake.Write(frame, stack, sizeof stack);
+        uint32_t caller[] = {row.link1, row.return1};
+        fake.Write(frame + 0x40, caller, sizeof caller);
+        fake.registers.eip = row.eip, fake.registers.ebp = frame;
+        ContinueDebuggee(engine);
+        fake.events = {Exception(0xC0000094, row.eip)};
+        Run();
+        EXPECT_EQ((std::vector<std::string>{"dialog c0000094", row.shown}),
+                  std::vector<std::string>(said.end() - 2, said.end())) << std::hex << row.eip;
+    }
 }
 
 // A child process: its creation, loader breakpoint, exceptions, debug string and exit are its own.
@@ -406,6 +439,40 @@ TEST_F(DebugEngineTest, StartFailureEndsDebugging) {
     engine.attachProcessId = 5;
     EXPECT_FALSE(BeginDebugThread(engine));
     EXPECT_EQ("error Impossible to attach to debuggee", said.back());
+}
+
+// Program information: the pages' texts, and a thread stopped and resumed from its row.
+TEST_F(DebugEngineTest, ProgramInformation) {
+    StartToEntry();
+    engine.arguments = "-x";
+    ImageInfo &exe = engine.info.exe;
+    exe.codeStart = 0x401000, exe.codeEnd = 0x402000, exe.dataStart = 0x403000, exe.dataEnd = 0x403200;
+    engine.info.modules[1]->codeSize = 0x1000;
+    InfoPage page = ExecutableInfo(engine);
+    EXPECT_EQ("PROG.EXE -x\nCode start 0x401000 Code end 0x402000 Code size 4096\n"
+              "Data start 0x403000 data end 0x403200, Data size 512\nCurrent module: main.c", page.text);
+    EXPECT_EQ((std::vector<std::string>{"Name                      Start        End    Size Functions",
+                                        "main.c               0x00401000 0x00402000    4096        1",
+                                        "     main.c, segments: 1", "     Seg 1 start 0x401000 end 0x402000"}),
+              page.rows);
+    DllRecord *dll = AddDll(engine.info, 0x10000000, "USER32.dll");
+    dll->endAddress = 0x10010000, dll->image.sizeOfImage = 0x10000;
+    EXPECT_EQ("USER32.dll           0x10000000 0x10010000   65536    0", DllsInfo(engine).rows.at(1));
+
+    engine.threads[0].localBase = 0x7FFDF000;
+    engine.children.push_back({200, 201, kChild, nullptr, 0, 0, "CHILD.EXE"});
+    EngineThread &thread = engine.threads[0];
+    EXPECT_EQ("Stop thread 101?", ThreadQuestion(thread));
+    ASSERT_TRUE(ToggleThread(engine, thread));
+    fake.suspendCount = 3;   // held elsewhere too: resumed until it runs, within 20 calls
+    EXPECT_EQ("Resume thread 101?", ThreadQuestion(thread));
+    EXPECT_EQ((std::vector<std::string>{"Child processes:", "[Process id  200] Main thread  201, CHILD.EXE",
+                                        "[Thread id:  101] LocalBase: 0x7ffdf000 Stopped"}),
+              ThreadsInfo(engine).rows);
+    ASSERT_TRUE(ToggleThread(engine, thread));
+    EXPECT_EQ(0, fake.suspendCount);
+    EXPECT_EQ("[Thread id:  101] LocalBase: 0x7ffdf000 Running", ThreadRow(thread));
+    EXPECT_EQ("Main thread: 101", ThreadsInfo(engine).text);
 }
 
 }  // namespace

@@ -29,16 +29,59 @@ std::string AnswerInformation(const KeltoApp &app, const std::string &start) {
     return "";
 }
 
-// PROG.EXE built from `source` with debug information, named for the debugger; kelto.exe
-// started on PROG.C.
-void StartOn(KeltoApp &app, const char *source) {
+// PROG.EXE built from `source` with debug information.
+void Build(KeltoApp &app, const char *source) {
     WriteWholeFile(app.PathOf("PROG.C"), source);
     std::string tools = BuildPath("sdk") + "\\bin\\";
     ASSERT_EQ(0, RunCaptured(tools + "bdx.exe -c -g2 PROG.C", app.dir).code);
     ASSERT_EQ(0, RunCaptured(tools + "bdxlnk -subsystem console -o PROG.EXE PROG.obj", app.dir).code);
+}
+
+// PROG.EXE built and named for the debugger; kelto.exe started on PROG.C.
+void StartOn(KeltoApp &app, const char *source) {
+    Build(app, source);
     app.AddSetting("DebuggerExeName", app.PathOf("PROG.EXE"));
     ASSERT_TRUE(app.Start(app.PathOf("PROG.C")));
     ASSERT_TRUE(app.WaitForEditors(1));
+}
+
+// Types a marker at the active editor's cursor and saves: PROG.C as saved, without CRs.
+std::string MarkCursor(KeltoApp &app) {
+    HWND editor = app.ActiveEditor();
+    if (!editor)
+        return "";
+    app.Settle();
+    KeltoApp::Type(editor, "/**/");
+    app.Settle();
+    KeltoApp::Key(editor, 'S', true);
+    std::string marked;
+    for (int i = 0; i < 20 && marked.find("/**/") == std::string::npos; i++) {
+        Sleep(250);
+        marked = ReadWholeFile(app.PathOf("PROG.C"));
+        marked.erase(std::remove(marked.begin(), marked.end(), '\r'), marked.end());
+    }
+    return marked;
+}
+
+// The lines of the output window's list.
+std::vector<std::string> OutputList(const KeltoApp &app) {
+    return ListItems(GetDlgItem(FindChild(app.frame, "KeltoOutput"), 4801));
+}
+
+bool HasLineStarting(const std::vector<std::string> &lines, const std::string &start) {
+    for (const std::string &line : lines)
+        if (line.compare(0, start.size(), start) == 0)
+            return true;
+    return false;
+}
+
+// How many of the four debugger windows exist and are shown.
+int DebuggerWindows() {
+    int shown = 0;
+    for (const char *name : {"Disassem", "wMemory", "Watch", "MachineState"})
+        if (HWND window = FindWindowA(name, nullptr))
+            shown += IsWindowVisible(window) ? 1 : 0;
+    return shown;
 }
 
 TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
@@ -50,22 +93,8 @@ TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
 
     // It stops at the first line of main: the cursor is there, as typing shows.
     app.Command(IDM_DEBUGGER);
-    std::string marked;
-    for (int i = 0; i < 40 && marked.find("/**/") == std::string::npos; i++) {
-        Sleep(500);
-        HWND editor = app.ActiveEditor();
-        if (!editor)
-            continue;
-        app.Settle();
-        if (i == 8) {   // time enough to load: the marker goes where the cursor is
-            KeltoApp::Type(editor, "/**/");
-            app.Settle();
-            KeltoApp::Key(editor, 'S', true);
-        }
-        marked = ReadWholeFile(app.PathOf("PROG.C"));
-        marked.erase(std::remove(marked.begin(), marked.end(), '\r'), marked.end());
-    }
-    EXPECT_EQ(std::string(kProgram).insert(35, "/**/"), marked);
+    Sleep(4000);   // time enough to load
+    EXPECT_EQ(std::string(kProgram).insert(35, "/**/"), MarkCursor(app));
 
     // On to its end.
     app.Command(IDM_DEBUG_EXECUTE);
@@ -81,13 +110,16 @@ TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
     EXPECT_EQ(0, app.Close());
 }
 
-// A program that crashes stops with the exception box; Stop debugging then ends it.
+// A program that crashes stops with the exception dialog at the faulting line; the debugger
+// windows and the event log are there meanwhile; Stop debugging then ends it.
 TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
 #ifdef _WIN64
     GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
 #endif
     KeltoApp app("debugcrash");
-    StartOn(app, "int main(void) {\n    int *volatile p = 0;\n    return *p;\n}\n");
+    const char crash[] = "int main(void) {\n    int *volatile p = 0;\n    return *p;\n}\n";
+    StartOn(app, crash);
+    EXPECT_EQ(0, DebuggerWindows());
     app.Command(IDM_DEBUGGER);
     HWND box = nullptr;
     for (int i = 0; i < 15 && !box; i++) {   // Execute from the entry, once it has stopped there
@@ -95,8 +127,18 @@ TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
         box = app.WaitForBox("Kelto debugger: Exception.", 2);
     }
     ASSERT_TRUE(box);
-    EXPECT_NE(std::string::npos, BoxText(box).find("\n-1073741819 0x0 0x")) << BoxText(box);
+    std::string text = BoxText(box);
+    for (const char *part : {"EIP=", "Access Violation", "-1073741819", "PROG.EXE"})
+        EXPECT_NE(std::string::npos, text.find(part)) << part << " in " << text;
+    std::vector<std::string> parameters = ListItems(GetDlgItem(box, 17008));
+    ASSERT_EQ(2u, parameters.size());
+    EXPECT_EQ("  2 0x0 0", parameters[1]);   // the address read
     Answer(box, IDOK);
+    EXPECT_EQ(std::string(crash).insert(42, "/**/"), MarkCursor(app));
+    EXPECT_EQ(4, DebuggerWindows());
+    std::vector<std::string> log = OutputList(app);
+    EXPECT_TRUE(HasLineStarting(log, "CreateProcess:") && HasLineStarting(log, "Load DLL:"));
+    EXPECT_TRUE(HasLineStarting(log, "Exception: Access Violation at address 0x"));
     // Meanwhile the Debug menu stands in place of the Compiler and Versions menus.
     std::vector<MenuItem> debug = app.MenuItems(IDM_DEBUG_STOP);
     ASSERT_EQ(11u, debug.size());
@@ -107,6 +149,7 @@ TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
     app.Settle();
     EXPECT_TRUE(app.MenuItems(IDM_DEBUG_STOP).empty());
     EXPECT_FALSE(app.MenuItems(IDM_MAKE).empty() || app.MenuItems(IDM_VERSIONS_GET).empty());
+    EXPECT_EQ(0, DebuggerWindows());
     EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
     EXPECT_EQ(0, app.Close());
 }
@@ -124,6 +167,17 @@ TEST(DebugApp, BreakContinueAndStopARunningProgram) {
         app.Command(command);
         Sleep(700);
     }
+    // Held by Break, it tells its modules and threads.
+    app.Command(IDM_DEBUG_BREAK);
+    Sleep(700);
+    HWND sheet = app.OpenDialog(IDM_DEBUG_INFO, "Program information");
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ("Close", DialogText(sheet, IDOK));
+    std::vector<std::string> modules = ListItems(FindChild(sheet, "ListBox"));
+    EXPECT_TRUE(HasLineStarting(modules, "Name ") && HasLineStarting(modules, "     Seg 1 start 0x"))
+        << (modules.empty() ? "" : modules.back());
+    Answer(sheet, IDOK);
+    app.Command(IDM_DEBUG_EXECUTE);
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
     app.Settle();
@@ -142,6 +196,36 @@ TEST(DebugApp, BreakContinueAndStopARunningProgram) {
     EXPECT_EQ(0, code);
     Sleep(500);
     EXPECT_TRUE(DeleteFileA(app.PathOf("PROG.EXE").c_str())) << "the program still runs";
+}
+
+// A program that waits, attached to with -p: the run begins, and Stop debugging ends it.
+TEST(DebugApp, AttachesToARunningProgramAndEndsIt) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugattach");
+    Build(app, "#include <windows.h>\nint main(void) {\n    for (;;)\n        Sleep(50);\n}\n");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program = {};
+    std::string path = app.PathOf("PROG.EXE");
+    ASSERT_TRUE(CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, app.dir.c_str(), &startup,
+                               &program));
+    Sleep(1000);
+    ASSERT_TRUE(app.Start("-p " + std::to_string(program.dwProcessId)));
+    bool begun = false;
+    for (int i = 0; i < 40 && !begun; i++, Sleep(500))
+        begun = HasLineStarting(OutputList(app), "CreateProcess:");
+    EXPECT_TRUE(begun);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(program.hProcess, 0));
+    app.Command(IDM_DEBUG_STOP);
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, 5000)) << "the program still runs";
+    if (WaitForSingleObject(program.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(program.hProcess, 1);
+    CloseHandle(program.hProcess);
+    CloseHandle(program.hThread);
+    EXPECT_EQ(0, app.Close());
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+// The debugger's dialogs: the exception dialog.
+#pragma once
+
+#define IDD_DEBUG_EXCEPTION 17000
+#define IDC_EXCEPTION_REGISTERS 17001
+#define IDC_EXCEPTION_COMMAND 17002
+#define IDC_EXCEPTION_NAME 17003
+#define IDC_EXCEPTION_CODE 17004
+#define IDC_EXCEPTION_FLAGS 17005
+#define IDC_EXCEPTION_ADDRESS 17006
+#define IDC_EXCEPTION_COUNT 17007
+#define IDC_EXCEPTION_PARAMETERS 17008
+
+// "Program information": four pages alike, a text above a list.
+#define IDD_INFO_EXECUTABLE 17020
+#define IDD_INFO_THREADS 17021
+#define IDD_INFO_DLLS 17022
+#define IDD_INFO_WINDOWS 17023
+#define IDC_INFO_PAGE_TEXT 17030
+#define IDC_INFO_PAGE_LIST 17031
