@@ -100,8 +100,16 @@ TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
     app.Command(IDM_DEBUG_EXECUTE);
     EXPECT_EQ("Finished. Return code 7", AnswerInformation(app, "Finished."));
 
-    // Again, and stopped by the user: it leaves through its exit function.
+    // Again, restarted (the first run ends), and stopped by the user: it leaves through its
+    // exit function.
     app.Command(IDM_DEBUGGER);
+    Sleep(4000);
+    app.Command(IDM_DEBUG_RESTART);
+    HWND ask = app.WaitForBox("Information");
+    ASSERT_TRUE(ask != nullptr);
+    EXPECT_EQ(0u, BoxText(ask).find("Restart ")) << BoxText(ask);
+    ASSERT_TRUE(Answer(ask, IDYES));
+    EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
     Sleep(4000);
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
