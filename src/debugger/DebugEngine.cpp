@@ -366,6 +366,159 @@ void ShowStop(DebugEngine &engine, uint32_t address) {
     }
 }
 
+// Stepping. A step runs instruction by instruction (trap flag) until EIP reaches the start
+// of a source line; calls are passed with a step breakpoint after them (or, stepping in, at
+// the callee's first line), so that their code runs at full speed.
+
+void EndStep(DebugEngine &engine) {
+    engine.stepping = engine.stepInto = engine.stepOver = engine.stepTrap = false;
+}
+
+// Places a step breakpoint unless one is there already.
+void PlaceStepBreakpoint(DebugEngine &engine, uint32_t address, uint32_t module, int file, uint32_t line) {
+    if (!FindBreakpoint(engine, address) &&
+        !InsertBreakpoint(engine, address, kBreakTemporary | kBreakStep, module, file, line))
+        Error(engine, "Impossible to establish the breakpoint");
+}
+
+// The instruction at X: 1 single-steps it, 2 when a step breakpoint lets it run.
+int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
+    uint8_t code[16] = {};
+    ReadSome(engine, engine.process, x, code, sizeof code);
+    if (code[0] == 0xCC) {
+        BreakpointRecord *record = FindBreakpoint(engine, x);
+        if (!record) {
+            Error(engine, "Unknown breakpoint reached");
+            return 1;
+        }
+        // Lifted for this instruction, written back at the next single step.
+        engine.platform->WriteMemory(engine.process, x, &record->savedByte, 1);
+        engine.pendingValid = true;
+        engine.pendingAddress = x;
+        code[0] = record->savedByte;
+        if (!(engine.stepOver && code[0] == 0xE8))
+            return 1;
+    }
+    uint32_t at = 0;
+    bool operand16 = false, repeat = false;
+    for (; at < 8; at++) {
+        uint8_t b = code[at];
+        if (b == 0x66)
+            operand16 = true;
+        else if (b == 0xF2 || b == 0xF3)
+            repeat = true;
+        else if (b != 0x67 && b != 0xF0 && b != 0x26 && b != 0x2E && b != 0x36 && b != 0x3E && b != 0x64 && b != 0x65)
+            break;
+    }
+    uint8_t op = code[at];
+    uint32_t length = 0, target = 0;
+    bool call = false;
+    auto u32 = [&code](uint32_t i) {
+        uint32_t v;
+        memcpy(&v, code + i, 4);
+        return v;
+    };
+    if (op == 0xE8) {
+        length = at + (operand16 ? 3 : 5);
+        call = true;
+        target = x + length + (operand16 ? static_cast<uint32_t>(static_cast<int16_t>(code[at + 1] | code[at + 2] << 8)) : u32(at + 1));
+    } else if (op == 0x9A) {
+        length = at + (operand16 ? 5 : 7);
+    } else if (op == 0xCD || (op >= 0xE0 && op <= 0xE2)) {
+        length = at + 2;
+    } else if (op == 0xCE) {
+        length = at + 1;
+    } else if (repeat && ((op >= 0x6C && op <= 0x6F) || (op >= 0xA4 && op <= 0xA7) || (op >= 0xAA && op <= 0xAF))) {
+        length = at + 1;
+    } else if (op == 0xFF && ((code[at + 1] >> 3) & 7) >= 2 && ((code[at + 1] >> 3) & 7) <= 3) {
+        uint8_t modrm = code[at + 1], mod = modrm >> 6, rm = modrm & 7;
+        const uint32_t *regs[8] = {&engine.context.eax, &engine.context.ecx, &engine.context.edx, &engine.context.ebx,
+                                   &engine.context.esp, &engine.context.ebp, &engine.context.esi, &engine.context.edi};
+        length = at + 2;
+        uint32_t base = 0;
+        bool known = true;
+        if (mod != 3 && rm == 4) {   // SIB
+            uint8_t sib = code[at + 2];
+            length++;
+            uint32_t index = (sib >> 3) & 7;
+            base = (index == 4 ? 0 : *regs[index] << (sib >> 6));
+            if ((sib & 7) == 5 && mod == 0)
+                base += u32(length), length += 4;
+            else
+                base += *regs[sib & 7];
+        } else if (mod == 0 && rm == 5) {
+            base = u32(length), length += 4;
+        } else if (mod != 3) {
+            base = *regs[rm];
+        }
+        if (mod == 1)
+            base += static_cast<uint32_t>(static_cast<int8_t>(code[length])), length += 1;
+        else if (mod == 2)
+            base += u32(length), length += 4;
+        if (mod == 3)
+            target = *regs[rm];
+        else
+            known = engine.platform->ReadMemory(engine.process, base, &target, 4);
+        if (!known)
+            target = 0;
+        call = true;
+    } else {
+        return 1;
+    }
+    if (call && engine.stepInto && target) {
+        uint32_t lineAddress = 0, module = 0, line = 0;
+        int file = -1;
+        if (FirstLineOf(engine, target, &lineAddress, &module, &file, &line)) {
+            PlaceStepBreakpoint(engine, lineAddress, module, file, line);
+            return 2;
+        }
+    }
+    engine.stepStack = engine.context.esp;
+    PlaceStepBreakpoint(engine, x + length, engine.stepModule, -1, engine.stepLine);
+    return 2;
+}
+
+// After a single step or a step breakpoint at X: 0 stops, 1 steps again, 2 runs.
+int StepDecision(DebugEngine &engine, uint32_t x) {
+    ProcedureRecord *current = ProcedureOfAddress(engine.info, engine.stepModule, engine.stepOrigin);
+    ModuleRecord *record = ModuleAt(engine.info, engine.stepModule);
+    bool inside = current && x >= current->start && x < current->end;
+    if (inside && record && MakeLineSlice(engine.info, engine.stepModule, current)) {
+        const LineBlock &block = record->files[current->sliceFile].blocks[current->sliceBlock];
+        for (uint32_t i = current->sliceFirst; i < current->sliceFirst + current->sliceCount; i++)
+            if (block.addresses[i] == x) {
+                EndStep(engine);
+                ShowStop(engine, x);
+                return 0;
+            }
+    }
+    if (!inside) {
+        uint32_t module = ModuleOfAddress(engine.info, x);
+        if (ProcedureOfAddress(engine.info, module, x)) {
+            EndStep(engine);
+            ShowStop(engine, x);
+            return 0;
+        }
+        // Code without debug information (the caller of the outermost function, a DLL):
+        // the program runs on.
+        EndStep(engine);
+        return 2;
+    }
+    return ClassifyInstruction(engine, x);
+}
+
+// Applies a decision to the stopped thread's context: true when the debuggee goes on.
+bool FollowDecision(DebugEngine &engine, void *thread, int decision) {
+    engine.stepTrap = decision == 1;
+    if (decision == 1 || engine.pendingValid)
+        engine.context.eflags |= kTrapFlag;
+    else
+        engine.context.eflags &= ~kTrapFlag;
+    if (!WriteContext(engine, thread) && decision == 1)
+        Error(engine, "Impossible to put debuggee in single step");
+    return decision != 0;
+}
+
 bool TakeOverAttached(DebugEngine &engine) {
     if (engine.hooks.bringToFront)
         engine.hooks.bringToFront();
@@ -429,21 +582,46 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         return false;
     }
     BreakpointRecord hit = *record;
-    if (!(hit.flags & kBreakByAddress) && hit.line && engine.hooks.showLine)
+    if (!(hit.flags & (kBreakByAddress | kBreakStepOut | kBreakStep)) && hit.line && engine.hooks.showLine)
         engine.hooks.showLine(hit.module, hit.file, hit.line);
     engine.platform->WriteMemory(engine.process, address, &hit.savedByte, 1);
     if (!ReadContext(engine, thread))
         return false;
-    if (hit.flags & kBreakTemporary) {
+    engine.context.eip = address;
+    // A step breakpoint met again in a deeper frame (a recursive call): not this step's yet.
+    bool deeper = (hit.flags & kBreakStep) && engine.stepping && engine.context.esp < engine.stepStack;
+    if (hit.flags & kBreakStepOut) {
+        engine.stepping = engine.stepTrap = true;
+        record->flags &= ~kBreakStepOut;
+    }
+    if ((hit.flags & kBreakTemporary) && !deeper) {
         RemoveBreakpoint(engine, address);
-    } else {
+    }
+    // Whatever stays at A (a permanent one, two on one line) is written back after one step.
+    if (FindBreakpoint(engine, address)) {
         engine.context.eflags |= kTrapFlag;
         engine.pendingValid = true;
         engine.pendingAddress = address;
     }
-    engine.context.eip = address;
+    if (deeper || (hit.flags & kBreakStepOut)) {
+        engine.context.eflags |= kTrapFlag;
+        if (!engine.platform->SetRegisters(thread, engine.context))
+            Error(engine, "Impossible to restart debuggee");
+        return true;
+    }
+    if (hit.flags & kBreakStep) {
+        if (engine.returned.size() < 10) {
+            uint32_t offset = 0;
+            uint32_t callee = engine.platform->ReadMemory(engine.process, address - 4, &offset, 4) ? address + offset : 0;
+            engine.returned.push_back({callee, engine.context.eax});
+        }
+        if (!engine.stepping)
+            return FollowDecision(engine, thread, 2);
+        return FollowDecision(engine, thread, StepDecision(engine, address));
+    }
     if (!engine.platform->SetRegisters(thread, engine.context))
         Error(engine, "Impossible to restart debuggee");
+    EndStep(engine);
     if (hit.flags & kBreakByAddress) {
         ModuleRecord *m = ModuleAt(engine.info, ModuleOfAddress(engine.info, address));
         if (!m)
@@ -472,7 +650,11 @@ bool ExceptionRaised(DebugEngine &engine, const DebugEvent &event) {
                 engine.platform->WriteMemory(engine.process, engine.pendingAddress, &trap, 1);
             }
         }
-        if (ReadContext(engine, thread) && (engine.context.eflags & kTrapFlag)) {
+        if (!ReadContext(engine, thread))
+            return true;
+        if (engine.stepping && engine.stepTrap)
+            return FollowDecision(engine, thread, StepDecision(engine, engine.context.eip));
+        if (engine.context.eflags & kTrapFlag) {
             engine.context.eflags &= ~kTrapFlag;
             WriteContext(engine, thread);
         }
@@ -879,4 +1061,168 @@ void RequestStop(DebugEngine &engine) {
     // The debug thread sees `kill` only once it no longer polls for debug events.
     engine.platform->Reset(kSignalRunning);
     engine.platform->Signal(kSignalKill);
+}
+
+uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t line, bool setOnly, bool *removed) {
+    *removed = false;
+    int file = -1;
+    uint32_t module = ModuleOfFileName(engine.info, fileName, &file);
+    if (!module) {
+        Error(engine, FormatText("%s is not a module for this executable", fileName));
+        return 0;
+    }
+    uint16_t found = 0;
+    uint32_t address = AddressOfLine(engine.info, module, static_cast<uint16_t>(line), &found, file);
+    if (setOnly)
+        for (const BreakpointRecord &record : engine.breakpoints)
+            if (record.module == module && record.line == found && (record.flags & kBreakUser))
+                return found;
+    bool suspended = false;
+    if (engine.active && !engine.stopped) {
+        if (!BreakDebuggee(engine, false))
+            return 0;
+        suspended = true;
+    }
+    uint32_t result = 0;
+    for (size_t i = engine.breakpoints.size(); i-- > 0;) {
+        BreakpointRecord record = engine.breakpoints[i];
+        if (record.module != module || record.line != found || (record.flags & kBreakTemporary))
+            continue;
+        engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
+        // The byte goes back only when no other record still holds the address.
+        if (!FindBreakpoint(engine, record.address) && !(engine.pendingValid && engine.pendingAddress == record.address))
+            engine.platform->WriteMemory(engine.process, record.address, &record.savedByte, 1);
+        *removed = true;
+        result = found;
+    }
+    if (!*removed) {
+        if (!address)
+            Error(engine, FormatText("No code at line %d", static_cast<int>(line)));
+        else if (!InsertBreakpoint(engine, address, kBreakUser, module, file, found))
+            Error(engine, "Impossible to establish the breakpoint");
+        else
+            result = found;
+    }
+    if (suspended)
+        ContinueDebuggee(engine);
+    return result;
+}
+
+namespace {
+
+// The start of a step command: false when the program is not stopped.
+bool BeginStep(DebugEngine &engine) {
+    if (!engine.active)
+        return false;
+    if (!engine.stopped) {
+        if (engine.hooks.status)
+            engine.hooks.status("Program is running");
+        return false;
+    }
+    ReadContext(engine, ThreadHandle(engine, engine.eventPending ? engine.eventThreadId : engine.threadId));
+    engine.returned.clear();
+    engine.stepOrigin = engine.context.eip;
+    LineHit hit = LineOfAddress(engine.info, engine.stepOrigin);
+    engine.stepModule = hit.module ? hit.module : ModuleOfAddress(engine.info, engine.stepOrigin);
+    engine.stepLine = hit.line;
+    engine.stepStack = engine.context.esp;
+    engine.stepping = true;
+    return true;
+}
+
+void *StoppedThread(DebugEngine &engine) {
+    return ThreadHandle(engine, engine.eventPending ? engine.eventThreadId : engine.threadId);
+}
+
+bool Step(DebugEngine &engine, bool into) {
+    if (!BeginStep(engine))
+        return false;
+    engine.stepInto = into;
+    engine.stepOver = !into;
+    FollowDecision(engine, StoppedThread(engine), ClassifyInstruction(engine, engine.context.eip));
+    ContinueDebuggee(engine);
+    return true;
+}
+
+// The procedure of EIP with its line entries, or null.
+ProcedureRecord *CurrentProcedure(DebugEngine &engine, const LineBlock **block) {
+    uint32_t module = ModuleOfAddress(engine.info, engine.context.eip);
+    ProcedureRecord *procedure = ProcedureOfAddress(engine.info, module, engine.context.eip);
+    ModuleRecord *record = ModuleAt(engine.info, module);
+    if (!procedure || !record || !MakeLineSlice(engine.info, module, procedure) || !procedure->sliceCount)
+        return nullptr;
+    *block = &record->files[procedure->sliceFile].blocks[procedure->sliceBlock];
+    return procedure;
+}
+
+}  // namespace
+
+bool StepInto(DebugEngine &engine) { return Step(engine, true); }
+bool StepOver(DebugEngine &engine) { return Step(engine, false); }
+
+bool StepOut(DebugEngine &engine) {
+    if (!BeginStep(engine))
+        return false;
+    const LineBlock *block = nullptr;
+    ProcedureRecord *procedure = CurrentProcedure(engine, &block);
+    if (!procedure) {
+        EndStep(engine);
+        return false;
+    }
+    uint32_t last = procedure->sliceFirst + procedure->sliceCount - 1;
+    uint32_t address = block->addresses[last];
+    if (BreakpointRecord *record = FindBreakpoint(engine, address)) {
+        record->flags |= kBreakStepOut;
+    } else if (!InsertBreakpoint(engine, address, kBreakTemporary | kBreakStepOut, engine.stepModule, -1,
+                                 block->lines[last])) {
+        Error(engine, "Impossible to establish the breakpoint");
+        EndStep(engine);
+        return false;
+    }
+    FollowDecision(engine, StoppedThread(engine), 2);
+    ContinueDebuggee(engine);
+    return true;
+}
+
+bool RunToCursor(DebugEngine &engine, uint32_t line) {
+    if (!BeginStep(engine))
+        return false;
+    EndStep(engine);
+    uint16_t found = 0;
+    uint32_t module = engine.info.currentModule;
+    uint32_t address = AddressOfLine(engine.info, module, static_cast<uint16_t>(line), &found);
+    if (address == engine.context.eip)
+        return true;
+    if (!address || !InsertBreakpoint(engine, address, kBreakTemporary, module, -1, found)) {
+        Error(engine, "Impossible to establish the breakpoint");
+        return false;
+    }
+    FollowDecision(engine, StoppedThread(engine), 2);
+    ContinueDebuggee(engine);
+    return true;
+}
+
+bool SetNextStatement(DebugEngine &engine, uint32_t line) {
+    if (!BeginStep(engine))
+        return false;
+    EndStep(engine);
+    const LineBlock *block = nullptr;
+    ProcedureRecord *procedure = CurrentProcedure(engine, &block);
+    uint32_t first = procedure ? procedure->sliceFirst : 0, end = procedure ? first + procedure->sliceCount : 0;
+    if (!procedure || line < block->lines[first] || line >= block->lines[end - 1]) {
+        Error(engine, "Impossible to jump outside the current function");
+        return false;
+    }
+    uint32_t i = first;
+    while (block->lines[i] < line)
+        i++;
+    uint32_t old = engine.context.eip;
+    engine.context.eip = block->addresses[i];
+    if (!engine.platform->SetRegisters(StoppedThread(engine), engine.context)) {
+        engine.context.eip = old;
+        Error(engine, "Impossible to establish breakpoint");
+        return false;
+    }
+    ShowStop(engine, engine.context.eip);
+    return true;
 }

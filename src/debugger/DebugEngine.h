@@ -152,6 +152,8 @@ enum {
     kBreakTemporary = 0x01,
     kBreakUser = 0x02,
     kBreakByAddress = 0x08,
+    kBreakStep = 0x10,      // placed by stepping: on hit the stepping goes on
+    kBreakStepOut = 0x40,   // on hit, single-step out of the function
 };
 struct BreakpointRecord {
     uint32_t line, address, module, flags;
@@ -200,6 +202,12 @@ struct DebugEngine {
     bool pendingValid = false;
     uint32_t pendingAddress = 0;
     bool codeTrapArmed = false;
+    // Stepping: the trap flag is set for a step (not only to write a breakpoint back).
+    bool stepping = false, stepInto = false, stepOver = false, stepTrap = false;
+    uint32_t stepOrigin = 0, stepModule = 0, stepLine = 0;
+    uint32_t stepStack = 0;   // ESP before the call stepped over: deeper hits are recursion
+    // Values returned by the calls stepped over: (callee, EAX after the call).
+    std::vector<std::pair<uint32_t, uint32_t>> returned;
 
     // The pending debug event while the debuggee is stopped at one.
     bool eventPending = false;
@@ -248,6 +256,15 @@ BreakpointRecord *FindBreakpoint(DebugEngine &engine, uint32_t address);
 bool InsertBreakpoint(DebugEngine &engine, uint32_t address, uint32_t flags, uint32_t module, int file,
                       uint32_t line);
 void RemoveBreakpoint(DebugEngine &engine, uint32_t address);
+// User breakpoints by file name and line. Returns the line used (the nearest line with
+// code), 0 when nothing was set; *removed tells a removal. setOnly keeps an existing one.
+uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t line, bool setOnly, bool *removed);
+// Stepping commands, user-interface thread, while stopped; false when refused.
+bool StepInto(DebugEngine &engine);
+bool StepOver(DebugEngine &engine);
+bool StepOut(DebugEngine &engine);
+bool RunToCursor(DebugEngine &engine, uint32_t line);
+bool SetNextStatement(DebugEngine &engine, uint32_t line);
 // The address the engine lets the program leave through (ExitProcess, exit...), 0: none.
 uint32_t ExitAddress(DebugEngine &engine);
 
