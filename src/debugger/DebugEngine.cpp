@@ -469,6 +469,7 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
         uint32_t lineAddress = 0, module = 0, line = 0;
         int file = -1;
         if (FirstLineOf(engine, target, &lineAddress, &module, &file, &line)) {
+            engine.stepStack = 0;   // the callee's frame lies below: no depth to check
             PlaceStepBreakpoint(engine, lineAddress, module, file, line);
             return 2;
         }
@@ -476,6 +477,19 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
     engine.stepStack = engine.context.esp;
     PlaceStepBreakpoint(engine, x + length, engine.stepModule, -1, engine.stepLine);
     return 2;
+}
+
+// A step ends at X: a breakpoint there is lifted (written back after the next single step),
+// so that going on does not hit it at once.
+int StopStep(DebugEngine &engine, uint32_t x) {
+    EndStep(engine);
+    if (BreakpointRecord *record = FindBreakpoint(engine, x)) {
+        engine.platform->WriteMemory(engine.process, x, &record->savedByte, 1);
+        engine.pendingValid = true;
+        engine.pendingAddress = x;
+    }
+    ShowStop(engine, x);
+    return 0;
 }
 
 // After a single step or a step breakpoint at X: 0 stops, 1 steps again, 2 runs.
@@ -486,19 +500,13 @@ int StepDecision(DebugEngine &engine, uint32_t x) {
     if (inside && record && MakeLineSlice(engine.info, engine.stepModule, current)) {
         const LineBlock &block = record->files[current->sliceFile].blocks[current->sliceBlock];
         for (uint32_t i = current->sliceFirst; i < current->sliceFirst + current->sliceCount; i++)
-            if (block.addresses[i] == x) {
-                EndStep(engine);
-                ShowStop(engine, x);
-                return 0;
-            }
+            if (block.addresses[i] == x)
+                return StopStep(engine, x);
     }
     if (!inside) {
         uint32_t module = ModuleOfAddress(engine.info, x);
-        if (ProcedureOfAddress(engine.info, module, x)) {
-            EndStep(engine);
-            ShowStop(engine, x);
-            return 0;
-        }
+        if (ProcedureOfAddress(engine.info, module, x))
+            return StopStep(engine, x);
         // Code without debug information (the caller of the outermost function, a DLL):
         // the program runs on.
         EndStep(engine);
@@ -1193,7 +1201,8 @@ bool RunToCursor(DebugEngine &engine, uint32_t line) {
     uint32_t address = AddressOfLine(engine.info, module, static_cast<uint16_t>(line), &found);
     if (address == engine.context.eip)
         return true;
-    if (!address || !InsertBreakpoint(engine, address, kBreakTemporary, module, -1, found)) {
+    if (!address || !InsertBreakpoint(engine, address, kBreakTemporary, module,
+                                      LineOfAddress(engine.info, address).file, found)) {
         Error(engine, "Impossible to establish the breakpoint");
         return false;
     }

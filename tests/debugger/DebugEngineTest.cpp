@@ -476,3 +476,130 @@ TEST_F(DebugEngineTest, ProgramInformation) {
 }
 
 }  // namespace
+
+// A program with two functions: main (lines 3 to 6) calls f (lines 10 to 12) from line 4.
+struct SteppingTest : DebugEngineTest {
+    const uint32_t kF = 0x401200, kCall = 0x401106, kAfter = 0x40110B;
+    void SetUp() override {
+        DebugEngineTest::SetUp();
+        engine.hooks.openExecutable = [this](DebugInfo &info, void *, uint32_t, const char *) {
+            info.modules.resize(2);
+            auto m = std::make_unique<ModuleRecord>();
+            m->name = "main.c", m->codeStart = 0x401000, m->codeEnd = 0x402000;
+            for (auto range : {std::make_pair(kMain, 0x401140u), std::make_pair(kF, 0x401240u)}) {
+                auto p = std::make_unique<ProcedureRecord>();
+                p->name = range.first == kMain ? "_main" : "_f", p->start = range.first, p->end = range.second;
+                m->procedures.push_back(std::move(p));
+            }
+            m->files.resize(1);
+            m->files[0].name = "main.c";
+            m->files[0].blocks.push_back({0x401000, 0x402000, {kMain, kCall, 0x401110, 0x401120, kF, 0x401205, 0x401220},
+                                          {3, 4, 5, 6, 10, 11, 12}});
+            info.modules[1] = std::move(m);
+            info.exe.globals.Add("_main", kSymPub32, 0, kMain);
+            return true;
+        };
+        uint8_t code[0x140];
+        memset(code, 0x90, sizeof code);
+        code[0] = 0x55;
+        const uint8_t call[] = {0xE8, 0xF5, 0x00, 0x00, 0x00};   // call f
+        memcpy(code + 6, call, 5);
+        code[0x20] = 0xC3;
+        fake.Write(kMain, code, sizeof code);
+        code[0x20] = 0xC3, code[0] = 0x55;
+        fake.Write(kF, code, 0x40);
+        fake.registers.esp = 0x12FF00;
+    }
+    uint8_t At(uint32_t address) { return fake.memory[address]; }
+    // The debuggee reports an event with EIP (and ESP) as given.
+    void Report(uint32_t code, uint32_t address, uint32_t eip, uint32_t esp = 0x12FF00) {
+        fake.registers.eip = eip, fake.registers.esp = esp;
+        fake.events.push_back(Exception(code, address));
+        ContinueDebuggee(engine);
+        Run();
+        Run();
+    }
+    void Hit(uint32_t address, uint32_t esp = 0x12FF00) { Report(kBreakpointException, address, address + 1, esp); }
+    void Stepped(uint32_t eip) { Report(kSingleStepException, eip, eip); }
+    uint32_t Toggle(const char *file, uint32_t line, bool setOnly = false) {
+        bool removed = false;
+        return ToggleBreakpoint(engine, file, line, setOnly, &removed);
+    }
+};
+
+// Toggling moves to the nearest line with code, twice removes it with its byte back; a
+// permanent breakpoint stops with its byte back and is written again after one step.
+TEST_F(SteppingTest, BreakpointsByLine) {
+    StartToEntry();
+    EXPECT_EQ(0u, Toggle("other.c", 3));
+    EXPECT_EQ("error other.c is not a module for this executable", said.back());
+    EXPECT_EQ(10u, Toggle("main.c", 9));   // no code at 9
+    EXPECT_EQ(0xCC, At(kF));
+    EXPECT_EQ(10u, Toggle("main.c", 10, true));
+    EXPECT_EQ(1u, engine.breakpoints.size());
+    EXPECT_EQ(10u, Toggle("main.c", 10));
+    EXPECT_EQ(0x55, At(kF));
+    EXPECT_TRUE(engine.breakpoints.empty());
+    // Two on one line: the user's and the one of Run to cursor.
+    EXPECT_EQ(4u, Toggle("main.c", 4));
+    ASSERT_TRUE(RunToCursor(engine, 4));
+    EXPECT_EQ(2u, engine.breakpoints.size());
+    Hit(kCall);
+    EXPECT_TRUE(engine.stopped);
+    EXPECT_EQ("line 1 0 4", said.back());
+    EXPECT_EQ(0xE8, At(kCall));
+    EXPECT_EQ(kCall, fake.registers.eip);
+    EXPECT_EQ(1u, engine.breakpoints.size());
+    EXPECT_TRUE(fake.registers.eflags & kTrapFlag);
+    Stepped(kF);   // the call ran: the breakpoint is back, the program runs on
+    EXPECT_EQ(0xCC, At(kCall));
+    EXPECT_FALSE(engine.stopped || (fake.registers.eflags & kTrapFlag));
+}
+
+// Same Level passes the call (a recursive one meets the step breakpoint deeper first), Step
+// in stops at f's first line, Step out comes back to the caller's line.
+TEST_F(SteppingTest, StepOverIntoAndOut) {
+    StartToEntry();
+    Toggle("main.c", 3);   // on the instruction being stepped
+    ASSERT_TRUE(StepOver(engine));
+    EXPECT_EQ(0x55, At(kMain));
+    Stepped(kMain + 1);
+    EXPECT_EQ(0xCC, At(kMain));
+    Stepped(kCall);
+    EXPECT_EQ("line 1 0 4", said.back());
+    ASSERT_TRUE(engine.stopped);
+    ASSERT_TRUE(StepOver(engine));
+    EXPECT_EQ(0xCC, At(kAfter));
+    Hit(kAfter, 0x12FE00);   // returning from the inner call of a recursion
+    EXPECT_FALSE(engine.stopped);
+    Stepped(kAfter + 1);
+    fake.registers.eax = 42;
+    Hit(kAfter);
+    Stepped(0x401110);
+    EXPECT_EQ("line 1 0 5", said.back());
+    EXPECT_TRUE(engine.stopped && engine.breakpoints.size() == 1u);
+    EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{kF, 42}}), engine.returned);
+    EXPECT_EQ(0x90, At(kAfter));
+    ASSERT_TRUE(SetNextStatement(engine, 4));
+    EXPECT_EQ(kCall, fake.registers.eip);
+    EXPECT_FALSE(SetNextStatement(engine, 6));
+    EXPECT_EQ("error Impossible to jump outside the current function", said.back());
+    ASSERT_TRUE(StepInto(engine));
+    Hit(kF, 0x12FEFC);
+    EXPECT_EQ("line 1 0 10", said.back());
+    EXPECT_EQ(0x55, At(kF));
+    ASSERT_TRUE(StepOut(engine));
+    Hit(0x401220, 0x12FEFC);
+    EXPECT_FALSE(engine.stopped);
+    Stepped(kAfter);
+    EXPECT_TRUE(engine.stopped);
+    EXPECT_EQ("line 1 0 4", said.back());
+    EXPECT_EQ(0xC3, At(0x401220));
+    // Out of the outermost function: it returns into code without lines and runs on.
+    ASSERT_TRUE(StepOut(engine));
+    Hit(0x401120);
+    Stepped(0x7C800500);
+    EXPECT_FALSE(engine.stopped || engine.stepping || (fake.registers.eflags & kTrapFlag));
+    EXPECT_FALSE(StepInto(engine));
+    EXPECT_EQ("status Program is running", said.back());
+}
