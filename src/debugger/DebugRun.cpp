@@ -20,6 +20,7 @@
 #include "debugger/DebugOptions.h"
 #include "debugger/DebugWindows.h"
 #include "editor/Document.h"
+#include "editor/Editing.h"
 #include "editor/Search.h"
 #include "platform/UiPort.h"
 #include "project/Build.h"
@@ -497,6 +498,64 @@ void RestartCommand(int, intptr_t) {
     PostMessageA(g_app->frameWindow, WM_COMMAND, IDM_DEBUGGER, 0);
 }
 
+
+// Line `number` (from 1) of a document; null past its end.
+Line *LineOfNumber(Document *doc, long number) {
+    Line *line = doc->sentinel->next;
+    for (long i = 1; i < number && line != doc->sentinel; i++)
+        line = line->next;
+    return line == doc->sentinel ? nullptr : line;
+}
+
+// F2: while debugging the breakpoint goes into the program (at the nearest line with code,
+// which the editor marks); otherwise the editor only remembers the line.
+void BreakpointCommand(int, intptr_t) {
+    if (!g_editor || !g_editor->view || !g_editor->view->current)
+        return;
+    Document *doc = g_editor->view->doc;
+    long number = CurrentLineNumber();
+    if (!g_run || !g_run->engine.active) {
+        g_editor->view->current->flags ^= kLineBreakpoint;
+        InvalidateRect(g_editor->view->window, nullptr, FALSE);
+        return;
+    }
+    bool removed = false;
+    uint32_t used = ToggleBreakpoint(g_run->engine, DiskPath(doc), static_cast<uint32_t>(number), false, &removed);
+    Line *line = used ? LineOfNumber(doc, static_cast<long>(used)) : nullptr;
+    if (line) {
+        if (removed)
+            line->flags &= ~kLineBreakpoint;
+        else
+            line->flags |= kLineBreakpoint;
+    }
+    InvalidateRect(g_editor->view->window, nullptr, FALSE);
+}
+
+void StepInCommand(int, intptr_t) {
+    if (g_run)
+        StepInto(g_run->engine);
+}
+
+void SameLevelCommand(int, intptr_t) {
+    if (g_run)
+        StepOver(g_run->engine);
+}
+
+void StepOutCommand(int, intptr_t) {
+    if (g_run)
+        StepOut(g_run->engine);
+}
+
+void RunToCursorCommand(int, intptr_t) {
+    if (g_run && g_editor && g_editor->view)
+        RunToCursor(g_run->engine, static_cast<uint32_t>(CurrentLineNumber()));
+}
+
+void SetNextStatementCommand(int, intptr_t) {
+    if (g_run && g_editor && g_editor->view)
+        SetNextStatement(g_run->engine, static_cast<uint32_t>(CurrentLineNumber()));
+}
+
 }  // namespace
 
 void (*g_debuggingChanged)(bool debugging);
@@ -654,5 +713,11 @@ void RegisterEngineCommands() {
     RegisterHandler(IDM_DEBUG_BREAK, BreakCommand);
     RegisterHandler(IDM_DEBUG_RESTART, RestartCommand);
     RegisterHandler(IDM_DEBUG_STOP, StopCommand);
+    RegisterHandler(IDM_DEBUG_BREAKPOINT, BreakpointCommand);
+    RegisterHandler(IDM_DEBUG_STEP_IN, StepInCommand);
+    RegisterHandler(IDM_DEBUG_SAME_LEVEL, SameLevelCommand);
+    RegisterHandler(IDM_DEBUG_STEP_OUT, StepOutCommand);
+    RegisterHandler(IDM_DEBUG_RUN_TO_CURSOR, RunToCursorCommand);
+    RegisterHandler(IDM_DEBUG_SET_NEXT_STATEMENT, SetNextStatementCommand);
     RegisterProgramInfoCommand();
 }
