@@ -100,7 +100,7 @@ std::string Hex(const char *format, uint64_t value) {
 struct Abbreviation {
     uint16_t tag = 0;
     bool children = false;
-    std::vector<std::pair<uint16_t, uint16_t>> specs;   // attribute, form
+    std::vector<std::pair<uint16_t, uint16_t>> fields;   // attribute, form
 };
 
 // The abbreviation table at `offset`, by code.
@@ -125,7 +125,7 @@ bool ReadAbbreviations(ByteSpan abbrev, uint32_t offset, std::unordered_map<uint
                 *error = Hex("unknown form 0x%llx", form);
                 return false;
             }
-            a.specs.push_back({name > 0xFFFF ? (uint16_t)0 : (uint16_t)name, (uint16_t)form});
+            a.fields.push_back({name > 0xFFFF ? (uint16_t)0 : (uint16_t)name, (uint16_t)form});
         }
         (*table)[code] = a;
     }
@@ -238,11 +238,11 @@ bool Dwarf::ReadUnit(ByteCursor *c, uint32_t start, uint32_t end, uint16_t versi
         e.parent = parents.empty() ? kNone : parents.back();
         e.firstChild = e.nextSibling = kNone;
         e.firstAttribute = (uint32_t)u.attributes.size();
-        e.attributeCount = (uint32_t)ab.specs.size();
-        for (const auto &spec : ab.specs) {
+        e.attributeCount = (uint32_t)ab.fields.size();
+        for (const auto &field : ab.fields) {
             DwarfAttribute a;
-            a.name = spec.first;
-            if (!ReadValue(c, spec.second, start, version, &a, 0, error))
+            a.name = field.first;
+            if (!ReadValue(c, field.second, start, version, &a, 0, error))
                 return false;
             u.attributes.push_back(a);
         }
