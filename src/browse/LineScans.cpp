@@ -41,20 +41,6 @@ bool IsWordChar(char c) {
 
 std::string TextOf(const Line *line) { return std::string(line->text, static_cast<size_t>(line->length)); }
 
-std::string UpperAscii(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-std::string LowerAscii(std::string text) {
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Where `word` stands in `text` at `from` or after as a word of its own: an end of it that is
 // an identifier character has none beside it. npos when it does not.
 size_t FindWord(const std::string &text, const char *word, size_t from = 0) {
@@ -239,7 +225,7 @@ private:
                 while (end < n && IsWordChar(text[end]))
                     end++;
                 if (!IsDigit(c))
-                    Word(LowerAscii(text.substr(i, end - i)), line, counter, text, end);
+                    Word(Lowered(text.substr(i, end - i)), line, counter, text, end);
                 i = end;
             } else {
                 i++;
@@ -309,7 +295,7 @@ private:
     }
 
     void Header(Line *line, long counter, const std::string &text, size_t after) {
-        std::string lower = LowerAscii(text);
+        std::string lower = Lowered(text);
         if (FindWord(lower, "external") != std::string::npos || FindWord(lower, "forward") != std::string::npos)
             return;
         while (after < text.size() && IsBlank(text[after]))
@@ -362,7 +348,7 @@ bool ScanPatternFunctions(Document *doc) {
         last = line;
         std::string code = CodeOf(line, comment);
         if (fold)
-            code = UpperAscii(code);
+            code = Uppered(code);
         if (code.find_first_not_of(" \t") == std::string::npos)
             continue;
         if (inside) {
@@ -406,7 +392,7 @@ bool ScanFortranFunctions(Document *doc) {
         // nothing.
         if (line->length == 0 || !(IsBlank(line->text[0]) || IsDigit(line->text[0])))
             continue;
-        std::string text = UpperAscii(TextOf(line));
+        std::string text = Uppered(TextOf(line));
         if (routine) {
             if (IsFortranEnd(text)) {
                 EndAt(routine, line, number);

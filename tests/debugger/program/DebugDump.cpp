@@ -16,22 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "debugger/DebugInfo.h"
 
 namespace {
 
 uint16_t U16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-std::string Lower(std::string text) {
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 std::string BaseName(const std::string &path) {
     size_t slash = path.find_last_of("\\/");
-    return Lower(slash == std::string::npos ? path : path.substr(slash + 1));
+    return Lowered(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 std::string LengthPrefixed(const TypeRecordView &record, size_t at) {
