@@ -12,6 +12,7 @@ enum {
     kMsgDebugLoaded = 4624,     // the program is loaded (sent)
     kMsgDebugShowLine = 4074,   // wParam: the current line (sent)
     kMsgDebugEnded = 4084,      // debugging ended (sent)
+    kMsgBreakpointCleared = 4314,   // wParam: the line of the current document whose breakpoint mark goes (sent)
     kMsgDebugNotice = 4625,     // wParam 0 information, 1 error, 2 exception; lParam an allocated text to show and free
     kMsgBuildProgress = 26024,
     kMsgAutosaveRound = 10025,  // run an autosave round now (the timer does it every 3 minutes)

@@ -1074,9 +1074,15 @@ void RequestStop(DebugEngine &engine) {
 uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t line, bool setOnly, bool *removed) {
     *removed = false;
     int file = -1;
+    auto report = [&engine, setOnly](const std::string &text) {
+        if (setOnly)
+            AddLog(engine, text);
+        else
+            Error(engine, text);
+    };
     uint32_t module = ModuleOfFileName(engine.info, fileName, &file);
     if (!module) {
-        Error(engine, FormatText("%s is not a module for this executable", fileName));
+        report(FormatText("%s is not a module for this executable", fileName));
         return 0;
     }
     uint16_t found = 0;
@@ -1105,11 +1111,13 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
     }
     if (!*removed) {
         if (!address)
-            Error(engine, FormatText("No code at line %d", static_cast<int>(line)));
+            report(FormatText("No code at line %d", static_cast<int>(line)));
         else if (!InsertBreakpoint(engine, address, kBreakUser, module, file, found))
-            Error(engine, "Impossible to establish the breakpoint");
+            report("Impossible to establish the breakpoint");
         else
             result = found;
+    } else if (engine.hooks.breakpointCleared) {
+        engine.hooks.breakpointCleared(line);
     }
     if (suspended)
         ContinueDebuggee(engine);

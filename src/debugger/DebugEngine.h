@@ -130,6 +130,8 @@ struct DebugEngineHooks {
     std::function<bool(const char *moduleName)> openSource;
     std::function<void()> bringToFront;
     std::function<void()> refreshMenu;
+    // A user breakpoint was removed at the requested line: its mark goes (user-interface thread).
+    std::function<void(uint32_t line)> breakpointCleared;
     // A text added to the debug event log (from either thread).
     std::function<void(const char *text)> logged;
 };
@@ -257,7 +259,8 @@ bool InsertBreakpoint(DebugEngine &engine, uint32_t address, uint32_t flags, uin
                       uint32_t line);
 void RemoveBreakpoint(DebugEngine &engine, uint32_t address);
 // User breakpoints by file name and line. Returns the line used (the nearest line with
-// code), 0 when nothing was set; *removed tells a removal. setOnly keeps an existing one.
+// code), 0 when nothing was set; *removed tells a removal. setOnly keeps an existing one and
+// writes what could not be placed into the log rather than a box.
 uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t line, bool setOnly, bool *removed);
 // Stepping commands, user-interface thread, while stopped; false when refused.
 bool StepInto(DebugEngine &engine);

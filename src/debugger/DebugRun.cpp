@@ -19,6 +19,7 @@
 #include "debugger/DebugInfoFile.h"
 #include "debugger/DebugOptions.h"
 #include "debugger/DebugWindows.h"
+#include "editor/BreakpointLines.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/Search.h"
@@ -432,6 +433,7 @@ void InstallHooks(DebugRun &run) {
         return SendToFrame(frame, kMsgDebugLoaded, 1, reinterpret_cast<LPARAM>(copy)) != 0;
     };
     h.bringToFront = [frame] { PostMessageA(frame, kMsgDebugLoaded, 2, 0); };
+    h.breakpointCleared = [frame](uint32_t line) { SendMessageA(frame, kMsgBreakpointCleared, line, 0); };
     run.engine.info.report = [frame](DebugInfoMessage, const char *text) { Notice(frame, kNoticeError, text); };
 }
 
@@ -505,6 +507,21 @@ Line *LineOfNumber(Document *doc, long number) {
     for (long i = 1; i < number && line != doc->sentinel; i++)
         line = line->next;
     return line == doc->sentinel ? nullptr : line;
+}
+
+// The breakpoints the editor remembers go into the program as it starts, each at the nearest
+// line with code (where its mark moves); those that cannot be placed are forgotten.
+void ApplyEditorBreakpoints(DebugEngine &engine) {
+    for (const BreakpointLine &b : AllBreakpoints()) {
+        bool removed = false;
+        uint32_t used = ToggleBreakpoint(engine, b.file.c_str(), static_cast<uint32_t>(b.line), true, &removed);
+        if (used)
+            MoveBreakpoint(b.file.c_str(), b.line, static_cast<int>(used));
+        else
+            ForgetBreakpoint(b.file.c_str(), b.line);
+    }
+    for (View *view = g_editor ? g_editor->views : nullptr; view; view = view->next)
+        InvalidateRect(view->window, nullptr, FALSE);
 }
 
 // F2: while debugging the breakpoint goes into the program (at the nearest line with code,
@@ -700,8 +717,17 @@ bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intp
         }
         if (wParam == 2 && g_run && g_run->frame)
             BringFrameForward(g_run->frame);
+        if (wParam == 0 && g_run)
+            ApplyEditorBreakpoints(g_run->engine);
         return true;
     case kMsgDebugEnded:
+        return true;
+    case kMsgBreakpointCleared:
+        if (g_editor && g_editor->view && g_editor->view->doc) {
+            if (Line *line = LineOfNumber(g_editor->view->doc, static_cast<long>(wParam)))
+                line->flags &= ~kLineBreakpoint;
+            InvalidateRect(g_editor->view->window, nullptr, FALSE);
+        }
         return true;
     }
     return false;

@@ -8,6 +8,7 @@
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/TextUtil.h"
+#include "editor/BreakpointLines.h"
 #include "editor/Bookmarks.h"
 #include "editor/CommentScan.h"
 #include "editor/Editing.h"
@@ -389,8 +390,10 @@ void DetachView(View *view) {
         g_editor->doc = nullptr;
     }
     Release(view);
-    if (doc && doc->viewCount > 0 && --doc->viewCount == 0)
+    if (doc && doc->viewCount > 0 && --doc->viewCount == 0) {
+        RememberDocumentBreakpoints(doc);
         FreeDocument(doc);
+    }
 }
 
 View *FirstViewOf(Document *doc) {

@@ -11,6 +11,7 @@
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "base/TextUtil.h"
+#include "editor/BreakpointLines.h"
 #include "editor/CommentScan.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
@@ -166,6 +167,7 @@ bool ReadDocument(const char *path) {
     if (!doc)
         return false;
     BusyCursor busy;
+    RememberDocumentBreakpoints(doc);   // read again: the marks go back on the new lines
     FreeLines(doc);
     ForgetDocumentRecords(doc);
     long count = 0;

@@ -8,6 +8,7 @@
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
+#include "editor/BreakpointLines.h"
 #include "editor/CommentScan.h"
 #include "editor/Document.h"
 
@@ -35,8 +36,10 @@ Language *LanguageOfExtension(const char *extension) {
 
 void SetDocumentLanguage(Document *doc, Language *language) {
     doc->language = language;
-    if (language && strcmp(language->name, GetString(kStrLanguageC)) == 0)
+    if (language && strcmp(language->name, GetString(kStrLanguageC)) == 0) {
         doc->flags |= kDocCSource;
+        MarkRememberedBreakpoints(doc);
+    }
     else
         doc->flags &= ~kDocCSource;
 }

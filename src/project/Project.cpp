@@ -24,6 +24,7 @@ ProjectRecord *CurrentProject() { return g_project.name.empty() ? nullptr : &g_p
 void ClearProject() {
     g_project = ProjectRecord();
     g_projectUsers.clear();
+    SetRememberedBreakpoints({});
 }
 
 namespace {
@@ -217,6 +218,7 @@ void ReadWorkspace() {
         if (SplitBreakpointValue(entry.c_str(), path, sizeof path, &line))
             p.breakpoints.push_back({path, static_cast<int>(line)});
     }
+    SetRememberedBreakpoints(p.breakpoints);
     p.errorFile = Read("ErrorFile");
     p.fileProcessors.clear();
     for (const std::string &entry : ReadList("NrOfFileProcessors", "FileProcessor%d")) {
@@ -307,6 +309,7 @@ bool SaveProjectWorkspace() {
     }
     if (g_editor) {
         p.openFiles = CollectOpenFiles();
+        p.breakpoints = AllBreakpoints();
         p.currentFile = g_editor->doc && !(g_editor->doc->flags & kDocNoFile) ? g_editor->doc->path : "";
     }
     ProjectKey key;

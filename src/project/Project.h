@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/BreakpointLines.h"
 #include "editor/OpenFiles.h"
 
 enum {
@@ -33,10 +34,7 @@ struct FileDependencies {
     std::vector<std::string> names;   // the files it includes
 };
 
-struct ProjectBreakpoint {
-    std::string file;
-    int line = 0;
-};
+using ProjectBreakpoint = BreakpointLine;
 
 struct FileProcessor {
     std::string input, command, output;

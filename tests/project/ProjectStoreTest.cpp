@@ -68,6 +68,7 @@ void FillProject(ProjectRecord &p) {
     p.eiffelRootClass = "ROOT";
     p.eiffelRootProcedure = "make";
     p.breakpoints = {{"C:\\WORK\\MAIN.C", 12}};
+    SetRememberedBreakpoints(p.breakpoints);   // a save takes them from the editor
     p.fileProcessors = {{"*.y", "yacc %s", "%s.c"}};
     p.putOptions = 1, p.getOptions = 2, p.fileOptions = 3, p.lockOptions = 4, p.usersOptions = 5;
     OpenFileEntry open;

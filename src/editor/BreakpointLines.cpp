@@ -1,0 +1,108 @@
+#include "editor/BreakpointLines.h"
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "editor/Document.h"
+
+namespace {
+
+std::vector<BreakpointLine> g_remembered;
+
+bool SameFile(const std::string &file, const Document *doc) {
+    return strcasecmp(file.c_str(), doc->path) == 0 || strcasecmp(file.c_str(), DiskPath(doc)) == 0;
+}
+
+// The open document of a file, when it is one.
+Document *OpenDocumentOf(const char *file) {
+    if (!g_editor)
+        return nullptr;
+    for (Document *doc = g_editor->documents; doc; doc = doc->next)
+        if (!(doc->flags & kDocNoFile) && SameFile(file, doc))
+            return doc;
+    return nullptr;
+}
+
+bool Contains(const std::vector<BreakpointLine> &list, const std::string &file, int line) {
+    for (const BreakpointLine &b : list)
+        if (b.line == line && strcasecmp(b.file.c_str(), file.c_str()) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void SetRememberedBreakpoints(const std::vector<BreakpointLine> &list) { g_remembered = list; }
+
+void MarkRememberedBreakpoints(Document *doc) {
+    if (doc->flags & kDocNoFile)
+        return;
+    std::vector<BreakpointLine> kept;
+    for (const BreakpointLine &b : g_remembered) {
+        if (!SameFile(b.file, doc)) {
+            kept.push_back(b);
+            continue;
+        }
+        Line *line = b.line > 0 ? NthLine(doc, b.line - 1) : doc->sentinel;
+        if (!IsSentinel(doc, line))
+            line->flags |= kLineBreakpoint;
+    }
+    g_remembered.swap(kept);
+}
+
+void RememberDocumentBreakpoints(Document *doc) {
+    if (doc->flags & kDocNoFile)
+        return;
+    // A C source's breakpoints are its marks; another file's list entries stay.
+    if (doc->flags & kDocCSource)
+        g_remembered.erase(std::remove_if(g_remembered.begin(), g_remembered.end(),
+                                          [doc](const BreakpointLine &b) { return SameFile(b.file, doc); }),
+                           g_remembered.end());
+    int number = 1;
+    for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++)
+        if ((line->flags & kLineBreakpoint) && !Contains(g_remembered, DiskPath(doc), number))
+            g_remembered.push_back({DiskPath(doc), number});
+}
+
+std::vector<BreakpointLine> AllBreakpoints() {
+    std::vector<BreakpointLine> all;
+    for (const BreakpointLine &b : g_remembered)
+        if (!Contains(all, b.file, b.line))
+            all.push_back(b);
+    for (Document *doc = g_editor ? g_editor->documents : nullptr; doc; doc = doc->next) {
+        if (doc->flags & kDocNoFile)
+            continue;
+        int number = 1;
+        for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++)
+            if ((line->flags & kLineBreakpoint) && !Contains(all, DiskPath(doc), number))
+                all.push_back({DiskPath(doc), number});
+    }
+    return all;
+}
+
+void ForgetBreakpoint(const char *file, int line) {
+    if (Document *doc = OpenDocumentOf(file)) {
+        Line *marked = line > 0 ? NthLine(doc, line - 1) : doc->sentinel;
+        if (!IsSentinel(doc, marked))
+            marked->flags &= ~kLineBreakpoint;
+    }
+    g_remembered.erase(std::remove_if(g_remembered.begin(), g_remembered.end(),
+                                      [file, line](const BreakpointLine &b) {
+                                          return b.line == line && strcasecmp(b.file.c_str(), file) == 0;
+                                      }),
+                       g_remembered.end());
+}
+
+void MoveBreakpoint(const char *file, int from, int to) {
+    if (from == to)
+        return;
+    Document *doc = OpenDocumentOf(file);
+    Line *target = doc && to > 0 ? NthLine(doc, to - 1) : nullptr;
+    bool listed = Contains(g_remembered, file, from);
+    ForgetBreakpoint(file, from);
+    if (target && !IsSentinel(doc, target))
+        target->flags |= kLineBreakpoint;
+    if (listed && !Contains(g_remembered, file, to))
+        g_remembered.push_back({file, to});
+}
