@@ -740,6 +740,7 @@ void RegisterEngineCommands() {
     RegisterHandler(IDM_DEBUG_RESTART, RestartCommand);
     RegisterHandler(IDM_DEBUG_STOP, StopCommand);
     RegisterHandler(IDM_DEBUG_BREAKPOINT, BreakpointCommand);
+    RegisterHandler(IDM_SET_BREAKPOINT, BreakpointCommand);
     RegisterHandler(IDM_DEBUG_STEP_IN, StepInCommand);
     RegisterHandler(IDM_DEBUG_SAME_LEVEL, SameLevelCommand);
     RegisterHandler(IDM_DEBUG_STEP_OUT, StepOutCommand);

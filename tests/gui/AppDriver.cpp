@@ -421,6 +421,10 @@ void KeltoApp::AddSetting(const std::string &name, const std::string &value) {
                   ReadWholeFile(settingsFile) + "V\t" + Escaped(name) + "\t" + Escaped(value) + "\n");
 }
 
+void KeltoApp::AddKey(const std::string &name) {
+    WriteWholeFile(settingsFile, ReadWholeFile(settingsFile) + "K\t" + Escaped("Software\\bdx\\Kelto\\" + name) + "\n");
+}
+
 void KeltoApp::Settle() const {
     for (int i = 0; i < 3; i++) {
         DWORD_PTR result = 0;

@@ -80,6 +80,8 @@ public:
     std::vector<MenuItem> MenuItems(UINT command) const;
     // A value in the program's settings key, added to the settings file before Start.
     void AddSetting(const std::string &name, const std::string &value);
+    // A subkey of the program's key (a project's): the values added next go into it.
+    void AddKey(const std::string &name);
 
     std::string dir;           // the working directory, Windows path, no trailing backslash
     std::string settingsFile;  // KELTO_SETTINGS

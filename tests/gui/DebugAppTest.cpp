@@ -5,6 +5,7 @@
 
 #include "AppDriver.h"
 #include "base/CommandIds.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -233,6 +234,108 @@ TEST(DebugApp, AttachesToARunningProgramAndEndsIt) {
         TerminateProcess(program.hProcess, 1);
     CloseHandle(program.hProcess);
     CloseHandle(program.hThread);
+    EXPECT_EQ(0, app.Close());
+}
+
+// The output window's message line (the cursor's position in the editor) once it starts
+// with `start` (empty: once it is no longer `before`), or what it reads after a few seconds.
+std::string StatusBecomes(const KeltoApp &app, const std::string &start, const std::string &before = "") {
+    HWND output = FindChild(app.frame, "KeltoOutput");
+    std::string text;
+    for (int i = 0; i < 30; i++, Sleep(100)) {
+        app.Settle();
+        text = output ? WindowText(output) : "";
+        if (start.empty() ? text != before : text.compare(0, start.size(), start) == 0)
+            break;
+    }
+    return text;
+}
+
+// Presses `key` in the active editor and waits for the message line as above.
+std::string KeyTo(KeltoApp &app, int key, const std::string &start, const std::string &before = "") {
+    KeltoApp::Key(app.ActiveEditor(), key);
+    return StatusBecomes(app, start, before);
+}
+
+// Opens the project "dbg" from "Open a project".
+bool OpenDbgProject(const KeltoApp &app) {
+    HWND dialog = app.OpenDialog(IDM_PROJECT_OPEN, "Open a project");
+    HWND list = dialog ? GetDlgItem(dialog, 101) : nullptr;
+    LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("dbg"));
+    return index != LB_ERR && SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0) != LB_ERR &&
+           Answer(dialog, IDOK) && app.WaitForEditors(1);
+}
+
+const char kLoop[] =
+    "int f(int x) {\n"
+    "    int y = x * 2;\n"
+    "    return y + 1;\n"
+    "}\n"
+    "int main(void) {\n"
+    "    int s = 0, i;\n"
+    "    for (i = 0; i < 5; i++)\n"
+    "        s += f(i);\n"
+    "    return s;\n"
+    "}\n";
+
+// Breakpoints set with F2 in a function called in a loop and on the last line; stops at the
+// first three times, with steps over, out and into between; run to the cursor; the first
+// cleared, the run ended with its exit code; the project reopened still has the second.
+TEST(DebugApp, BreakpointsSteppingAndTheProjectKeepingThem) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugstep");
+    Build(app, kLoop);
+    app.AddSetting("Projects", "1");
+    app.AddSetting("Project1", "dbg");
+    app.AddKey("dbg");
+    for (const auto &value : std::vector<std::pair<std::string, std::string>>{
+             {"ProjectPath", app.dir}, {"MakeName", "make"}, {"MakeDir", app.dir}, {"DbgExeName", "PROG.EXE"},
+             {"OpenFiles", "1"}, {"OpenFile1", app.PathOf("PROG.C") + " 1"}, {"CurrentFile", app.PathOf("PROG.C")}})
+        app.AddSetting(value.first, value.second);
+    ASSERT_TRUE(app.Start(""));
+    ASSERT_TRUE(OpenDbgProject(app));
+
+    EXPECT_EQ("f 2:1", KeyTo(app, VK_DOWN, "f 2:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F2);
+    for (int i = 0; i < 7; i++)
+        KeltoApp::Key(app.ActiveEditor(), VK_DOWN);
+    EXPECT_EQ("main 9:1", StatusBecomes(app, "main 9:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F2);
+    EXPECT_EQ("main 5:1", KeyTo(app, VK_F5, "main 5:1"));   // stopped at main's first line
+
+    EXPECT_EQ("f 2:1", KeyTo(app, VK_F5, "f 2:1"));   // i = 0
+    EXPECT_EQ("f 3:1", KeyTo(app, VK_F4, "f 3:1"));
+    EXPECT_EQ("f 2:1", KeyTo(app, VK_F5, "f 2:1"));   // i = 1
+    EXPECT_EQ("main 8:", KeyTo(app, VK_F9, "main ").substr(0, 7));   // in the middle of its line
+    EXPECT_EQ("f 2:1", KeyTo(app, VK_F5, "f 2:1"));   // i = 2
+    KeltoApp::Key(app.ActiveEditor(), VK_F2);          // cleared
+    std::string in = KeyTo(app, VK_F9, "main ");
+    for (int i = 0; i < 6 && in != "f 2:1"; i++)
+        in = KeyTo(app, VK_F8, "", in);
+    EXPECT_EQ("f 2:1", in);   // i = 3, stepped into
+    EXPECT_EQ("main 8:", KeyTo(app, VK_F9, "main ").substr(0, 7));
+
+    // Run to the cursor on the last line, which has a breakpoint too; then on to the end:
+    // 1 + 3 + 5 + 7 + 9.
+    KeltoApp::Key(app.ActiveEditor(), VK_END, true);   // the empty line after the last
+    KeltoApp::Key(app.ActiveEditor(), VK_UP);
+    EXPECT_EQ("main 9:1", KeyTo(app, VK_UP, "main 9:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F7);
+    EXPECT_EQ(nullptr, app.WaitForBox("Information", 3)) << "ran past the cursor";
+    KeltoApp::Key(app.ActiveEditor(), VK_F5);
+    EXPECT_EQ("Finished. Return code 25", AnswerInformation(app, "Finished."));
+
+    // Closed and opened again: the breakpoint on the last line stops the next run there, the
+    // cleared one does not.
+    app.Command(IDM_PROJECT_CLOSE);
+    ASSERT_TRUE(app.AnswerBox("Information", "Close dbg?", IDYES));
+    ASSERT_TRUE(OpenDbgProject(app));
+    EXPECT_EQ("main 5:1", KeyTo(app, VK_F5, "main 5:1"));
+    EXPECT_EQ("main 9:1", KeyTo(app, VK_F5, "main 9:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F5);
+    EXPECT_EQ("Finished. Return code 25", AnswerInformation(app, "Finished."));
     EXPECT_EQ(0, app.Close());
 }
 
