@@ -748,3 +748,12 @@ void RegisterEngineCommands() {
     RegisterHandler(IDM_DEBUG_SET_NEXT_STATEMENT, SetNextStatementCommand);
     RegisterProgramInfoCommand();
 }
+
+std::unique_ptr<DebugPlatform> MakeWin32DebugPlatform() {
+    auto platform = std::make_unique<Win32DebugPlatform>();
+    if (!platform->CreateEvents())
+        return nullptr;
+    return platform;
+}
+
+unsigned long __stdcall DebugThreadProcedure(void *engine) { return DebugThread(engine); }

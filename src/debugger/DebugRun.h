@@ -5,7 +5,10 @@
 
 #include <stdint.h>
 
+#include <memory>
+
 struct DebugEngine;
+class DebugPlatform;
 typedef struct HWND__ *HWND;
 
 // Starts debugging "path arguments" in the current directory; false (after a message)
@@ -26,3 +29,7 @@ void RegisterProgramInfoCommand();
 extern void (*g_debuggingChanged)(bool debugging);
 // The run's engine, null between runs.
 DebugEngine *CurrentEngine();
+// The system's debugging calls for an engine driven outside the frame (a benchmark's), null
+// when its events cannot be made; and the debug thread's procedure (its parameter the engine).
+std::unique_ptr<DebugPlatform> MakeWin32DebugPlatform();
+unsigned long __stdcall DebugThreadProcedure(void *engine);
