@@ -371,7 +371,61 @@ void ShowStop(DebugEngine &engine, uint32_t address) {
 // the callee's first line), so that their code runs at full speed.
 
 void EndStep(DebugEngine &engine) {
-    engine.stepping = engine.stepInto = engine.stepOver = engine.stepTrap = false;
+    engine.stepping = engine.stepInto = engine.stepOver = engine.stepTrap = engine.continueIntoDll = false;
+}
+
+// The code-region trap. A step that leaves for code without debug information (a DLL, the
+// system) lets it run at full speed with the executable's code region made inaccessible:
+// the first instruction the program executes there again faults, and the step goes on
+// from that instruction. The region is given back its protection at that fault and
+// whenever the program stops or is ended.
+bool ArmCodeTrap(DebugEngine &engine) {
+    uint32_t codeBase = engine.info.exe.codeStart;
+    if (engine.codeTrapArmed || !codeBase || !engine.process)
+        return engine.codeTrapArmed;
+    uint32_t base = 0, size = 0, former = 0;
+    if (!engine.platform->QueryRegion(engine.process, codeBase, &base, &size)) {
+        Error(engine, FormatText("%s failed. Error code %d", "VirtualQueryEx", static_cast<int>(engine.platform->LastError())));
+        return false;
+    }
+    if (!engine.platform->ProtectRegion(engine.process, base, size, kPageNoAccess, &former)) {
+        Error(engine, FormatText("%s failed. Error code %d", "VirtualProtectEx", static_cast<int>(engine.platform->LastError())));
+        return false;
+    }
+    if (!engine.codeTrapProtectionKnown) {
+        engine.codeTrapProtection = former;
+        engine.codeTrapProtectionKnown = true;
+    }
+    engine.codeTrapBase = base;
+    engine.codeTrapSize = size;
+    engine.codeTrapArmed = true;
+    return true;
+}
+
+void DisarmCodeTrap(DebugEngine &engine) {
+    if (!engine.codeTrapArmed)
+        return;
+    // Cleared even when the protection cannot be given back: every later fault there would
+    // otherwise be taken for the trap's.
+    engine.codeTrapArmed = false;
+    uint32_t former = 0;
+    if (!engine.platform->ProtectRegion(engine.process, engine.codeTrapBase, engine.codeTrapSize,
+                                        engine.codeTrapProtection, &former))
+        Error(engine, FormatText("%s failed. Error code %d", "VirtualProtectEx", static_cast<int>(engine.platform->LastError())));
+}
+
+// An access violation caused by the armed trap: an access to the region (executing there,
+// or a DLL reading the program's code).
+bool IsCodeTrapFault(const DebugEngine &engine, const DebugEvent &event) {
+    if (!engine.codeTrapArmed || event.exceptionCode != kAccessViolation)
+        return false;
+    uint32_t accessed = event.parameterCount >= 2 ? event.parameters[1] : event.exceptionAddress;
+    return accessed - engine.codeTrapBase < engine.codeTrapSize;
+}
+
+// The executable's own code, where the trap cannot catch what already runs.
+bool InExecutableCode(const DebugEngine &engine, uint32_t address) {
+    return address >= engine.info.exe.codeStart && address < engine.info.exe.codeEnd;
 }
 
 // Places a step breakpoint unless one is there already.
@@ -395,9 +449,9 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
         engine.platform->WriteMemory(engine.process, x, &record->savedByte, 1);
         engine.pendingValid = true;
         engine.pendingAddress = x;
+        // Classified as the instruction it stands for: single-stepping an indirect call in
+        // Same Level would stop inside the callee.
         code[0] = record->savedByte;
-        if (!(engine.stepOver && code[0] == 0xE8))
-            return 1;
     }
     uint32_t at = 0;
     bool operand16 = false, repeat = false;
@@ -468,6 +522,22 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
     if (call && engine.stepInto && target) {
         uint32_t lineAddress = 0, module = 0, line = 0;
         int file = -1;
+        // A call through an import stub of the executable: the real target is in the slot.
+        if (!ProcedureOfAddress(engine.info, ModuleOfAddress(engine.info, target), target))
+            for (const ImportRecord &import : engine.info.imports) {
+                uint32_t real = 0;
+                if (!import.stub || import.stub != target)
+                    continue;
+                if (engine.platform->ReadMemory(engine.process, import.slot, &real, 4) && real) {
+                    target = real;
+                    // Without debug information there: the next single step lands on the stub.
+                    if (!ProcedureOfAddress(engine.info, ModuleOfAddress(engine.info, real), real)) {
+                        engine.continueIntoDll = true;
+                        return 1;
+                    }
+                }
+                break;
+            }
         if (FirstLineOf(engine, target, &lineAddress, &module, &file, &line)) {
             engine.stepStack = 0;   // the callee's frame lies below: no depth to check
             PlaceStepBreakpoint(engine, lineAddress, module, file, line);
@@ -507,9 +577,13 @@ int StepDecision(DebugEngine &engine, uint32_t x) {
         uint32_t module = ModuleOfAddress(engine.info, x);
         if (ProcedureOfAddress(engine.info, module, x))
             return StopStep(engine, x);
-        // Code without debug information (the caller of the outermost function, a DLL):
-        // the program runs on.
-        EndStep(engine);
+        // The executable's code without lines (its run-time code): instruction by instruction.
+        if (InExecutableCode(engine, x))
+            return 1;
+        // A DLL or the system: it runs at full speed until it comes back into the program
+        // (without the trap, because it cannot be armed, it simply runs on).
+        engine.stepping = engine.stepTrap = false;
+        ArmCodeTrap(engine);
         return 2;
     }
     return ClassifyInstruction(engine, x);
@@ -525,6 +599,58 @@ bool FollowDecision(DebugEngine &engine, void *thread, int decision) {
     if (!WriteContext(engine, thread) && decision == 1)
         Error(engine, "Impossible to put debuggee in single step");
     return decision != 0;
+}
+
+// At an import stub (jmp [slot], FF 25 and the slot's address): the program goes on at the
+// function the slot holds, at full speed, with the trap armed. False when the code there is
+// no such jump.
+bool ContinueIntoDll(DebugEngine &engine, void *thread, uint32_t stub) {
+    uint8_t code[6];
+    uint32_t slot = 0, target = 0;
+    if (!engine.platform->ReadMemory(engine.process, stub, code, sizeof code))
+        return false;
+    if (BreakpointRecord *record = code[0] == 0xCC ? FindBreakpoint(engine, stub) : nullptr)
+        code[0] = record->savedByte;
+    memcpy(&slot, code + 2, 4);
+    if (code[0] != 0xFF || code[1] != 0x25 || !engine.platform->ReadMemory(engine.process, slot, &target, 4) || !target)
+        return false;
+    engine.stepping = engine.stepTrap = false;
+    engine.context.eip = target;
+    ArmCodeTrap(engine);
+    FollowDecision(engine, thread, 2);
+    return true;
+}
+
+// The program touched its code while the trap was armed: it came back from code without
+// debug information (or a DLL read its code). The step goes on from the instruction that
+// faulted, which runs again once the region is accessible.
+bool CodeTrapHit(DebugEngine &engine, const DebugEvent &event) {
+    void *thread = ThreadHandle(engine, event.threadId);
+    DisarmCodeTrap(engine);
+    if (!ReadContext(engine, thread))
+        return true;
+    uint32_t eip = engine.context.eip;
+    engine.stepping = true;
+    engine.stepStack = 0;
+    // A breakpoint of ours there: its own handling decides once the 0xCC runs.
+    if (FindBreakpoint(engine, eip))
+        return FollowDecision(engine, thread, 2);
+    // The instruction reached is decided on at once, since it may start a line; code without
+    // lines first runs one instruction (the trap could not be armed again before it).
+    int decision = 1;
+    uint32_t module = ModuleOfAddress(engine.info, eip);
+    if (ProcedureOfAddress(engine.info, module, eip)) {
+        engine.stepOrigin = eip;
+        engine.stepModule = module;
+        engine.stepLine = LineOfAddress(engine.info, eip).line;
+        decision = StepDecision(engine, eip);
+    } else if (uint32_t caller = SourceAddressOfStop(engine)) {
+        LineHit hit = LineOfAddress(engine.info, caller);
+        engine.stepOrigin = caller;
+        engine.stepModule = hit.module;
+        engine.stepLine = hit.line;
+    }
+    return FollowDecision(engine, thread, decision);
 }
 
 bool TakeOverAttached(DebugEngine &engine) {
@@ -590,6 +716,8 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         return false;
     }
     BreakpointRecord hit = *record;
+    if ((hit.flags & kBreakImportStub) && ReadContext(engine, thread) && ContinueIntoDll(engine, thread, address))
+        return true;
     if (!(hit.flags & (kBreakByAddress | kBreakStepOut | kBreakStep)) && hit.line && engine.hooks.showLine)
         engine.hooks.showLine(hit.module, hit.file, hit.line);
     engine.platform->WriteMemory(engine.process, address, &hit.savedByte, 1);
@@ -647,6 +775,8 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
 // Exceptions other than the first-chance access violations passed on: true to go on.
 bool ExceptionRaised(DebugEngine &engine, const DebugEvent &event) {
     void *thread = ThreadHandle(engine, event.threadId);
+    if (IsCodeTrapFault(engine, event))
+        return CodeTrapHit(engine, event);
     switch (event.exceptionCode) {
     case kBreakpointException:
         return BreakpointHit(engine, event);
@@ -660,6 +790,12 @@ bool ExceptionRaised(DebugEngine &engine, const DebugEvent &event) {
         }
         if (!ReadContext(engine, thread))
             return true;
+        if (engine.continueIntoDll) {
+            engine.continueIntoDll = false;
+            if (ContinueIntoDll(engine, thread, engine.context.eip))
+                return true;
+            // Not at a jump through a slot: the step goes on instruction by instruction.
+        }
         if (engine.stepping && engine.stepTrap)
             return FollowDecision(engine, thread, StepDecision(engine, engine.context.eip));
         if (engine.context.eflags & kTrapFlag) {
@@ -748,7 +884,10 @@ void ResetEngine(DebugEngine &engine) {
     engine.stackTop = 0;
     engine.waitTime = engine.profiling ? 0 : 100;
     engine.pendingValid = false;
-    engine.codeTrapArmed = false;
+    engine.codeTrapArmed = engine.codeTrapProtectionKnown = false;
+    engine.codeTrapBase = engine.codeTrapSize = engine.codeTrapProtection = 0;
+    EndStep(engine);
+    engine.returned.clear();
     engine.eventPending = false;
     engine.exited = false;
     engine.lastExitCode = 0;
@@ -799,14 +938,15 @@ void HandleOneEvent(DebugEngine &engine) {
     engine.eventThreadId = event.threadId;
     bool goOn = true;
     uint32_t status = kContinue;
+    // The trap's fault is the debugger's own: the instruction runs again, whatever follows.
+    bool trapFault = event.code == kEventException && IsCodeTrapFault(engine, event);
     switch (event.code) {
     case kEventException:
         if (event.processId != engine.processId && event.exceptionCode != kBreakpointException) {
             status = kNotHandled;   // a child's exceptions are its own
             break;
         }
-        if (event.exceptionCode == kAccessViolation && event.firstChance && !(engine.flags & 1) &&
-            !engine.codeTrapArmed) {
+        if (event.exceptionCode == kAccessViolation && event.firstChance && !(engine.flags & 1) && !trapFault) {
             ClearTrapFlag(engine, ThreadHandle(engine, event.threadId));
             status = kNotHandled;
             break;
@@ -827,6 +967,7 @@ void HandleOneEvent(DebugEngine &engine) {
             // The exit is continued as well, so that the system can finish the process.
             engine.active = false;
             engine.exited = true;
+            engine.codeTrapArmed = false;   // its memory is gone
             engine.lastExitCode = event.exitCode;
             std::string text = FormatText("Finished. Return code %d", static_cast<int>(event.exitCode));
             if (!engine.profiling)
@@ -851,8 +992,11 @@ void HandleOneEvent(DebugEngine &engine) {
     // An exception that stopped the program is handed back to it when it goes on: continued
     // as handled, the faulting instruction would only fault again.
     bool fault = event.code == kEventException && event.exceptionCode != kBreakpointException &&
-                 event.exceptionCode != kSingleStepException;
+                 event.exceptionCode != kSingleStepException && !trapFault;
     engine.eventStatus = fault ? kNotHandled : kContinue;
+    // A stop ends any step; the program's code is accessible while the user looks at it.
+    DisarmCodeTrap(engine);
+    EndStep(engine);
     engine.stopped = true;
     engine.platform->Reset(kSignalRunning);
 }
@@ -953,8 +1097,10 @@ void EndDebuggee(DebugEngine &engine) {
     if (!engine.eventPending && !engine.suspendedByUser && engine.platform->SuspendThread(engine.thread) >= 0)
         engine.suspendedByUser = true;
     bool leaving = false;
+    // The exit path runs the program's own code (exit handlers, DLL detach).
+    DisarmCodeTrap(engine);
+    EndStep(engine);
     if (address && engine.platform->GetRegisters(engine.thread, &engine.context)) {
-        engine.codeTrapArmed = false;
         engine.context.eflags &= ~kTrapFlag;
         engine.context.eip = address;
         leaving = engine.platform->SetRegisters(engine.thread, engine.context);
@@ -1000,7 +1146,7 @@ void EndDebugThread(DebugEngine &engine) {
     engine.platform->Reset(kSignalRunning);
     engine.active = false;
     engine.breakpoints.clear();
-    engine.pendingValid = false;
+    engine.pendingValid = engine.codeTrapArmed = false;
     for (auto &dll : engine.info.dlls)
         if (dll->file) {
             engine.platform->CloseHandle(dll->file);
@@ -1056,6 +1202,10 @@ bool BreakDebuggee(DebugEngine &engine, bool display) {
     }
     engine.platform->Reset(kSignalRunning);
     engine.stopped = engine.suspendedByUser = true;
+    if (display) {   // the user's stop ends a step
+        DisarmCodeTrap(engine);
+        EndStep(engine);
+    }
     if (ReadContext(engine, engine.thread) && display)
         ShowStop(engine, engine.context.eip);
     return true;
@@ -1091,11 +1241,15 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
         for (const BreakpointRecord &record : engine.breakpoints)
             if (record.module == module && record.line == found && (record.flags & kBreakUser))
                 return found;
-    bool suspended = false;
+    bool suspended = false, rearm = false;
     if (engine.active && !engine.stopped) {
         if (!BreakDebuggee(engine, false))
             return 0;
         suspended = true;
+        // The code is read and written while the program is held; a step that runs in a DLL
+        // finds the trap armed again.
+        rearm = engine.codeTrapArmed;
+        DisarmCodeTrap(engine);
     }
     uint32_t result = 0;
     for (size_t i = engine.breakpoints.size(); i-- > 0;) {
@@ -1119,6 +1273,8 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
     } else if (engine.hooks.breakpointCleared) {
         engine.hooks.breakpointCleared(line);
     }
+    if (rearm)
+        ArmCodeTrap(engine);
     if (suspended)
         ContinueDebuggee(engine);
     return result;

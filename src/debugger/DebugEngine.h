@@ -42,6 +42,7 @@ enum : uint32_t {
     kBreakpointException = 0x80000003,
     kSingleStepException = 0x80000004,
     kTrapFlag = 0x100,
+    kPageNoAccess = 1,
 };
 
 // One debug event, whatever its kind; each kind fills its fields.
@@ -94,6 +95,11 @@ public:
     // True only when every byte was read or written; writing code keeps its protection.
     virtual bool ReadMemory(void *process, uint32_t address, void *buffer, uint32_t size) = 0;
     virtual bool WriteMemory(void *process, uint32_t address, const void *buffer, uint32_t size) = 0;
+    // The run of pages around the address that share one protection: its base and size.
+    virtual bool QueryRegion(void *process, uint32_t address, uint32_t *base, uint32_t *size) = 0;
+    // Gives a range a protection (PAGE_... values) and tells the one it had; false on failure.
+    virtual bool ProtectRegion(void *process, uint32_t address, uint32_t size, uint32_t protection,
+                               uint32_t *former) = 0;
     // A child process opened for reading its memory; null on failure.
     virtual void *OpenProcessForRead(uint32_t processId) = 0;
     // From the file's start; false when the handle is no disk file or the read falls short.
@@ -155,6 +161,7 @@ enum {
     kBreakUser = 0x02,
     kBreakByAddress = 0x08,
     kBreakStep = 0x10,      // placed by stepping: on hit the stepping goes on
+    kBreakImportStub = 0x20,   // on an import stub: on hit, the program runs into the DLL
     kBreakStepOut = 0x40,   // on hit, single-step out of the function
 };
 struct BreakpointRecord {
@@ -203,7 +210,14 @@ struct DebugEngine {
     // A breakpoint lifted to run its instruction, written back at the next single step.
     bool pendingValid = false;
     uint32_t pendingAddress = 0;
-    bool codeTrapArmed = false;
+    // The code-region trap: while the program runs in code without debug information, the
+    // executable's code is inaccessible, so that its coming back faults. The region's former
+    // protection is kept from the first time it is armed in a run.
+    bool codeTrapArmed = false, codeTrapProtectionKnown = false;
+    uint32_t codeTrapBase = 0, codeTrapSize = 0, codeTrapProtection = 0;
+    // Step in met a call through an import stub to a DLL without debug information: at the
+    // next single step the program goes into the DLL with the trap armed.
+    bool continueIntoDll = false;
     // Stepping: the trap flag is set for a step (not only to write a breakpoint back).
     bool stepping = false, stepInto = false, stepOver = false, stepTrap = false;
     uint32_t stepOrigin = 0, stepModule = 0, stepLine = 0;

@@ -235,6 +235,21 @@ public:
         FlushInstructionCache(process, Pointer(address), size);
         return done;
     }
+    bool QueryRegion(void *process, uint32_t address, uint32_t *base, uint32_t *size) override {
+        MEMORY_BASIC_INFORMATION region = {};
+        if (VirtualQueryEx(process, Pointer(address), &region, sizeof region) != sizeof region)
+            return false;
+        *base = Address(region.BaseAddress);
+        *size = static_cast<uint32_t>(region.RegionSize);
+        return true;
+    }
+    bool ProtectRegion(void *process, uint32_t address, uint32_t size, uint32_t protection, uint32_t *former) override {
+        DWORD old = 0;
+        if (!VirtualProtectEx(process, Pointer(address), size, protection, &old))
+            return false;
+        *former = old;
+        return true;
+    }
     void *OpenProcessForRead(uint32_t processId) override { return OpenProcess(PROCESS_VM_READ, FALSE, processId); }
     bool ReadFileAt(void *file, uint32_t offset, void *buffer, uint32_t size) override {
         if (!file || GetFileType(file) != FILE_TYPE_DISK)

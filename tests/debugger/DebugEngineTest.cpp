@@ -60,6 +60,8 @@ struct FakeDebuggee : DebugPlatform {
     }
     bool TerminateProcess(void *) override { return calls.push_back("terminate"), true; }
     bool ReadMemory(void *, uint32_t address, void *buffer, uint32_t size) override {
+        if (protection == kPageNoAccess && address + size > 0x401000 && address < 0x402000)
+            return false;
         for (uint32_t i = 0; i < size; i++) {
             auto at = memory.find(address + i);
             if (at == memory.end())
@@ -72,6 +74,18 @@ struct FakeDebuggee : DebugPlatform {
         calls.push_back(FormatText("write %x %02x", address, *static_cast<const uint8_t *>(buffer)));
         Write(address, buffer, size);
         return true;
+    }
+    // The executable's code region, 0x401000-0x402000: inaccessible with protection 1.
+    uint32_t protection = 0x20;
+    bool queryFails = false, protectFails = false;
+    bool QueryRegion(void *, uint32_t address, uint32_t *base, uint32_t *size) override {
+        if (queryFails || address - 0x401000 >= 0x1000)
+            return false;
+        return *base = 0x401000, *size = 0x1000, true;
+    }
+    bool ProtectRegion(void *, uint32_t address, uint32_t size, uint32_t to, uint32_t *former) override {
+        calls.push_back(FormatText("protect %x %x %x", address, size, to));
+        return !protectFails && (*former = protection, protection = to, true);
     }
     void *OpenProcessForRead(uint32_t) override { return kChild; }
     bool ReadFileAt(void *file, uint32_t offset, void *buffer, uint32_t size) override {
@@ -497,6 +511,7 @@ struct SteppingTest : DebugEngineTest {
                                           {3, 4, 5, 6, 10, 11, 12}});
             info.modules[1] = std::move(m);
             info.exe.globals.Add("_main", kSymPub32, 0, kMain);
+            info.exe.codeStart = 0x401000, info.exe.codeEnd = 0x402000;
             return true;
         };
         uint8_t code[0x140];
@@ -511,16 +526,33 @@ struct SteppingTest : DebugEngineTest {
         fake.registers.esp = 0x12FF00;
     }
     uint8_t At(uint32_t address) { return fake.memory[address]; }
-    // The debuggee reports an event with EIP (and ESP) as given.
-    void Report(uint32_t code, uint32_t address, uint32_t eip, uint32_t esp = 0x12FF00) {
+    // The debuggee reports an event with EIP (and ESP, and an access violation's address) as given.
+    void Report(uint32_t code, uint32_t address, uint32_t eip, uint32_t esp = 0x12FF00, uint32_t accessed = 0) {
         fake.registers.eip = eip, fake.registers.esp = esp;
         fake.events.push_back(Exception(code, address));
+        fake.events.back().parameterCount = 2, fake.events.back().parameters[1] = accessed;
         ContinueDebuggee(engine);
         Run();
         Run();
     }
     void Hit(uint32_t address, uint32_t esp = 0x12FF00) { Report(kBreakpointException, address, address + 1, esp); }
     void Stepped(uint32_t eip) { Report(kSingleStepException, eip, eip); }
+    // The program comes back to its code from a DLL: a fault there while the region is
+    // inaccessible, else nothing to see.
+    void Reach(uint32_t eip) {
+        if (fake.protection == kPageNoAccess)
+            Report(kAccessViolation, eip, eip, 0x12FF00, eip);
+    }
+    // Line 4 calls MessageBoxA through the executable's stub (jmp [slot]) into a DLL without
+    // debug information.
+    const uint32_t kStub = 0x401300, kSlot = 0x404000, kDll = 0x7C810000;
+    void ImportStub() {
+        const uint8_t call[] = {0xE8, 0xF5, 0x01, 0x00, 0x00}, stub[] = {0xFF, 0x25, 0x00, 0x40, 0x40, 0x00};
+        fake.Write(kCall, call, sizeof call);
+        fake.Write(kStub, stub, sizeof stub);
+        fake.Write(kSlot, &kDll, 4);
+        engine.info.imports.push_back({"MessageBoxA", "USER32.dll", kSlot, kStub, kDll});
+    }
     uint32_t Toggle(const char *file, uint32_t line, bool setOnly = false) {
         bool removed = false;
         return ToggleBreakpoint(engine, file, line, setOnly, &removed);
@@ -602,4 +634,122 @@ TEST_F(SteppingTest, StepOverIntoAndOut) {
     EXPECT_FALSE(engine.stopped || engine.stepping || (fake.registers.eflags & kTrapFlag));
     EXPECT_FALSE(StepInto(engine));
     EXPECT_EQ("status Program is running", said.back());
+}
+
+// Step in through an import stub to a DLL without debug information runs the DLL with the
+// code region inaccessible and stops at the first line reached when it comes back, mid-line
+// or at a line's start; the fault is the debugger's own, and the region is given back. A
+// trap that cannot be armed is told, and the program runs on.
+TEST_F(SteppingTest, StepInThroughAnImportStubRunsTheDll) {
+    StartToEntry();
+    ImportStub();
+    struct Row {
+        uint32_t back;
+        bool queryFails, protectFails;
+        const char *error;
+    } rows[] = {{kAfter, false, false, nullptr}, {0x401110, false, false, nullptr},
+                {0, true, false, "error VirtualQueryEx failed. Error code 5"},
+                {0, false, true, "error VirtualProtectEx failed. Error code 5"}};
+    for (const Row &row : rows) {
+        fake.queryFails = row.queryFails, fake.protectFails = row.protectFails;
+        fake.registers.eip = kCall;
+        ASSERT_TRUE(StepInto(engine));
+        Stepped(kStub);
+        EXPECT_EQ(kDll, fake.registers.eip);
+        EXPECT_FALSE(engine.stopped || (fake.registers.eflags & kTrapFlag));
+        EXPECT_EQ(row.error ? 0x20u : kPageNoAccess, fake.protection);
+        if (row.error) {
+            EXPECT_EQ(row.error, said.back());
+            ASSERT_TRUE(BreakDebuggee(engine, true));
+            continue;
+        }
+        Reach(row.back);
+        if (row.back == kAfter) {
+            EXPECT_FALSE(engine.stopped);
+            Stepped(0x401110);
+        }
+        EXPECT_TRUE(engine.stopped);
+        EXPECT_EQ("line 1 0 5", said.back());
+        EXPECT_EQ(0x20u, fake.protection);
+        EXPECT_EQ(kContinue, engine.eventStatus);
+    }
+    // A breakpoint on the stub sends every call straight into the DLL; the exit needs no
+    // protection back.
+    fake.protectFails = false;
+    ASSERT_TRUE(InsertBreakpoint(engine, kStub, kBreakImportStub, 0, -1, 0));
+    Hit(kStub);
+    EXPECT_EQ(kDll, fake.registers.eip);
+    EXPECT_EQ(kPageNoAccess, fake.protection);
+    size_t calls = fake.calls.size();
+    fake.events.push_back(Event(kEventExitProcess));
+    Run();
+    EXPECT_FALSE(engine.active || engine.codeTrapArmed);
+    EXPECT_EQ(calls + 1, fake.calls.size());   // the exit's continue
+}
+
+// Out of the outermost function the program runs in the system's code with the trap armed.
+// A fault of the DLL's own goes to the program; a breakpoint set meanwhile keeps the trap; a
+// breakpoint of the program reached from there stops; a stop in the DLL, and the end of the
+// run, leave no code inaccessible.
+TEST_F(SteppingTest, TrapIsDisarmedWheneverTheProgramStops) {
+    StartToEntry();
+    Toggle("main.c", 10);
+    ASSERT_TRUE(StepOut(engine));
+    Hit(0x401120);
+    Stepped(0x7C800500);
+    Report(kAccessViolation, 0x7C800510, 0x7C800510);
+    EXPECT_EQ("continue 100 101 80010001", fake.calls.back());
+    EXPECT_EQ(5u, Toggle("main.c", 5));
+    EXPECT_EQ(kPageNoAccess, fake.protection);
+    Reach(kF);   // called back at the breakpoint: its 0xCC runs once the code is accessible
+    EXPECT_FALSE(engine.stopped || (fake.registers.eflags & kTrapFlag));
+    Hit(kF);
+    EXPECT_EQ("line 1 0 10", said.back());
+    EXPECT_EQ(0x20u, fake.protection);
+    // Stepping over in the DLL's code arms the trap; a fault of the DLL's stops there.
+    fake.registers.eip = 0x7C800600;
+    ASSERT_TRUE(StepOver(engine));
+    Stepped(0x7C800602);
+    EXPECT_EQ(kPageNoAccess, fake.protection);
+    Report(0xC0000094, 0x7C800604, 0x7C800604);
+    EXPECT_EQ(1, std::count(said.begin(), said.end(), "dialog c0000094"));
+    EXPECT_EQ(0x20u, fake.protection);
+    ContinueDebuggee(engine);
+    Run();
+    Reach(kAfter);
+    EXPECT_FALSE(engine.stopped);
+    // Stop debugging while the trap is armed: the exit path finds the code accessible.
+    ASSERT_TRUE(BreakDebuggee(engine, true));
+    ASSERT_TRUE(StepOver(engine));
+    Stepped(0x7C800606);
+    EXPECT_EQ(kPageNoAccess, fake.protection);
+    fake.events = {Event(kEventExitProcess)};
+    RequestStop(engine);
+    EXPECT_FALSE(DebugThreadStep(engine));
+    EXPECT_EQ(0x20u, fake.protection);
+}
+
+// Calls, interrupts and repeated moves are passed with a step breakpoint after them; other
+// instructions are single-stepped; Same Level does not go into an indirect call on which a
+// breakpoint stands.
+TEST_F(SteppingTest, ClassifierPassesCallsAndRepeatedMoves) {
+    StartToEntry();
+    fake.Write(kSlot, &kF, 4);
+    struct Row {
+        std::vector<uint8_t> code;
+        uint32_t after;   // 0: single step
+    } rows[] = {{{0xF3, 0xA4}, 2}, {{0x66, 0xF3, 0xA5}, 3}, {{0x9A, 1, 2, 3, 4, 5, 6}, 7}, {{0x66, 0x9A, 1, 2, 3, 4}, 6},
+                {{0xCD, 0x21}, 2}, {{0xA4}, 0}, {{0xFF, 0x15, 0x00, 0x40, 0x40, 0x00}, 6}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(&row - rows);
+        fake.Write(kCall, row.code.data(), row.code.size());
+        if (row.code[0] == 0xFF)
+            Toggle("main.c", 4);
+        fake.registers.eip = kCall;
+        ASSERT_TRUE(StepOver(engine));
+        BreakpointRecord *placed = row.after ? FindBreakpoint(engine, kCall + row.after) : nullptr;
+        EXPECT_EQ(row.after != 0, placed && placed->flags == (kBreakTemporary | kBreakStep));
+        EXPECT_EQ(!row.after, engine.stepTrap);
+        engine.breakpoints.clear();   // still stopped: the resume is not taken yet
+    }
 }
