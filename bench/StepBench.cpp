@@ -2,7 +2,10 @@
 // calls: from the stop at main's first line, 100 steps over, then 100 steps into, each from
 // the command to the next line shown. Prints median, mean and extremes in milliseconds.
 //
-//   stepbench PROGRAM.EXE
+//   stepbench PROGRAM.EXE [STEPS]
+//
+// With STEPS (letters o, i, u: over, into, out) it takes those steps instead and prints the
+// line reached after each.
 #include <windows.h>
 
 #include <stdio.h>
@@ -90,6 +93,17 @@ int main(int argc, char **argv) {
         return 1;
     }
     printf("stopped at line %ld of main\n", static_cast<long>(g_line));
+    if (argc > 2) {
+        for (const char *step = argv[2]; *step; step++) {
+            bool taken = *step == 'i' ? StepInto(engine) : *step == 'u' ? StepOut(engine) : StepOver(engine);
+            double start = Seconds();
+            printf("%c: %s", *step, taken && WaitStopped(engine) ? "" : "no stop, ");
+            printf("line %ld after %.3f s\n", static_cast<long>(g_line), Seconds() - start);
+        }
+        RequestStop(engine);
+        WaitForSingleObject(thread, 5000);
+        return 0;
+    }
     for (bool into : {false, true}) {
         std::vector<double> times;
         std::string lines;

@@ -569,9 +569,15 @@ int StepDecision(DebugEngine &engine, uint32_t x) {
     bool inside = current && x >= current->start && x < current->end;
     if (inside && record && MakeLineSlice(engine.info, engine.stepModule, current)) {
         const LineBlock &block = record->files[current->sliceFile].blocks[current->sliceBlock];
+        int line = -1;   // of the last entry at X
         for (uint32_t i = current->sliceFirst; i < current->sliceFirst + current->sliceCount; i++)
             if (block.addresses[i] == x)
-                return StopStep(engine, x);
+                line = block.lines[i];
+        // Another entry of the line the step began on (a for's condition, main's code after
+        // its start-up call) is passed, unless the step came round to where it began: a
+        // step always ends on another line.
+        if (line >= 0 && (static_cast<uint32_t>(line) != engine.stepLine || x == engine.stepOrigin))
+            return StopStep(engine, x);
     }
     if (!inside) {
         uint32_t module = ModuleOfAddress(engine.info, x);
@@ -639,10 +645,14 @@ bool CodeTrapHit(DebugEngine &engine, const DebugEvent &event) {
     // lines first runs one instruction (the trap could not be armed again before it).
     int decision = 1;
     uint32_t module = ModuleOfAddress(engine.info, eip);
-    if (ProcedureOfAddress(engine.info, module, eip)) {
-        engine.stepOrigin = eip;
-        engine.stepModule = module;
-        engine.stepLine = LineOfAddress(engine.info, eip).line;
+    if (ProcedureRecord *procedure = ProcedureOfAddress(engine.info, module, eip)) {
+        // Back in the procedure the step began in, the step goes on from its own line (the
+        // call's result stored at another entry of that line ends nothing).
+        if (procedure != ProcedureOfAddress(engine.info, engine.stepModule, engine.stepOrigin)) {
+            engine.stepOrigin = eip;
+            engine.stepModule = module;
+            engine.stepLine = LineOfAddress(engine.info, eip).line;
+        }
         decision = StepDecision(engine, eip);
     } else if (uint32_t caller = SourceAddressOfStop(engine)) {
         LineHit hit = LineOfAddress(engine.info, caller);

@@ -339,4 +339,22 @@ TEST(DebugApp, BreakpointsSteppingAndTheProjectKeepingThem) {
     EXPECT_EQ(0, app.Close());
 }
 
+// Step in on a call into a DLL without debug information: the DLL runs and the program stops
+// at the next line reached after the call returns.
+TEST(DebugApp, StepInRunsADllAndStopsBackInTheProgram) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugdll");
+    StartOn(app, "#include <string.h>\nchar *volatile text = \"abc\";\nint main(void) {\n"
+                 "    int n = (int)strlen(text);\n    n += 1;\n    return n;\n}\n");
+    EXPECT_EQ("main 3:1", KeyTo(app, VK_F5, "main 3:1"));
+    EXPECT_EQ("main 4:1", KeyTo(app, VK_F4, "main 4:1"));   // past the start-up call, still line 3
+    EXPECT_EQ("main 5:1", KeyTo(app, VK_F8, "main 5:1"));
+    EXPECT_EQ("main 6:1", KeyTo(app, VK_F8, "main 6:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F5);
+    EXPECT_EQ("Finished. Return code 4", AnswerInformation(app, "Finished."));
+    EXPECT_EQ(0, app.Close());
+}
+
 }  // namespace
