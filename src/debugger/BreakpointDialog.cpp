@@ -50,15 +50,33 @@ void MarkLine(const MarkedLine &marked, bool on) {
             InvalidateRect(view->window, nullptr, FALSE);
 }
 
+// Scrolls sideways only as far as the widest item needs.
+void FitWidth(HWND list, const std::vector<std::string> &texts) {
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    for (const std::string &text : texts) {
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = size.cx > widest ? size.cx : widest;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
+}
+
 void FillBreakpoints(HWND dialog, uint32_t select) {
     HWND list = GetDlgItem(dialog, IDC_BREAK_LIST);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     g_dialog.listed = UserBreakpoints(*g_dialog.engine);
+    std::vector<std::string> texts;
     for (size_t i = 0; i < g_dialog.listed.size(); i++) {
-        AddItem(list, LB_ADDSTRING, g_dialog.listed[i].text);
+        texts.push_back(g_dialog.listed[i].text);
+        AddItem(list, LB_ADDSTRING, texts.back());
         if (select && g_dialog.listed[i].address == select)
             SendMessageA(list, LB_SETCURSEL, i, 0);
     }
+    FitWidth(list, texts);
     EnableWindow(GetDlgItem(dialog, IDC_BREAK_CLEAR), !g_dialog.listed.empty());
     EnableWindow(GetDlgItem(dialog, IDC_BREAK_ERASE), SendMessageA(list, LB_GETCURSEL, 0, 0) >= 0);
 }
@@ -69,11 +87,15 @@ void FillFunctions(HWND dialog) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     g_dialog.functions = image >= 0 ? ImageFunctions(g_dialog.engine->info, static_cast<size_t>(image))
                                     : std::vector<ImageFunction>();
+    std::vector<std::string> names;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (const ImageFunction &function : g_dialog.functions)
+    for (const ImageFunction &function : g_dialog.functions) {
+        names.push_back(function.name);
         AddItem(list, LB_ADDSTRING, function.name);
+    }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    FitWidth(list, names);
     SetDlgItemTextA(dialog, IDC_BREAK_ADDRESS, "");
 }
 
@@ -149,6 +171,9 @@ INT_PTR CALLBACK BreakpointsProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         for (const std::string &name : BreakpointImages(g_dialog.engine->info))
             AddItem(modules, CB_ADDSTRING, name);
         SendMessageA(modules, CB_SETCURSEL, 0, 0);
+        RECT r = {};
+        GetWindowRect(GetDlgItem(dialog, IDC_BREAK_ADDRESS), &r);   // a dropped list as wide as the dialog
+        SendMessageA(modules, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(r.right - r.left), 0);
         FillFunctions(dialog);
         FillBreakpoints(dialog, 0);
         return TRUE;
