@@ -1,7 +1,7 @@
 // "Edit breakpoints": choose an image (the executable or a DLL), then one of its functions,
 // and Add puts a breakpoint on it; or type "source line" in the new-breakpoint field. Erase
-// and Clear all take the user's breakpoints out of the program, with their marks in the
-// editor. A running program is held while the dialog is open.
+// and Clear all take the user's breakpoints out of the program, and out of the editor's
+// breakpoint lines. A running program is held while the dialog is open.
 #include "debugger/BreakpointDialog.h"
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include "base/DebugIds.h"
 #include "debugger/BreakpointList.h"
 #include "debugger/DebugRun.h"
+#include "editor/BreakpointLines.h"
 #include "editor/Document.h"
 #include "ui/Dialogs.h"
 
@@ -31,22 +32,16 @@ void AddItem(HWND list, UINT message, const std::string &text) {
     SendMessageA(list, message, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// The breakpoint mark of a line in the editor, when its file is open.
+// The editor's breakpoint of a line: the mark of an open file's line, or its remembered entry.
 void MarkLine(const MarkedLine &marked, bool on) {
-    char path[kMaxPathLength + 1];
-    std::string quoted = "\"" + marked.path + "\"";
-    if (marked.path.empty() || marked.path.size() > kMaxPathLength || !DocumentPath(quoted.c_str(), path))
-        return;
-    Document *doc = FindDocument(path, false);
-    Line *line = doc && marked.line ? NthLine(doc, static_cast<long>(marked.line) - 1) : nullptr;
-    if (!line || IsSentinel(doc, line))
+    if (marked.path.empty() || !marked.line)
         return;
     if (on)
-        line->flags |= kLineBreakpoint;
+        RememberBreakpoint(marked.path.c_str(), static_cast<int>(marked.line));
     else
-        line->flags &= ~kLineBreakpoint;
-    for (View *view = g_editor->views; view; view = view->next)
-        if (view->doc == doc && view->window)
+        ForgetBreakpoint(marked.path.c_str(), static_cast<int>(marked.line));
+    for (View *view = g_editor ? g_editor->views : nullptr; view; view = view->next)
+        if (view->window)
             InvalidateRect(view->window, nullptr, FALSE);
 }
 

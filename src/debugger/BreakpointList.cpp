@@ -172,12 +172,26 @@ bool AddSourceBreakpoint(DebugEngine &engine, const std::string &text, MarkedLin
         Complain(engine, FormatText("\"%s\" is not a source and a line number", text.c_str()));
         return false;
     }
-    bool removed = false;
-    uint32_t line = ToggleBreakpoint(engine, name.c_str(), static_cast<uint32_t>(atoi(number.c_str())), true, &removed);
+    // Told in a box here: the placing itself only logs what fails when it keeps one.
+    uint32_t wanted = static_cast<uint32_t>(atoi(number.c_str()));
     int file = -1;
-    const ModuleRecord *m = ModuleAt(engine.info, ModuleOfFileName(engine.info, name.c_str(), &file));
-    if (!line || !m)
+    uint32_t module = ModuleOfFileName(engine.info, name.c_str(), &file);
+    const ModuleRecord *m = ModuleAt(engine.info, module);
+    uint16_t found = 0;
+    if (!m) {
+        Complain(engine, FormatText("%s is not a module for this executable", name.c_str()));
         return false;
+    }
+    if (!AddressOfLine(engine.info, module, static_cast<uint16_t>(wanted), &found, file)) {
+        Complain(engine, FormatText("No code at line %d", static_cast<int>(wanted)));
+        return false;
+    }
+    bool removed = false;
+    uint32_t line = ToggleBreakpoint(engine, name.c_str(), wanted, true, &removed);
+    if (!line) {
+        Complain(engine, "Impossible to establish the breakpoint");
+        return false;
+    }
     *marked = {file >= 0 && file < static_cast<int>(m->files.size()) ? m->files[static_cast<size_t>(file)].name : "", line};
     return true;
 }

@@ -666,6 +666,8 @@ TEST_F(SteppingTest, EditBreakpoints) {
     MarkedLine marked;
     EXPECT_FALSE(AddSourceBreakpoint(engine, "main.c", &marked));
     EXPECT_EQ("error \"main.c\" is not a source and a line number", said.back());
+    EXPECT_FALSE(AddSourceBreakpoint(engine, "other.c 3", &marked));
+    EXPECT_EQ("error other.c is not a module for this executable", said.back());
     ASSERT_TRUE(AddSourceBreakpoint(engine, " main 12 ", &marked));
     EXPECT_EQ(0xCC, At(0x401220));
     ClearUserBreakpoints(engine, &unmarked);
