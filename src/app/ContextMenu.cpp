@@ -10,6 +10,8 @@
 #include "base/MessageIds.h"
 #include "base/Messages.h"
 #include "browse/Functions.h"
+#include "debugger/BreakpointList.h"
+#include "debugger/DebugRun.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorCommands.h"
@@ -74,13 +76,27 @@ void ShowContextMenu(HWND window, int x, int y) {
     snprintf(text, sizeof text, GetString(kStrEditDescriptionOf), name);
     AppendMenuA(menu, MF_STRING, IDM_DESCRIPTION_FILE, text);
     AppendMenuA(menu, MF_STRING, IDM_PROPERTIES, GetString(kStrProperties));
+    // The next statement can be set only in the stopped function's file: the clicked line
+    // (the right button moved the cursor there) is named in the item.
+    bool nextStatement = false;
     if (g_app->debugging) {
+        const DebugEngine *engine = CurrentEngine();
+        nextStatement = engine && engine->stopped && !IsSentinel(doc, view->current) && StoppedInFile(*engine, path);
         AppendMenuA(menu, MF_STRING, IDM_DEBUG_BREAKPOINT, GetString(kStrInsertBreakpoint));
         AppendMenuA(menu, MF_STRING, IDM_DEBUG_RUN_TO_CURSOR, GetString(kStrRunToCursor));
-        AppendMenuA(menu, MF_STRING, IDM_DEBUG_SET_NEXT_STATEMENT, GetString(kStrSetNextStatement));
+        if (nextStatement) {
+            char line[40];
+            snprintf(line, sizeof line, "line %ld", CurrentLineNumber());
+            snprintf(text, sizeof text, "Set next statement at %s", line);
+            AppendMenuA(menu, MF_STRING, IDM_DEBUG_SET_NEXT_STATEMENT, text);
+        } else {
+            AppendMenuA(menu, MF_STRING, IDM_DEBUG_SET_NEXT_STATEMENT, GetString(kStrSetNextStatement));
+        }
         AppendMenuA(menu, MF_STRING, IDM_DEBUG_EVALUATE, GetString(kStrEvaluateExpression));
     }
     EnableItems(menu);
+    if (g_app->debugging && !nextStatement)
+        EnableMenuItem(menu, IDM_DEBUG_SET_NEXT_STATEMENT, MF_BYCOMMAND | MF_GRAYED);
     int command = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, g_app->frameWindow, nullptr);
     DestroyMenu(menu);
     if (command > 0)

@@ -65,6 +65,9 @@ bool IsUnavailableTool(int command) {
 bool CommandAvailable(int command) {
     if (!FindHandler(command) && !IsUnavailableTool(command))
         return false;
+    // The breakpoints of a program exist only while it is debugged.
+    if (command == IDM_BREAKPOINTS && !(g_app && g_app->debugging))
+        return false;
     if (HasFileDocument() || command == IDM_OTHER_NO_DOCUMENT || command == IDM_OPEN_ALL_FILES)
         return true;
     const CommandRow *row = RowOf(command);

@@ -18,6 +18,7 @@
 #include "base/TextUtil.h"
 #include "browse/Brackets.h"
 #include "cms/DiffView.h"
+#include "debugger/BreakpointDialog.h"
 #include "debugger/DebugCommands.h"
 #include "debugger/DebugRun.h"
 #include "editor/Document.h"
@@ -108,6 +109,7 @@ void RegisterStandardHandlers() {
     RegisterProjectCommands();
     RegisterDebugCommands();
     RegisterEngineCommands();
+    RegisterBreakpointsCommand();
     RegisterMenuCommands();
     RegisterConfigurationCommand();
     RegisterDiffCommands();

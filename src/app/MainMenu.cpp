@@ -289,7 +289,7 @@ void SwitchDebugMenu(bool debugging) {
         } items[] = {
             {IDM_DEBUG_EXECUTE, "&Execute\tF5"}, {IDM_DEBUG_STEP_IN, "&Step in\tF8"},
             {IDM_DEBUG_SAME_LEVEL, "Same &Level\tF4"}, {IDM_DEBUG_STEP_OUT, "Step out\tF9"},
-            {IDM_DEBUG_RUN_TO_CURSOR, "&Run to cursor\tF7"}, {0, nullptr},
+            {IDM_DEBUG_RUN_TO_CURSOR, "&Run to cursor\tF7"}, {IDM_BREAKPOINTS, "Brea&kpoints"}, {0, nullptr},
             {IDM_DEBUG_BREAK, "&Break"}, {IDM_DEBUG_RESTART, "Res&tart"}, {IDM_DEBUG_STOP, "Stop &debugging"},
             {0, nullptr}, {IDM_DEBUG_INFO, "&Info..."},
         };

@@ -1,4 +1,4 @@
-// The debugger's dialogs: the exception dialog.
+// The debugger's dialogs: the exception dialog, Program information, Edit breakpoints.
 #pragma once
 
 #define IDD_DEBUG_EXCEPTION 17000
@@ -18,3 +18,14 @@
 #define IDD_INFO_WINDOWS 17023
 #define IDC_INFO_PAGE_TEXT 17030
 #define IDC_INFO_PAGE_LIST 17031
+
+// "Edit breakpoints".
+#define IDD_EDIT_BREAKPOINTS 14550
+#define IDC_BREAK_MODULES 14551
+#define IDC_BREAK_FUNCTIONS 14552
+#define IDC_BREAK_LIST 14553
+#define IDC_BREAK_ADDRESS 14554
+#define IDC_BREAK_NEW 14555
+#define IDC_BREAK_ADD 14556
+#define IDC_BREAK_ERASE 14557
+#define IDC_BREAK_CLEAR 14558

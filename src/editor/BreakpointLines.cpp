@@ -81,6 +81,15 @@ std::vector<BreakpointLine> AllBreakpoints() {
     return all;
 }
 
+void RememberBreakpoint(const char *file, int line) {
+    Document *doc = OpenDocumentOf(file);
+    Line *marked = doc && line > 0 ? NthLine(doc, line - 1) : nullptr;
+    if (marked && !IsSentinel(doc, marked))
+        marked->flags |= kLineBreakpoint;
+    else if (!doc && line > 0 && !Contains(g_remembered, file, line))
+        g_remembered.push_back({file, line});
+}
+
 void ForgetBreakpoint(const char *file, int line) {
     if (Document *doc = OpenDocumentOf(file)) {
         Line *marked = line > 0 ? NthLine(doc, line - 1) : doc->sentinel;

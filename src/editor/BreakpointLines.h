@@ -22,6 +22,8 @@ void MarkRememberedBreakpoints(Document *doc);
 void RememberDocumentBreakpoints(Document *doc);
 // Every breakpoint: the list and the marked lines of the open documents, each once.
 std::vector<BreakpointLine> AllBreakpoints();
+// A breakpoint of `file` at `line`: the mark of an open document's line, or an entry.
+void RememberBreakpoint(const char *file, int line);
 // The breakpoint of `file` at `line` is forgotten: the mark of an open document, or the entry.
 void ForgetBreakpoint(const char *file, int line);
 // The breakpoint of `file` at `from` stands at `to` (the nearest line with code).

@@ -4,6 +4,7 @@
 #include <deque>
 #include <map>
 
+#include "debugger/BreakpointList.h"
 #include "debugger/DebugEngine.h"
 #include "debugger/ProgramInfo.h"
 #include "gtest/gtest.h"
@@ -636,6 +637,7 @@ TEST_F(SteppingTest, StepOverIntoAndOut) {
     EXPECT_EQ("status Program is running", said.back());
 }
 
+<<<<<<< HEAD
 // Step in through an import stub to a DLL without debug information runs the DLL with the
 // code region inaccessible and stops at the first line reached when it comes back, mid-line
 // or at a line's start; the fault is the debugger's own, and the region is given back. A
@@ -752,4 +754,79 @@ TEST_F(SteppingTest, ClassifierPassesCallsAndRepeatedMoves) {
         EXPECT_EQ(!row.after, engine.stepTrap);
         engine.breakpoints.clear();   // still stopped: the resume is not taken yet
     }
+=======
+// Edit breakpoints: the images and their COFF functions; a breakpoint on a function stops at
+// its address and stays; Erase and Clear all restore the bytes and name the marks to clear.
+TEST_F(SteppingTest, EditBreakpoints) {
+    StartToEntry();
+    uint8_t symbols[4 * 18] = {};
+    const struct {
+        const char *name;
+        uint32_t rva;
+        uint8_t section, storage;
+    } coff[] = {{"_main", kMain - 0x400000, 1, 2}, {"_data", 0x3000, 2, 2}, {"_local", 0x1300, 1, 3}, {"_f", kF - 0x400000, 1, 2}};
+    for (int i = 0; i < 4; i++) {
+        memcpy(symbols + i * 18, coff[i].name, strlen(coff[i].name));
+        memcpy(symbols + i * 18 + 8, &coff[i].rva, 4);
+        symbols[i * 18 + 12] = coff[i].section, symbols[i * 18 + 16] = coff[i].storage;
+    }
+    DebugInfo &info = engine.info;
+    info.exe.symbols = symbols, info.exe.symbolCount = 4, info.exe.loadAddress = 0x400000;
+    info.name = "C:\\Work\\PROG.EXE";
+    info.dlls.push_back(std::make_unique<DllRecord>());
+    info.dlls[0]->fileName = "C:\\WINDOWS\\KERNEL32.DLL";
+    EXPECT_EQ((std::vector<std::string>{"c:\\work\\prog.exe", "c:\\windows\\kernel32.dll"}), BreakpointImages(info));
+    std::vector<ImageFunction> functions = ImageFunctions(info, 0);
+    ASSERT_EQ(2u, functions.size());
+    EXPECT_EQ("_f", functions[0].name);
+    EXPECT_EQ(kF, FunctionAddress(info, functions[0]));
+    EXPECT_TRUE(ImageFunctions(info, 1).empty() && ImageFunctions(info, 2).empty());
+    EXPECT_EQ("Address: 401200 main.c 10", AddressDescription(info, kF));
+    EXPECT_EQ("main.c 10", SourceLineOf(info, kF));
+    EXPECT_EQ("Address: 7c800000", AddressDescription(info, 0x7C800000));
+    EXPECT_EQ("", SourceLineOf(info, 0x7C800000));
+
+    EXPECT_EQ(kBreakpointAdded, AddAddressBreakpoint(engine, kF));
+    EXPECT_EQ(kBreakpointExists, AddAddressBreakpoint(engine, kF));
+    EXPECT_EQ(5u, Toggle("main.c", 5));
+    auto texts = [this] {
+        std::vector<std::string> out;
+        for (const UserBreakpoint &b : UserBreakpoints(engine))
+            out.push_back(b.text);
+        return out;
+    };
+    EXPECT_EQ((std::vector<std::string>{"0x401110 {main.c:5}", "0x401200 {main.c:10}"}), texts());
+    // Hit: it stops at f's line (not a line of its own), and is back after one step.
+    size_t told = said.size();
+    Hit(kF, 0x12FEFC);
+    EXPECT_TRUE(engine.stopped);
+    EXPECT_EQ((std::vector<std::string>{"line 1 0 10"}), std::vector<std::string>(said.begin() + told, said.end()));
+    EXPECT_EQ(kF, fake.registers.eip);
+    EXPECT_TRUE(StoppedInFile(engine, "C:\\SRC\\MAIN.C") && !StoppedInFile(engine, "other.c"));
+    Stepped(kF + 1);
+    EXPECT_EQ(0xCC, At(kF));
+    EXPECT_FALSE(engine.stopped);
+
+    std::vector<MarkedLine> unmarked;
+    ASSERT_TRUE(BreakDebuggee(engine, false));
+    UserBreakpoint line5 = UserBreakpoints(engine)[0];
+    ASSERT_TRUE(EraseUserBreakpoint(engine, line5, &unmarked));
+    EXPECT_EQ(0x90, At(0x401110));
+    EXPECT_FALSE(EraseUserBreakpoint(engine, line5, &unmarked));
+    MarkedLine marked;
+    EXPECT_FALSE(AddSourceBreakpoint(engine, "main.c", &marked));
+    EXPECT_EQ("error \"main.c\" is not a source and a line number", said.back());
+    EXPECT_FALSE(AddSourceBreakpoint(engine, "other.c 3", &marked));
+    EXPECT_EQ("error other.c is not a module for this executable", said.back());
+    ASSERT_TRUE(AddSourceBreakpoint(engine, " main 12 ", &marked));
+    EXPECT_EQ(0xCC, At(0x401220));
+    ClearUserBreakpoints(engine, &unmarked);
+    EXPECT_TRUE(engine.breakpoints.empty());
+    EXPECT_EQ(0x55, At(kF));
+    EXPECT_EQ(0xC3, At(0x401220));
+    ASSERT_EQ(2u, unmarked.size());
+    EXPECT_EQ("main.c 5, main.c 12", unmarked[0].path + " " + std::to_string(unmarked[0].line) + ", " +
+                                         unmarked[1].path + " " + std::to_string(unmarked[1].line));
+    EXPECT_EQ("main.c", marked.path);
+>>>>>>> bpdialog
 }

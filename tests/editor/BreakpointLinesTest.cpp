@@ -56,6 +56,11 @@ TEST_F(BreakpointLinesTest, MarksFollowTheirLinesAndComeBackOnClose) {
     EXPECT_EQ(kLineBreakpoint, LineAt(g_editor->doc, 2)->flags & kLineBreakpoint);
     ForgetBreakpoint(path.c_str(), 3);
     EXPECT_TRUE(All().empty());
+    // Remembered from the debugger: a mark when open, an entry (once) when not.
+    for (int line : {1, 9})
+        RememberBreakpoint(Lowered(path).c_str(), line);
+    RememberBreakpoint(other.c_str(), 7), RememberBreakpoint(other.c_str(), 7);
+    EXPECT_EQ((std::vector<std::pair<std::string, int>>{{other, 7}, {path, 1}}), All());
 }
 
 }  // namespace

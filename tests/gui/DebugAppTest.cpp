@@ -5,6 +5,7 @@
 
 #include "AppDriver.h"
 #include "base/CommandIds.h"
+#include "base/DebugIds.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -150,8 +151,9 @@ TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
     EXPECT_TRUE(HasLineStarting(log, "Exception: Access Violation at address 0x"));
     // Meanwhile the Debug menu stands in place of the Compiler and Versions menus.
     std::vector<MenuItem> debug = app.MenuItems(IDM_DEBUG_STOP);
-    ASSERT_EQ(11u, debug.size());
-    EXPECT_EQ("Stop &debugging", debug[8].text);
+    ASSERT_EQ(12u, debug.size());
+    EXPECT_EQ("Brea&kpoints", debug[5].text);
+    EXPECT_EQ("Stop &debugging", debug[9].text);
     EXPECT_TRUE(app.MenuItems(IDM_MAKE).empty() && app.MenuItems(IDM_VERSIONS_GET).empty());
     app.Command(IDM_DEBUG_STOP);
     EXPECT_NE("", AnswerInformation(app, "Finished. Return code "));
@@ -349,11 +351,57 @@ TEST(DebugApp, StepInRunsADllAndStopsBackInTheProgram) {
     StartOn(app, "#include <string.h>\nchar *volatile text = \"abc\";\nint main(void) {\n"
                  "    int n = (int)strlen(text);\n    n += 1;\n    return n;\n}\n");
     EXPECT_EQ("main 3:1", KeyTo(app, VK_F5, "main 3:1"));
-    EXPECT_EQ("main 4:1", KeyTo(app, VK_F4, "main 4:1"));   // past the start-up call, still line 3
+    EXPECT_EQ("main 4:1", KeyTo(app, VK_F4, "main 4:1"));   // past the start-up call, the second entry of line 3
     EXPECT_EQ("main 5:1", KeyTo(app, VK_F8, "main 5:1"));
     EXPECT_EQ("main 6:1", KeyTo(app, VK_F8, "main 6:1"));
     KeltoApp::Key(app.ActiveEditor(), VK_F5);
     EXPECT_EQ("Finished. Return code 4", AnswerInformation(app, "Finished."));
+    EXPECT_EQ(0, app.Close());
+}
+
+// Stopped at the entry, Edit breakpoints puts one on twice(): Execute stops there.
+TEST(DebugApp, ABreakpointOnAFunctionStopsThere) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugbreak");
+    StartOn(app, kProgram);
+    std::vector<MenuItem> compiler = app.MenuItems(IDM_BREAKPOINTS);   // nothing debugged: greyed
+    EXPECT_TRUE(std::any_of(compiler.begin(), compiler.end(),
+                            [](const MenuItem &i) { return i.id == IDM_BREAKPOINTS && (i.state & MF_GRAYED); }));
+    app.Command(IDM_DEBUGGER);
+    Sleep(4000);
+    HWND dialog = app.OpenDialog(IDM_BREAKPOINTS, "Edit breakpoints");
+    ASSERT_TRUE(dialog);
+    std::string exe = app.PathOf("prog.exe");
+    std::transform(exe.begin(), exe.end(), exe.begin(), ::tolower);
+    EXPECT_EQ(exe, DialogText(dialog, IDC_BREAK_MODULES));
+    HWND functions = GetDlgItem(dialog, IDC_BREAK_FUNCTIONS);
+    std::vector<std::string> names = ListItems(functions);
+    auto twice = std::find(names.begin(), names.end(), "_twice");
+    ASSERT_NE(names.end(), twice);
+    SendMessageA(functions, LB_SETCURSEL, static_cast<WPARAM>(twice - names.begin()), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BREAK_FUNCTIONS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(functions));
+    std::string address = DialogText(dialog, IDC_BREAK_ADDRESS);
+    EXPECT_EQ(0u, address.find("Address: 40")) << address;
+    EXPECT_EQ(" 1", address.substr(address.size() - 2)) << address;
+    EXPECT_EQ("PROG.C 1", DialogText(dialog, IDC_BREAK_NEW));
+    Click(dialog, IDC_BREAK_ADD);
+    std::vector<std::string> established = ListItems(GetDlgItem(dialog, IDC_BREAK_LIST));
+    ASSERT_EQ(1u, established.size());
+    EXPECT_EQ("0x" + address.substr(9, address.find(' ', 9) - 9) + " {prog.c:1}", established[0]);
+    Answer(dialog, IDCANCEL);
+    app.Command(IDM_DEBUG_EXECUTE);
+    Sleep(3000);
+    EXPECT_EQ("/**/" + std::string(kProgram), MarkCursor(app));
+    // Cleared, the program runs on to its end (the byte is its own again).
+    dialog = app.OpenDialog(IDM_BREAKPOINTS, "Edit breakpoints");
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_BREAK_CLEAR);
+    EXPECT_TRUE(ListItems(GetDlgItem(dialog, IDC_BREAK_LIST)).empty());
+    Answer(dialog, IDCANCEL);
+    app.Command(IDM_DEBUG_EXECUTE);
+    EXPECT_EQ("Finished. Return code 7", AnswerInformation(app, "Finished."));
     EXPECT_EQ(0, app.Close());
 }
 
