@@ -637,7 +637,6 @@ TEST_F(SteppingTest, StepOverIntoAndOut) {
     EXPECT_EQ("status Program is running", said.back());
 }
 
-<<<<<<< HEAD
 // Step in through an import stub to a DLL without debug information runs the DLL with the
 // code region inaccessible and stops at the first line reached when it comes back, mid-line
 // or at a line's start; the fault is the debugger's own, and the region is given back. A
@@ -754,7 +753,8 @@ TEST_F(SteppingTest, ClassifierPassesCallsAndRepeatedMoves) {
         EXPECT_EQ(!row.after, engine.stepTrap);
         engine.breakpoints.clear();   // still stopped: the resume is not taken yet
     }
-=======
+}
+
 // Edit breakpoints: the images and their COFF functions; a breakpoint on a function stops at
 // its address and stays; Erase and Clear all restore the bytes and name the marks to clear.
 TEST_F(SteppingTest, EditBreakpoints) {
@@ -828,5 +828,4 @@ TEST_F(SteppingTest, EditBreakpoints) {
     EXPECT_EQ("main.c 5, main.c 12", unmarked[0].path + " " + std::to_string(unmarked[0].line) + ", " +
                                          unmarked[1].path + " " + std::to_string(unmarked[1].line));
     EXPECT_EQ("main.c", marked.path);
->>>>>>> bpdialog
 }
