@@ -1200,6 +1200,22 @@ void ContinueDebuggee(DebugEngine &engine) {
     for (size_t i = engine.breakpoints.size(); i-- > 0;)
         if (!engine.breakpoints[i].flags)
             engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
+    // A breakpoint set where the program stands (F2 on the line it stopped at) is lifted for
+    // the instruction it covers, as one that was hit: going on must not meet it at once.
+    void *thread = engine.eventPending ? ThreadHandle(engine, engine.eventThreadId) : nullptr;
+    BreakpointRecord *here = thread && !engine.pendingValid && ReadContext(engine, thread)
+                                 ? FindBreakpoint(engine, engine.context.eip)
+                                 : nullptr;
+    if (here && engine.platform->WriteMemory(engine.process, here->address, &here->savedByte, 1)) {
+        engine.context.eflags |= kTrapFlag;
+        if (WriteContext(engine, thread)) {
+            engine.pendingValid = true;
+            engine.pendingAddress = here->address;
+        } else {
+            uint8_t trap = 0xCC;
+            engine.platform->WriteMemory(engine.process, here->address, &trap, 1);
+        }
+    }
     engine.platform->Signal(kSignalResume);
 }
 
@@ -1366,13 +1382,18 @@ bool StepOut(DebugEngine &engine) {
     return true;
 }
 
-bool RunToCursor(DebugEngine &engine, uint32_t line) {
+bool RunToCursor(DebugEngine &engine, uint32_t line, const char *fileName) {
     if (!BeginStep(engine))
         return false;
     EndStep(engine);
     uint16_t found = 0;
-    uint32_t module = engine.info.currentModule;
-    uint32_t address = AddressOfLine(engine.info, module, static_cast<uint16_t>(line), &found);
+    int file = -1;
+    uint32_t module = fileName ? ModuleOfFileName(engine.info, fileName, &file) : engine.info.currentModule;
+    if (!module) {
+        Error(engine, FormatText("%s is not a module for this executable", fileName));
+        return false;
+    }
+    uint32_t address = AddressOfLine(engine.info, module, static_cast<uint16_t>(line), &found, file);
     if (address == engine.context.eip)
         return true;
     if (!address || !InsertBreakpoint(engine, address, kBreakTemporary, module,

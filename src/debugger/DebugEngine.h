@@ -280,7 +280,8 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
 bool StepInto(DebugEngine &engine);
 bool StepOver(DebugEngine &engine);
 bool StepOut(DebugEngine &engine);
-bool RunToCursor(DebugEngine &engine, uint32_t line);
+// Run to cursor: `line` of `fileName` (null: of the current module's file).
+bool RunToCursor(DebugEngine &engine, uint32_t line, const char *fileName = nullptr);
 bool SetNextStatement(DebugEngine &engine, uint32_t line);
 // The address the engine lets the program leave through (ExitProcess, exit...), 0: none.
 uint32_t ExitAddress(DebugEngine &engine);

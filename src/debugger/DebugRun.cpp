@@ -580,7 +580,7 @@ void StepOutCommand(int, intptr_t) {
 
 void RunToCursorCommand(int, intptr_t) {
     if (g_run && g_editor && g_editor->view)
-        RunToCursor(g_run->engine, static_cast<uint32_t>(CurrentLineNumber()));
+        RunToCursor(g_run->engine, static_cast<uint32_t>(CurrentLineNumber()), DiskPath(g_editor->view->doc));
 }
 
 void SetNextStatementCommand(int, intptr_t) {

@@ -589,6 +589,21 @@ TEST_F(SteppingTest, BreakpointsByLine) {
     EXPECT_FALSE(engine.stopped || (fake.registers.eflags & kTrapFlag));
 }
 
+// A breakpoint set where the program stands is not met at once when it goes on; Run to
+// cursor in a file that is no module of the program is refused.
+TEST_F(SteppingTest, BreakpointWhereTheProgramStands) {
+    StartToEntry();
+    EXPECT_FALSE(RunToCursor(engine, 4, "other.c"));
+    EXPECT_EQ("error other.c is not a module for this executable", said.back());
+    EXPECT_EQ(3u, Toggle("main.c", 3));
+    ContinueDebuggee(engine);
+    EXPECT_EQ(0x55, At(kMain));
+    EXPECT_TRUE(fake.registers.eflags & kTrapFlag);
+    Stepped(kMain + 1);
+    EXPECT_EQ(0xCC, At(kMain));
+    EXPECT_FALSE(engine.stopped || (fake.registers.eflags & kTrapFlag));
+}
+
 // Same Level passes the call (a recursive one meets the step breakpoint deeper first), Step
 // in stops at f's first line, Step out comes back to the caller's line.
 TEST_F(SteppingTest, StepOverIntoAndOut) {
