@@ -9,7 +9,7 @@ enum {
     kMsgLayout = 8029,          // lay out the output window and the MDI client
     kMsgStartDebugging = 10524,
     // From the debug thread.
-    kMsgDebugLoaded = 4624,     // the program is loaded (sent)
+    kMsgDebugLoaded = 4624,     // wParam 0 the program is loaded, 1 open the source lParam names, 2 bring the frame forward, 3 a DLL with lines is loaded
     kMsgDebugShowLine = 4074,   // wParam: the current line (sent)
     kMsgDebugEnded = 4084,      // debugging ended (sent)
     kMsgBreakpointCleared = 4314,   // wParam: the line of the current document whose breakpoint mark goes (sent)

@@ -239,6 +239,13 @@ void LogEvent(DebugEngine &engine, const DebugEvent &event) {
         uint32_t modules = engine.hooks.openDll ? engine.hooks.openDll(engine.info, dll) : 0;
         if (modules)
             text += FormatText("\n + Loaded symbols for dll: %d modules", static_cast<int>(modules));
+        if (modules && engine.hooks.modulesAdded) {
+            // The program waits at this event meanwhile: breakpoints may go into the DLL.
+            bool stopped = engine.stopped;
+            engine.stopped = true;
+            engine.hooks.modulesAdded();
+            engine.stopped = stopped;
+        }
         break;
     }
     case kEventUnloadDll:

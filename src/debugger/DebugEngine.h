@@ -136,6 +136,8 @@ struct DebugEngineHooks {
     std::function<bool(const char *moduleName)> openSource;
     std::function<void()> bringToFront;
     std::function<void()> refreshMenu;
+    // A DLL with debug information was loaded: its source lines may take breakpoints.
+    std::function<void()> modulesAdded;
     // A user breakpoint was removed at the requested line: its mark goes (user-interface thread).
     std::function<void(uint32_t line)> breakpointCleared;
     // A text added to the debug event log (from either thread).

@@ -419,6 +419,7 @@ void InstallHooks(DebugRun &run) {
     DebugEngine *engine = &run.engine;
     h.post = [frame](int command) { PostMessageA(frame, WM_COMMAND, static_cast<WPARAM>(command), 0); };
     h.loaded = [frame] { SendToFrame(frame, kMsgDebugLoaded, 0, 0); };
+    h.modulesAdded = [frame] { SendToFrame(frame, kMsgDebugLoaded, 3, 0); };
     h.showLine = [frame, engine](uint32_t module, int file, uint32_t line) {
         engine->info.currentModule = module;
         if (ModuleRecord *m = ModuleAt(engine->info, module))
@@ -524,10 +525,14 @@ Line *LineOfNumber(Document *doc, long number) {
     return line == doc->sentinel ? nullptr : line;
 }
 
-// The breakpoints the editor remembers go into the program as it starts, each at the nearest
-// line with code (where its mark moves); those that cannot be placed are forgotten.
+// The breakpoints the editor remembers go into the program as it starts and as DLLs with
+// debug information come, each at the nearest line with code (where its mark moves); those
+// that cannot be placed are forgotten. Those of files that are no module (yet: a DLL's
+// sources, headers) are kept for later.
 void ApplyEditorBreakpoints(DebugEngine &engine) {
     for (const BreakpointLine &b : AllBreakpoints()) {
+        if (!ModuleOfFileName(engine.info, b.file.c_str(), nullptr))
+            continue;
         bool removed = false;
         uint32_t used = ToggleBreakpoint(engine, b.file.c_str(), static_cast<uint32_t>(b.line), true, &removed);
         if (used)
@@ -732,7 +737,7 @@ bool DebugFrameMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intp
         }
         if (wParam == 2 && g_run && g_run->frame)
             BringFrameForward(g_run->frame);
-        if (wParam == 0 && g_run)
+        if ((wParam == 0 || wParam == 3) && g_run)
             ApplyEditorBreakpoints(g_run->engine);
         return true;
     case kMsgDebugEnded:

@@ -405,4 +405,29 @@ TEST(DebugApp, ABreakpointOnAFunctionStopsThere) {
     EXPECT_EQ(0, app.Close());
 }
 
+// A breakpoint in a DLL's source, set before the run, is placed once the DLL is loaded.
+TEST(DebugApp, ABreakpointInADllStopsThere) {
+#ifdef _WIN64
+    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
+#endif
+    KeltoApp app("debugindll");
+    WriteWholeFile(app.PathOf("LIB.C"), "__declspec(dllexport) int twice(int x) {\n    int y = 2 * x;\n    return y;\n}\n");
+    WriteWholeFile(app.PathOf("PROG.C"), "__declspec(dllimport) int twice(int x);\nint main(void) {\n"
+                                         "    return twice(3) + 1;\n}\n");
+    std::string tools = BuildPath("sdk") + "\\bin\\";
+    for (const char *step : {"bdx.exe -c -g2 LIB.C", "bdxlnk -dll -o LIB.DLL LIB.obj", "bdx.exe -c -g2 PROG.C",
+                             "bdxlnk -subsystem console -o PROG.EXE PROG.obj LIB.DLL"})
+        ASSERT_EQ(0, RunCaptured(tools + step, app.dir).code) << step;
+    app.AddSetting("DebuggerExeName", app.PathOf("PROG.EXE"));
+    ASSERT_TRUE(app.Start(app.PathOf("LIB.C")));
+    ASSERT_TRUE(app.WaitForEditors(1));
+    EXPECT_EQ("twice 2:1", KeyTo(app, VK_DOWN, "twice 2:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F2);
+    EXPECT_EQ("main 2:1", KeyTo(app, VK_F5, "main 2:1"));
+    EXPECT_EQ("twice 2:1", KeyTo(app, VK_F5, "twice 2:1"));
+    KeltoApp::Key(app.ActiveEditor(), VK_F5);
+    EXPECT_EQ("Finished. Return code 7", AnswerInformation(app, "Finished."));
+    EXPECT_EQ(0, app.Close());
+}
+
 }  // namespace
