@@ -10,6 +10,13 @@
 
 namespace {
 
+// The debuggee is a 32-bit program with CodeView, which only the i686 tools build.
+#ifdef _WIN64
+#define SKIP_ON_X86_64() GTEST_SKIP() << "the debuggee is built by the i686 tools only"
+#else
+#define SKIP_ON_X86_64() (void)0
+#endif
+
 const char kProgram[] =
     "int twice(int x) { return 2 * x; }\n"
     "int main(void) {\n"
@@ -65,6 +72,12 @@ std::string MarkCursor(KeltoApp &app) {
     return marked;
 }
 
+// F5 lets the stopped program run to its end: the text of the box that tells it.
+std::string RunToEnd(const KeltoApp &app) {
+    KeltoApp::Key(app.ActiveEditor(), VK_F5);
+    return AnswerInformation(app, "Finished.");
+}
+
 // The lines of the output window's list.
 std::vector<std::string> OutputList(const KeltoApp &app) {
     return ListItems(GetDlgItem(FindChild(app.frame, "KeltoOutput"), 4801));
@@ -87,9 +100,7 @@ int DebuggerWindows() {
 }
 
 TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugrun");
     StartOn(app, kProgram);
 
@@ -123,9 +134,7 @@ TEST(DebugApp, StopsAtTheEntryRunsToTheEndAndStops) {
 // A program that crashes stops with the exception dialog at the faulting line; the debugger
 // windows and the event log are there meanwhile; Stop debugging then ends it.
 TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugcrash");
     const char crash[] = "int main(void) {\n    int *volatile p = 0;\n    return *p;\n}\n";
     StartOn(app, crash);
@@ -167,9 +176,7 @@ TEST(DebugApp, ACrashStopsTheProgramUntilStopped) {
 
 // A program that loops: Break holds it, Execute lets it go, Stop debugging makes it leave.
 TEST(DebugApp, BreakContinueAndStopARunningProgram) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugloop");
     StartOn(app, "int main(void) {\n    volatile int i = 0;\n    for (;;)\n        i++;\n}\n");
     app.Command(IDM_DEBUGGER);
@@ -211,9 +218,7 @@ TEST(DebugApp, BreakContinueAndStopARunningProgram) {
 
 // A program that waits, attached to with -p: the run begins, and Stop debugging ends it.
 TEST(DebugApp, AttachesToARunningProgramAndEndsIt) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugattach");
     Build(app, "#include <windows.h>\nint main(void) {\n    for (;;)\n        Sleep(50);\n}\n");
     STARTUPINFOA startup = {};
@@ -284,9 +289,7 @@ const char kLoop[] =
 // first three times, with steps over, out and into between; run to the cursor; the first
 // cleared, the run ended with its exit code; the project reopened still has the second.
 TEST(DebugApp, BreakpointsSteppingAndTheProjectKeepingThem) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugstep");
     Build(app, kLoop);
     app.AddSetting("Projects", "1");
@@ -326,8 +329,7 @@ TEST(DebugApp, BreakpointsSteppingAndTheProjectKeepingThem) {
     EXPECT_EQ("main 9:1", KeyTo(app, VK_UP, "main 9:1"));
     KeltoApp::Key(app.ActiveEditor(), VK_F7);
     EXPECT_EQ(nullptr, app.WaitForBox("Information", 3)) << "ran past the cursor";
-    KeltoApp::Key(app.ActiveEditor(), VK_F5);
-    EXPECT_EQ("Finished. Return code 25", AnswerInformation(app, "Finished."));
+    EXPECT_EQ("Finished. Return code 25", RunToEnd(app));
 
     // Closed and opened again: the breakpoint on the last line stops the next run there, the
     // cleared one does not.
@@ -336,17 +338,14 @@ TEST(DebugApp, BreakpointsSteppingAndTheProjectKeepingThem) {
     ASSERT_TRUE(OpenDbgProject(app));
     EXPECT_EQ("main 5:1", KeyTo(app, VK_F5, "main 5:1"));
     EXPECT_EQ("main 9:1", KeyTo(app, VK_F5, "main 9:1"));
-    KeltoApp::Key(app.ActiveEditor(), VK_F5);
-    EXPECT_EQ("Finished. Return code 25", AnswerInformation(app, "Finished."));
+    EXPECT_EQ("Finished. Return code 25", RunToEnd(app));
     EXPECT_EQ(0, app.Close());
 }
 
 // Step in on a call into a DLL without debug information: the DLL runs and the program stops
 // at the next line reached after the call returns.
 TEST(DebugApp, StepInRunsADllAndStopsBackInTheProgram) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugdll");
     StartOn(app, "#include <string.h>\nchar *volatile text = \"abc\";\nint main(void) {\n"
                  "    int n = (int)strlen(text);\n    n += 1;\n    return n;\n}\n");
@@ -354,16 +353,13 @@ TEST(DebugApp, StepInRunsADllAndStopsBackInTheProgram) {
     EXPECT_EQ("main 4:1", KeyTo(app, VK_F4, "main 4:1"));   // past the start-up call, the second entry of line 3
     EXPECT_EQ("main 5:1", KeyTo(app, VK_F8, "main 5:1"));
     EXPECT_EQ("main 6:1", KeyTo(app, VK_F8, "main 6:1"));
-    KeltoApp::Key(app.ActiveEditor(), VK_F5);
-    EXPECT_EQ("Finished. Return code 4", AnswerInformation(app, "Finished."));
+    EXPECT_EQ("Finished. Return code 4", RunToEnd(app));
     EXPECT_EQ(0, app.Close());
 }
 
 // Stopped at the entry, Edit breakpoints puts one on twice(): Execute stops there.
 TEST(DebugApp, ABreakpointOnAFunctionStopsThere) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugbreak");
     StartOn(app, kProgram);
     std::vector<MenuItem> compiler = app.MenuItems(IDM_BREAKPOINTS);   // nothing debugged: greyed
@@ -407,9 +403,7 @@ TEST(DebugApp, ABreakpointOnAFunctionStopsThere) {
 
 // A breakpoint in a DLL's source, set before the run, is placed once the DLL is loaded.
 TEST(DebugApp, ABreakpointInADllStopsThere) {
-#ifdef _WIN64
-    GTEST_SKIP() << "the debuggee is a 32-bit program with CodeView, which only the i686 tools build";
-#endif
+    SKIP_ON_X86_64();
     KeltoApp app("debugindll");
     WriteWholeFile(app.PathOf("LIB.C"), "__declspec(dllexport) int twice(int x) {\n    int y = 2 * x;\n    return y;\n}\n");
     WriteWholeFile(app.PathOf("PROG.C"), "__declspec(dllimport) int twice(int x);\nint main(void) {\n"
@@ -425,8 +419,7 @@ TEST(DebugApp, ABreakpointInADllStopsThere) {
     KeltoApp::Key(app.ActiveEditor(), VK_F2);
     EXPECT_EQ("main 2:1", KeyTo(app, VK_F5, "main 2:1"));
     EXPECT_EQ("twice 2:1", KeyTo(app, VK_F5, "twice 2:1"));
-    KeltoApp::Key(app.ActiveEditor(), VK_F5);
-    EXPECT_EQ("Finished. Return code 7", AnswerInformation(app, "Finished."));
+    EXPECT_EQ("Finished. Return code 7", RunToEnd(app));
     EXPECT_EQ(0, app.Close());
 }
 
