@@ -62,7 +62,7 @@ void DropUserRecord(DebugEngine &engine, size_t i, std::vector<MarkedLine> *unma
     } else {
         engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
         if (!FindBreakpoint(engine, record.address) && !(engine.pendingValid && engine.pendingAddress == record.address))
-            engine.platform->WriteMemory(engine.process, record.address, &record.savedByte, 1);
+            WriteCodeByte(engine, record.address, record.savedByte, __LINE__);
     }
     if (!IsLineBreakpoint(record))
         return;

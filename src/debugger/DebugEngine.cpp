@@ -453,7 +453,7 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
             return 1;
         }
         // Lifted for this instruction, written back at the next single step.
-        engine.platform->WriteMemory(engine.process, x, &record->savedByte, 1);
+        WriteCodeByte(engine, x, record->savedByte, __LINE__);
         engine.pendingValid = true;
         engine.pendingAddress = x;
         // Classified as the instruction it stands for: single-stepping an indirect call in
@@ -561,7 +561,7 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
 int StopStep(DebugEngine &engine, uint32_t x) {
     EndStep(engine);
     if (BreakpointRecord *record = FindBreakpoint(engine, x)) {
-        engine.platform->WriteMemory(engine.process, x, &record->savedByte, 1);
+        WriteCodeByte(engine, x, record->savedByte, __LINE__);
         engine.pendingValid = true;
         engine.pendingAddress = x;
     }
@@ -737,7 +737,7 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         return true;
     if (!(hit.flags & (kBreakByAddress | kBreakStepOut | kBreakStep)) && hit.line && engine.hooks.showLine)
         engine.hooks.showLine(hit.module, hit.file, hit.line);
-    engine.platform->WriteMemory(engine.process, address, &hit.savedByte, 1);
+    WriteCodeByte(engine, address, hit.savedByte, __LINE__);
     if (!ReadContext(engine, thread))
         return false;
     engine.context.eip = address;
@@ -801,8 +801,7 @@ bool ExceptionRaised(DebugEngine &engine, const DebugEvent &event) {
         if (engine.pendingValid) {
             engine.pendingValid = false;
             if (FindBreakpoint(engine, engine.pendingAddress)) {
-                uint8_t trap = 0xCC;
-                engine.platform->WriteMemory(engine.process, engine.pendingAddress, &trap, 1);
+                WriteCodeByte(engine, engine.pendingAddress, 0xCC, __LINE__);
             }
         }
         if (!ReadContext(engine, thread))
@@ -922,15 +921,25 @@ BreakpointRecord *FindBreakpoint(DebugEngine &engine, uint32_t address) {
     return nullptr;
 }
 
+bool WriteCodeByte(DebugEngine &engine, uint32_t address, uint8_t byte, int line) {
+    if (engine.platform->WriteMemory(engine.process, address, &byte, 1))
+        return true;
+    AddLog(engine, FormatText("Error %d in %s, line %d", static_cast<int>(engine.platform->LastError()), "debug", line));
+    return false;
+}
+
 bool InsertBreakpoint(DebugEngine &engine, uint32_t address, uint32_t flags, uint32_t module, int file,
                       uint32_t line) {
     BreakpointRecord record = {line, address, module, flags, file, 0};
     if (BreakpointRecord *existing = FindBreakpoint(engine, address))
         record.savedByte = existing->savedByte;   // the byte there is already ours
     else {
-        uint8_t trap = 0xCC;
-        if (!engine.platform->ReadMemory(engine.process, address, &record.savedByte, 1) ||
-            (record.savedByte != 0xCC && !engine.platform->WriteMemory(engine.process, address, &trap, 1)))
+        if (!engine.platform->ReadMemory(engine.process, address, &record.savedByte, 1)) {
+            AddLog(engine, FormatText("Error %d in %s, line %d", static_cast<int>(engine.platform->LastError()), "debug",
+                                      __LINE__));
+            return false;
+        }
+        if (record.savedByte != 0xCC && !WriteCodeByte(engine, address, 0xCC, __LINE__))
             return false;
     }
     engine.breakpoints.insert(engine.breakpoints.begin(), record);
@@ -1213,14 +1222,13 @@ void ContinueDebuggee(DebugEngine &engine) {
     BreakpointRecord *here = thread && !engine.pendingValid && ReadContext(engine, thread)
                                  ? FindBreakpoint(engine, engine.context.eip)
                                  : nullptr;
-    if (here && engine.platform->WriteMemory(engine.process, here->address, &here->savedByte, 1)) {
+    if (here && WriteCodeByte(engine, here->address, here->savedByte, __LINE__)) {
         engine.context.eflags |= kTrapFlag;
         if (WriteContext(engine, thread)) {
             engine.pendingValid = true;
             engine.pendingAddress = here->address;
         } else {
-            uint8_t trap = 0xCC;
-            engine.platform->WriteMemory(engine.process, here->address, &trap, 1);
+            WriteCodeByte(engine, here->address, 0xCC, __LINE__);
         }
     }
     engine.platform->Signal(kSignalResume);
@@ -1292,7 +1300,7 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
         engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
         // The byte goes back only when no other record still holds the address.
         if (!FindBreakpoint(engine, record.address) && !(engine.pendingValid && engine.pendingAddress == record.address))
-            engine.platform->WriteMemory(engine.process, record.address, &record.savedByte, 1);
+            WriteCodeByte(engine, record.address, record.savedByte, __LINE__);
         *removed = true;
         result = found;
     }

@@ -270,6 +270,9 @@ bool BreakDebuggee(DebugEngine &engine, bool display);
 void RequestStop(DebugEngine &engine);
 
 // Breakpoints.
+// Writes one byte of the debuggee's code; a failure goes into the debug log as "Error %d in
+// debug, line %d" with the caller's line.
+bool WriteCodeByte(DebugEngine &engine, uint32_t address, uint8_t byte, int line);
 BreakpointRecord *FindBreakpoint(DebugEngine &engine, uint32_t address);
 bool InsertBreakpoint(DebugEngine &engine, uint32_t address, uint32_t flags, uint32_t module, int file,
                       uint32_t line);
