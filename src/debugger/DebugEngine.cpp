@@ -1127,6 +1127,11 @@ void EndDebuggee(DebugEngine &engine) {
     DisarmCodeTrap(engine);
     EndStep(engine);
     if (address && engine.platform->GetRegisters(engine.thread, &engine.context)) {
+        // The exit function finds a return address and its argument, 0, as if called: the
+        // code reported is then 0, as when the program is terminated, not what lay there.
+        const uint32_t call[2] = {0, 0};
+        if (engine.platform->WriteMemory(engine.process, engine.context.esp - 8, call, sizeof call))
+            engine.context.esp -= 8;
         engine.context.eflags &= ~kTrapFlag;
         engine.context.eip = address;
         leaving = engine.platform->SetRegisters(engine.thread, engine.context);

@@ -401,9 +401,14 @@ TEST_F(DebugEngineTest, StopLetsTheProgramExit) {
         DebugEvent exit = Event(kEventExitProcess);
         exit.exitCode = 3;
         fake.events = {Event(kEventCreateThread), exit};
+        const uint8_t garbage[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        fake.registers.esp = 0x12FF00;
+        fake.Write(0x12FEF8, garbage, 8);
         RequestStop(engine);
         EXPECT_FALSE(DebugThreadStep(engine));
         EXPECT_EQ(how == 2 ? kMain : kExit, fake.registers.eip);
+        // Called as exit(0) would be.
+        EXPECT_TRUE(how == 2 || (fake.registers.esp == 0x12FEF8 && !fake.memory[0x12FEF8] && !fake.memory[0x12FEFF]));
         EXPECT_EQ(how == 2, std::count(fake.calls.begin(), fake.calls.end(), "terminate") == 1);
         EXPECT_EQ(0, fake.suspendCount);
         EXPECT_EQ("info Finished. Return code 3", said.back());
