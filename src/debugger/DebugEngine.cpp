@@ -670,13 +670,53 @@ bool CodeTrapHit(DebugEngine &engine, const DebugEvent &event) {
     return FollowDecision(engine, thread, decision);
 }
 
-bool TakeOverAttached(DebugEngine &engine) {
+// A program's own exception handling keeps the context of a fault at the address stored in
+// __CurrentContext, and its start-up context at __InitialStack: the thread takes the fault's
+// context back so that the stop shows where the fault happened. False without such a record.
+bool TakeOverSavedContext(DebugEngine &engine, void *thread) {
+    enum { kContextSize = 204, kEdi = 156, kEbp = 180, kEip = 184, kEflags = 192, kEsp = 196 };
+    const SymbolEntry *current = FindSymbol(engine.info, "__CurrentContext");
+    const SymbolEntry *initial = FindSymbol(engine.info, "__InitialStack");
+    uint32_t record = 0;
+    uint8_t saved[kContextSize], start[kContextSize];
+    if (!current || !engine.platform->ReadMemory(engine.process, current->value, &record, 4) || !record ||
+        !engine.platform->ReadMemory(engine.process, record, saved, sizeof saved) || !ReadContext(engine, thread))
+        return false;
+    auto u32 = [](const uint8_t *bytes, int at) {
+        uint32_t value;
+        memcpy(&value, bytes + at, 4);
+        return value;
+    };
+    if (initial && engine.platform->ReadMemory(engine.process, initial->value, start, sizeof start))
+        engine.stackTop = u32(start, kEsp);
+    RegisterSet &r = engine.context;
+    uint32_t *general[] = {&r.edi, &r.esi, &r.ebx, &r.edx, &r.ecx, &r.eax};   // as the record orders them
+    for (int i = 0; i < 6; i++)
+        *general[i] = u32(saved, kEdi + 4 * i);
+    r.ebp = u32(saved, kEbp), r.eip = u32(saved, kEip), r.eflags = u32(saved, kEflags), r.esp = u32(saved, kEsp);
+    if (!WriteContext(engine, thread))
+        return false;
+    uint32_t address = SourceAddressOfStop(engine);
+    if (address)
+        ShowStop(engine, address);
+    else
+        Post(engine, kEngineShowCodeCommand);
+    return true;
+}
+
+// The loader's breakpoint of a program attached to: every exception is trapped from now on;
+// the program is told that the debugger is there (it waits for the event it gave), or, when
+// it kept the context of a fault itself, the run stops where that happened. True to go on.
+bool TakeOverAttached(DebugEngine &engine, void *thread) {
     if (engine.hooks.bringToFront)
         engine.hooks.bringToFront();
     engine.flags |= 1;
-    engine.stopped = false;   // it runs on
-    if (engine.signalAttachEvent)
+    if (engine.signalAttachEvent) {
         engine.signalAttachEvent();
+    } else if (TakeOverSavedContext(engine, thread)) {
+        return false;
+    }
+    engine.stopped = false;   // it runs on
     return true;
 }
 
@@ -696,7 +736,7 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         if (!engine.noDebugInfo)
             ResolveImports(engine.info);
         if (engine.attached)
-            return TakeOverAttached(engine);
+            return TakeOverAttached(engine, thread);
         if (engine.profiling) {
             engine.waitTime = 1;
             return true;

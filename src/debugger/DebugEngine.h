@@ -204,7 +204,7 @@ struct DebugEngine {
     int language = kLanguageC;
     unsigned flags = 0;                  // DebuggerFlags; bit 0 traps every exception
     uint32_t attachProcessId = 0;
-    std::function<void()> signalAttachEvent;
+    std::function<void()> signalAttachEvent;   // none when no event came with the process id
 
     RegisterSet context;                 // of the thread that stopped
     uint32_t stackTop = 0;

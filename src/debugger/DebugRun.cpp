@@ -637,10 +637,8 @@ bool StartDebugSession(HWND frame, const char *path, const char *arguments) {
         run.engine.attachProcessId = static_cast<uint32_t>(g_app->attachProcess);
         long event = g_app->attachEvent;
         g_app->attachProcess = 0;
-        run.engine.signalAttachEvent = [event] {
-            if (event)
-                SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(event)));
-        };
+        if (event)
+            run.engine.signalAttachEvent = [event] { SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(event))); };
     }
     DWORD id = 0;
     // The debugger windows belong to the frame: a run without one (a test's) has none.

@@ -40,7 +40,8 @@ struct FakeDebuggee : DebugPlatform {
         *process = kProcess, *thread = kThread, *pid = kPid, *tid = kTid, *error = 2;
         return !createFails;
     }
-    bool Attach(uint32_t) override { return false; }
+    bool attachable = false;
+    bool Attach(uint32_t) override { return attachable; }
     bool WaitDebugEvent(DebugEvent *event, uint32_t) override {
         if (events.empty())
             return false;
@@ -459,6 +460,34 @@ TEST_F(DebugEngineTest, StartFailureEndsDebugging) {
     engine.attachProcessId = 5;
     EXPECT_FALSE(BeginDebugThread(engine));
     EXPECT_EQ("error Impossible to attach to debuggee", said.back());
+}
+
+// Attached without an event to a program whose own handler kept a fault's context: the
+// thread gets that context back and the run stops at the fault's line.
+TEST_F(DebugEngineTest, AttachTakesOverAFaultsSavedContext) {
+    auto open = engine.hooks.openExecutable;
+    engine.hooks.openExecutable = [open](DebugInfo &info, void *file, uint32_t base, const char *name) {
+        open(info, file, base, name);
+        info.exe.globals.Add("__CurrentContext", kSymPub32, 0, 0x405000);
+        info.exe.globals.Add("__InitialStack", kSymPub32, 0, 0x405100);
+        return true;
+    };
+    uint8_t context[204] = {}, start[204] = {};
+    const uint32_t record = 0x406000, eip = 0x401108, esp = 0x12FE00, top = 0x130000;
+    memcpy(context + 184, &eip, 4), memcpy(context + 196, &esp, 4), memcpy(start + 196, &top, 4);
+    fake.Write(0x405000, &record, 4);
+    fake.Write(0x405100, start, sizeof start);
+    fake.Write(record, context, sizeof context);
+    fake.attachable = true;
+    engine.attachProcessId = kPid;
+    fake.events = {Event(kEventCreateProcess), Exception(kBreakpointException, 0x7C900000)};
+    ASSERT_TRUE(BeginDebugThread(engine));
+    Run();
+    EXPECT_TRUE(engine.stopped && (engine.flags & 1));
+    EXPECT_EQ(eip, fake.registers.eip);
+    EXPECT_EQ(esp, fake.registers.esp);
+    EXPECT_EQ(top, engine.stackTop);
+    EXPECT_EQ("line 1 0 4", said.back());
 }
 
 // Program information: the pages' texts, and a thread stopped and resumed from its row.
