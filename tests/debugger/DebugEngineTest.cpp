@@ -652,6 +652,33 @@ TEST_F(SteppingTest, StepOverIntoAndOut) {
     EXPECT_EQ("status Program is running", said.back());
 }
 
+// A breakpoint lifted where the program stopped goes back once the program stands elsewhere
+// (Set next statement), and one where it then stands is lifted, whether it goes on or steps;
+// one set again where it stands is lifted too.
+TEST_F(SteppingTest, LiftedBreakpointsGoBack) {
+    StartToEntry();
+    Toggle("main.c", 4), Toggle("main.c", 5);
+    for (bool step : {false, true}) {
+        SCOPED_TRACE(step);
+        fake.registers.eip = kMain;
+        Hit(kCall);
+        ASSERT_TRUE(engine.stopped && SetNextStatement(engine, 5));
+        if (step)
+            ASSERT_TRUE(StepOver(engine));
+        else
+            ContinueDebuggee(engine);
+        EXPECT_EQ(0xCC, At(kCall));
+        EXPECT_EQ(0x90, At(0x401110));
+        EXPECT_TRUE(fake.registers.eflags & kTrapFlag);
+        Stepped(0x401111);
+        EXPECT_EQ(0xCC, At(0x401110));
+    }
+    Hit(kCall);
+    Toggle("main.c", 4), Toggle("main.c", 4);
+    ContinueDebuggee(engine);
+    EXPECT_EQ(0xE8, At(kCall));
+}
+
 // Step in through an import stub to a DLL without debug information runs the DLL with the
 // code region inaccessible and stops at the first line reached when it comes back, mid-line
 // or at a line's start; the fault is the debugger's own, and the region is given back. A
