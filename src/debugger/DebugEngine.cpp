@@ -741,6 +741,11 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         return false;
     }
     BreakpointRecord hit = *record;
+    // Left by a Step out that a stop ended: it steps out of nothing now, and alone it does not
+    // stop the program either.
+    bool leftOver = (hit.flags & kBreakStepOut) && !engine.stepping;
+    if (leftOver)
+        hit.flags = record->flags &= ~kBreakStepOut;
     if ((hit.flags & kBreakImportStub) && ReadContext(engine, thread) && ContinueIntoDll(engine, thread, address))
         return true;
     if (!(hit.flags & (kBreakByAddress | kBreakStepOut | kBreakStep)) && hit.line && engine.hooks.showLine)
@@ -763,6 +768,8 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         engine.context.eflags |= kTrapFlag;
         Lift(engine, address);
     }
+    if (leftOver && hit.flags == kBreakTemporary)
+        return FollowDecision(engine, thread, 2);
     if (deeper || (hit.flags & kBreakStepOut)) {
         engine.context.eflags |= kTrapFlag;
         if (!engine.platform->SetRegisters(thread, engine.context))
@@ -1388,6 +1395,11 @@ bool StepOut(DebugEngine &engine) {
     }
     uint32_t last = procedure->sliceFirst + procedure->sliceCount - 1;
     uint32_t address = block->addresses[last];
+    if (address == engine.context.eip) {   // already there: a breakpoint would be passed at once
+        FollowDecision(engine, StoppedThread(engine), 1);
+        ContinueDebuggee(engine);
+        return true;
+    }
     if (BreakpointRecord *record = FindBreakpoint(engine, address)) {
         record->flags |= kBreakStepOut;
     } else if (!InsertBreakpoint(engine, address, kBreakTemporary | kBreakStepOut, engine.stepModule, -1,

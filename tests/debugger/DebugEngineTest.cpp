@@ -679,6 +679,28 @@ TEST_F(SteppingTest, LiftedBreakpointsGoBack) {
     EXPECT_EQ(0xE8, At(kCall));
 }
 
+// Step out on the last line of a function steps out of it; a step-out breakpoint left by a
+// Step out that a breakpoint ended neither steps nor stops when the program comes by.
+TEST_F(SteppingTest, StepOutFromTheLastLineAndLeftOver) {
+    StartToEntry();
+    fake.registers.eip = 0x401220;
+    ASSERT_TRUE(StepOut(engine));
+    EXPECT_TRUE(engine.breakpoints.empty());
+    Stepped(kAfter);
+    EXPECT_TRUE(engine.stopped);
+    EXPECT_EQ("line 1 0 4", said.back());
+    Toggle("main.c", 11);
+    fake.registers.eip = kF;
+    ASSERT_TRUE(StepOut(engine));
+    Hit(0x401205);
+    EXPECT_EQ("line 1 0 11", said.back());
+    Stepped(0x401206);
+    Hit(0x401220);
+    EXPECT_FALSE(engine.stopped || engine.stepping || (fake.registers.eflags & kTrapFlag));
+    EXPECT_EQ(0xC3, At(0x401220));
+    EXPECT_EQ(1u, engine.breakpoints.size());
+}
+
 // Step in through an import stub to a DLL without debug information runs the DLL with the
 // code region inaccessible and stops at the first line reached when it comes back, mid-line
 // or at a line's start; the fault is the debugger's own, and the region is given back. A
