@@ -442,6 +442,16 @@ void PlaceStepBreakpoint(DebugEngine &engine, uint32_t address, uint32_t module,
         Error(engine, "Impossible to establish the breakpoint");
 }
 
+// The breakpoint at `address` is lifted for one instruction, its byte written back at the
+// next single step. One lifted before where the program no longer stands (Set next
+// statement moved it, or another thread stopped first) goes back at once: only one waits.
+void Lift(DebugEngine &engine, uint32_t address) {
+    if (engine.pendingValid && engine.pendingAddress != address && FindBreakpoint(engine, engine.pendingAddress))
+        WriteCodeByte(engine, engine.pendingAddress, 0xCC, __LINE__);
+    engine.pendingValid = true;
+    engine.pendingAddress = address;
+}
+
 // The instruction at X: 1 single-steps it, 2 when a step breakpoint lets it run.
 int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
     uint8_t code[16] = {};
@@ -454,8 +464,7 @@ int ClassifyInstruction(DebugEngine &engine, uint32_t x) {
         }
         // Lifted for this instruction, written back at the next single step.
         WriteCodeByte(engine, x, record->savedByte, __LINE__);
-        engine.pendingValid = true;
-        engine.pendingAddress = x;
+        Lift(engine, x);
         // Classified as the instruction it stands for: single-stepping an indirect call in
         // Same Level would stop inside the callee.
         code[0] = record->savedByte;
@@ -562,8 +571,7 @@ int StopStep(DebugEngine &engine, uint32_t x) {
     EndStep(engine);
     if (BreakpointRecord *record = FindBreakpoint(engine, x)) {
         WriteCodeByte(engine, x, record->savedByte, __LINE__);
-        engine.pendingValid = true;
-        engine.pendingAddress = x;
+        Lift(engine, x);
     }
     ShowStop(engine, x);
     return 0;
@@ -773,6 +781,11 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         return false;
     }
     BreakpointRecord hit = *record;
+    // Left by a Step out that a stop ended: it steps out of nothing now, and alone it does not
+    // stop the program either.
+    bool leftOver = (hit.flags & kBreakStepOut) && !engine.stepping;
+    if (leftOver)
+        hit.flags = record->flags &= ~kBreakStepOut;
     if ((hit.flags & kBreakImportStub) && ReadContext(engine, thread) && ContinueIntoDll(engine, thread, address))
         return true;
     if (!(hit.flags & (kBreakByAddress | kBreakStepOut | kBreakStep)) && hit.line && engine.hooks.showLine)
@@ -793,9 +806,10 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
     // Whatever stays at A (a permanent one, two on one line) is written back after one step.
     if (FindBreakpoint(engine, address)) {
         engine.context.eflags |= kTrapFlag;
-        engine.pendingValid = true;
-        engine.pendingAddress = address;
+        Lift(engine, address);
     }
+    if (leftOver && hit.flags == kBreakTemporary)
+        return FollowDecision(engine, thread, 2);
     if (deeper || (hit.flags & kBreakStepOut)) {
         engine.context.eflags |= kTrapFlag;
         if (!engine.platform->SetRegisters(thread, engine.context))
@@ -1264,14 +1278,11 @@ void ContinueDebuggee(DebugEngine &engine) {
     // A breakpoint set where the program stands (F2 on the line it stopped at) is lifted for
     // the instruction it covers, as one that was hit: going on must not meet it at once.
     void *thread = engine.eventPending ? ThreadHandle(engine, engine.eventThreadId) : nullptr;
-    BreakpointRecord *here = thread && !engine.pendingValid && ReadContext(engine, thread)
-                                 ? FindBreakpoint(engine, engine.context.eip)
-                                 : nullptr;
+    BreakpointRecord *here = thread && ReadContext(engine, thread) ? FindBreakpoint(engine, engine.context.eip) : nullptr;
     if (here && WriteCodeByte(engine, here->address, here->savedByte, __LINE__)) {
         engine.context.eflags |= kTrapFlag;
         if (WriteContext(engine, thread)) {
-            engine.pendingValid = true;
-            engine.pendingAddress = here->address;
+            Lift(engine, here->address);
         } else {
             WriteCodeByte(engine, here->address, 0xCC, __LINE__);
         }
@@ -1429,6 +1440,11 @@ bool StepOut(DebugEngine &engine) {
     }
     uint32_t last = procedure->sliceFirst + procedure->sliceCount - 1;
     uint32_t address = block->addresses[last];
+    if (address == engine.context.eip) {   // already there: a breakpoint would be passed at once
+        FollowDecision(engine, StoppedThread(engine), 1);
+        ContinueDebuggee(engine);
+        return true;
+    }
     if (BreakpointRecord *record = FindBreakpoint(engine, address)) {
         record->flags |= kBreakStepOut;
     } else if (!InsertBreakpoint(engine, address, kBreakTemporary | kBreakStepOut, engine.stepModule, -1,

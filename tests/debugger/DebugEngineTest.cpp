@@ -686,6 +686,55 @@ TEST_F(SteppingTest, StepOverIntoAndOut) {
     EXPECT_EQ("status Program is running", said.back());
 }
 
+// A breakpoint lifted where the program stopped goes back once the program stands elsewhere
+// (Set next statement), and one where it then stands is lifted, whether it goes on or steps;
+// one set again where it stands is lifted too.
+TEST_F(SteppingTest, LiftedBreakpointsGoBack) {
+    StartToEntry();
+    Toggle("main.c", 4), Toggle("main.c", 5);
+    for (bool step : {false, true}) {
+        SCOPED_TRACE(step);
+        fake.registers.eip = kMain;
+        Hit(kCall);
+        ASSERT_TRUE(engine.stopped && SetNextStatement(engine, 5));
+        if (step)
+            ASSERT_TRUE(StepOver(engine));
+        else
+            ContinueDebuggee(engine);
+        EXPECT_EQ(0xCC, At(kCall));
+        EXPECT_EQ(0x90, At(0x401110));
+        EXPECT_TRUE(fake.registers.eflags & kTrapFlag);
+        Stepped(0x401111);
+        EXPECT_EQ(0xCC, At(0x401110));
+    }
+    Hit(kCall);
+    Toggle("main.c", 4), Toggle("main.c", 4);
+    ContinueDebuggee(engine);
+    EXPECT_EQ(0xE8, At(kCall));
+}
+
+// Step out on the last line of a function steps out of it; a step-out breakpoint left by a
+// Step out that a breakpoint ended neither steps nor stops when the program comes by.
+TEST_F(SteppingTest, StepOutFromTheLastLineAndLeftOver) {
+    StartToEntry();
+    fake.registers.eip = 0x401220;
+    ASSERT_TRUE(StepOut(engine));
+    EXPECT_TRUE(engine.breakpoints.empty());
+    Stepped(kAfter);
+    EXPECT_TRUE(engine.stopped);
+    EXPECT_EQ("line 1 0 4", said.back());
+    Toggle("main.c", 11);
+    fake.registers.eip = kF;
+    ASSERT_TRUE(StepOut(engine));
+    Hit(0x401205);
+    EXPECT_EQ("line 1 0 11", said.back());
+    Stepped(0x401206);
+    Hit(0x401220);
+    EXPECT_FALSE(engine.stopped || engine.stepping || (fake.registers.eflags & kTrapFlag));
+    EXPECT_EQ(0xC3, At(0x401220));
+    EXPECT_EQ(1u, engine.breakpoints.size());
+}
+
 // Step in through an import stub to a DLL without debug information runs the DLL with the
 // code region inaccessible and stops at the first line reached when it comes back, mid-line
 // or at a line's start; the fault is the debugger's own, and the region is given back. A
