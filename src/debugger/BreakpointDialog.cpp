@@ -215,16 +215,16 @@ void BreakpointsCommand(int, intptr_t) {
     DebugEngine *engine = CurrentEngine();
     if (!engine || !engine->active || !engine->process)
         return;
-    bool held = !engine->stopped;
-    if (held && !BreakDebuggee(*engine, false))
+    DebuggeeHold hold;
+    if (!HoldDebuggee(*engine, &hold))
         return;
     g_dialog = BreakpointDialog();
     g_dialog.engine = engine;
     RunDialog(BreakpointsProc, IDD_EDIT_BREAKPOINTS, 0);
     bool same = CurrentEngine() == g_dialog.engine;
     g_dialog = BreakpointDialog();
-    if (held && same)
-        ContinueDebuggee(*engine);
+    if (same)
+        ReleaseDebuggee(*engine, hold);
 }
 
 }  // namespace

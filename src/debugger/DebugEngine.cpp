@@ -1109,6 +1109,7 @@ bool BeginDebugThread(DebugEngine &engine) {
 bool DebugThreadStep(DebugEngine &engine) {
     if (!engine.active)
         return false;
+    engine.parkedTurns++;
     switch (engine.platform->WaitSignal()) {
     case kSignalRunning:
         HandleOneEvent(engine);
@@ -1308,6 +1309,33 @@ bool BreakDebuggee(DebugEngine &engine, bool display) {
     return true;
 }
 
+bool HoldDebuggee(DebugEngine &engine, DebuggeeHold *hold) {
+    *hold = DebuggeeHold();
+    if (!engine.active || engine.stopped)
+        return engine.active;
+    engine.platform->Reset(kSignalRunning);
+    uint32_t seen = engine.parkedTurns;
+    for (int i = 0; i < 300 && engine.parkedTurns == seen && !engine.stopped && engine.active; i++)
+        engine.platform->Pause(10);
+    if (engine.stopped || !engine.active)
+        return engine.active;
+    if (!BreakDebuggee(engine, false)) {
+        engine.platform->Signal(kSignalRunning);
+        return false;
+    }
+    hold->held = true;
+    hold->rearm = engine.codeTrapArmed;   // a step that runs in a DLL finds it armed again
+    DisarmCodeTrap(engine);
+    return true;
+}
+
+void ReleaseDebuggee(DebugEngine &engine, const DebuggeeHold &hold) {
+    if (hold.rearm)
+        ArmCodeTrap(engine);
+    if (hold.held)
+        ContinueDebuggee(engine);
+}
+
 void RequestStop(DebugEngine &engine) {
     if (!engine.active)
         return;
@@ -1338,16 +1366,9 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
         for (const BreakpointRecord &record : engine.breakpoints)
             if (record.module == module && record.line == found && (record.flags & kBreakUser))
                 return found;
-    bool suspended = false, rearm = false;
-    if (engine.active && !engine.stopped) {
-        if (!BreakDebuggee(engine, false))
-            return 0;
-        suspended = true;
-        // The code is read and written while the program is held; a step that runs in a DLL
-        // finds the trap armed again.
-        rearm = engine.codeTrapArmed;
-        DisarmCodeTrap(engine);
-    }
+    DebuggeeHold hold;
+    if (!HoldDebuggee(engine, &hold))
+        return 0;
     uint32_t result = 0;
     for (size_t i = engine.breakpoints.size(); i-- > 0;) {
         BreakpointRecord record = engine.breakpoints[i];
@@ -1370,10 +1391,7 @@ uint32_t ToggleBreakpoint(DebugEngine &engine, const char *fileName, uint32_t li
     } else if (engine.hooks.breakpointCleared) {
         engine.hooks.breakpointCleared(line);
     }
-    if (rearm)
-        ArmCodeTrap(engine);
-    if (suspended)
-        ContinueDebuggee(engine);
+    ReleaseDebuggee(engine, hold);
     return result;
 }
 

@@ -16,6 +16,7 @@
 
 #include <stdint.h>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -115,6 +116,8 @@ public:
     virtual DebugSignal WaitSignal() = 0;
     // UTF-16 text in the program's code page.
     virtual std::string FromUtf16(const uint16_t *text, size_t length);
+    // The user-interface thread waits a little, taking the messages other threads send it.
+    virtual void Pause(uint32_t milliseconds) { (void)milliseconds; }
 };
 
 // What the engine tells the user interface. All run on the debug thread unless said so.
@@ -238,6 +241,10 @@ struct DebugEngine {
     std::vector<ChildProcess> children;
     std::vector<BreakpointRecord> breakpoints;
 
+    // Counted by the debug thread each time it comes to wait for a signal: a change after
+    // `running` was reset tells that it no longer handles an event.
+    std::atomic<uint32_t> parkedTurns{0};
+
     std::mutex logLock;
     std::vector<std::string> log;
 };
@@ -266,6 +273,15 @@ uint32_t SourceAddressOfStop(DebugEngine &engine);
 // User-interface thread, while the debug thread waits.
 void ContinueDebuggee(DebugEngine &engine);
 bool BreakDebuggee(DebugEngine &engine, bool display);
+// Holds a running program while the user-interface thread changes its breakpoints: the debug
+// thread first finishes an event it may be handling (and when that event stops the program,
+// nothing more is needed), then the program is suspended and the code-region trap lifted.
+// False when it cannot be held. Release undoes what Hold did.
+struct DebuggeeHold {
+    bool held = false, rearm = false;
+};
+bool HoldDebuggee(DebugEngine &engine, DebuggeeHold *hold);
+void ReleaseDebuggee(DebugEngine &engine, const DebuggeeHold &hold);
 // Orders the debug thread to end the debuggee (it must then be waited for).
 void RequestStop(DebugEngine &engine);
 

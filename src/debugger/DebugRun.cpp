@@ -271,6 +271,11 @@ public:
         return text;
     }
     void Signal(DebugSignal which) override { SetEvent(events[which]); }
+    void Pause(uint32_t milliseconds) override {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     void Reset(DebugSignal which) override { ResetEvent(events[which]); }
     DebugSignal WaitSignal() override {
         DWORD got = WaitForMultipleObjects(3, events, FALSE, INFINITE);

@@ -41,6 +41,11 @@ struct FakeDebuggee : DebugPlatform {
         return !createFails;
     }
     bool attachable = false;
+    std::function<void()> onPause;   // what the debug thread does meanwhile
+    void Pause(uint32_t) override {
+        if (onPause)
+            onPause();
+    }
     bool Attach(uint32_t) override { return attachable; }
     bool WaitDebugEvent(DebugEvent *event, uint32_t) override {
         if (events.empty())
@@ -636,6 +641,25 @@ TEST_F(SteppingTest, BreakpointWhereTheProgramStands) {
     Stepped(kMain + 1);
     EXPECT_EQ(0xCC, At(kMain));
     EXPECT_FALSE(engine.stopped || (fake.registers.eflags & kTrapFlag));
+}
+
+// F2 while the program runs, as the debug thread takes a breakpoint's event: the thread
+// finishes that event first, and the program stays stopped there with both breakpoints.
+TEST_F(SteppingTest, BreakpointSetWhileAnEventIsHandled) {
+    StartToEntry();
+    EXPECT_EQ(5u, Toggle("main.c", 5));
+    ContinueDebuggee(engine);
+    Run();
+    fake.registers.eip = 0x401111;
+    fake.events.push_back(Exception(kBreakpointException, 0x401110));
+    fake.onPause = [this] {
+        HandleOneEvent(engine);
+        DebugThreadStep(engine);
+    };
+    EXPECT_EQ(6u, Toggle("main.c", 6));
+    EXPECT_TRUE(engine.stopped && engine.eventPending && !engine.suspendedByUser);
+    EXPECT_EQ("line 1 0 5", said.back());
+    EXPECT_EQ(0xCC, At(0x401120));
 }
 
 // Same Level passes the call (a recursive one meets the step breakpoint deeper first), Step
