@@ -829,6 +829,11 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
     if (!engine.platform->SetRegisters(thread, engine.context))
         Error(engine, "Impossible to restart debuggee");
     EndStep(engine);
+    // The program stops here: a temporary record under the one hit (a Run to cursor to the
+    // line of a newer user breakpoint) has done its work too.
+    for (size_t i = engine.breakpoints.size(); i-- > 0;)
+        if (engine.breakpoints[i].address == address && (engine.breakpoints[i].flags & kBreakTemporary))
+            engine.breakpoints.erase(engine.breakpoints.begin() + static_cast<long>(i));
     if (hit.flags & kBreakByAddress) {
         ModuleRecord *m = ModuleAt(engine.info, ModuleOfAddress(engine.info, address));
         if (!m)

@@ -612,9 +612,9 @@ TEST_F(SteppingTest, BreakpointsByLine) {
     EXPECT_EQ(10u, Toggle("main.c", 10));
     EXPECT_EQ(0x55, At(kF));
     EXPECT_TRUE(engine.breakpoints.empty());
-    // Two on one line: the user's and the one of Run to cursor.
-    EXPECT_EQ(4u, Toggle("main.c", 4));
+    // Two on one line: the one of Run to cursor, and the user's set while it runs there.
     ASSERT_TRUE(RunToCursor(engine, 4));
+    EXPECT_EQ(4u, Toggle("main.c", 4));
     EXPECT_EQ(2u, engine.breakpoints.size());
     Hit(kCall);
     EXPECT_TRUE(engine.stopped);
