@@ -52,13 +52,12 @@ void MarkRememberedBreakpoints(Document *doc) {
 }
 
 void RememberDocumentBreakpoints(Document *doc) {
-    if (doc->flags & kDocNoFile)
-        return;
-    // A C source's breakpoints are its marks; another file's list entries stay.
-    if (doc->flags & kDocCSource)
-        g_remembered.erase(std::remove_if(g_remembered.begin(), g_remembered.end(),
-                                          [doc](const BreakpointLine &b) { return SameFile(b.file, doc); }),
-                           g_remembered.end());
+    if ((doc->flags & kDocNoFile) || IsSentinel(doc, FirstLine(doc)))
+        return;   // nothing read yet: its entries are still to be marked
+    // While it was open its marks were its breakpoints.
+    g_remembered.erase(std::remove_if(g_remembered.begin(), g_remembered.end(),
+                                      [doc](const BreakpointLine &b) { return SameFile(b.file, doc); }),
+                       g_remembered.end());
     int number = 1;
     for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++)
         if ((line->flags & kLineBreakpoint) && !Contains(g_remembered, DiskPath(doc), number))

@@ -1,4 +1,4 @@
-// The user's breakpoint lines kept by the editor between debugging runs. While a C source is
+// The user's breakpoint lines kept by the editor between debugging runs. While a file is
 // open its breakpoints are the marks on its lines (line flag 64), so they follow the lines
 // through edits; the files that are not open keep theirs in a list of (path, line). The
 // project stores both and gives them back when it is opened again.
@@ -16,7 +16,8 @@ struct BreakpointLine {
 
 // Replaces the list (the project's breakpoints, read when it is opened).
 void SetRememberedBreakpoints(const std::vector<BreakpointLine> &list);
-// Moves the list's breakpoints of `doc` onto its lines; those past its end are dropped.
+// Moves the list's breakpoints of `doc` onto its lines (its language chosen); those past its
+// end are dropped.
 void MarkRememberedBreakpoints(Document *doc);
 // The marks of `doc` go back into the list (it is closed or read again).
 void RememberDocumentBreakpoints(Document *doc);

@@ -36,12 +36,12 @@ Language *LanguageOfExtension(const char *extension) {
 
 void SetDocumentLanguage(Document *doc, Language *language) {
     doc->language = language;
-    if (language && strcmp(language->name, GetString(kStrLanguageC)) == 0) {
+    if (language && strcmp(language->name, GetString(kStrLanguageC)) == 0)
         doc->flags |= kDocCSource;
-        MarkRememberedBreakpoints(doc);
-    }
     else
         doc->flags &= ~kDocCSource;
+    // Any source may hold breakpoints (Fortran, assembler): they show on its lines.
+    MarkRememberedBreakpoints(doc);
 }
 
 Language *ChooseLanguage(const char *extension) {

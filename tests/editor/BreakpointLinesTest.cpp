@@ -1,4 +1,4 @@
-// The user's breakpoint lines: they move onto an opened C source's lines, follow those lines
+// The user's breakpoint lines: they move onto an opened file's lines, follow those lines
 // through edits and a reload, and go back to the list when the document is closed.
 #include "editor/BreakpointLines.h"
 #include "editor/EditTestSupport.h"
@@ -56,11 +56,16 @@ TEST_F(BreakpointLinesTest, MarksFollowTheirLinesAndComeBackOnClose) {
     EXPECT_EQ(kLineBreakpoint, LineAt(g_editor->doc, 2)->flags & kLineBreakpoint);
     ForgetBreakpoint(path.c_str(), 3);
     EXPECT_TRUE(All().empty());
+
     // Remembered from the debugger: a mark when open, an entry (once) when not.
     for (int line : {1, 9})
         RememberBreakpoint(Lowered(path).c_str(), line);
     RememberBreakpoint(other.c_str(), 7), RememberBreakpoint(other.c_str(), 7);
     EXPECT_EQ((std::vector<std::pair<std::string, int>>{{other, 7}, {path, 1}}), All());
+    // Any file shows them, not only C sources.
+    SetRememberedBreakpoints({{PathOf("F.FOR"), 1}});
+    OpenFile("F.FOR", "      END\n");
+    EXPECT_EQ(kLineBreakpoint, LineAt(g_editor->doc, 0)->flags & kLineBreakpoint);
 }
 
 }  // namespace
