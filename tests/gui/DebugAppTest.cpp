@@ -401,7 +401,8 @@ TEST(DebugApp, ABreakpointOnAFunctionStopsThere) {
     EXPECT_EQ(0, app.Close());
 }
 
-// A breakpoint in a DLL's source, set before the run, is placed once the DLL is loaded.
+// A breakpoint in a DLL's source, set before the run and moved down a line by an edit (the
+// DLL built again), is placed once the DLL is loaded, on the line it moved to.
 TEST(DebugApp, ABreakpointInADllStopsThere) {
     SKIP_ON_X86_64();
     KeltoApp app("debugindll");
@@ -409,7 +410,8 @@ TEST(DebugApp, ABreakpointInADllStopsThere) {
     WriteWholeFile(app.PathOf("PROG.C"), "__declspec(dllimport) int twice(int x);\nint main(void) {\n"
                                          "    return twice(3) + 1;\n}\n");
     std::string tools = BuildPath("sdk") + "\\bin\\";
-    for (const char *step : {"bdx.exe -c -g2 LIB.C", "bdxlnk -dll -o LIB.DLL LIB.obj", "bdx.exe -c -g2 PROG.C",
+    const char *const library[] = {"bdx.exe -c -g2 LIB.C", "bdxlnk -dll -o LIB.DLL LIB.obj"};
+    for (const char *step : {library[0], library[1], "bdx.exe -c -g2 PROG.C",
                              "bdxlnk -subsystem console -o PROG.EXE PROG.obj LIB.DLL"})
         ASSERT_EQ(0, RunCaptured(tools + step, app.dir).code) << step;
     app.AddSetting("DebuggerExeName", app.PathOf("PROG.EXE"));
@@ -417,8 +419,19 @@ TEST(DebugApp, ABreakpointInADllStopsThere) {
     ASSERT_TRUE(app.WaitForEditors(1));
     EXPECT_EQ("twice 2:1", KeyTo(app, VK_DOWN, "twice 2:1"));
     KeltoApp::Key(app.ActiveEditor(), VK_F2);
+    KeltoApp::Key(app.ActiveEditor(), VK_HOME, true);
+    EXPECT_EQ("twice 1:1", StatusBecomes(app, "twice 1:1"));
+    KeltoApp::Type(app.ActiveEditor(), "/* moved */\r");
+    app.Settle();
+    KeltoApp::Key(app.ActiveEditor(), 'S', true);
+    std::string saved;
+    for (int i = 0; i < 20 && saved.find("/* moved */") != 0; i++, Sleep(250))
+        saved = ReadWholeFile(app.PathOf("LIB.C"));
+    ASSERT_EQ(0u, saved.find("/* moved */"));
+    for (const char *step : library)
+        ASSERT_EQ(0, RunCaptured(tools + step, app.dir).code) << step;
     EXPECT_EQ("main 2:1", KeyTo(app, VK_F5, "main 2:1"));
-    EXPECT_EQ("twice 2:1", KeyTo(app, VK_F5, "twice 2:1"));
+    EXPECT_EQ("twice 3:1", KeyTo(app, VK_F5, "twice 3:1"));
     EXPECT_EQ("Finished. Return code 7", RunToEnd(app));
     EXPECT_EQ(0, app.Close());
 }
