@@ -132,9 +132,9 @@ bool QueryCloseAll() { return SaveModifiedDocuments(); }
 bool CloseAllEditorWindows() {
     if (g_app->debugging && !ConfirmMessage(kStrEndDebugging))
         return false;
-    StopDebugging();
     if (!QueryCloseAll())
-        return false;
+        return false;   // Cancel: the run goes on too
+    StopDebugging();
     // Everything has been asked about: the windows close without a further question.
     for (Document *doc = g_editor->documents; doc; doc = doc->next)
         doc->flags &= ~kDocModified;

@@ -223,7 +223,6 @@
 #define IDM_DEBUG_STOP 100              // "Stop &debugging"
 #define IDM_DEBUG_RESTART 210
 #define IDM_DEBUG_BREAK 220
-#define IDM_DEBUG_SHOW_CODE 550         // a stop without source: machine instructions
 #define IDM_DEBUG_INFO 1146
 
 // Commands other programs send to the frame through the shared block.

@@ -21,14 +21,6 @@ const ImageInfo *ImageAt(const DebugInfo &info, size_t index) {
     return index <= info.dlls.size() ? &info.dlls[index - 1]->image : nullptr;
 }
 
-// The DLL holding the address, null for the executable (or none).
-const DllRecord *DllOfAddress(const DebugInfo &info, uint32_t address) {
-    for (const auto &dll : info.dlls)
-        if (address >= dll->image.loadAddress && address < dll->endAddress)
-            return dll.get();
-    return nullptr;
-}
-
 uint32_t ModuleOf(const DebugInfo &info, const BreakpointRecord &record) {
     return record.module ? record.module : ModuleOfAddress(info, record.address);
 }

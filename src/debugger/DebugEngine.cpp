@@ -56,6 +56,11 @@ void Error(DebugEngine &engine, const std::string &text) {
         engine.hooks.error(text.c_str());
 }
 
+// A system call of the debugger failed: "%s failed. Error code %d".
+void CallFailed(DebugEngine &engine, const char *call) {
+    Error(engine, FormatText("%s failed. Error code %d", call, static_cast<int>(engine.platform->LastError())));
+}
+
 void *ThreadHandle(DebugEngine &engine, uint32_t threadId) {
     for (const EngineThread &t : engine.threads)
         if (t.id == threadId)
@@ -66,14 +71,14 @@ void *ThreadHandle(DebugEngine &engine, uint32_t threadId) {
 bool ReadContext(DebugEngine &engine, void *thread) {
     bool read = engine.platform->GetRegisters(thread, &engine.context);
     if (!read)
-        Error(engine, FormatText("%s failed. Error code %d", "GetThreadContext", static_cast<int>(engine.platform->LastError())));
+        CallFailed(engine, "GetThreadContext");
     return read;
 }
 
 bool WriteContext(DebugEngine &engine, void *thread) {
     bool written = engine.platform->SetRegisters(thread, engine.context);
     if (!written)
-        Error(engine, FormatText("%s failed. Error code %d", "SetThreadContext", static_cast<int>(engine.platform->LastError())));
+        CallFailed(engine, "SetThreadContext");
     return written;
 }
 
@@ -282,17 +287,26 @@ void LogEvent(DebugEngine &engine, const DebugEvent &event) {
     AddLog(engine, text);
 }
 
-// The first line of the procedure that starts at `address`: its first line entry.
-bool FirstLineOf(DebugEngine &engine, uint32_t address, uint32_t *lineAddress, uint32_t *module, int *file,
-                 uint32_t *line) {
+// The procedure at `address` with its line entries (in *block), or null; *module is set.
+ProcedureRecord *ProcedureWithLines(DebugEngine &engine, uint32_t address, uint32_t *module, const LineBlock **block) {
     *module = ModuleOfAddress(engine.info, address);
     ProcedureRecord *procedure = ProcedureOfAddress(engine.info, *module, address);
     ModuleRecord *record = ModuleAt(engine.info, *module);
     if (!procedure || !record || !MakeLineSlice(engine.info, *module, procedure) || !procedure->sliceCount)
+        return nullptr;
+    *block = &record->files[procedure->sliceFile].blocks[procedure->sliceBlock];
+    return procedure;
+}
+
+// The first line of the procedure that starts at `address`: its first line entry.
+bool FirstLineOf(DebugEngine &engine, uint32_t address, uint32_t *lineAddress, uint32_t *module, int *file,
+                 uint32_t *line) {
+    const LineBlock *block = nullptr;
+    ProcedureRecord *procedure = ProcedureWithLines(engine, address, module, &block);
+    if (!procedure)
         return false;
-    const LineBlock &block = record->files[procedure->sliceFile].blocks[procedure->sliceBlock];
-    *lineAddress = block.addresses[procedure->sliceFirst];
-    *line = block.lines[procedure->sliceFirst];
+    *lineAddress = block->addresses[procedure->sliceFirst];
+    *line = block->lines[procedure->sliceFirst];
     *file = static_cast<int>(procedure->sliceFile);
     return true;
 }
@@ -378,7 +392,7 @@ void ShowStop(DebugEngine &engine, uint32_t address) {
 // the callee's first line), so that their code runs at full speed.
 
 void EndStep(DebugEngine &engine) {
-    engine.stepping = engine.stepInto = engine.stepOver = engine.stepTrap = engine.continueIntoDll = false;
+    engine.stepping = engine.stepInto = engine.stepTrap = engine.continueIntoDll = false;
 }
 
 // The code-region trap. A step that leaves for code without debug information (a DLL, the
@@ -392,11 +406,11 @@ bool ArmCodeTrap(DebugEngine &engine) {
         return engine.codeTrapArmed;
     uint32_t base = 0, size = 0, former = 0;
     if (!engine.platform->QueryRegion(engine.process, codeBase, &base, &size)) {
-        Error(engine, FormatText("%s failed. Error code %d", "VirtualQueryEx", static_cast<int>(engine.platform->LastError())));
+        CallFailed(engine, "VirtualQueryEx");
         return false;
     }
     if (!engine.platform->ProtectRegion(engine.process, base, size, kPageNoAccess, &former)) {
-        Error(engine, FormatText("%s failed. Error code %d", "VirtualProtectEx", static_cast<int>(engine.platform->LastError())));
+        CallFailed(engine, "VirtualProtectEx");
         return false;
     }
     if (!engine.codeTrapProtectionKnown) {
@@ -418,7 +432,7 @@ void DisarmCodeTrap(DebugEngine &engine) {
     uint32_t former = 0;
     if (!engine.platform->ProtectRegion(engine.process, engine.codeTrapBase, engine.codeTrapSize,
                                         engine.codeTrapProtection, &former))
-        Error(engine, FormatText("%s failed. Error code %d", "VirtualProtectEx", static_cast<int>(engine.platform->LastError())));
+        CallFailed(engine, "VirtualProtectEx");
 }
 
 // An access violation caused by the armed trap: an access to the region (executing there,
@@ -766,10 +780,8 @@ bool BreakpointHit(DebugEngine &engine, const DebugEvent &event) {
         uint32_t module = ModuleOfAddress(engine.info, address);
         if (ModuleRecord *m = ModuleAt(engine.info, module)) {
             text += FormatText(" + Module %d: %s\n", static_cast<int>(module), m->name.c_str());
-        } else {
-            for (auto &dll : engine.info.dlls)
-                if (address >= dll->image.loadAddress && address < dll->endAddress)
-                    text += FormatText(" + Dll: %s\n", dll->fileName.c_str());
+        } else if (DllRecord *dll = DllOfAddress(engine.info, address)) {
+            text += FormatText(" + Dll: %s\n", dll->fileName.c_str());
         }
         for (const ImportRecord &import : engine.info.imports)
             if (import.target && import.target == address)
@@ -965,7 +977,6 @@ void ResetEngine(DebugEngine &engine) {
     engine.returned.clear();
     engine.eventPending = false;
     engine.exited = false;
-    engine.lastExitCode = 0;
     engine.threads.clear();
     engine.children.clear();
     engine.breakpoints.clear();
@@ -1053,7 +1064,6 @@ void HandleOneEvent(DebugEngine &engine) {
             engine.active = false;
             engine.exited = true;
             engine.codeTrapArmed = false;   // its memory is gone
-            engine.lastExitCode = event.exitCode;
             std::string text = FormatText("Finished. Return code %d", static_cast<int>(event.exitCode));
             if (!engine.profiling)
                 Info(engine, text);
@@ -1218,7 +1228,6 @@ void EndDebuggee(DebugEngine &engine) {
         if (event.code == kEventExitProcess && event.processId == engine.processId) {
             LogEvent(engine, event);
             engine.exited = true;
-            engine.lastExitCode = event.exitCode;
             if (!engine.profiling)
                 Info(engine, FormatText("Finished. Return code %d", static_cast<int>(event.exitCode)));
         } else if (event.code == kEventLoadDll && event.file) {
@@ -1430,7 +1439,6 @@ bool Step(DebugEngine &engine, bool into) {
     if (!BeginStep(engine))
         return false;
     engine.stepInto = into;
-    engine.stepOver = !into;
     FollowDecision(engine, StoppedThread(engine), ClassifyInstruction(engine, engine.context.eip));
     ContinueDebuggee(engine);
     return true;
@@ -1438,13 +1446,8 @@ bool Step(DebugEngine &engine, bool into) {
 
 // The procedure of EIP with its line entries, or null.
 ProcedureRecord *CurrentProcedure(DebugEngine &engine, const LineBlock **block) {
-    uint32_t module = ModuleOfAddress(engine.info, engine.context.eip);
-    ProcedureRecord *procedure = ProcedureOfAddress(engine.info, module, engine.context.eip);
-    ModuleRecord *record = ModuleAt(engine.info, module);
-    if (!procedure || !record || !MakeLineSlice(engine.info, module, procedure) || !procedure->sliceCount)
-        return nullptr;
-    *block = &record->files[procedure->sliceFile].blocks[procedure->sliceBlock];
-    return procedure;
+    uint32_t module = 0;
+    return ProcedureWithLines(engine, engine.context.eip, &module, block);
 }
 
 }  // namespace

@@ -224,7 +224,7 @@ struct DebugEngine {
     // next single step the program goes into the DLL with the trap armed.
     bool continueIntoDll = false;
     // Stepping: the trap flag is set for a step (not only to write a breakpoint back).
-    bool stepping = false, stepInto = false, stepOver = false, stepTrap = false;
+    bool stepping = false, stepInto = false, stepTrap = false;   // not into: Same Level
     uint32_t stepOrigin = 0, stepModule = 0, stepLine = 0;
     uint32_t stepStack = 0;   // ESP before the call stepped over: deeper hits are recursion
     // Values returned by the calls stepped over: (callee, EAX after the call).
@@ -234,7 +234,6 @@ struct DebugEngine {
     bool eventPending = false;
     uint32_t eventProcessId = 0, eventThreadId = 0;
     uint32_t eventStatus = 0;   // how it is continued: an exception that stopped goes back to the program
-    uint32_t lastExitCode = 0;
     bool exited = false;
 
     std::vector<EngineThread> threads;

@@ -12,6 +12,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <map>
@@ -98,20 +99,7 @@ bool IsPassedOver(uint16_t type) {
     return false;
 }
 
-bool SameSectionName(const char *a, const char *b) {
-    for (int i = 0; i < 8; i++) {
-        int x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x -= 'a' - 'A';
-        if (y >= 'a' && y <= 'z')
-            y -= 'a' - 'A';
-        if (x != y)
-            return false;
-        if (x == 0)
-            return true;
-    }
-    return true;
-}
+bool SameSectionName(const char *a, const char *b) { return strncasecmp(a, b, 8) == 0; }
 
 // Headers and section table, and where the COFF symbols are. False for anything but a PE32
 // image: no "MZ", no "PE\0\0" signature, an optional header too short or of another kind

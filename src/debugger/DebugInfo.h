@@ -262,6 +262,8 @@ std::string CoffSymbolName(const ImageInfo &image, uint32_t i);
 
 // Look-ups by address. All give 0 or null when nothing matches.
 ModuleRecord *ModuleAt(const DebugInfo &info, uint32_t index);
+// The DLL whose image holds the address; null for the executable (or none).
+DllRecord *DllOfAddress(const DebugInfo &info, uint32_t address);
 uint32_t ModuleOfAddress(const DebugInfo &info, uint32_t address);
 ProcedureRecord *ProcedureOfAddress(const DebugInfo &info, uint32_t module, uint32_t address);
 // The file (index) and block holding the address; it becomes the module's current file.

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "base/Boxes.h"
 
 namespace {
 
@@ -44,10 +43,6 @@ void Unmap(ImageInfo &image) {
 }
 
 }  // namespace
-
-void ShowDebugInfoMessages(DebugInfo &info) {
-    info.report = [](DebugInfoMessage, const char *text) { ErrorBox(text); };
-}
 
 bool OpenExecutable(DebugInfo &info, void *file, uint32_t loadAddress, const char *name) {
     CloseDebugInfo(info);

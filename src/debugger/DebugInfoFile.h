@@ -1,12 +1,9 @@
 // The debug information reader's Win32 side: images are read through a read-only mapping
-// of the file handle the system passes with the load event, and the reader's messages go to
-// the error box.
+// of the file handle the system passes with the load event.
 #pragma once
 
 #include "debugger/DebugInfo.h"
 
-// Sends the reader's messages to the error box.
-void ShowDebugInfoMessages(DebugInfo &info);
 // Maps the executable and reads it (ReadExecutable); the mapping stays until CloseDebugInfo.
 bool OpenExecutable(DebugInfo &info, void *file, uint32_t loadAddress, const char *name);
 // Maps dll->file and reads the DLL's information (LoadDllInfo): the modules added.

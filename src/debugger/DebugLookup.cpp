@@ -10,10 +10,8 @@ namespace {
 
 // The image whose code holds the address: a DLL's, else the executable's.
 ImageInfo &ImageOfAddress(DebugInfo &info, uint32_t address) {
-    for (auto &dll : info.dlls)
-        if (dll->image.loadAddress <= address && address < dll->endAddress)
-            return dll->image;
-    return info.exe;
+    DllRecord *dll = DllOfAddress(info, address);
+    return dll ? dll->image : info.exe;
 }
 
 // A file name without its directory and extension (at most 99 characters), upper-cased.
@@ -33,6 +31,13 @@ std::string BaseName(const char *path) {
 }
 
 }  // namespace
+
+DllRecord *DllOfAddress(const DebugInfo &info, uint32_t address) {
+    for (const auto &dll : info.dlls)
+        if (dll->image.loadAddress <= address && address < dll->endAddress)
+            return dll.get();
+    return nullptr;
+}
 
 ModuleRecord *ModuleAt(const DebugInfo &info, uint32_t index) {
     return index > 0 && index < info.modules.size() ? info.modules[index].get() : nullptr;
@@ -132,6 +137,8 @@ uint32_t AddressOfLine(const DebugInfo &info, uint32_t module, uint16_t line, ui
 }
 
 bool MakeLineSlice(const DebugInfo &info, uint32_t module, ProcedureRecord *p) {
+    if (p && p->sliceMade)
+        return true;
     const ModuleRecord *m = ModuleAt(info, module);
     for (size_t f = 0; m && p && f < m->files.size(); f++)
         for (size_t b = 0; b < m->files[f].blocks.size(); b++) {
@@ -227,7 +234,7 @@ bool CoffFallback(DebugInfo &info, uint32_t address) {
 bool SetCodeContext(DebugInfo &info, uint32_t module, uint32_t address) {
     ProcedureRecord *p = ProcedureOfAddress(info, module, address);
     if (p) {
-        if (!p->sliceMade && !MakeLineSlice(info, module, p))
+        if (!MakeLineSlice(info, module, p))
             return false;
         info.context = CodeContext();
         info.context.module = module;

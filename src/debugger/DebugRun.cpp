@@ -27,6 +27,7 @@
 #include "project/Build.h"
 #include "project/Project.h"
 #include "ui/Dialogs.h"
+#include "ui/Pages.h"
 #include "ui/OutputWindow.h"
 
 namespace {
@@ -52,13 +53,12 @@ bool SetDebuggeeContext(HANDLE thread, DebuggeeContext *context) {
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "Wow64SetThreadContext")));
     return call && call(thread, context);
 }
-const DWORD kContextFlags = 0x1000F;   // WOW64_CONTEXT_i386 with control, integer, segments, FPU
 #else
 typedef CONTEXT DebuggeeContext;
 bool GetDebuggeeContext(HANDLE thread, DebuggeeContext *context) { return GetThreadContext(thread, context); }
 bool SetDebuggeeContext(HANDLE thread, DebuggeeContext *context) { return SetThreadContext(thread, context); }
-const DWORD kContextFlags = 0x1000F;
 #endif
+const DWORD kContextFlags = 0x1000F;   // i386 context: control, integer, segments, FPU
 
 uint32_t Address(const void *pointer) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer)); }
 void *Pointer(uint32_t address) { return reinterpret_cast<void *>(static_cast<uintptr_t>(address)); }
@@ -190,15 +190,9 @@ public:
         context.ContextFlags = kContextFlags;
         if (!GetDebuggeeContext(thread, &context))
             return false;
-#ifdef _WIN64
         r->eax = context.Eax, r->ebx = context.Ebx, r->ecx = context.Ecx, r->edx = context.Edx;
         r->esi = context.Esi, r->edi = context.Edi, r->ebp = context.Ebp, r->esp = context.Esp;
         r->eip = context.Eip, r->eflags = context.EFlags;
-#else
-        r->eax = context.Eax, r->ebx = context.Ebx, r->ecx = context.Ecx, r->edx = context.Edx;
-        r->esi = context.Esi, r->edi = context.Edi, r->ebp = context.Ebp, r->esp = context.Esp;
-        r->eip = context.Eip, r->eflags = context.EFlags;
-#endif
         return true;
     }
     bool SetRegisters(void *thread, const RegisterSet &r) override {
@@ -331,7 +325,6 @@ std::string ExpandTabs(const char *text) {
     return out;
 }
 
-void SetItemText(HWND dialog, int id, const std::string &text) { SetDlgItemTextA(dialog, id, text.c_str()); }
 
 INT_PTR CALLBACK ExceptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_INITDIALOG)
@@ -521,13 +514,10 @@ void RestartCommand(int, intptr_t) {
     PostMessageA(g_app->frameWindow, WM_COMMAND, IDM_DEBUGGER, 0);
 }
 
-
 // Line `number` (from 1) of a document; null past its end.
 Line *LineOfNumber(Document *doc, long number) {
-    Line *line = doc->sentinel->next;
-    for (long i = 1; i < number && line != doc->sentinel; i++)
-        line = line->next;
-    return line == doc->sentinel ? nullptr : line;
+    Line *line = number > 0 ? NthLine(doc, number - 1) : doc->sentinel;
+    return IsSentinel(doc, line) ? nullptr : line;
 }
 
 // The breakpoints the editor remembers go into the program as it starts and as DLLs with

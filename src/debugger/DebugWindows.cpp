@@ -80,4 +80,3 @@ void DestroyDebuggerWindows() {
     }
 }
 
-HWND DebuggerWindowOf(DebuggerWindow which) { return which < kDebuggerWindowCount ? g_windows[which] : nullptr; }

@@ -12,4 +12,3 @@ enum DebuggerWindow { kWindowDisassembly, kWindowMemory, kWindowWatch, kWindowMa
 bool CreateDebuggerWindows(HWND frame, bool profiling);
 // Destroys those that exist; safe when there are none.
 void DestroyDebuggerWindows();
-HWND DebuggerWindowOf(DebuggerWindow which);

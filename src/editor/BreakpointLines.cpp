@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/TextUtil.h"
 #include "editor/Document.h"
 
 namespace {
@@ -16,12 +17,13 @@ bool SameFile(const std::string &file, const Document *doc) {
 
 // The open document of a file, when it is one.
 Document *OpenDocumentOf(const char *file) {
-    if (!g_editor)
-        return nullptr;
-    for (Document *doc = g_editor->documents; doc; doc = doc->next)
-        if (!(doc->flags & kDocNoFile) && SameFile(file, doc))
-            return doc;
-    return nullptr;
+    return g_editor ? FindDocument(Uppered(file).c_str(), false) : nullptr;
+}
+
+// Line `number` (from 1) of `doc`, null past its end.
+Line *LineOf(Document *doc, int number) {
+    Line *line = doc && number > 0 ? NthLine(doc, number - 1) : nullptr;
+    return line && !IsSentinel(doc, line) ? line : nullptr;
 }
 
 bool Contains(const std::vector<BreakpointLine> &list, const std::string &file, int line) {
@@ -29,6 +31,14 @@ bool Contains(const std::vector<BreakpointLine> &list, const std::string &file, 
         if (b.line == line && strcasecmp(b.file.c_str(), file.c_str()) == 0)
             return true;
     return false;
+}
+
+// The marked lines of `doc` join `list`, each once.
+void AppendMarks(Document *doc, std::vector<BreakpointLine> &list) {
+    int number = 1;
+    for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++)
+        if ((line->flags & kLineBreakpoint) && !Contains(list, DiskPath(doc), number))
+            list.push_back({DiskPath(doc), number});
 }
 
 }  // namespace
@@ -44,8 +54,7 @@ void MarkRememberedBreakpoints(Document *doc) {
             kept.push_back(b);
             continue;
         }
-        Line *line = b.line > 0 ? NthLine(doc, b.line - 1) : doc->sentinel;
-        if (!IsSentinel(doc, line))
+        if (Line *line = LineOf(doc, b.line))
             line->flags |= kLineBreakpoint;
     }
     g_remembered.swap(kept);
@@ -58,10 +67,7 @@ void RememberDocumentBreakpoints(Document *doc) {
     g_remembered.erase(std::remove_if(g_remembered.begin(), g_remembered.end(),
                                       [doc](const BreakpointLine &b) { return SameFile(b.file, doc); }),
                        g_remembered.end());
-    int number = 1;
-    for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++)
-        if ((line->flags & kLineBreakpoint) && !Contains(g_remembered, DiskPath(doc), number))
-            g_remembered.push_back({DiskPath(doc), number});
+    AppendMarks(doc, g_remembered);
 }
 
 std::vector<BreakpointLine> AllBreakpoints() {
@@ -69,32 +75,23 @@ std::vector<BreakpointLine> AllBreakpoints() {
     for (const BreakpointLine &b : g_remembered)
         if (!Contains(all, b.file, b.line))
             all.push_back(b);
-    for (Document *doc = g_editor ? g_editor->documents : nullptr; doc; doc = doc->next) {
-        if (doc->flags & kDocNoFile)
-            continue;
-        int number = 1;
-        for (Line *line = FirstLine(doc); !IsSentinel(doc, line); line = line->next, number++)
-            if ((line->flags & kLineBreakpoint) && !Contains(all, DiskPath(doc), number))
-                all.push_back({DiskPath(doc), number});
-    }
+    for (Document *doc = g_editor ? g_editor->documents : nullptr; doc; doc = doc->next)
+        if (!(doc->flags & kDocNoFile))
+            AppendMarks(doc, all);
     return all;
 }
 
 void RememberBreakpoint(const char *file, int line) {
     Document *doc = OpenDocumentOf(file);
-    Line *marked = doc && line > 0 ? NthLine(doc, line - 1) : nullptr;
-    if (marked && !IsSentinel(doc, marked))
+    if (Line *marked = LineOf(doc, line))
         marked->flags |= kLineBreakpoint;
     else if (!doc && line > 0 && !Contains(g_remembered, file, line))
         g_remembered.push_back({file, line});
 }
 
 void ForgetBreakpoint(const char *file, int line) {
-    if (Document *doc = OpenDocumentOf(file)) {
-        Line *marked = line > 0 ? NthLine(doc, line - 1) : doc->sentinel;
-        if (!IsSentinel(doc, marked))
-            marked->flags &= ~kLineBreakpoint;
-    }
+    if (Line *marked = LineOf(OpenDocumentOf(file), line))
+        marked->flags &= ~kLineBreakpoint;
     g_remembered.erase(std::remove_if(g_remembered.begin(), g_remembered.end(),
                                       [file, line](const BreakpointLine &b) {
                                           return b.line == line && strcasecmp(b.file.c_str(), file) == 0;
@@ -105,11 +102,10 @@ void ForgetBreakpoint(const char *file, int line) {
 void MoveBreakpoint(const char *file, int from, int to) {
     if (from == to)
         return;
-    Document *doc = OpenDocumentOf(file);
-    Line *target = doc && to > 0 ? NthLine(doc, to - 1) : nullptr;
+    Line *target = LineOf(OpenDocumentOf(file), to);
     bool listed = Contains(g_remembered, file, from);
     ForgetBreakpoint(file, from);
-    if (target && !IsSentinel(doc, target))
+    if (target)
         target->flags |= kLineBreakpoint;
     if (listed && !Contains(g_remembered, file, to))
         g_remembered.push_back({file, to});

@@ -16,7 +16,7 @@ struct BreakpointLine {
 
 // Replaces the list (the project's breakpoints, read when it is opened).
 void SetRememberedBreakpoints(const std::vector<BreakpointLine> &list);
-// Moves the list's breakpoints of `doc` onto its lines (its language chosen); those past its
+// Moves the list's breakpoints of `doc` onto its lines (it was just read); those past its
 // end are dropped.
 void MarkRememberedBreakpoints(Document *doc);
 // The marks of `doc` go back into the list (it is closed or read again).

@@ -178,6 +178,7 @@ bool ReadDocument(const char *path) {
     ReadResult result = ReadLines(doc, path, doc->sentinel, &count);
     g_editor->loading = nullptr;
     doc->lineCount = count;
+    MarkRememberedBreakpoints(doc);   // any file's: Fortran and assembler ones too
     if (result == kReadNoFile)
         doc->fileTime = 0;
     doc->flags &= ~kDocModified;

@@ -8,7 +8,6 @@
 #include "base/Memory.h"
 #include "base/MessageIds.h"
 #include "base/Messages.h"
-#include "editor/BreakpointLines.h"
 #include "editor/CommentScan.h"
 #include "editor/Document.h"
 
@@ -40,8 +39,6 @@ void SetDocumentLanguage(Document *doc, Language *language) {
         doc->flags |= kDocCSource;
     else
         doc->flags &= ~kDocCSource;
-    // Any source may hold breakpoints (Fortran, assembler): they show on its lines.
-    MarkRememberedBreakpoints(doc);
 }
 
 Language *ChooseLanguage(const char *extension) {

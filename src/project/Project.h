@@ -34,7 +34,6 @@ struct FileDependencies {
     std::vector<std::string> names;   // the files it includes
 };
 
-using ProjectBreakpoint = BreakpointLine;
 
 struct FileProcessor {
     std::string input, command, output;
@@ -55,7 +54,7 @@ struct ProjectRecord {
     unsigned compilerFlags = kCompilerDebugInfo;
     std::string libraries;            // separated by blanks
     std::vector<FileDependencies> dependencies;
-    std::vector<ProjectBreakpoint> breakpoints;
+    std::vector<BreakpointLine> breakpoints;
     bool changed = false;             // a configuration page changed what the makefile holds
     std::vector<std::string> objectNames;
     int buildExitCode = 0;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/Boxes.h"
 #include "debugger/DebugInfoFile.h"
 #include "debugger/ImageBuilder.h"
 #include "support/TestSupport.h"
@@ -19,9 +20,9 @@ struct DebugInfoFileTest : KeltoTest {
     }
 };
 
-// The image is read through a mapping of the file; the messages go to the error box.
+// The image is read through a mapping of the file, its messages told.
 TEST_F(DebugInfoFileTest, MapsTheFileAndShowsMessages) {
-    ShowDebugInfoMessages(info);
+    info.report = [](DebugInfoMessage, const char *text) { ErrorBox(text); };
     EXPECT_TRUE(Open(SampleProgram().Build()));
     EXPECT_EQ(std::vector<std::string>{}, ui.Texts());
     EXPECT_EQ(0u, info.modules.size());   // released
