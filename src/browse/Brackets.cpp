@@ -6,40 +6,26 @@
 
 #include "base/CommandIds.h"
 #include "base/Commands.h"
+#include "browse/ScanCursor.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 bool EndsWithBackslash(const Line *line) { return line->length > 0 && line->text[line->length - 1] == '\\'; }
 
-bool IsDirectiveLine(const Line *line) {
-    int i = 0;
-    while (i < line->length && IsBlank(line->text[i]))
-        i++;
-    return i < line->length && line->text[i] == '#';
-}
+bool IsDirectiveLine(const Line *line) { return DirectiveColumn(line) >= 0; }
 
 // +1 for a line that opens a conditional (#if, #ifdef, #ifndef), -1 for one that closes it
 // (#endif), 0 for any other; `hash` receives the column of its "#".
 int ConditionalKind(const Line *line, int *hash) {
-    const char *text = line->text;
-    int n = line->length, i = 0;
-    while (i < n && IsBlank(text[i]))
-        i++;
-    if (i >= n || text[i] != '#')
+    *hash = DirectiveColumn(line);
+    if (*hash < 0)
         return 0;
-    *hash = i++;
-    while (i < n && IsBlank(text[i]))
-        i++;
-    if (n - i >= 2 && strncmp(text + i, "if", 2) == 0)
-        return 1;
-    if (n - i >= 5 && strncmp(text + i, "endif", 5) == 0)
-        return -1;
-    return 0;
+    char word[8];
+    DirectiveWord(line, *hash + 1, word, sizeof word);
+    return ConditionalNesting(word);
 }
 
 bool Before(const TextPosition &a, const TextPosition &b) {
