@@ -100,6 +100,7 @@ FunctionEntry *MakeCEntry(const Candidate &candidate, Line *bodyLine, long bodyL
         return nullptr;
     const ScanCursor &s = g_browse->cursor;
     entry->startLine = s.line;
+    entry->startLineNumber = s.lineCount + 1;
     entry->startColumn = static_cast<unsigned short>(s.column + 1);
     entry->bodyLine = bodyLine;
     entry->bodyLineIndex = bodyLineIndex;
@@ -441,7 +442,7 @@ bool FunctionLinesAt(Document *doc, int index, char *name, int size, long *first
     if (!entry || index < 0)
         return false;
     snprintf(name, size, "%s", entry->name);
-    *first = LineNumberOf(doc, entry->startLine);
+    *first = entry->startLineNumber;
     *last = entry->endLine;
     return true;
 }

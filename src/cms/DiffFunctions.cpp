@@ -7,7 +7,6 @@
 #include <stdio.h>
 
 #include <map>
-#include <unordered_map>
 
 #include "base/Memory.h"
 #include "browse/Functions.h"
@@ -78,7 +77,6 @@ bool ScanFunctionSpans(const std::vector<std::string> &lines, std::vector<Functi
     }
     sentinel->next = sentinel->prev = sentinel;
     doc->sentinel = sentinel;
-    std::unordered_map<const Line *, long> numbers;
     bool ok = true;
     for (const std::string &text : lines) {
         // Longer lines than a document holds are cut: only their start can matter to a scan.
@@ -89,13 +87,12 @@ bool ScanFunctionSpans(const std::vector<std::string> &lines, std::vector<Functi
             break;
         }
         LinkLineAfter(sentinel->prev, line);
-        numbers[line] = ++doc->lineCount;
+        doc->lineCount++;
     }
     if (ok) {
         ScanCFunctions(doc);
         for (const FunctionEntry *f = FunctionList(doc); f; f = f->next) {
-            auto start = numbers.find(f->startLine);
-            long first = start != numbers.end() ? start->second : f->definitionLine;
+            long first = f->startLineNumber;
             spans->push_back({f->name, first, f->endLine > first ? f->endLine : first});
         }
     }
