@@ -403,7 +403,7 @@ bool FinishMerge(const DiffSession &session, const std::string &outputPath) {
                                       static_cast<long>(text.size());
         if (handle != kNoFile)
             ok = FlushAndClose(handle) && ok;
-        if (!ok && handle == kNoFile)
+        if (!ok)   // not created, or not written whole
             ErrorBox(FormatMessageId(kStrCannotWrite, outputPath.c_str()));
         ok = ok && ApplyPatchScript(script, session.firstPath, outputPath);
         if (handle != kNoFile)
