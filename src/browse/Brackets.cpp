@@ -6,133 +6,84 @@
 
 #include "base/CommandIds.h"
 #include "base/Commands.h"
+#include "browse/ScanCursor.h"
 #include "editor/Document.h"
 #include "editor/Editing.h"
 #include "editor/EditorWindow.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool EndsWithBackslash(const Line *line) { return line->length > 0 && line->text[line->length - 1] == '\\'; }
-
-bool IsDirectiveLine(const Line *line) {
-    int i = 0;
-    while (i < line->length && IsBlank(line->text[i]))
-        i++;
-    return i < line->length && line->text[i] == '#';
-}
-
 // +1 for a line that opens a conditional (#if, #ifdef, #ifndef), -1 for one that closes it
 // (#endif), 0 for any other; `hash` receives the column of its "#".
 int ConditionalKind(const Line *line, int *hash) {
-    const char *text = line->text;
-    int n = line->length, i = 0;
-    while (i < n && IsBlank(text[i]))
-        i++;
-    if (i >= n || text[i] != '#')
+    *hash = DirectiveColumn(line);
+    if (*hash < 0)
         return 0;
-    *hash = i++;
-    while (i < n && IsBlank(text[i]))
-        i++;
-    if (n - i >= 2 && strncmp(text + i, "if", 2) == 0)
-        return 1;
-    if (n - i >= 5 && strncmp(text + i, "endif", 5) == 0)
-        return -1;
-    return 0;
+    char word[8];
+    DirectiveWord(line, *hash + 1, word, sizeof word);
+    return ConditionalNesting(word);
 }
 
 bool Before(const TextPosition &a, const TextPosition &b) {
     return a.number < b.number || (a.number == b.number && a.column < b.column);
 }
 
-// Reads a document forwards from a position and hands out the characters that are code: not
-// in a comment, a string, a character constant or a preprocessor line. A backslash at the end
-// of a line carries a string, a "//" comment or a directive on to the next one.
-class CodeReader {
-public:
-    CodeReader(Document *doc, const TextPosition &from)
-        : doc_(doc), line_(from.line), number_(from.number), column_(from.column) {
-        directive_ = from.column == 0 && !IsSentinel(doc, line_) && IsDirectiveLine(line_);
-    }
+// Where the character NextChar returned last stands.
+TextPosition LastRead() {
+    const ScanCursor &s = g_browse->cursor;
+    return {s.line, s.lineCount, s.column - 1};
+}
 
-    bool Next(TextPosition *at, char *out) {
-        for (;;) {
-            if (IsSentinel(doc_, line_))
-                return false;
-            const char *text = line_->text;
-            int length = line_->length;
-            if (column_ >= length) {
-                bool carried = EndsWithBackslash(line_);
-                if (state_ != kBlockComment && !carried)
-                    state_ = kCode;
-                if (!carried)
-                    directive_ = false;
-                line_ = line_->next;
-                number_++;
-                column_ = 0;
-                if (state_ == kCode && !directive_ && !IsSentinel(doc_, line_))
-                    directive_ = IsDirectiveLine(line_);
-                continue;
-            }
-            char c = text[column_++];
-            switch (state_) {
-            case kBlockComment:
-                if (c == '*' && column_ < length && text[column_] == '/') {
-                    column_++;
-                    state_ = kCode;
-                }
-                continue;
-            case kLineComment:
-                continue;
-            case kString:
-            case kCharConstant:
-                if (c == '\\')
-                    column_++;
-                else if (c == (state_ == kString ? '"' : '\''))
-                    state_ = kCode;
-                continue;
-            case kCode:
-                break;
-            }
-            if (c == '/' && column_ < length && text[column_] == '*') {
-                column_++;
-                state_ = kBlockComment;
-            } else if (c == '/' && column_ < length && text[column_] == '/') {
-                state_ = kLineComment;
-                column_ = length;
-            } else if (c == '"') {
-                state_ = kString;
-            } else if (c == '\'') {
-                state_ = kCharConstant;
-            } else if (!directive_) {
-                *at = {line_, number_, column_ - 1};
-                *out = c;
-                return true;
-            }
+// Puts the scanner's cursor at `column` of a line; its line counter counts from 1, as
+// TextPosition does.
+void ScanFrom(Document *doc, Line *line, long number, int column) {
+    StartScan(doc);
+    SetScanPosition(line, column, number);
+}
+
+// The next character that is code: not in a comment, a string, a character constant or a
+// preprocessor line (a backslash at the end of a line carries a "//" comment or a directive
+// on to the next one); -1 at the document's end. Reads in the newline mode, so that a "*" and
+// a "/" on two lines never close a comment.
+int NextCode() {
+    for (;;) {
+        int c = NextChar();
+        switch (c) {
+        case '\n':
+            continue;
+        case '/':
+            if (SkipComment() == 0)
+                return c;
+            // A "//" comment, and the lines its final backslash carries it to.
+            if (!AtScanEnd() && g_browse->cursor.column >= g_browse->cursor.line->length)
+                SkipDirective();
+            continue;
+        case '"':
+            SkipString();
+            continue;
+        case '\'':
+            SkipCharConstant();
+            continue;
+        case '#':
+            if (DirectiveColumn(g_browse->cursor.line) != g_browse->cursor.column - 1)
+                return c;
+            SkipDirective();
+            continue;
+        default:
+            return c;
         }
     }
-
-private:
-    enum State { kCode, kBlockComment, kLineComment, kString, kCharConstant };
-    Document *doc_;
-    Line *line_;
-    long number_;
-    int column_;
-    State state_ = kCode;
-    bool directive_;
-};
+}
 
 bool MatchForwards(Document *doc, const TextPosition &at, char open, char close, TextPosition *partner) {
-    CodeReader reader(doc, {at.line, at.number, at.column + 1});
-    TextPosition p;
-    char c;
+    ScanMode mode(true);
+    ScanFrom(doc, at.line, at.number, at.column + 1);
     int depth = 1;
-    while (reader.Next(&p, &c)) {
+    for (int c; (c = NextCode()) >= 0;) {
         if (c == open)
             depth++;
         else if (c == close && --depth == 0) {
-            *partner = p;
+            *partner = LastRead();
             return true;
         }
     }
@@ -143,13 +94,12 @@ bool MatchForwards(Document *doc, const TextPosition &at, char open, char close,
 // the openers are stacked on the way from there to `at`, and the innermost one left open is
 // the partner.
 bool MatchBackwards(Document *doc, const TextPosition &at, char open, char close, TextPosition *partner) {
-    CodeReader reader(doc, {FirstLine(doc), 1, 0});
+    ScanMode mode(true);
+    ScanFrom(doc, FirstLine(doc), 1, 0);
     std::vector<TextPosition> openers;
-    TextPosition p;
-    char c;
-    while (reader.Next(&p, &c) && Before(p, at)) {
+    for (int c; (c = NextCode()) >= 0 && Before(LastRead(), at);) {
         if (c == open)
-            openers.push_back(p);
+            openers.push_back(LastRead());
         else if (c == close && !openers.empty())
             openers.pop_back();
     }
@@ -160,44 +110,23 @@ bool MatchBackwards(Document *doc, const TextPosition &at, char open, char close
 }
 
 bool ClosingQuote(Document *doc, const TextPosition &at, TextPosition *partner) {
-    Line *line = at.line;
-    long number = at.number;
-    for (int i = at.column + 1;; i++) {
-        if (i >= line->length) {
-            if (!EndsWithBackslash(line) || IsSentinel(doc, line->next))
-                return false;
-            line = line->next;
-            number++;
-            i = -1;
-            continue;
-        }
-        if (line->text[i] == '\\')
-            i++;
-        else if (line->text[i] == '"') {
-            *partner = {line, number, i};
-            return true;
-        }
-    }
+    ScanMode mode(true);
+    ScanFrom(doc, at.line, at.number, at.column + 1);
+    if (!SkipString())
+        return false;
+    *partner = LastRead();
+    return true;
 }
 
 // After "/*" at `at`: the "/" of the "*/" that ends the comment.
 bool CommentEnd(Document *doc, const TextPosition &at, TextPosition *partner) {
-    Line *line = at.line;
-    long number = at.number;
-    for (int i = at.column + 2;; i++) {
-        if (i + 1 >= line->length) {
-            line = line->next;
-            number++;
-            if (IsSentinel(doc, line))
-                return false;
-            i = -1;
-            continue;
-        }
-        if (line->text[i] == '*' && line->text[i + 1] == '/') {
-            *partner = {line, number, i + 1};
-            return true;
-        }
-    }
+    ScanMode mode(true);
+    ScanFrom(doc, at.line, at.number, at.column + 1);
+    SkipComment();
+    if (AtScanEnd())
+        return false;
+    *partner = LastRead();
+    return true;
 }
 
 // Before "*/" at `at` (the "/"): the "/" of the "/*" that opened the comment.
@@ -223,13 +152,10 @@ bool CommentStart(Document *doc, const TextPosition &at, TextPosition *partner) 
 // From "//" at `at`: the last character of the comment, on the last line a backslash carries
 // it to.
 void LineCommentEnd(Document *doc, const TextPosition &at, TextPosition *partner) {
-    Line *line = at.line;
-    long number = at.number;
-    while (EndsWithBackslash(line) && !IsSentinel(doc, line->next) && line->next->length > 0) {
-        line = line->next;
-        number++;
-    }
-    *partner = {line, number, line->length - 1};
+    ScanFrom(doc, at.line, at.number, at.column);
+    SkipDirective();
+    const ScanCursor &s = g_browse->cursor;
+    *partner = {s.line, s.lineCount, s.line->length - 1};
 }
 
 bool MatchConditional(Document *doc, const TextPosition &at, int direction, TextPosition *partner) {

@@ -54,13 +54,6 @@ bool InTypeRun(int c) {
     return c == '*' || IsBlank(c) || IsScanIdentifier(c);
 }
 
-bool IsDirectiveLine(const Line *line) {
-    int column = 0;
-    while (column < line->length && IsBlank(line->text[column]))
-        column++;
-    return column < line->length && line->text[column] == '#';
-}
-
 // The entry for a definition whose parenthesis opened at `candidate` and whose body opened on
 // `bodyLine`; null when no name stands before the parenthesis. The cursor is left anywhere.
 FunctionEntry *MakeCEntry(const Candidate &candidate, Line *bodyLine, long bodyLineIndex) {
@@ -87,7 +80,7 @@ FunctionEntry *MakeCEntry(const Candidate &candidate, Line *bodyLine, long bodyL
     for (;;) {
         if (g_browse->cursor.line != walkLine) {
             walkLine = g_browse->cursor.line;
-            directive = IsDirectiveLine(walkLine);
+            directive = DirectiveColumn(walkLine) >= 0;
         }
         if (directive || !InTypeRun(c))
             break;
@@ -107,6 +100,7 @@ FunctionEntry *MakeCEntry(const Candidate &candidate, Line *bodyLine, long bodyL
         return nullptr;
     const ScanCursor &s = g_browse->cursor;
     entry->startLine = s.line;
+    entry->startLineNumber = s.lineCount + 1;
     entry->startColumn = static_cast<unsigned short>(s.column + 1);
     entry->bodyLine = bodyLine;
     entry->bodyLineIndex = bodyLineIndex;
@@ -157,21 +151,6 @@ void SkipDeclspec() {
     SetScanPosition(line, column, count);
 }
 
-// The word of the directive whose '#' was just read ("if", "ifdef", "else"...), at most
-// `size` - 1 characters, and where the text after it starts.
-int DirectiveWord(const Line *line, int column, char *word, int size) {
-    while (column < line->length && IsBlank(line->text[column]))
-        column++;
-    int n = 0;
-    while (column < line->length && IsScanIdentifier(static_cast<unsigned char>(line->text[column]))) {
-        if (n < size - 1)
-            word[n++] = line->text[column];
-        column++;
-    }
-    word[n] = '\0';
-    return column;
-}
-
 // Passes the lines of a conditional branch the compiler does not see, up to the #endif that
 // closes it (or, with `toElse`, an #else or #elif of the same level), and leaves the cursor at
 // the end of that line.
@@ -180,17 +159,16 @@ void SkipConditionalBranch(bool toElse) {
     int depth = 0;
     for (Line *line = s.line->next; !IsSentinel(s.doc, line); line = line->next) {
         s.lineCount++;
-        int column = 0;
-        while (column < line->length && IsBlank(line->text[column]))
-            column++;
-        if (column >= line->length || line->text[column] != '#')
+        int hash = DirectiveColumn(line);
+        if (hash < 0)
             continue;
         char word[8];
-        DirectiveWord(line, column + 1, word, sizeof word);
+        DirectiveWord(line, hash + 1, word, sizeof word);
+        int nesting = ConditionalNesting(word);
         bool stop = false;
-        if (strncmp(word, "if", 2) == 0)
+        if (nesting > 0)
             depth++;
-        else if (strcmp(word, "endif") == 0)
+        else if (nesting < 0)
             stop = depth-- == 0;
         else if (strcmp(word, "else") == 0 || strcmp(word, "elif") == 0)
             stop = toElse && depth == 0;
@@ -464,7 +442,7 @@ bool FunctionLinesAt(Document *doc, int index, char *name, int size, long *first
     if (!entry || index < 0)
         return false;
     snprintf(name, size, "%s", entry->name);
-    *first = LineNumberOf(doc, entry->startLine);
+    *first = entry->startLineNumber;
     *last = entry->endLine;
     return true;
 }

@@ -20,6 +20,7 @@ struct FunctionEntry {
     char *name;                 // the text at the end of the block
     unsigned short bucket;      // NameHash of the name
     Line *startLine;            // where the declaration (return type) begins
+    long startLineNumber;       // from 1: the number of startLine when the scan ran
     unsigned short startColumn; // C: from 1; Fortran and Pascal: the name's offset in its
                                 // line; assembler: 0
     // Line numbers are long: a document may have more lines than 16 bits count.

@@ -68,7 +68,7 @@ FunctionEntry *NewLineEntry(const std::string &name, Line *line, long number, lo
         return nullptr;
     entry->startLine = entry->bodyLine = line;
     entry->startColumn = static_cast<unsigned short>(column);
-    entry->definitionLine = number;
+    entry->startLineNumber = entry->definitionLine = number;
     entry->bodyLineIndex = counter;
     return entry;
 }

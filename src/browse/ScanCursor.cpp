@@ -196,3 +196,30 @@ int SkipBlanks() {
         return c;
     }
 }
+
+int DirectiveColumn(const Line *line) {
+    int column = 0;
+    while (column < line->length && (line->text[column] == ' ' || line->text[column] == '\t'))
+        column++;
+    return column < line->length && line->text[column] == '#' ? column : -1;
+}
+
+int DirectiveWord(const Line *line, int column, char *word, int size) {
+    BuildScanTables();
+    while (column < line->length && (line->text[column] == ' ' || line->text[column] == '\t'))
+        column++;
+    int n = 0;
+    while (column < line->length && IsScanIdentifier(static_cast<unsigned char>(line->text[column]))) {
+        if (n < size - 1)
+            word[n++] = line->text[column];
+        column++;
+    }
+    word[n] = '\0';
+    return column;
+}
+
+int ConditionalNesting(const char *word) {
+    if (strcmp(word, "if") == 0 || strcmp(word, "ifdef") == 0 || strcmp(word, "ifndef") == 0)
+        return 1;
+    return strcmp(word, "endif") == 0 ? -1 : 0;
+}

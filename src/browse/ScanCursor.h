@@ -80,3 +80,12 @@ bool SkipCharConstant();
 void SkipDirective();
 // Passes blanks, tabs, newlines and comments; the first other character (read), or -1.
 int SkipBlanks();
+
+// The column of the '#' of a preprocessor line (the first character other than a blank);
+// -1 on any other line.
+int DirectiveColumn(const Line *line);
+// The word of a directive whose text goes on at `column` (just after its '#'): "if",
+// "ifdef", "else"... at most `size` - 1 characters; returns where the text after it starts.
+int DirectiveWord(const Line *line, int column, char *word, int size);
+// +1 for a directive word that opens a conditional (if, ifdef, ifndef), -1 for endif, else 0.
+int ConditionalNesting(const char *word);

@@ -99,25 +99,29 @@ int CompareFiles(const std::string &firstPath, const std::string &secondPath, un
     return DiffLines(*first, *second, options, changes);
 }
 
+const char kTooManyLinesText[] = "Too many changes. Only the first 200 lines will be shown";
+
+std::string ChangeLinesText(bool erased, long count, long first) {
+    char text[80];
+    snprintf(text, sizeof text, "%s %ld lines beginning with line %ld", erased ? "Erase" : "Add", count, first);
+    return text;
+}
+
 std::string DiffReport(const std::string &firstPath, const std::string &secondPath, const std::vector<std::string> &first,
                        const std::vector<std::string> &second, const std::vector<DiffChange> &changes,
                        const std::string &date) {
-    char text[160];
     std::string report = std::string(kReportMark) + " " + firstPath + " vs " + secondPath + ": " +
                          std::to_string(changes.size()) + " changes. " + date + "\n";
     int number = 0;
     for (const DiffChange &change : changes) {
-        snprintf(text, sizeof text, "Change %d\n", ++number);
-        report += text;
+        report += "Change " + std::to_string(++number) + "\n";
         if (change.deleted) {
-            snprintf(text, sizeof text, "Erase %ld lines beginning with line %ld\n", change.deleted, change.firstDeleted);
-            report += firstPath + ": " + text;
+            report += firstPath + ": " + ChangeLinesText(true, change.deleted, change.firstDeleted) + "\n";
             for (long k = 0; k < change.deleted; k++)
                 report += first[change.firstDeleted - 1 + k] + "\n";
         }
         if (change.inserted) {
-            snprintf(text, sizeof text, "Add %ld lines beginning with line %ld\n", change.inserted, change.firstInserted);
-            report += secondPath + ": " + text;
+            report += secondPath + ": " + ChangeLinesText(false, change.inserted, change.firstInserted) + "\n";
             for (long k = 0; k < change.inserted; k++)
                 report += second[change.firstInserted - 1 + k] + "\n";
         }

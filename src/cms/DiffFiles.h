@@ -16,6 +16,13 @@ bool ReadDiffLines(const std::string &path, std::vector<std::string> *lines);
 int CompareFiles(const std::string &firstPath, const std::string &secondPath, unsigned options,
                  std::vector<std::string> *first, std::vector<std::string> *second, std::vector<DiffChange> *changes);
 
+// Of one change, at most this many lines are shown, and the text that says so.
+const long kMaxShownLines = 200;
+extern const char kTooManyLinesText[];
+// "Erase <count> lines beginning with line <first>" (`erased`) or "Add ...", as the report and
+// the function details write a change's part.
+std::string ChangeLinesText(bool erased, long count, long first);
+
 // The report text of a comparison ("Kelto-Diff <first> vs <second>: <n> changes. <date>", then
 // each change with the lines it erases and adds).
 std::string DiffReport(const std::string &firstPath, const std::string &secondPath, const std::vector<std::string> &first,

@@ -7,15 +7,14 @@
 #include <stdio.h>
 
 #include <map>
-#include <unordered_map>
 
 #include "base/Memory.h"
 #include "browse/Functions.h"
+#include "cms/DiffFiles.h"
 #include "editor/Document.h"
 
 namespace {
 
-const long kMaxShownLines = 200;   // of one piece, in the details
 const int kLongestDocumentLine = 0x7FF0;
 
 // Line number -> group index, -1 for lines outside every function.
@@ -41,7 +40,8 @@ ChangePiece &PieceOf(FunctionGroup &group, int change) {
     return group.pieces.back();
 }
 
-// `count` lines of `lines` from line `first` (from 1), each after `mark`; at most 200.
+// `count` lines of `lines` from line `first` (from 1), each after `mark`; at most
+// kMaxShownLines.
 std::string Excerpt(const char *mark, long first, long count, const std::vector<std::string> &lines) {
     std::string out;
     for (long k = 0; k < count && k < kMaxShownLines; k++) {
@@ -50,7 +50,7 @@ std::string Excerpt(const char *mark, long first, long count, const std::vector<
             out += mark + lines[at].substr(0, 300) + "\r\n";
     }
     if (count > kMaxShownLines)
-        out += "(only the first 200 lines are shown)\r\n";
+        out += std::string(kTooManyLinesText) + "\r\n";
     return out;
 }
 
@@ -78,7 +78,6 @@ bool ScanFunctionSpans(const std::vector<std::string> &lines, std::vector<Functi
     }
     sentinel->next = sentinel->prev = sentinel;
     doc->sentinel = sentinel;
-    std::unordered_map<const Line *, long> numbers;
     bool ok = true;
     for (const std::string &text : lines) {
         // Longer lines than a document holds are cut: only their start can matter to a scan.
@@ -89,13 +88,12 @@ bool ScanFunctionSpans(const std::vector<std::string> &lines, std::vector<Functi
             break;
         }
         LinkLineAfter(sentinel->prev, line);
-        numbers[line] = ++doc->lineCount;
+        doc->lineCount++;
     }
     if (ok) {
         ScanCFunctions(doc);
         for (const FunctionEntry *f = FunctionList(doc); f; f = f->next) {
-            auto start = numbers.find(f->startLine);
-            long first = start != numbers.end() ? start->second : f->definitionLine;
+            long first = f->startLineNumber;
             spans->push_back({f->name, first, f->endLine > first ? f->endLine : first});
         }
     }
@@ -215,17 +213,14 @@ std::string FunctionDetails(const FunctionGroup &group, const std::string &first
                                                             Range(firstPath, group.firstStart, group.firstEnd) + ", " +
                                                             Range(secondPath, group.secondStart, group.secondEnd);
     out += "\r\n";
-    char text[120];
     for (const ChangePiece &piece : group.pieces) {
         out += "\r\nChange " + std::to_string(piece.change + 1) + "\r\n";
-        if (piece.erased) {
-            snprintf(text, sizeof text, ": Erase %ld lines beginning with line %ld\r\n", piece.erased, piece.firstErased);
-            out += firstPath + text + Excerpt("- ", piece.firstErased, piece.erased, first);
-        }
-        if (piece.added) {
-            snprintf(text, sizeof text, ": Add %ld lines beginning with line %ld\r\n", piece.added, piece.firstAdded);
-            out += secondPath + text + Excerpt("+ ", piece.firstAdded, piece.added, second);
-        }
+        if (piece.erased)
+            out += firstPath + ": " + ChangeLinesText(true, piece.erased, piece.firstErased) + "\r\n" +
+                   Excerpt("- ", piece.firstErased, piece.erased, first);
+        if (piece.added)
+            out += secondPath + ": " + ChangeLinesText(false, piece.added, piece.firstAdded) + "\r\n" +
+                   Excerpt("+ ", piece.firstAdded, piece.added, second);
     }
     return out;
 }

@@ -28,8 +28,6 @@
 
 namespace {
 
-const long kMaxShownLines = 200;
-
 const char kNoPatchSums[] = "@\n         0          0\n";
 
 DiffRequestFields g_lastRequest;   // the dialog starts from the last request
@@ -55,7 +53,7 @@ void ShowChange(HWND dialog, const ViewData *data) {
     const DiffChange &change = s.changes[s.current];
     long deleted = change.deleted, inserted = change.inserted;
     if (deleted > kMaxShownLines || inserted > kMaxShownLines) {
-        ShowBlueMessage("Too many changes. Only the first 200 lines will be shown");
+        ShowBlueMessage(kTooManyLinesText);
         deleted = deleted > kMaxShownLines ? kMaxShownLines : deleted;
         inserted = inserted > kMaxShownLines ? kMaxShownLines : inserted;
     }
@@ -405,7 +403,7 @@ bool FinishMerge(const DiffSession &session, const std::string &outputPath) {
                                       static_cast<long>(text.size());
         if (handle != kNoFile)
             ok = FlushAndClose(handle) && ok;
-        if (!ok && handle == kNoFile)
+        if (!ok)   // not created, or not written whole
             ErrorBox(FormatMessageId(kStrCannotWrite, outputPath.c_str()));
         ok = ok && ApplyPatchScript(script, session.firstPath, outputPath);
         if (handle != kNoFile)

@@ -37,7 +37,7 @@ TEST_F(CursorQueriesTest, MatchingPartners) {
         {"x; // a \\\n b\n", 1, 3, 2, 1},
         {"#ifdef A\n#if B\n#endif\n  #  endif\n", 1, 3, 4, 2},
         {"#ifdef A\n#if B\n#endif\n  #  endif\n", 4, 0, 1, 0},
-        {"#if A\n", 1, 0, 0, 0},
+        {"#if A\n#endiffoo\n", 1, 0, 0, 0},   // not an #endif; the document ends first
     };
     int n = 0;
     for (const Case &c : cases) {

@@ -21,6 +21,7 @@ protected:
         EnsureBrowseInfo();
         std::string out;
         for (const FunctionEntry *f = FunctionList(doc); f; f = f->next) {
+            EXPECT_EQ(LineNumberOf(doc, f->startLine), f->startLineNumber) << f->name;
             char buffer[200];
             snprintf(buffer, sizeof buffer, "%s%s %ld %ld:%d %ld", out.empty() ? "" : "; ", f->name,
                      f->definitionLine, LineNumberOf(doc, f->startLine), f->startColumn, f->endLine);

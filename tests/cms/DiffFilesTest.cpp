@@ -7,6 +7,7 @@
 #include "cms/DiffFiles.h"
 #include "cms/DiffView.h"
 #include "editor/Document.h"
+#include "platform/Files.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -100,8 +101,14 @@ TEST_F(DiffFilesTest, AMergeTakesTheChosenTextsOrCopiesAFileAfterAsking) {
     session.useRight = {1, 1};
     ASSERT_TRUE(FinishMerge(session, out));
     EXPECT_EQ(ReadWholeFile(session.secondPath), ReadWholeFile(out));
+    session.useRight = {0, 1};
+    InjectWriteFailure(0);   // the script cannot be written: said, and the output is kept
+    EXPECT_FALSE(FinishMerge(session, out));
+    InjectWriteFailure(-1);
+    EXPECT_EQ(ReadWholeFile(session.secondPath), ReadWholeFile(out));
     EXPECT_EQ((std::vector<std::string>{"Merge finished", copyOf(session.secondPath, session.firstPath),
-                                        copyOf(session.firstPath, session.secondPath), "Merge finished"}),
+                                        copyOf(session.firstPath, session.secondPath), "Merge finished",
+                                        "Impossible to open " + out + " for writing!"}),
               ui.Texts());
 }
 
