@@ -1,5 +1,7 @@
 #include "TextLines.h"
 
+#include <stdio.h>
+
 std::vector<std::string> SplitLines(const std::string &text) {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -14,4 +16,17 @@ std::vector<std::string> SplitLines(const std::string &text) {
         start = end + 1;
     }
     return lines;
+}
+
+bool ReadWholeFile(const std::string &path, std::string *bytes) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    char buffer[65536];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes->append(buffer, got);
+    bool ok = !ferror(f);
+    fclose(f);
+    return ok;
 }

@@ -5,6 +5,7 @@
 //          -o out objs... libs...
 #include "CcService.h"
 #include "CodeView.h"
+#include "TextLines.h"
 
 #include <windows.h>
 
@@ -66,16 +67,11 @@ void Report(const HostResult &r) {
 }
 
 bool ReadBytes(const std::string &path, std::vector<uint8_t> *bytes) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
+    std::string text;
+    if (!ReadWholeFile(path, &text))
         return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes->insert(bytes->end(), buffer, buffer + n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
+    bytes->assign(text.begin(), text.end());
+    return true;
 }
 
 // Puts `bytes` in place of the file through a temporary file beside it, so that the file is

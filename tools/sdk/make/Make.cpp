@@ -5,6 +5,7 @@
 // codes: 0 done (or, with -q, up to date), 1 a command failed or the IDE asked to stop,
 // 2 an error in the makefile or the command line, 199 (-q only) not up to date.
 #include "Make.h"
+#include "TextLines.h"
 
 #include <windows.h>
 
@@ -168,19 +169,6 @@ Result Make(Makefile *mf, Target *t) {
     return r;
 }
 
-bool ReadWhole(const std::string &name, std::string *text) {
-    FILE *f = fopen(name.c_str(), "rb");
-    if (!f)
-        return false;
-    char buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, f)) > 0)
-        text->append(buffer, got);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
-
 int Usage(const char *problem) {
     fprintf(stderr, "make: %s\nusage: make [-f makefile] [-q] [-n] [-s] [NAME=value...] "
                     "[target...]\n", problem);
@@ -235,7 +223,7 @@ int main(int argc, char **argv) {
     }
 
     std::string text;
-    if (!ReadWhole(mf.fileName, &text)) {
+    if (!ReadWholeFile(mf.fileName, &text)) {
         fprintf(stderr, "make: cannot read the makefile %s\n", mf.fileName.c_str());
         return 2;
     }
