@@ -272,6 +272,8 @@ int PositionOf(HMENU bar, HMENU submenu) {
 }
 
 HMENU g_versionsMenu, g_debugMenu;
+// The titles of the menus the Debug menu stands in for, as the menu bar had them.
+char g_compilerTitle[40], g_versionsTitle[40];
 
 } // namespace
 
@@ -298,11 +300,15 @@ void SwitchDebugMenu(bool debugging) {
             AppendMenuA(g_debugMenu, item.text ? MF_STRING : MF_SEPARATOR, item.command, item.text);
         g_versionsMenu = SubmenuHolding(bar, IDM_VERSIONS_GET);
         int versions = PositionOf(bar, g_versionsMenu);
-        if (versions >= 0)
+        if (versions >= 0) {
+            GetMenuStringA(bar, static_cast<UINT>(versions), g_versionsTitle, sizeof g_versionsTitle, MF_BYPOSITION);
             RemoveMenu(bar, static_cast<UINT>(versions), MF_BYPOSITION);
+        }
         int compiler = PositionOf(bar, g_frame.compilerMenu);
-        if (compiler >= 0)
+        if (compiler >= 0) {
+            GetMenuStringA(bar, static_cast<UINT>(compiler), g_compilerTitle, sizeof g_compilerTitle, MF_BYPOSITION);
             RemoveMenu(bar, static_cast<UINT>(compiler), MF_BYPOSITION);
+        }
         InsertMenuA(bar, compiler >= 0 ? static_cast<UINT>(compiler) : 0xFFFFFFFF, MF_BYPOSITION | MF_POPUP | MF_STRING,
                     reinterpret_cast<UINT_PTR>(g_debugMenu), "&Debug");
         for (HMENU &slot : g_frame.barMenus)
@@ -315,12 +321,12 @@ void SwitchDebugMenu(bool debugging) {
         if (at >= 0) {
             RemoveMenu(bar, static_cast<UINT>(at), MF_BYPOSITION);
             InsertMenuA(bar, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP | MF_STRING,
-                        reinterpret_cast<UINT_PTR>(g_frame.compilerMenu), "&Compiler");
+                        reinterpret_cast<UINT_PTR>(g_frame.compilerMenu), g_compilerTitle);
         }
         int utils = PositionOf(bar, g_frame.utilsMenu);
         if (g_versionsMenu && utils >= 0)
             InsertMenuA(bar, static_cast<UINT>(utils + 1), MF_BYPOSITION | MF_POPUP | MF_STRING,
-                        reinterpret_cast<UINT_PTR>(g_versionsMenu), "&Versions");
+                        reinterpret_cast<UINT_PTR>(g_versionsMenu), g_versionsTitle);
         for (HMENU &slot : g_frame.barMenus)
             if (slot == g_debugMenu)
                 slot = nullptr;
