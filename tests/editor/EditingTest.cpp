@@ -1,6 +1,5 @@
 // Cursor movement, typing, line breaks, indentation, deletion and the tab conversions.
 #include "base/Messages.h"
-#include "editor/Bookmarks.h"
 #include "editor/CommentSpans.h"
 #include "editor/EditTestSupport.h"
 
@@ -161,9 +160,7 @@ TEST_F(EditTest, LongLinesBreakBeforeTypingAndInsertionStopsAtColumn1000) {
 
 TEST_F(EditTest, GrowingALineMovesEveryReferenceToTheNewRecord) {
     Document *doc = Doc("abc\nline two");
-    View *first = g_editor->view;
-    At(1, 3);
-    SetBookmark();
+    View *first = g_editor->view;   // a bookmark follows its line's new record: BookmarksTest
     Line *old = FirstLine(doc);
     View *second = AttachView(nullptr, doc->path);
     ASSERT_NE(first, second);
@@ -180,7 +177,6 @@ TEST_F(EditTest, GrowingALineMovesEveryReferenceToTheNewRecord) {
     EXPECT_EQ(now, second->current);
     EXPECT_EQ(now, second->top);
     EXPECT_EQ(42, second->column);
-    EXPECT_EQ(now, FirstBookmark()->line);
     EXPECT_EQ(now, span.firstLine);
     EXPECT_EQ(41, span.firstColumn);
     EXPECT_EQ(42, span.lastColumn);

@@ -47,15 +47,7 @@ TEST_F(SearchTest, PlainSearchInEveryDirection) {
     At(2, 4);
     EXPECT_EQ("1:0-3", Previous());
     EXPECT_EQ(0, Column());   // the cursor at the start, for the next step back
-
-    // Whole words: int is not found inside print; ignoring case finds ABC.
-    At(1, 0);
-    ASSERT_TRUE(Set("int", kForwards | kFindWholeWords));
-    EXPECT_EQ("1:10-13", Next());
-    ReplaceLine(g_editor->doc, 1, "x ABC");
-    At(1, 4);
-    ASSERT_TRUE(Set("abc", kForwards | kFindIgnoreCase));
-    EXPECT_EQ("2:2-5", Next());
+    // Whole words and ignoring case are SearchAppTest's.
 }
 
 // A match outside the window scrolls it: one below ends on the last row, one above on the
@@ -144,15 +136,12 @@ TEST_F(SearchTest, ReplacingWithTheTextItselfEndsAndWrapStopsWhereItBegan) {
 }
 
 TEST_F(SearchTest, TheDialogValuesAreChecked) {
+    // An empty text and no direction, with their messages, are SearchAppTest's.
     Doc("x");
-    EXPECT_FALSE(Set("", kForwards));
-    EXPECT_EQ("Empty search string?", ui.Texts().back());
-    EXPECT_FALSE(Set("x", kFindCurrentWindow | kFindExact));
-    EXPECT_EQ("Direction ?", ui.Texts().back());
     std::string longText(129, 'x');
     EXPECT_FALSE(Set(longText.c_str(), kForwards));
     EXPECT_FALSE(Set("x", kForwards, longText.c_str()));
-    EXPECT_EQ(4u, ui.boxes.size());
+    EXPECT_EQ(2u, ui.boxes.size());
     EXPECT_STREQ("", g_search->text);   // nothing taken from a refused dialog
     // By function: no wrap, no backwards, no other windows.
     SearchRequest request = {"x", "y", kFindAllWindows | kFindExact | kFindBackwards | kFindByFunction, 3, 9};

@@ -105,14 +105,11 @@ protected:
     }
 };
 
+// A build that succeeds, as the user meets it, is ProjectAppTest's (F9).
 TEST_F(BuildTest, TheThreadRunsMakeIntoTheErrorFileAndTheResultsShowIt) {
-    std::vector<std::string> lines = Build(0, "");
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_EQ(0u, lines[0].find("demo.exe built sucessfully. (")) << lines[0];
-
     // Diagnostics and the summary; an error file that cannot be made falls back to errout.err.
     g_project.errorFile = dir + "\\MISSING\\demo.err";
-    lines = Build(2, "Error a.c: 3  bad|make: stopped");
+    std::vector<std::string> lines = Build(2, "Error a.c: 3  bad|make: stopped");
     ASSERT_EQ(3u, lines.size());
     EXPECT_EQ("Error a.c: 3  bad", lines[0]);
     EXPECT_EQ("make: stopped", lines[1]);

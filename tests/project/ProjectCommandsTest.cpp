@@ -58,11 +58,6 @@ protected:
         ProjectFixture::TearDown();
     }
 
-    std::string Get(const std::string &project, const char *name) {
-        StoreKey k = store.Open(nullptr, ("Software\\bdx\\Kelto\\" + project).c_str(), false, nullptr);
-        char buffer[600] = "";
-        return k && store.Query(k, name, buffer, sizeof buffer) == kStoreOk ? buffer : "<missing>";
-    }
     bool KeyExists(const std::string &project) {
         return store.Open(nullptr, ("Software\\bdx\\Kelto\\" + project).c_str(), false, nullptr) != nullptr;
     }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <stdio.h>
 
+#include <string>
+
 #include "base/AppState.h"
 #include "project/Project.h"
 #include "settings/Settings.h"
@@ -30,5 +32,11 @@ protected:
         SetStore(nullptr);
         SetCurrentDirectoryA(saved);
         KeltoTest::TearDown();
+    }
+    // The value `name` of the project `project`'s key, or "<missing>".
+    std::string Get(const std::string &project, const char *name) {
+        StoreKey k = store.Open(nullptr, ("Software\\bdx\\Kelto\\" + project).c_str(), false, nullptr);
+        char buffer[600] = "";
+        return k && store.Query(k, name, buffer, sizeof buffer) == kStoreOk ? buffer : "<missing>";
     }
 };

@@ -19,11 +19,8 @@ const char kKey[] = "Software\\bdx\\Kelto\\demo";
 
 class ProjectStoreTest : public ProjectFixture {
 protected:
-    std::string Get(const char *name) {
-        StoreKey k = store.Open(nullptr, kKey, false, nullptr);
-        char buffer[600] = "";
-        return k && store.Query(k, name, buffer, sizeof buffer) == kStoreOk ? buffer : "<missing>";
-    }
+    using ProjectFixture::Get;
+    std::string Get(const char *name) { return Get("demo", name); }
     // Every value of the project's key, "name=text" a line, in the store's order (sorted:
     // the registry keeps an order of its own).
     std::string AllValues(SettingsStore *from = nullptr, bool sorted = false) {
